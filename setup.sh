@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs what Vessimo needs on Debian 12, builds it, and then either starts
+# the program or runs the whole test suite.
+#
+#   ./setup.sh run     build and start Vessimo
+#   ./setup.sh test    build and run every test
+#   ./setup.sh build   build only
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+build_dir=${VESSIMO_BUILD_DIR:-$here/build}
+action=${1:-build}
+
+packages=(
+  # tool chain
+  build-essential cmake ninja-build pkg-config clang
+  # libraries
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libsdl2-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  ffmpeg lame python3 python3-mutagen
+  # looking at the program as a user
+  xvfb xauth xdotool imagemagick fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build_dir" --parallel "$(nproc)"
+
+case "$action" in
+  run)
+    exec "$build_dir/vessimo" ;;
+  test)
+    cd "$build_dir"
+    exec ctest --output-on-failure --parallel "$(nproc)" ;;
+  build) ;;
+  *)
+    echo "usage: $0 [run|test|build]" >&2
+    exit 2 ;;
+esac

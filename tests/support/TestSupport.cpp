@@ -1,0 +1,61 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+
+namespace testsupport {
+
+ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
+{
+    QProcess process;
+    process.start(program, args);
+    ProcessResult result;
+    if (!process.waitForStarted(30000))
+        return result;
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void ffmpeg(const QStringList& args)
+{
+    QStringList all{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+    all += args;
+    const ProcessResult r = run("ffmpeg", all);
+    ASSERT_EQ(r.exitCode, 0) << "ffmpeg " << all.join(' ').toStdString() << "\n"
+                             << r.err.toStdString();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(f.write(data), data.size());
+}
+
+QString sourceDir()
+{
+    return qEnvironmentVariable("VESSIMO_SOURCE_DIR", QStringLiteral(VESSIMO_SOURCE_DIR_DEFAULT));
+}
+
+QString binaryDir()
+{
+    return qEnvironmentVariable("VESSIMO_BINARY_DIR", QStringLiteral(VESSIMO_BINARY_DIR_DEFAULT));
+}
+
+} // namespace testsupport

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace testsupport {
+
+struct ProcessResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs an external tool (ffmpeg, ffprobe, lame, python3 ...) and waits for it.
+ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input = {});
+
+// Runs ffmpeg quietly with the given arguments; fails the calling test when it
+// does not succeed.
+void ffmpeg(const QStringList& args);
+
+QByteArray readAll(const QString& path);
+void writeAll(const QString& path, const QByteArray& data);
+
+// Source tree folder (for tests/data) and build tree folder.
+QString sourceDir();
+QString binaryDir();
+
+} // namespace testsupport
