@@ -1,17 +1,41 @@
+#include "cli/Commands.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
+
+namespace {
+
+void printUsage(QTextStream& out)
+{
+    out << "usage: vessimo-cli probe [--json] FILE...\n"
+           "       vessimo-cli tags [--json] FILE...\n"
+           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n";
+}
+
+} // namespace
 
 // vessimo-cli: a command-line front end over the same core as the window.
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vessimo-cli"));
-    QTextStream err(stderr);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help")) {
-        QTextStream(stdout) << "usage: vessimo-cli COMMAND [ARGS...]\n";
-        return args.isEmpty() ? 2 : 0;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (args.isEmpty()) {
+        printUsage(err);
+        return 2;
     }
-    err << "vessimo-cli: unknown command: " << args.first() << "\n";
+    const QString command = args.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        printUsage(out);
+        return 0;
+    }
+    if (command == QLatin1String("probe"))
+        return cli::probe(args.mid(1));
+    if (command == QLatin1String("tags"))
+        return cli::tags(args.mid(1));
+    err << "vessimo-cli: unknown command: " << command << "\n";
+    printUsage(err);
     return 2;
 }

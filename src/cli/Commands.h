@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+// The subcommands of vessimo-cli; each takes the arguments after its name and
+// returns the process exit status.
+namespace cli {
+int probe(const QStringList& args);
+int tags(const QStringList& args);
+} // namespace cli
