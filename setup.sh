@@ -13,7 +13,7 @@ action=${1:-build}
 
 packages=(
   # tool chain
-  build-essential cmake ninja-build pkg-config clang
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
