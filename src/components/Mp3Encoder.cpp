@@ -187,7 +187,7 @@ void applyEncoding(lame_t gf, const Mp3EncoderSettings& s)
 void applyPresets(lame_t gf, const Mp3EncoderSettings& s)
 {
     const auto setPreset = [gf](int preset) {
-        if (lame_set_preset(gf, preset) != preset)
+        if (lame_set_preset(gf, preset) < 0)
             throw AudioError(
                 QStringLiteral("The MP3 encoder does not know the preset %1.").arg(preset));
     };

@@ -26,7 +26,8 @@ void put32(std::vector<uint8_t>& out, uint32_t v)
 
 void putTag(std::vector<uint8_t>& out, const char* tag)
 {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(tag[i]));
 }
 
 // The same scaling as FFmpeg's float to integer conversion, so that a PCM
@@ -76,7 +77,8 @@ std::vector<uint8_t> WavEncoder::header(uint32_t dataBytes) const
         put32(h, m_channels == 1   ? 0x4u        // front centre
                  : m_channels == 2 ? 0x3u        // front left, front right
                                    : 0u);        // no speaker positions
-        h.insert(h.end(), std::begin(kSubtypePcm), std::end(kSubtypePcm));
+        for (uint8_t byte : kSubtypePcm)
+            h.push_back(byte);
     }
     putTag(h, "data");
     put32(h, dataBytes);
