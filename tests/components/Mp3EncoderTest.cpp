@@ -29,7 +29,10 @@ protected:
         writeTone(writer, file, rate, channels, frames);
         return file;
     }
-    std::vector<Mp3Frame> frames(const QString& file) { return mp3Frames(testsupport::readAll(file)); }
+    std::vector<Mp3Frame> frames(const QString& file)
+    {
+        return mp3Frames(testsupport::readAll(file));
+    }
 };
 
 std::set<int> modesOf(const std::vector<Mp3Frame>& frames)
@@ -49,10 +52,11 @@ TEST_F(Mp3Writer, CbrDecodesToTheFramesWrittenAtTheConfiguredFormat)
         int kbps;
         int channels;
     };
-    for (const Case c : {Case{44100, 128, 2}, Case{48000, 320, 2}, Case{32000, 64, 1},
-                         Case{22050, 64, 2}, Case{16000, 48, 1}, Case{11025, 32, 2},
-                         Case{8000, 32, 1}}) {
-        SCOPED_TRACE(QString("%1 Hz %2 kbps %3 ch").arg(c.rate).arg(c.kbps).arg(c.channels).toStdString());
+    for (const Case c :
+         {Case{44100, 128, 2}, Case{48000, 320, 2}, Case{32000, 64, 1}, Case{22050, 64, 2},
+          Case{16000, 48, 1}, Case{11025, 32, 2}, Case{8000, 32, 1}}) {
+        SCOPED_TRACE(
+            QString("%1 Hz %2 kbps %3 ch").arg(c.rate).arg(c.kbps).arg(c.channels).toStdString());
         settings.SetOutputSampleRate(c.rate);
         settings.SetBitrate(c.kbps);
         settings.SetChannels(c.channels);
@@ -102,9 +106,10 @@ TEST_F(Mp3Writer, ChannelModesCrcAndEmphasisShowInTheHeaders)
         int mode;
         int headerMode;
     };
-    for (const Case c : {Case{Mp3EncoderSettings::Stereo, 0}, Case{Mp3EncoderSettings::JointStereo, 1},
-                         Case{Mp3EncoderSettings::ForcedJointStereo, 1},
-                         Case{Mp3EncoderSettings::DualChannels, 2}}) {
+    for (const Case c :
+         {Case{Mp3EncoderSettings::Stereo, 0}, Case{Mp3EncoderSettings::JointStereo, 1},
+          Case{Mp3EncoderSettings::ForcedJointStereo, 1},
+          Case{Mp3EncoderSettings::DualChannels, 2}}) {
         SCOPED_TRACE(c.mode);
         settings.SetChannelMode(c.mode);
         const auto f = frames(encode(QString("mode%1.mp3").arg(c.mode), 44100));
@@ -116,19 +121,22 @@ TEST_F(Mp3Writer, ChannelModesCrcAndEmphasisShowInTheHeaders)
     settings.SetEmphasis(Mp3EncoderSettings::Emphasis50_15);
     auto f = frames(encode("crc.mp3", 44100));
     ASSERT_GT(f.size(), 10u);
-    EXPECT_TRUE(std::all_of(f.begin() + 1, f.end(), [](const Mp3Frame& x) { return x.crc && x.emphasis == 1; }));
+    EXPECT_TRUE(std::all_of(f.begin() + 1, f.end(),
+                            [](const Mp3Frame& x) { return x.crc && x.emphasis == 1; }));
     EXPECT_EQ(decodedFrames(dir.filePath("crc.mp3"), 2), 44100);
 
     settings.SetCrc(false);
     settings.SetEmphasis(Mp3EncoderSettings::EmphasisCcitt);
     f = frames(encode("ccitt.mp3", 44100));
-    EXPECT_TRUE(std::all_of(f.begin() + 1, f.end(), [](const Mp3Frame& x) { return !x.crc && x.emphasis == 3; }));
+    EXPECT_TRUE(std::all_of(f.begin() + 1, f.end(),
+                            [](const Mp3Frame& x) { return !x.crc && x.emphasis == 3; }));
 }
 
 TEST_F(Mp3Writer, BitReservoirCanBeSwitchedOff)
 {
     const auto usesReservoir = [](const std::vector<Mp3Frame>& f) {
-        return std::any_of(f.begin() + 1, f.end(), [](const Mp3Frame& x) { return x.mainDataBegin != 0; });
+        return std::any_of(f.begin() + 1, f.end(),
+                           [](const Mp3Frame& x) { return x.mainDataBegin != 0; });
     };
     EXPECT_TRUE(usesReservoir(frames(encode("res.mp3", 44100))));
     settings.SetBitReservoir(false);

@@ -37,7 +37,10 @@ TEST(WmaProfiles, FollowTheProfileNames)
             m = other.match(names[i]);
         ASSERT_TRUE(m.hasMatch()) << names[i].toStdString();
         const int khz = m.captured(1).toInt();
-        EXPECT_EQ(p->rate, khz == 44 ? 44100 : khz == 22 ? 22050 : khz == 11 ? 11025 : khz * 1000)
+        EXPECT_EQ(p->rate, khz == 44   ? 44100
+                           : khz == 22 ? 22050
+                           : khz == 11 ? 11025
+                                       : khz * 1000)
             << names[i].toStdString();
         EXPECT_EQ(p->channels, m.captured(isCbr ? 3 : 2) == "Stereo" ? 2 : 1);
         if (isCbr) {

@@ -27,8 +27,8 @@ inline SampleArray tone(int rate, int channels, int frames, double hz = 440.0, i
     block.samples.resize(static_cast<size_t>(frames) * static_cast<size_t>(channels));
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
-            block.samples[static_cast<size_t>(i * channels + c)] = static_cast<float>(
-                0.5 * std::sin(2 * M_PI * hz * (start + i) / rate + c));
+            block.samples[static_cast<size_t>(i * channels + c)] =
+                static_cast<float>(0.5 * std::sin(2 * M_PI * hz * (start + i) / rate + c));
     return block;
 }
 
@@ -51,9 +51,25 @@ inline SampleArray chirp(int rate, int channels, int frames)
     return block;
 }
 
+// White noise at a third of full scale, the same on every run: the hardest
+// input for an encoder, so bitrate bounds show.
+inline SampleArray noise(int rate, int channels, int frames)
+{
+    SampleArray block;
+    block.rate = rate;
+    block.channels = channels;
+    block.samples.resize(static_cast<size_t>(frames) * static_cast<size_t>(channels));
+    uint32_t state = 12345;
+    for (float& x : block.samples) {
+        state = state * 1664525u + 1013904223u;
+        x = static_cast<float>((double(state >> 8) / double(1 << 24) - 0.5) * 0.66);
+    }
+    return block;
+}
+
 // Writes `frames` frames of tone in blocks of 4410 frames.
-inline void writeTone(AudioWriter& writer, const QString& path, int rate, int channels,
-                      int frames, double hz = 440.0)
+inline void writeTone(AudioWriter& writer, const QString& path, int rate, int channels, int frames,
+                      double hz = 440.0)
 {
     writer.setBlockFormat(rate, channels);
     writer.open(path);
