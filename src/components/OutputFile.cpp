@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,23 +18,47 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// The permissions a newly created file gets (mkstemp's are owner-only).
+mode_t newFileMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
 } // namespace
 
 OutputFile::OutputFile(QString path) : m_path(std::move(path))
 {
     checkTarget(m_path);
-    m_file = std::fopen(QFile::encodeName(m_path).constData(), "wb");
-    if (!m_file)
+    const QFileInfo info(m_path);
+    m_partPath = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                   QStringLiteral(".XXXXXX"));
+    const int fd = mkstemp(m_partPath.data());
+    if (fd < 0)
         fail(systemError());
+    fchmod(fd, newFileMode());
+    m_file = fdopen(fd, "wb");
+    if (!m_file) {
+        const QString cause = systemError();
+        ::close(fd);
+        std::remove(m_partPath.constData());
+        fail(cause);
+    }
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
 }
 
 OutputFile::~OutputFile()
 {
-    if (m_file) {
-        std::fclose(m_file);
-        QFile::remove(m_path);
-    }
+    if (m_file)
+        discard();
+}
+
+void OutputFile::discard()
+{
+    std::fclose(m_file);
+    m_file = nullptr;
+    std::remove(m_partPath.constData());
 }
 
 void OutputFile::failFor(const QString& path, const QString& cause)
@@ -60,6 +87,12 @@ void OutputFile::seek(int64_t offset)
         fail(systemError());
 }
 
+void OutputFile::seekToEnd()
+{
+    if (fseeko(m_file, 0, SEEK_END) != 0)
+        fail(systemError());
+}
+
 int64_t OutputFile::position() const
 {
     return static_cast<int64_t>(ftello(m_file));
@@ -67,16 +100,17 @@ int64_t OutputFile::position() const
 
 void OutputFile::close()
 {
-    std::FILE* file = m_file;
-    m_file = nullptr;
-    const bool flushed = std::fflush(file) == 0;
-    const int savedErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!flushed || !closed) {
-        if (!flushed)
-            errno = savedErrno;
+    if (std::fflush(m_file) != 0) {
         const QString cause = systemError();
-        QFile::remove(m_path);
+        discard();
+        fail(cause);
+    }
+    const int closed = std::fclose(m_file);
+    m_file = nullptr;
+    if (closed != 0 ||
+        std::rename(m_partPath.constData(), QFile::encodeName(m_path).constData()) != 0) {
+        const QString cause = systemError();
+        std::remove(m_partPath.constData());
         fail(cause);
     }
 }

@@ -5,13 +5,15 @@
 #include <cstdio>
 
 // A file being written by one of the encoders: buffered, every failure
-// thrown as AudioError naming the file. An output that was not completed
-// with close() is removed by the destructor, so that a failed write never
-// leaves a file behind that looks finished.
+// thrown as AudioError naming the file.
+//
+// The data goes to a hidden file beside the target, which replaces the
+// target only when close() completes it. So a failed or abandoned write
+// leaves no file that looks finished, and a file of that name (an earlier
+// output, or a source still being read for this very output) stays intact
+// until the new one is complete.
 class OutputFile {
 public:
-    // Creates (or truncates) the file. Refuses a folder or a missing folder
-    // before touching anything.
     explicit OutputFile(QString path);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -21,8 +23,9 @@ public:
 
     void write(const void* data, size_t size);
     void seek(int64_t offset);
+    void seekToEnd();
     int64_t position() const;
-    // Flushes and closes; the file then stays.
+    // Flushes, closes and puts the file in place of the target.
     void close();
 
     // Throws AudioError "Cannot write <path>: <cause>".
@@ -33,6 +36,9 @@ public:
     static void checkTarget(const QString& path);
 
 private:
+    void discard();
+
     QString m_path;
+    QByteArray m_partPath; // the hidden file being written
     std::FILE* m_file = nullptr;
 };

@@ -8,7 +8,6 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 
@@ -84,45 +83,84 @@ WmaEncoder::WmaEncoder(const QString& path, const WmaProfile& profile)
     if ((rc = av_frame_get_buffer(m_frame.get(), 0)) < 0)
         fail(QStringLiteral("out of memory"), rc);
 
-    if ((rc = avio_open(&format->pb, QFile::encodeName(path).constData(), AVIO_FLAG_WRITE)) < 0)
-        fail(QStringLiteral("cannot create the file"), rc);
-    m_created = true;
-    try {
-        AVDictionary* options = nullptr;
-        av_dict_set_int(&options, "packet_size", packetSizeFor(c->block_align), 0);
-        rc = avformat_write_header(format, &options);
-        av_dict_free(&options);
-        if (rc < 0)
-            fail(QStringLiteral("cannot write the ASF header"), rc);
+    m_file = std::make_unique<OutputFile>(path);
+    constexpr int kIoBuffer = 1 << 16;
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBuffer));
+    m_io.reset(
+        buffer ? avio_alloc_context(buffer, kIoBuffer, 1, this, nullptr, writePacket, seekPacket)
+               : nullptr);
+    if (!m_io) {
+        av_free(buffer);
+        fail(QStringLiteral("out of memory"), 0);
+    }
+    format->pb = m_io.get();
+    format->flags |= AVFMT_FLAG_CUSTOM_IO;
 
-        // wmav2 starts with a frame that decoders overlap away; one frame of
-        // silence in front lets the decoded file start with the first frame
-        // written.
-        av_samples_set_silence(m_frame->extended_data, 0, m_frameSize, profile.channels,
-                               c->sample_fmt);
-        m_pending = m_frameSize;
-        encodePending();
-    } catch (...) {
-        abandon();
-        throw;
+    AVDictionary* options = nullptr;
+    av_dict_set_int(&options, "packet_size", packetSizeFor(c->block_align), 0);
+    rc = avformat_write_header(format, &options);
+    av_dict_free(&options);
+    if (rc < 0)
+        fail(QStringLiteral("cannot write the ASF header"), rc);
+
+    // wmav2 starts with a frame that decoders overlap away; one frame of
+    // silence in front lets the decoded file start with the first frame
+    // written.
+    av_samples_set_silence(m_frame->extended_data, 0, m_frameSize, profile.channels, c->sample_fmt);
+    m_pending = m_frameSize;
+    encodePending();
+}
+
+WmaEncoder::~WmaEncoder() = default;
+
+void WmaEncoder::IoDeleter::operator()(AVIOContext* io) const
+{
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+}
+
+int WmaEncoder::writePacket(void* opaque, uint8_t* data, int size)
+{
+    auto* self = static_cast<WmaEncoder*>(opaque);
+    try {
+        self->m_file->write(data, static_cast<size_t>(size));
+        return size;
+    } catch (const AudioError& e) {
+        self->m_ioError = e.message();
+        return AVERROR(EIO);
     }
 }
 
-WmaEncoder::~WmaEncoder()
+int64_t WmaEncoder::seekPacket(void* opaque, int64_t offset, int whence)
 {
-    if (m_created)
-        abandon();
-}
-
-void WmaEncoder::abandon()
-{
-    m_format.reset();
-    QFile::remove(m_path);
-    m_created = false;
+    auto* self = static_cast<WmaEncoder*>(opaque);
+    OutputFile& file = *self->m_file;
+    try {
+        switch (whence & ~AVSEEK_FORCE) {
+        case SEEK_SET:
+            file.seek(offset);
+            break;
+        case SEEK_CUR:
+            file.seek(file.position() + offset);
+            break;
+        case SEEK_END:
+            file.seekToEnd();
+            file.seek(file.position() + offset);
+            break;
+        default: // AVSEEK_SIZE: not needed for writing
+            return AVERROR(ENOSYS);
+        }
+        return file.position();
+    } catch (const AudioError& e) {
+        self->m_ioError = e.message();
+        return AVERROR(EIO);
+    }
 }
 
 void WmaEncoder::fail(const QString& what, int code) const
 {
+    if (!m_ioError.isEmpty())
+        throw AudioError(m_ioError);
     OutputFile::failFor(
         m_path, code < 0 ? QStringLiteral("%1 (%2)").arg(what, ffmpeg::errorText(code)) : what);
 }
@@ -183,8 +221,8 @@ void WmaEncoder::finish()
     int rc = av_write_trailer(m_format.get());
     if (rc < 0)
         fail(QStringLiteral("cannot complete the ASF file"), rc);
-    rc = avio_closep(&m_format->pb);
-    if (rc < 0)
-        fail(QStringLiteral("write error"), rc);
-    m_created = false; // complete: the file stays
+    avio_flush(m_io.get());
+    if (m_io->error < 0)
+        fail(QStringLiteral("write error"), m_io->error);
+    m_file->close();
 }

@@ -2,10 +2,11 @@
 
 #include "components/AudioEncoder.h"
 #include "components/FfmpegPtr.h"
+#include "components/OutputFile.h"
 #include "components/WmaProfiles.h"
 
 #include <QString>
-#include <vector>
+#include <memory>
 
 // WMA through FFmpeg's wmav2 encoder in the ASF muxer.
 class WmaEncoder : public AudioEncoder {
@@ -20,20 +21,27 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& what, int code) const;
-    // Closes and removes an output that cannot be completed.
-    void abandon();
+    struct IoDeleter {
+        void operator()(AVIOContext* io) const;
+    };
+    // The muxer writes through our OutputFile, so that WMA files are created
+    // and completed like the others.
+    static int writePacket(void* opaque, uint8_t* data, int size);
+    static int64_t seekPacket(void* opaque, int64_t offset, int whence);
     void encodePending();
     void send(const AVFrame* frame);
 
     QString m_path;
     WmaProfile m_profile;
     ffmpeg::CodecContextPtr m_codec;
-    ffmpeg::OutputContextPtr m_format;
+    std::unique_ptr<OutputFile> m_file;
+    std::unique_ptr<AVIOContext, IoDeleter> m_io;
+    ffmpeg::OutputContextPtr m_format; // its pb is m_io, a custom one it does not free
     ffmpeg::FramePtr m_frame;
     ffmpeg::PacketPtr m_packet;
     AVStream* m_stream = nullptr;
     int m_frameSize = 0;
     int m_pending = 0; // frames collected in m_frame
     int64_t m_pts = 0;
-    bool m_created = false; // the file exists and is not complete yet
+    QString m_ioError; // what the output file reported inside FFmpeg's callbacks
 };

@@ -7,6 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <sys/resource.h>
 
 using namespace writertest;
 
@@ -227,4 +231,70 @@ TEST_F(Writer, ClosingCompletesTheFileWhenTheWriterGoes)
     const StreamInfo info = probe(file);
     EXPECT_EQ(info.codec, "vorbis");
     EXPECT_NEAR(info.duration, 1.0, 0.001);
+}
+
+TEST_F(Writer, AFileOfThatNameStaysUntilTheNewOneIsComplete)
+{
+    for (const auto& [name, select] : std::vector<std::pair<QString, std::function<void()>>>{
+             {"same.wav", [this] { writer.setWavFormat(44100, 2, 16); }},
+             {"same.mp3", [this] { writer.setMp3Encoder(Mp3EncoderSettings()); }},
+             {"same.ogg", [this] { writer.setOggFormat(44100, 2, 96, 0, 0, -1); }},
+             {"same.wma", [this] { writer.setWmaProfile(10); }}}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString file = dir.filePath(name);
+        testsupport::writeAll(file, "the earlier output");
+        select();
+        writer.setBlockFormat(44100, 2);
+        writer.open(file);
+        writer.write(tone(44100, 2, 44100));
+        EXPECT_EQ(testsupport::readAll(file), "the earlier output");
+        writer.close();
+        EXPECT_NEAR(probe(file).duration, 1.0, 0.1);
+    }
+    // Nothing else is left in the folder, hidden or not.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+}
+
+// Lets writes beyond `bytes` fail (EFBIG), as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+TEST_F(Writer, AFailedWriteLeavesTheEarlierFileAndNothingElse)
+{
+    for (const auto& [name, select] : std::vector<std::pair<QString, std::function<void()>>>{
+             {"full.wav", [this] { writer.setWavFormat(44100, 2, 16); }},
+             {"full.wma", [this] { writer.setWmaProfile(6); }}}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString file = dir.filePath(name);
+        testsupport::writeAll(file, "the earlier output");
+        select();
+        writer.setBlockFormat(44100, 2);
+        try {
+            FileSizeLimit limit(100000);
+            writer.open(file);
+            for (int i = 0; i < 20; ++i)
+                writer.write(tone(44100, 2, 44100));
+            writer.close();
+            ADD_FAILURE() << "wrote past the limit";
+        } catch (const AudioError& e) {
+            EXPECT_TRUE(e.message().startsWith("Cannot write " + file)) << e.what();
+        }
+        EXPECT_FALSE(writer.isOpen());
+        EXPECT_EQ(testsupport::readAll(file), "the earlier output");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"full.wav", "full.wma"}));
 }
