@@ -1,3 +1,4 @@
+#include "components/OggEncoder.h"
 #include "WriterTesting.h"
 #include "components/AudioError.h"
 
@@ -157,6 +158,18 @@ TEST_F(OggWriter, RefusedFormatCreatesNoFile)
         EXPECT_TRUE(e.message().contains(file));
     }
     EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST(OggFormat, ModesAndQualityScale)
+{
+    using Mode = OggFormat::Mode;
+    EXPECT_EQ((OggFormat{44100, 2, 128, 0, 0, -1}.mode()), Mode::FixedBitrate);
+    EXPECT_EQ((OggFormat{44100, 2, 0, 0, 0, 300}.mode()), Mode::Quality);
+    EXPECT_EQ((OggFormat{44100, 2, 128, 64, 192, -1}.mode()), Mode::VariableBitrate);
+    EXPECT_DOUBLE_EQ((OggFormat{44100, 2, 0, 0, 0, 0}.vorbisQuality()), -0.1);
+    EXPECT_DOUBLE_EQ((OggFormat{44100, 2, 0, 0, 0, 300}.vorbisQuality()), 0.23);
+    EXPECT_DOUBLE_EQ((OggFormat{44100, 2, 0, 0, 0, 1000}.vorbisQuality()), 1.0);
+    EXPECT_DOUBLE_EQ((OggFormat{44100, 2, 0, 0, 0, 32767}.vorbisQuality()), 1.0);
 }
 
 TEST(CheckOggFormat, AsksLibvorbisenc)
