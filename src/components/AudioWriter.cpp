@@ -62,6 +62,7 @@ struct AudioWriter::Impl {
     OutputFormat format = WavFormat{44100, 2, 16};
     int blockRate = 0; // 0: blocks arrive in the output format
     int blockChannels = 0;
+    QString path; // of the open output
     std::unique_ptr<AudioEncoder> encoder;
     std::unique_ptr<BlockConverter> converter;
 
@@ -86,10 +87,17 @@ struct AudioWriter::Impl {
         encoder.reset();
     }
 
+    // Runs a step on the open output; a failure abandons the output and is
+    // reported with the file's name.
     template <typename Step> void guarded(Step step)
     {
         try {
             step();
+        } catch (const AudioError& e) {
+            abandon();
+            if (e.message().startsWith(QStringLiteral("Cannot write ")))
+                throw;
+            OutputFile::failFor(path, e.message());
         } catch (...) {
             abandon();
             throw;
@@ -148,6 +156,7 @@ void AudioWriter::open(const QString& path)
 {
     if (isOpen())
         close();
+    d->path = path;
     d->encoder = std::visit(EncoderFactory{path}, d->format);
     d->guarded([this] { d->makeConverter(); });
 }
@@ -164,9 +173,10 @@ void AudioWriter::write(const SampleArray& block)
     const int channels = d->converter->inChannels();
     if ((block.channels > 0 && block.channels != channels) ||
         block.samples.size() % static_cast<size_t>(channels) != 0)
-        throw AudioError(QStringLiteral("The block holds %1 channels where %2 were announced.")
-                             .arg(block.channels)
-                             .arg(channels));
+        OutputFile::failFor(d->path, QStringLiteral("the block holds %1 channels where %2 were "
+                                                    "announced")
+                                         .arg(block.channels)
+                                         .arg(channels));
     const int frames = static_cast<int>(block.samples.size()) / channels;
     if (frames == 0)
         return;

@@ -14,7 +14,7 @@ BlockConverter::BlockConverter(int inRate, int inChannels, int outRate, int outC
       m_planes(static_cast<size_t>(outChannels)), m_planePointers(static_cast<size_t>(outChannels))
 {
     if (inRate <= 0 || inChannels <= 0 || outRate <= 0 || outChannels <= 0)
-        throw AudioError(QStringLiteral("Unsupported block format: %1 Hz, %2 channels.")
+        throw AudioError(QStringLiteral("unsupported block format: %1 Hz, %2 channels")
                              .arg(inRate)
                              .arg(inChannels));
     if (inRate == outRate && inChannels == outChannels)
