@@ -68,8 +68,8 @@ struct AudioWriter::Impl {
 
     void makeConverter()
     {
-        const int rate = blockRate > 0 ? blockRate : encoder->sampleRate();
-        const int channels = blockChannels > 0 ? blockChannels : encoder->channels();
+        const int rate = blockRate != 0 ? blockRate : encoder->sampleRate();
+        const int channels = blockChannels != 0 ? blockChannels : encoder->channels();
         converter = std::make_unique<BlockConverter>(rate, channels, encoder->sampleRate(),
                                                      encoder->channels());
     }

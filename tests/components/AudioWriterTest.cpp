@@ -202,7 +202,7 @@ TEST_F(Writer, FailuresNameTheFileAndLeaveNothingBehind)
     writer.setWavFormat(44100, 2, 24);
     expectRefused(dir.filePath("bad.wav"), "WAV cannot hold");
     writer.setWavFormat(44100, 2, 16);
-    writer.setBlockFormat(44100, 0);
+    writer.setBlockFormat(44100, -1);
     expectRefused(dir.filePath("block.wav"), "unsupported block format");
     writer.setOggFormat(44100, 2, 0, 0, 0, 500);
     EXPECT_THROW(writer.write(tone(44100, 2, 10)), AudioError); // nothing open
