@@ -80,15 +80,18 @@ TEST_F(WmaWriter, WritesTheProfilesRateChannelsAndBitrate)
 
 TEST_F(WmaWriter, DecodedStartLinesUpWithTheInput)
 {
-    const int rate = 44100;
-    const SampleArray input = chirp(rate, 2, 2 * rate);
-    const QString file = path("chirp.wma");
-    writer.setWmaProfile(7); // 44.1 kHz, 256 kbit/s
-    writer.setBlockFormat(rate, 2);
-    writer.open(file);
-    writer.write(input);
-    writer.close();
-    const std::vector<float> decoded = decode(file);
-    ASSERT_GE(decoded.size(), input.samples.size());
-    EXPECT_EQ(bestLag(input.samples, decoded, 2, 3000, 20000, 4000), 0);
+    for (int profile : {7, 26, 36}) { // frames of 2048, 1024 and 512 samples
+        SCOPED_TRACE(profile);
+        const WmaProfile& p = *wmaProfile(profile);
+        const SampleArray input = chirp(p.rate, p.channels, 2 * p.rate);
+        const QString file = path(QString("chirp%1.wma").arg(profile));
+        writer.setWmaProfile(profile);
+        writer.setBlockFormat(p.rate, p.channels);
+        writer.open(file);
+        writer.write(input);
+        writer.close();
+        const std::vector<float> decoded = decode(file);
+        ASSERT_GE(decoded.size(), input.samples.size());
+        EXPECT_EQ(bestLag(input.samples, decoded, p.channels, 3000, p.rate / 2, p.rate / 10), 0);
+    }
 }
