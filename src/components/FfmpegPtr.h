@@ -19,11 +19,12 @@ namespace ffmpeg {
 struct InputContextDeleter {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
-// An output context also owns its AVIOContext, closed here if still open.
+// An output context also owns its AVIOContext, closed here if still open,
+// unless it is a custom one (AVFMT_FLAG_CUSTOM_IO), which its creator frees.
 struct OutputContextDeleter {
     void operator()(AVFormatContext* c) const
     {
-        if (c && c->pb && !(c->oformat->flags & AVFMT_NOFILE))
+        if (c && c->pb && !(c->flags & AVFMT_FLAG_CUSTOM_IO) && !(c->oformat->flags & AVFMT_NOFILE))
             avio_closep(&c->pb);
         avformat_free_context(c);
     }
