@@ -19,21 +19,26 @@ namespace {
 
 // The controls on the panel follow the skin's midnight colours.
 const char* const kControlStyle = R"(
-QTreeView {
+QTreeView#lv, QTreeView#lv_time {
     background: #121925; alternate-background-color: #151d2b; color: #dfe6f0;
     border: 1px solid #2d3950; selection-background-color: #2f6db3;
     selection-color: #ffffff; outline: 0;
 }
-QHeaderView { background: #222c3d; }
-QHeaderView::section {
+QTreeView#lv QHeaderView, QTreeView#lv_time QHeaderView { background: #222c3d; }
+QTreeView#lv QHeaderView::section, QTreeView#lv_time QHeaderView::section {
     background: #222c3d; color: #a9b6ca; border: 0; border-right: 1px solid #2d3950;
     border-bottom: 1px solid #2d3950; padding: 0 4px; height: 15px;
 }
-QScrollBar:vertical { background: #121925; width: 10px; margin: 0; }
-QScrollBar::handle:vertical { background: #34425a; border-radius: 4px; min-height: 20px; margin: 1px; }
-QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }
-QScrollBar:horizontal { background: #121925; height: 10px; margin: 0; }
-QScrollBar::handle:horizontal { background: #34425a; border-radius: 4px; min-width: 20px; margin: 1px; }
+QTreeView#lv QScrollBar, QTreeView#lv_time QScrollBar { background: #121925; margin: 0; }
+QTreeView#lv QScrollBar:vertical, QTreeView#lv_time QScrollBar:vertical { width: 10px; }
+QTreeView#lv QScrollBar:horizontal, QTreeView#lv_time QScrollBar:horizontal { height: 10px; }
+QTreeView#lv QScrollBar::handle, QTreeView#lv_time QScrollBar::handle {
+    background: #34425a; border-radius: 4px; min-height: 20px; min-width: 20px; margin: 1px;
+}
+QTreeView#lv QScrollBar::add-line, QTreeView#lv QScrollBar::sub-line,
+QTreeView#lv_time QScrollBar::add-line, QTreeView#lv_time QScrollBar::sub-line {
+    height: 0; width: 0;
+}
 QPlainTextEdit#sm {
     background: #151c29; border: 1px solid rgb(104, 104, 104);
 }

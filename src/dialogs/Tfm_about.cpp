@@ -34,6 +34,7 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     QFont bold = Label45->font();
     bold.setBold(true);
     Label45->setFont(bold);
+    Label45->resize(Label45->sizeHint());
     Label46 = label(QStringLiteral("Version: "), 60, 40);
     Label47 = label(QStringLiteral("3.00"), 60 + Label46->sizeHint().width(), 40);
 
