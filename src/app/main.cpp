@@ -23,6 +23,8 @@ int main(int argc, char** argv)
     DesktopShell shell;
     WidgetPrompts prompts;
 
+    // The windows in their fixed order: main window, settings, folder
+    // chooser, about box, tag editor.
     Tfm_main fm_main(prompts, shell);
     prompts.setOwner(&fm_main);
     Tfm_dir fm_dir(fm_main.session(), *fm_main.edt_dir, &fm_main);
