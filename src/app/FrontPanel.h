@@ -3,6 +3,7 @@
 #include "components/Skin.h"
 
 #include <memory>
+#include <vector>
 
 // The front panel's display elements, looked up once when the main window is
 // first shown and kept for the whole run. When the skin lacks one of them a

@@ -6,8 +6,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 
 Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

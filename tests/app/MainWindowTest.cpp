@@ -144,6 +144,34 @@ TEST_F(MainWindowTest, AClickOnThePanelRaisesOnClickWithThatElement)
     EXPECT_EQ(clicked.size(), 4);
 }
 
+TEST_F(MainWindowTest, ThePanelIsPaintedFromTheSkinWithHoverAndPressedFaces)
+{
+    showWindow();
+    auto pixelAt = [&](const QPoint& p) { return window->Skin1->grab().toImage().pixelColor(p); };
+    EXPECT_EQ(pixelAt(QPoint(5, 200)), QColor("#171d29")) << "the form's background";
+
+    // A point on the Stop button's face, clear of its icon and caption.
+    SkinWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+    const QRect stop = form->element("Stop")->GetBounds().toQRect();
+    const QPoint face(stop.left() + 4, stop.center().y());
+    const QColor normal = pixelAt(face);
+    EXPECT_GT(normal.red(), normal.blue() + 60) << "a red face";
+
+    QTest::mouseMove(window->Skin1, stop.center());
+    const QColor hover = pixelAt(face);
+    EXPECT_NE(hover, normal);
+    QTest::mousePress(window->Skin1, Qt::LeftButton, {}, stop.center());
+    const QColor pressed = pixelAt(face);
+    EXPECT_NE(pressed, hover);
+    EXPECT_NE(pressed, normal);
+    QTest::mouseRelease(window->Skin1, Qt::LeftButton, {}, stop.center());
+
+    // The slider's thumb is drawn white at position 0.
+    const QRect pb = form->element("pb")->GetBounds().toQRect();
+    const QColor thumb = pixelAt(QPoint(pb.left() + pb.height() / 2, pb.center().y()));
+    EXPECT_GT(thumb.lightness(), 200);
+}
+
 TEST_F(MainWindowTest, HelpPopsUpItsMenuUnderTheTopBar)
 {
     Tfm_about about(shell, window.get());

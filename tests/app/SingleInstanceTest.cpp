@@ -36,7 +36,9 @@ protected:
         }
     }
 
-    QProcess* launch()
+    QProcess* launch() { return launch(program); }
+
+    QProcess* launch(const QString& path)
     {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -44,7 +46,7 @@ protected:
         env.insert("XDG_CONFIG_HOME", config.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");
         p->setProcessEnvironment(env);
-        p->start(program, {});
+        p->start(path, {});
         started << p;
         return p;
     }
@@ -99,6 +101,35 @@ TEST_F(ProgramTest, TheLockOfACrashedInstanceDoesNotBlock)
     ASSERT_TRUE(next->waitForStarted(5000));
     EXPECT_FALSE(next->waitForFinished(1500)) << "the stale lock must be taken over";
     EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(ProgramTest, InstalledProgramFindsItsDataAndAMissingSkinOnlyWarns)
+{
+    QTemporaryDir prefix;
+    const testsupport::ProcessResult install = testsupport::run(
+        VESSIMO_CMAKE, {"--install", testsupport::binaryDir(), "--prefix", prefix.path()});
+    ASSERT_EQ(install.exitCode, 0) << install.err.constData();
+    for (const char* file :
+         {"bin/vessimo", "share/vessimo/mp3enc.dll", "share/vessimo/help/index.html",
+          "share/applications/vessimo.desktop", "share/icons/hicolor/scalable/apps/vessimo.svg"})
+        EXPECT_TRUE(QFile::exists(prefix.filePath(file))) << file;
+
+    QProcess* installed = launch(prefix.filePath("bin/vessimo"));
+    ASSERT_TRUE(installed->waitForStarted(5000));
+    EXPECT_FALSE(installed->waitForFinished(1500));
+    installed->kill();
+    installed->waitForFinished(5000);
+    EXPECT_FALSE(installed->readAllStandardError().contains("skin:"));
+
+    // Without its data folder the program still opens and says why the panel is bare.
+    QTemporaryDir lone;
+    ASSERT_TRUE(QFile::copy(program, lone.filePath("vessimo")));
+    QProcess* bare = launch(lone.filePath("vessimo"));
+    ASSERT_TRUE(bare->waitForStarted(5000));
+    EXPECT_FALSE(bare->waitForFinished(1500));
+    bare->kill();
+    bare->waitForFinished(5000);
+    EXPECT_TRUE(bare->readAllStandardError().contains("skin: cannot open"));
 }
 
 TEST(SingleInstanceTest, OneHolderPerTitle)
