@@ -97,6 +97,13 @@ void Tfm_dir::btn_okClick()
     });
 }
 
+void Tfm_dir::done(int result)
+{
+    if (result != QDialog::Accepted)
+        m_chosenFolder.clear();
+    QDialog::done(result);
+}
+
 void Tfm_dir::btn_cancelClick()
 {
     reject();

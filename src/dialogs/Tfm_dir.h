@@ -30,6 +30,10 @@ public:
     QPushButton* btn_ok;
     QPushButton* btn_cancel;
 
+    // Any ending but Ok leaves ChosenFolder empty, also after an Ok whose
+    // write to the options file failed.
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -137,6 +137,20 @@ TEST_F(FolderChooserTest, CancelOrClosingChangesNothing)
     EXPECT_FALSE(QFile::exists(config.filePath("Vessimo.ini")));
 }
 
+TEST_F(FolderChooserTest, AFailedWriteKeepsTheDialogOpenAndCancelStillChoosesNothing)
+{
+    // A folder where the options file should be: the write is refused even for root.
+    ASSERT_TRUE(QDir(config.path()).mkdir("Vessimo.ini"));
+    open();
+    chooser->selectFolder(music.path());
+    chooser->btn_ok->click();
+    EXPECT_EQ(prompts.errors, QStringList{"Unable to write to " + config.filePath("Vessimo.ini")});
+    EXPECT_TRUE(chooser->isVisible());
+    EXPECT_EQ(edtDir.text(), "/before/");
+    chooser->btn_cancel->click();
+    EXPECT_TRUE(chooser->ChosenFolder().isEmpty());
+}
+
 TEST(OutputFolderTest, NewFolderThatCannotBeCreatedReportsNothing)
 {
     QTemporaryDir dir;
