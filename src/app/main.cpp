@@ -17,6 +17,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vessimo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vessimo"));
     // The main window ends the program, even while the about box is open.
     QApplication::setQuitOnLastWindowClosed(false);
 
