@@ -22,10 +22,10 @@ SkinElement* FrontPanel::lookUp(::SkinWindow* window, const QString& name, SkinK
         std::fprintf(stderr, "vessimo: skin: the form \"%s\" lacks the element \"%s\"\n",
                      qPrintable(window->formName()), qPrintable(name));
     }
-    SkinElementSpec spec;
-    spec.kind = kind;
-    spec.name = name;
-    m_standIns.push_back(SkinElement::create(nullptr, spec));
+    SkinElementDesc desc;
+    desc.kind = kind;
+    desc.name = name;
+    m_standIns.push_back(SkinElement::create(nullptr, desc));
     return m_standIns.back().get();
 }
 

@@ -43,7 +43,7 @@ void Skin::SkinWindowAs(WindowHandle window, const QString& formName)
         report(QStringLiteral("no skin loaded; the window \"%1\" stays undressed").arg(formName));
         return;
     }
-    const SkinFormSpec* form = m_document.form(formName);
+    const SkinFormDesc* form = m_document.form(formName);
     if (!form) {
         report(QStringLiteral("the skin has no form \"%1\"").arg(formName));
         return;

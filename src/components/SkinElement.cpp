@@ -4,21 +4,21 @@
 
 #include <algorithm>
 
-SkinElement::SkinElement(SkinWindow* window, const SkinElementSpec& spec)
-    : m_window(window), m_kind(spec.kind), m_name(spec.name), m_bounds(spec.bounds),
-      m_drawnBounds(spec.bounds), m_attributes(spec.attributes)
+SkinElement::SkinElement(SkinWindow* window, const SkinElementDesc& desc)
+    : m_window(window), m_kind(desc.kind), m_name(desc.name), m_bounds(desc.bounds),
+      m_drawnBounds(desc.bounds), m_attributes(desc.attributes)
 {
 }
 
-std::unique_ptr<SkinElement> SkinElement::create(SkinWindow* window, const SkinElementSpec& spec)
+std::unique_ptr<SkinElement> SkinElement::create(SkinWindow* window, const SkinElementDesc& desc)
 {
-    switch (spec.kind) {
+    switch (desc.kind) {
     case SkinKind::Slider:
-        return std::make_unique<SkinSlider>(window, spec);
+        return std::make_unique<SkinSlider>(window, desc);
     case SkinKind::Text:
-        return std::make_unique<SkinTextElement>(window, spec);
+        return std::make_unique<SkinTextElement>(window, desc);
     default:
-        return std::make_unique<SkinElement>(window, spec);
+        return std::make_unique<SkinElement>(window, desc);
     }
 }
 
@@ -43,7 +43,7 @@ void SkinElement::Redraw()
     m_drawnBounds = m_bounds;
 }
 
-SkinSlider::SkinSlider(SkinWindow* window, const SkinElementSpec& spec) : SkinElement(window, spec)
+SkinSlider::SkinSlider(SkinWindow* window, const SkinElementDesc& desc) : SkinElement(window, desc)
 {
 }
 
@@ -72,7 +72,7 @@ int SkinSlider::thumbCentre() const
     return b.left + thumbPixels() / 2 + offset;
 }
 
-SkinTextElement::SkinTextElement(SkinWindow* window, const SkinElementSpec& spec)
-    : SkinElement(window, spec), m_text(spec.attributes.value(QStringLiteral("text")))
+SkinTextElement::SkinTextElement(SkinWindow* window, const SkinElementDesc& desc)
+    : SkinElement(window, desc), m_text(desc.attributes.value(QStringLiteral("text")))
 {
 }

@@ -13,9 +13,9 @@ class SkinElement : public SkinObject, public SkinFrame {
 public:
     // `window` may be null: such a detached element keeps its values but is
     // never painted.
-    SkinElement(SkinWindow* window, const SkinElementSpec& spec);
+    SkinElement(SkinWindow* window, const SkinElementDesc& desc);
 
-    static std::unique_ptr<SkinElement> create(SkinWindow* window, const SkinElementSpec& spec);
+    static std::unique_ptr<SkinElement> create(SkinWindow* window, const SkinElementDesc& desc);
 
     SkinKind kind() const { return m_kind; }
     QString attribute(const QString& key, const QString& fallback = {}) const;
@@ -38,7 +38,7 @@ private:
 
 class SkinSlider : public SkinElement, public SkinScroller {
 public:
-    SkinSlider(SkinWindow* window, const SkinElementSpec& spec);
+    SkinSlider(SkinWindow* window, const SkinElementDesc& desc);
 
     int GetMax() const override { return m_max; }
     void SetMax(int max) override { m_max = max; }
@@ -63,7 +63,7 @@ private:
 
 class SkinTextElement : public SkinElement, public SkinText {
 public:
-    SkinTextElement(SkinWindow* window, const SkinElementSpec& spec);
+    SkinTextElement(SkinWindow* window, const SkinElementDesc& desc);
 
     void SetText(const QString& text) override { m_text = text; }
     QString GetText() const override { return m_text; }

@@ -99,9 +99,9 @@ bool kindFromWord(const QString& word, SkinKind* kind)
 
 } // namespace
 
-const SkinFormSpec* SkinDocument::form(const QString& name) const
+const SkinFormDesc* SkinDocument::form(const QString& name) const
 {
-    for (const SkinFormSpec& f : forms) {
+    for (const SkinFormDesc& f : forms) {
         if (f.name == name)
             return &f;
     }
@@ -112,7 +112,7 @@ SkinDocument ParseSkin(const QString& text)
 {
     SkinDocument doc;
     QHash<QString, QString> colours;
-    SkinFormSpec* form = nullptr;
+    SkinFormDesc* form = nullptr;
     bool headerSeen = false;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
@@ -142,7 +142,7 @@ SkinDocument ParseSkin(const QString& text)
                 fail(lineNo, QStringLiteral("expected: form <name> <width> <height>"));
             if (doc.form(w[1]))
                 fail(lineNo, QStringLiteral("form %1 defined twice").arg(w[1]));
-            SkinFormSpec f;
+            SkinFormDesc f;
             f.name = w[1];
             f.width = toInt(w[2], lineNo, "width");
             f.height = toInt(w[3], lineNo, "height");
@@ -154,7 +154,7 @@ SkinDocument ParseSkin(const QString& text)
                 fail(lineNo, QStringLiteral("end without form"));
             form = nullptr;
         } else {
-            SkinElementSpec e;
+            SkinElementDesc e;
             if (!kindFromWord(head, &e.kind))
                 fail(lineNo, QStringLiteral("unknown statement: %1").arg(head));
             if (!form)
@@ -171,7 +171,7 @@ SkinDocument ParseSkin(const QString& text)
             e.bounds = SkinRect::fromXYWH(x, y, width, height);
             e.attributes = parseAttributes(w, 6, colours, lineNo);
             if (!e.name.isEmpty()) {
-                for (const SkinElementSpec& other : form->elements) {
+                for (const SkinElementDesc& other : form->elements) {
                     if (other.name == e.name)
                         fail(lineNo, QStringLiteral("element %1 defined twice").arg(e.name));
                 }

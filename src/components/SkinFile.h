@@ -16,7 +16,7 @@ enum class SkinKind {
     Bar,    // a bar whose rectangle the program changes
 };
 
-struct SkinElementSpec {
+struct SkinElementDesc {
     SkinKind kind = SkinKind::Panel;
     QString name; // empty for anonymous decoration
     SkinRect bounds;
@@ -24,19 +24,19 @@ struct SkinElementSpec {
     QHash<QString, QString> attributes;
 };
 
-struct SkinFormSpec {
+struct SkinFormDesc {
     QString name;
     int width = 0;
     int height = 0;
     QHash<QString, QString> attributes;
-    QList<SkinElementSpec> elements; // in painting order, back to front
+    QList<SkinElementDesc> elements; // in painting order, back to front
 };
 
 struct SkinDocument {
     QString title;
-    QList<SkinFormSpec> forms;
+    QList<SkinFormDesc> forms;
 
-    const SkinFormSpec* form(const QString& name) const;
+    const SkinFormDesc* form(const QString& name) const;
 };
 
 // A skin file that cannot be used; the message names the line.

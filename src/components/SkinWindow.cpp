@@ -1,12 +1,12 @@
 #include "components/SkinWindow.h"
 
-SkinWindow::SkinWindow(const SkinFormSpec& form)
+SkinWindow::SkinWindow(const SkinFormDesc& form)
     : m_formName(form.name), m_width(form.width), m_height(form.height),
       m_attributes(form.attributes)
 {
     m_elements.reserve(form.elements.size());
-    for (const SkinElementSpec& spec : form.elements)
-        m_elements.push_back(SkinElement::create(this, spec));
+    for (const SkinElementDesc& desc : form.elements)
+        m_elements.push_back(SkinElement::create(this, desc));
 }
 
 SkinWindow::~SkinWindow() = default;

@@ -12,7 +12,7 @@
 class SkinWindow : public QObject {
     Q_OBJECT
 public:
-    explicit SkinWindow(const SkinFormSpec& form);
+    explicit SkinWindow(const SkinFormDesc& form);
     ~SkinWindow() override;
 
     QString formName() const { return m_formName; }

@@ -35,19 +35,19 @@ end
 )"));
     EXPECT_EQ(doc.title, "Test skin");
     ASSERT_EQ(doc.forms.size(), 2);
-    const SkinFormSpec* main = doc.form("Main");
+    const SkinFormDesc* main = doc.form("Main");
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->width, 200);
     EXPECT_EQ(main->height, 100);
     EXPECT_EQ(main->attributes.value("fill"), "#101010");
     ASSERT_EQ(main->elements.size(), 4);
 
-    const SkinElementSpec& panel = main->elements[0];
+    const SkinElementDesc& panel = main->elements[0];
     EXPECT_EQ(panel.kind, SkinKind::Panel);
     EXPECT_TRUE(panel.name.isEmpty());
     EXPECT_EQ(panel.attributes.value("fill"), "#3aa0ff");
 
-    const SkinElementSpec& play = main->elements[1];
+    const SkinElementDesc& play = main->elements[1];
     EXPECT_EQ(play.kind, SkinKind::Button);
     EXPECT_EQ(play.name, "play");
     EXPECT_EQ(play.bounds, (SkinRect{10, 30, 34, 50}));
