@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/FrontPanel.h"
+#include "app/IniFile.h"
+#include "app/MainState.h"
+#include "app/Options.h"
+#include "app/SkinCommands.h"
+#include "components/Skin.h"
+
+#include <functional>
+
+class Prompts;
+class Shell;
+
+// What the main window owns for the whole run, apart from its widgets: the
+// options and the one options-file object, the shared state, the skin engine
+// with the front panel's display elements, and the front panel's commands.
+class MainSession {
+public:
+    MainSession(Prompts& prompts, Shell& shell, const QString& iniPath = IniFile::defaultPath(),
+                const QString& skinFile = {});
+    MainSession(const MainSession&) = delete;
+    MainSession& operator=(const MainSession&) = delete;
+
+    // The main window's first showing. `showOutputDir` puts the output folder
+    // into the folder box as soon as it is read.
+    void FormShow(Skin::WindowHandle window,
+                  const std::function<void(const QString&)>& showOutputDir);
+    // The main window closes: stops a running job and saves the options. The
+    // close is never refused, so there is no result.
+    void FormCloseQuery();
+
+    // Clears JobRunning and empties the conversion bar; the running job ends
+    // at its next test of the flag.
+    void StopJob();
+
+    // The skin's click event: runs the command of the element's name.
+    void Skin1Click(SkinObject* source);
+
+    Options& options() { return m_options; }
+    IniFile& ini() { return m_ini; }
+    MainState& state() { return m_state; }
+    FrontPanel& panel() { return m_panel; }
+    Skin& skin() { return m_skin; }
+    SkinCommands& commands() { return m_commands; }
+    Prompts& prompts() { return m_prompts; }
+    Shell& shell() { return m_shell; }
+
+private:
+    Prompts& m_prompts;
+    Shell& m_shell;
+    QString m_skinFile;
+    IniFile m_ini;
+    Options m_options;
+    MainState m_state;
+    Skin m_skin;
+    FrontPanel m_panel;
+    SkinCommands m_commands;
+};

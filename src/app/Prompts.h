@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Everything that asks the user something or shows a message. The window
+// implements it with dialogs; tests script it.
+class Prompts {
+public:
+    enum class Dialog { Settings, TagEditor };
+
+    virtual ~Prompts() = default;
+
+    // A message box with one OK button.
+    virtual void information(const QString& text) = 0;
+    // The application's default error box.
+    virtual void error(const QString& text) = 0;
+    // The open-files dialog; an empty list when cancelled.
+    virtual QStringList openFiles(const QString& filter) = 0;
+    // The save dialog for the join target; empty when cancelled.
+    virtual QString joinTarget(const QString& filter) = 0;
+    // The folder chooser with this caption; its chosen folder, empty when cancelled.
+    virtual QString chooseFolder(const QString& caption) = 0;
+    // Shows one of the program's modal dialogs and returns when it closes.
+    virtual void showModal(Dialog dialog) = 0;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+class MainSession;
+class QFileSystemModel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+// The folder chooser: a tree of the file system's folders. Ok makes the
+// selected folder the output folder and hands it back as ChosenFolder.
+class Tfm_dir : public QDialog {
+    Q_OBJECT
+public:
+    // `mainWindow` places the dialog; `edtDir` shows the output folder.
+    Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow);
+
+    QString ChosenFolder() const { return m_chosenFolder; }
+    // The path of the folder selected in the tree (empty when none is).
+    QString selectedFolder() const;
+    void selectFolder(const QString& path);
+
+    void btn_okClick();
+    void btn_cancelClick();
+    void Button1Click();
+
+    QTreeView* ShellTreeView1;
+    QPushButton* Button1;
+    QPushButton* btn_ok;
+    QPushButton* btn_cancel;
+
+    // Any ending but Ok leaves ChosenFolder empty, also after an Ok whose
+    // write to the options file failed.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    MainSession& m_session;
+    QLineEdit& m_edtDir;
+    QWidget* m_mainWindow;
+    QFileSystemModel* m_model;
+    QString m_chosenFolder;
+    bool m_shownBefore = false;
+};

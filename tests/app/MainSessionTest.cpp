@@ -1,0 +1,134 @@
+#include "app/MainSession.h"
+#include "support/FakeSeams.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+class MainSessionTest : public ::testing::Test {
+protected:
+    QString iniPath() const { return dir.filePath("Vessimo.ini"); }
+    std::unique_ptr<MainSession> start()
+    {
+        auto s = std::make_unique<MainSession>(prompts, shell, iniPath(),
+                                               testsupport::sourceDir() + "/skin/vessimo.skin");
+        s->FormShow(&window, [this](const QString& d) { shownDir << d; });
+        return s;
+    }
+    QString ini() const { return QString::fromUtf8(testsupport::readAll(iniPath())); }
+
+    QTemporaryDir dir;
+    QObject window;
+    RecordingPrompts prompts;
+    RecordingShell shell;
+    QStringList shownDir;
+};
+
+} // namespace
+
+TEST_F(MainSessionTest, FirstRunShowsTheDefaultFolderAndClosingWritesTheNineKeys)
+{
+    auto session = start();
+    EXPECT_EQ(shownDir, QStringList{Options::defaultOutputDir()});
+    EXPECT_FALSE(QFile::exists(iniPath())) << "showing writes nothing";
+    session->FormCloseQuery();
+    EXPECT_EQ(ini(), "[Function]\nChoice=0\n\n"
+                     "[Output]\nDir=" +
+                         Options::defaultOutputDir() +
+                         "\n\n"
+                         "[Choice]\ntime=60\nCount=6\n\n"
+                         "[Fade]\nIn=0\nOut=0\nIntime=5\nOuttime=5\n\n"
+                         "[VSM]\nSkin=0\n");
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(MainSessionTest, ChangedOptionsSurviveARestart)
+{
+    {
+        auto session = start();
+        session->options().pieceSeconds = 42;
+        session->options().fadeOut = true;
+        session->options().outputDir = "/srv/music/";
+        session->FormCloseQuery();
+    }
+    shownDir.clear();
+    auto again = start();
+    EXPECT_EQ(again->options().pieceSeconds, 42);
+    EXPECT_TRUE(again->options().fadeOut);
+    EXPECT_EQ(shownDir, QStringList{"/srv/music/"});
+}
+
+TEST_F(MainSessionTest, ShowingResetsTheSharedStateAndTheSlider)
+{
+    MainSession session(prompts, shell, iniPath(), testsupport::sourceDir() + "/skin/vessimo.skin");
+    MainState& st = session.state();
+    st.JobRunning = st.PreviewActive = st.SliderDragging = st.SegmentSelected = true;
+    st.SelectedSegmentIndex = 7;
+    session.FormShow(&window, {});
+    EXPECT_FALSE(st.JobRunning);
+    EXPECT_FALSE(st.PreviewActive);
+    EXPECT_FALSE(st.SliderDragging);
+    EXPECT_FALSE(st.SegmentSelected);
+    EXPECT_EQ(st.SelectedSegmentIndex, 0);
+    EXPECT_EQ(session.panel().pb().GetPosition(), 0);
+    EXPECT_NE(session.skin().GetSkinnedWindow(&window), nullptr);
+}
+
+TEST_F(MainSessionTest, ClosingDuringAJobStopsItAndStillSaves)
+{
+    auto session = start();
+    session->state().JobRunning = true;
+    session->panel().SetConversionBar(5000, false);
+    session->FormCloseQuery();
+    EXPECT_FALSE(session->state().JobRunning);
+    EXPECT_EQ(session->panel().convertpb().GetBounds().width(), 0);
+    EXPECT_TRUE(ini().contains("[VSM]\nSkin=0\n"));
+}
+
+TEST_F(MainSessionTest, ARefusedWriteIsShownAndTheCloseGoesOn)
+{
+    // A folder where the options file should be: the write is refused even for root.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Vessimo.ini"));
+    auto session = start();
+    EXPECT_NO_THROW(session->FormCloseQuery());
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(prompts.errors[0], "Unable to write to " + iniPath());
+}
+
+TEST_F(MainSessionTest, ClicksRunTheCommandOfTheExactElementName)
+{
+    auto session = start();
+    SkinWindow* form = session->skin().GetSkinnedWindow(&window);
+    ASSERT_NE(form, nullptr);
+
+    session->Skin1Click(form->FindElement("helpfile"));
+    ASSERT_EQ(shell.calls.size(), 1);
+    EXPECT_TRUE(shell.calls[0].startsWith("help:"));
+    EXPECT_TRUE(shell.calls[0].endsWith("/help/index.html"));
+
+    session->Skin1Click(form->FindElement("dir"));
+    EXPECT_EQ(prompts.folderCaptions, QStringList{"Output Directory"});
+
+    // Elements whose commands come later do nothing yet; names are exact.
+    for (const char* name : {"Split", "play", "pb", "tataltime"})
+        session->Skin1Click(form->FindElement(name));
+    int lowerCase = 0;
+    session->commands().add("Dir", [&] { ++lowerCase; });
+    session->Skin1Click(form->FindElement("dir"));
+    EXPECT_EQ(lowerCase, 0);
+    EXPECT_EQ(shell.calls.size(), 1);
+    EXPECT_EQ(prompts.folderCaptions.size(), 2);
+}
+
+TEST_F(MainSessionTest, AFailingCommandEndsInTheErrorBox)
+{
+    auto session = start();
+    session->commands().add("Split", [] { throw std::runtime_error("Cannot open the file"); });
+    SkinWindow* form = session->skin().GetSkinnedWindow(&window);
+    EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Split")));
+    EXPECT_EQ(prompts.errors, QStringList{"Cannot open the file"});
+}

@@ -1,0 +1,154 @@
+#include "app/SingleInstance.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+
+namespace {
+
+// Runs the real program with a private runtime and configuration folder on
+// the offscreen platform.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid());
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        program = testsupport::binaryDir() + "/vessimo";
+        ASSERT_TRUE(QFile::exists(program)) << qPrintable(program);
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* p : started) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+            delete p;
+        }
+    }
+
+    QProcess* launch() { return launch(program); }
+
+    QProcess* launch(const QString& path)
+    {
+        auto* p = new QProcess;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p->setProcessEnvironment(env);
+        p->start(path, {});
+        started << p;
+        return p;
+    }
+
+    QString lockFile() const { return QDir(runtime.path()).filePath("Vessimo V1.00.lock"); }
+
+    // Until the program holds the lock (it takes it first thing).
+    bool waitForLock(int ms)
+    {
+        for (int waited = 0; waited < ms; waited += 50) {
+            if (QFile::exists(lockFile()))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    QTemporaryDir runtime;
+    QTemporaryDir config;
+    QString program;
+    QList<QProcess*> started;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, ASecondStartEndsAtOnceAndTheFirstKeepsRunning)
+{
+    QProcess* first = launch();
+    ASSERT_TRUE(first->waitForStarted(5000));
+    ASSERT_TRUE(waitForLock(5000));
+
+    QProcess* second = launch();
+    ASSERT_TRUE(second->waitForFinished(5000)) << "the second start must end by itself";
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(second->readAllStandardOutput().isEmpty());
+
+    EXPECT_FALSE(first->waitForFinished(500));
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(ProgramTest, TheLockOfACrashedInstanceDoesNotBlock)
+{
+    QProcess* crashed = launch();
+    ASSERT_TRUE(crashed->waitForStarted(5000));
+    ASSERT_TRUE(waitForLock(5000));
+    ::kill(static_cast<pid_t>(crashed->processId()), SIGKILL);
+    ASSERT_TRUE(crashed->waitForFinished(5000));
+    ASSERT_TRUE(QFile::exists(lockFile())) << "a killed process leaves its lock behind";
+
+    QProcess* next = launch();
+    ASSERT_TRUE(next->waitForStarted(5000));
+    EXPECT_FALSE(next->waitForFinished(1500)) << "the stale lock must be taken over";
+    EXPECT_EQ(next->state(), QProcess::Running);
+}
+
+TEST_F(ProgramTest, InstalledProgramFindsItsDataAndAMissingSkinOnlyWarns)
+{
+    QTemporaryDir prefix;
+    const testsupport::ProcessResult install = testsupport::run(
+        VESSIMO_CMAKE, {"--install", testsupport::binaryDir(), "--prefix", prefix.path()});
+    ASSERT_EQ(install.exitCode, 0) << install.err.constData();
+    for (const char* file :
+         {"bin/vessimo", "share/vessimo/mp3enc.dll", "share/vessimo/help/index.html",
+          "share/applications/vessimo.desktop", "share/icons/hicolor/scalable/apps/vessimo.svg"})
+        EXPECT_TRUE(QFile::exists(prefix.filePath(file))) << file;
+
+    QProcess* installed = launch(prefix.filePath("bin/vessimo"));
+    ASSERT_TRUE(installed->waitForStarted(5000));
+    EXPECT_FALSE(installed->waitForFinished(1500));
+    installed->kill();
+    installed->waitForFinished(5000);
+    EXPECT_FALSE(installed->readAllStandardError().contains("skin:"));
+
+    // Without its data folder the program still opens and says why the panel is bare.
+    QTemporaryDir lone;
+    ASSERT_TRUE(QFile::copy(program, lone.filePath("vessimo")));
+    QProcess* bare = launch(lone.filePath("vessimo"));
+    ASSERT_TRUE(bare->waitForStarted(5000));
+    EXPECT_FALSE(bare->waitForFinished(1500));
+    bare->kill();
+    bare->waitForFinished(5000);
+    EXPECT_TRUE(bare->readAllStandardError().contains("skin: cannot open"));
+}
+
+TEST(SingleInstanceTest, OneHolderPerTitle)
+{
+    QTemporaryDir runtime;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    {
+        SingleInstance first("Vessimo test");
+        SingleInstance second("Vessimo test");
+        SingleInstance other("Another title");
+        EXPECT_TRUE(first.acquire());
+        EXPECT_FALSE(second.acquire());
+        EXPECT_TRUE(other.acquire());
+        EXPECT_EQ(SingleInstance::lockPath("Vessimo test"),
+                  QDir(runtime.path()).filePath("Vessimo test.lock"));
+    }
+    SingleInstance after("Vessimo test");
+    EXPECT_TRUE(after.acquire()) << "the lock goes with its holder";
+    qputenv("XDG_RUNTIME_DIR", saved);
+}

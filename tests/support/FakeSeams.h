@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/Prompts.h"
+#include "app/Shell.h"
+
+#include <QStringList>
+#include <functional>
+
+// Prompts that record what the program asked and answer from a script.
+class RecordingPrompts : public Prompts {
+public:
+    QStringList informations;
+    QStringList errors;
+    QStringList folderCaptions;
+    QString folderAnswer;
+    std::function<QString(const QString&)> onChooseFolder;
+
+    void information(const QString& text) override { informations << text; }
+    void error(const QString& text) override { errors << text; }
+    QStringList openFiles(const QString&) override { return {}; }
+    QString joinTarget(const QString&) override { return {}; }
+    QString chooseFolder(const QString& caption) override
+    {
+        folderCaptions << caption;
+        return onChooseFolder ? onChooseFolder(caption) : folderAnswer;
+    }
+    void showModal(Dialog) override {}
+};
+
+// A shell that records what it was asked to open, as "kind:target".
+class RecordingShell : public Shell {
+public:
+    QStringList calls;
+
+    void openFolder(const QString& folder) override { calls << "folder:" + folder; }
+    void openHelpFile(const QString& path) override { calls << "help:" + path; }
+    void openWebAddress(const QString& address) override { calls << "web:" + address; }
+    void startMail(const QString& address) override { calls << "mail:" + address; }
+};
