@@ -212,30 +212,37 @@ bool AsfHeader::parseExtendedContentDescription(const QByteArray& payload)
 
 std::optional<AsfValue> AsfHeader::attribute(const QString& name) const
 {
+    // Some writers keep the description texts as extended entries too,
+    // or only there; the description object's own text comes first.
     const int index = contentIndex(name);
-    if (index >= 0)
+    if (index >= 0 && !m_content[index].isEmpty())
         return AsfValue::fromText(m_content[index]);
     for (const auto& [key, value] : m_extended) {
         if (key.compare(name, Qt::CaseInsensitive) == 0)
             return value;
     }
+    if (index >= 0)
+        return AsfValue::fromText(QString());
     return std::nullopt;
 }
 
 void AsfHeader::setAttribute(const QString& name, const AsfValue& value)
 {
+    // A description text lives in the description object; a copy of it
+    // among the extended entries gets the new value too, as readers that see
+    // both would otherwise show the old one.
     const int index = contentIndex(name);
-    if (index >= 0) {
+    if (index >= 0)
         m_content[index] = value.text();
-        return;
-    }
+    bool found = false;
     for (auto& [key, existing] : m_extended) {
         if (key.compare(name, Qt::CaseInsensitive) == 0) {
-            existing = value;
-            return;
+            existing = index >= 0 ? AsfValue::fromText(value.text()) : value;
+            found = true;
         }
     }
-    m_extended.emplace_back(name, value);
+    if (!found && index < 0)
+        m_extended.emplace_back(name, value);
 }
 
 QByteArray AsfHeader::contentDescriptionPayload() const

@@ -28,7 +28,7 @@ FileReplacement::FileReplacement(QString target) : m_target(std::move(target))
     if (fd < 0)
         throw TagError(QStringLiteral("%1: cannot create a temporary file beside it: %2")
                            .arg(m_target, errnoText(errno)));
-    m_file.setFileName(QFile::decodeName(pattern));
+    m_tempPath = pattern;
     if (!m_file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         ::unlink(pattern.constData());
@@ -41,7 +41,7 @@ FileReplacement::~FileReplacement()
 {
     if (!m_committed) {
         m_file.close();
-        ::unlink(QFile::encodeName(m_file.fileName()).constData());
+        ::unlink(m_tempPath.constData());
     }
 }
 
@@ -89,7 +89,7 @@ void FileReplacement::commit()
     if (::fsync(fd) != 0)
         fail(errnoText(errno));
     m_file.close();
-    if (std::rename(QFile::encodeName(m_file.fileName()).constData(), target.constData()) != 0)
+    if (std::rename(m_tempPath.constData(), target.constData()) != 0)
         fail(errnoText(errno));
     m_committed = true;
 }
