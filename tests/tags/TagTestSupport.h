@@ -1,5 +1,9 @@
 #pragma once
 
+#include "tags/Id3Tags.h"
+#include "tags/OggComments.h"
+#include "tags/WmaTags.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,6 +15,34 @@
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const Mp3Tags& t, std::ostream* os)
+{
+    *os << QStringList{t.title, t.artist, t.album, t.year, t.track, t.comment, t.genre}
+               .join(" | ")
+               .toStdString();
+}
+
+inline void PrintTo(const OggTags& t, std::ostream* os)
+{
+    *os << QStringList{t.album, t.title, t.artist, t.comment, t.genre, t.date, t.trackNumber}
+               .join(" | ")
+               .toStdString();
+}
+
+inline void PrintTo(const WmaTags& t, std::ostream* os)
+{
+    *os << (t.present ? "present: " : "absent: ")
+        << QStringList{t.year,
+                       t.artist,
+                       t.title,
+                       t.album,
+                       t.comment,
+                       t.genre,
+                       QString::number(t.trackNumber)}
+               .join(" | ")
+               .toStdString();
 }
 
 namespace tagtest {
