@@ -21,9 +21,15 @@ QString errnoText(int error)
 
 FileReplacement::FileReplacement(QString target) : m_target(std::move(target))
 {
+    // Through a symbolic link the file it points to is replaced, and the
+    // link stays.
+    if (const QString real = QFileInfo(m_target).canonicalFilePath(); !real.isEmpty())
+        m_realPath = QFile::encodeName(real);
+    else
+        m_realPath = QFile::encodeName(m_target);
     // mkstemp in the target's own folder: a rename only replaces atomically
     // inside one file system.
-    QByteArray pattern = QFile::encodeName(m_target) + ".XXXXXX";
+    QByteArray pattern = m_realPath + ".XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw TagError(QStringLiteral("%1: cannot create a temporary file beside it: %2")
@@ -72,7 +78,7 @@ void FileReplacement::copyRest(QIODevice& source)
 
 void FileReplacement::commit()
 {
-    const QByteArray target = QFile::encodeName(m_target);
+    const QByteArray& target = m_realPath;
     struct stat old {};
     if (::stat(target.constData(), &old) != 0)
         fail(errnoText(errno));

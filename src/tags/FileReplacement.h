@@ -33,6 +33,7 @@ private:
     [[noreturn]] void fail(const QString& cause);
 
     QString m_target;
+    QByteArray m_realPath;
     QByteArray m_tempPath;
     QFile m_file;
     bool m_committed = false;

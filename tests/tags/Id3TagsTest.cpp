@@ -335,6 +335,18 @@ TEST_F(Id3Files, WritingKeepsTheModeBitsOfAReadOnlyFile)
     EXPECT_EQ(filesIn(dir.path()), QStringList{"a.mp3"});
 }
 
+TEST_F(Id3Files, WritingThroughASymbolicLinkReplacesTheFileItPointsTo)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    const QString mp3 = makeAudio(path("real/a.mp3"));
+    const QString link = path("link.mp3");
+    ASSERT_TRUE(QFile::link(mp3, link));
+    WriteId3v2(link, sampleTags());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadId3v2(mp3), sampleTags());
+    EXPECT_EQ(filesIn(path("real")), QStringList{"a.mp3"});
+}
+
 TEST_F(Id3Files, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 {
     const QString mp3 = makeAudio(path("a.mp3"));
