@@ -249,6 +249,53 @@ TEST_F(OggFiles, AudioPagesStayAsTheyWere)
     EXPECT_TRUE(rawComments(ogg).isEmpty());
 }
 
+TEST_F(OggFiles, OtherStreamsOfTheFileStayAsTheyWere)
+{
+    const QString ogg = path("two.ogg");
+    ffmpeg({"-f",
+            "lavfi",
+            "-i",
+            "sine=frequency=440:duration=1",
+            "-f",
+            "lavfi",
+            "-i",
+            "sine=frequency=880:duration=1",
+            "-map",
+            "0",
+            "-map",
+            "1",
+            "-c:a",
+            "libvorbis",
+            "-fflags",
+            "+bitexact",
+            "-map_metadata",
+            "-1",
+            "-metadata:s:0",
+            "title=First",
+            "-metadata:s:1",
+            "title=Second",
+            ogg});
+    const auto streamAudio = [&ogg](const char* stream) {
+        return run("ffmpeg", {"-v", "error", "-i", ogg, "-map", stream, "-f", "f32le", "-"}).out;
+    };
+    const QByteArray first = streamAudio("0:0");
+    const QByteArray second = streamAudio("0:1");
+    ASSERT_FALSE(second.isEmpty());
+    const qsizetype pageCount = pages(ogg).size();
+
+    OggTags tags;
+    tags.title = "New";
+    tags.comment = QString(100000, 'c');
+    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    EXPECT_GT(pages(ogg).size(), size_t(pageCount));
+    EXPECT_EQ(ReadOggComments(ogg).title, "New");
+    const testsupport::ProcessResult probe = run(
+        "ffprobe", {"-v", "error", "-show_entries", "stream_tags=title", "-of", "csv=p=0", ogg});
+    EXPECT_EQ(probe.out, "New\nSecond\n");
+    EXPECT_EQ(streamAudio("0:0"), first);
+    EXPECT_EQ(streamAudio("0:1"), second);
+}
+
 TEST_F(OggFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
 {
     const QString ogg = makeAudio(path("a.ogg"), {"-metadata", "title=Song"});
@@ -297,6 +344,22 @@ TEST_F(OggFiles, FilesThatAreNoOggVorbisAreRefusedWithTheirName)
         EXPECT_THROW(WriteOggComments(file, sampleTags()), TagError);
     }
     EXPECT_EQ(readAll(renamed), before);
+}
+
+TEST_F(OggFiles, AudioSharingTheLastHeaderPageIsReadButNotRewritten)
+{
+    const QString ogg = path("a.ogg");
+    ASSERT_TRUE(QFile::copy(dataFile("vorbis-audio-on-header-page.ogg"), ogg));
+    const QByteArray before = readAll(ogg);
+    EXPECT_EQ(ReadOggComments(ogg).title, "Song");
+    try {
+        WriteOggComments(ogg, sampleTags());
+        FAIL() << "no error";
+    } catch (const TagError& e) {
+        EXPECT_TRUE(e.message().startsWith("Cannot write comments: " + ogg + ": ")) << e.what();
+    }
+    EXPECT_EQ(readAll(ogg), before);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{"a.ogg"});
 }
 
 TEST(OggBrokenFiles, AreRefusedWithoutCrashOrHang)
