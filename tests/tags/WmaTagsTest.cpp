@@ -110,6 +110,35 @@ TEST_F(WmaFiles, ReadsAttributesWrittenByFfmpeg)
     EXPECT_EQ(ReadWmaTags(wma), expected);
 }
 
+TEST_F(WmaFiles, ReadsAttributesWrittenByMutagen)
+{
+    const QString wma = makeAudio(path("a.wma"));
+    python(R"(
+import sys
+from mutagen.asf import ASF, ASFDWordAttribute
+f = ASF(sys.argv[1])
+f['Title'] = 'Ärzte – 東京'
+f['Author'] = 'Band'
+f['WM/AlbumTitle'] = 'LP'
+f['WM/Year'] = '2010'
+f['WM/TrackNumber'] = [ASFDWordAttribute(12)]
+f['Description'] = 'Hi'
+f['WM/Genre'] = 'Folk'
+f.save()
+)",
+           {wma});
+    WmaTags expected;
+    expected.present = true;
+    expected.title = unicodeTitle;
+    expected.artist = "Band";
+    expected.album = "LP";
+    expected.year = "2010";
+    expected.trackNumber = 12;
+    expected.genre = "Folk";
+    expected.comment = "Hi";
+    EXPECT_EQ(ReadWmaTags(wma), expected);
+}
+
 TEST_F(WmaFiles, FfprobeAndMutagenReadOurAttributes)
 {
     const QString wma = makeAudio(path("a.wma"), {"-metadata", "title=Old", "-metadata",
