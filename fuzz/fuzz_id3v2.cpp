@@ -1,0 +1,9 @@
+#include "FuzzInput.h"
+#include "tags/Id3Tags.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzInput input(data, size);
+    ReadId3v2(input.device());
+    return 0;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "tags/Id3Tags.h"
+#include "tags/OggComments.h"
+#include "tags/WmaTags.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <ostream>
+#include <sys/types.h>
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const Mp3Tags& t, std::ostream* os)
+{
+    *os << QStringList{t.title, t.artist, t.album, t.year, t.track, t.comment, t.genre}
+               .join(" | ")
+               .toStdString();
+}
+
+inline void PrintTo(const OggTags& t, std::ostream* os)
+{
+    *os << QStringList{t.album, t.title, t.artist, t.comment, t.genre, t.date, t.trackNumber}
+               .join(" | ")
+               .toStdString();
+}
+
+inline void PrintTo(const WmaTags& t, std::ostream* os)
+{
+    *os << (t.present ? "present: " : "absent: ")
+        << QStringList{t.year,
+                       t.artist,
+                       t.title,
+                       t.album,
+                       t.comment,
+                       t.genre,
+                       QString::number(t.trackNumber)}
+               .join(" | ")
+               .toStdString();
+}
+
+namespace tagtest {
+
+// A short tone in the container of the file's extension, made by ffmpeg
+// with no tags at all. Extra arguments go in front of the output name.
+QString makeAudio(const QString& path, const QStringList& extra = {});
+
+// The decoded audio as 32-bit floats, for comparing before and after a tag
+// write.
+QByteArray decodedAudio(const QString& path);
+
+// Runs a Python snippet with mutagen (the system interpreter has it) and
+// returns its standard output; fails the test when it does not succeed.
+QString python(const QString& script, const QStringList& args = {});
+
+// The tags that ffprobe sees in the format and in the first stream.
+QString ffprobeTag(const QString& path, const QString& key);
+
+mode_t modeOf(const QString& path);
+void setMode(const QString& path, mode_t mode);
+
+// Files in a folder, for checking that no temporary file is left behind.
+QStringList filesIn(const QString& folder);
+
+// Limits the size of files this process may write while it lives, so that a
+// write fails half way even for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+
+private:
+    unsigned long long m_soft;
+    unsigned long long m_hard;
+};
+
+QString dataFile(const QString& name);
+
+} // namespace tagtest

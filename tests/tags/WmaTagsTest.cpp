@@ -1,0 +1,322 @@
+#include "tags/WmaTags.h"
+#include "tags/TagError.h"
+
+#include "TagTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+using namespace testsupport;
+using namespace tagtest;
+
+namespace {
+
+const QString unicodeTitle = QString::fromUtf8("Ärzte – 東京");
+const QByteArray contentDescription = QByteArray::fromHex("3326b2758e66cf11a6d900aa0062ce6c");
+const QByteArray extendedDescription = QByteArray::fromHex("40a4d0d207e3d21197f000a0c95ea850");
+
+WmaTags sampleTags()
+{
+    WmaTags t;
+    t.present = true;
+    t.year = "1999";
+    t.artist = "Müller";
+    t.title = unicodeTitle;
+    t.album = "Album ♫";
+    t.comment = "a comment";
+    t.genre = "Rock";
+    t.trackNumber = 7;
+    return t;
+}
+
+struct AsfLayout {
+    quint64 headerSize = 0;
+    quint32 count = 0;
+    QList<QByteArray> objects; // whole objects, identifier first
+    QByteArray rest;           // everything after the header object
+};
+
+AsfLayout layoutOf(const QString& path)
+{
+    const QByteArray bytes = readAll(path);
+    AsfLayout layout;
+    layout.headerSize = qFromLittleEndian<quint64>(bytes.constData() + 16);
+    layout.count = qFromLittleEndian<quint32>(bytes.constData() + 24);
+    for (qsizetype pos = 30; pos < qsizetype(layout.headerSize);) {
+        const auto size = qsizetype(qFromLittleEndian<quint64>(bytes.constData() + pos + 16));
+        layout.objects << bytes.mid(pos, size);
+        pos += size;
+    }
+    layout.rest = bytes.mid(qsizetype(layout.headerSize));
+    return layout;
+}
+
+QList<QByteArray> otherObjects(const AsfLayout& layout)
+{
+    QList<QByteArray> list;
+    for (const QByteArray& o : layout.objects) {
+        if (!o.startsWith(contentDescription) && !o.startsWith(extendedDescription))
+            list << o;
+    }
+    return list;
+}
+
+QByteArray utf16(const QString& text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) {
+        bytes += char(c.unicode() & 0xff);
+        bytes += char(c.unicode() >> 8);
+    }
+    return bytes;
+}
+
+template <typename T> QByteArray le(T value)
+{
+    QByteArray bytes(sizeof(T), '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+class WmaFiles : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(WmaFiles, ReadsAttributesWrittenByFfmpeg)
+{
+    const QString wma =
+        makeAudio(path("a.wma"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
+                                  "-metadata", "album=LP", "-metadata", "WM/Year=2010", "-metadata",
+                                  "track=2", "-metadata", "genre=Folk", "-metadata", "comment=Hi"});
+    WmaTags expected;
+    expected.present = true;
+    expected.title = unicodeTitle;
+    expected.artist = "Band";
+    expected.album = "LP";
+    expected.year = "2010";
+    expected.trackNumber = 2;
+    expected.genre = "Folk";
+    expected.comment = "Hi";
+    EXPECT_EQ(ReadWmaTags(wma), expected);
+}
+
+TEST_F(WmaFiles, ReadsAttributesWrittenByMutagen)
+{
+    const QString wma = makeAudio(path("a.wma"));
+    python(R"(
+import sys
+from mutagen.asf import ASF, ASFDWordAttribute
+f = ASF(sys.argv[1])
+f['Title'] = 'Ärzte – 東京'
+f['Author'] = 'Band'
+f['WM/AlbumTitle'] = 'LP'
+f['WM/Year'] = '2010'
+f['WM/TrackNumber'] = [ASFDWordAttribute(12)]
+f['Description'] = 'Hi'
+f['WM/Genre'] = 'Folk'
+f.save()
+)",
+           {wma});
+    WmaTags expected;
+    expected.present = true;
+    expected.title = unicodeTitle;
+    expected.artist = "Band";
+    expected.album = "LP";
+    expected.year = "2010";
+    expected.trackNumber = 12;
+    expected.genre = "Folk";
+    expected.comment = "Hi";
+    EXPECT_EQ(ReadWmaTags(wma), expected);
+}
+
+TEST_F(WmaFiles, FfprobeAndMutagenReadOurAttributes)
+{
+    const QString wma = makeAudio(path("a.wma"), {"-metadata", "title=Old", "-metadata",
+                                                  "artist=Old", "-metadata", "comment=Old"});
+    const QByteArray audio = decodedAudio(wma);
+    ASSERT_TRUE(WriteWmaTags(wma, sampleTags()));
+    EXPECT_EQ(ReadWmaTags(wma), sampleTags());
+
+    const WmaTags s = sampleTags();
+    EXPECT_EQ(ffprobeTag(wma, "title"), s.title);
+    EXPECT_EQ(ffprobeTag(wma, "artist"), s.artist);
+    EXPECT_EQ(ffprobeTag(wma, "album"), s.album);
+    EXPECT_EQ(ffprobeTag(wma, "WM/Year"), s.year);
+    EXPECT_EQ(ffprobeTag(wma, "track"), "7");
+    EXPECT_EQ(ffprobeTag(wma, "genre"), s.genre);
+    EXPECT_EQ(ffprobeTag(wma, "comment"), s.comment);
+
+    const QString script = R"(
+import sys
+from mutagen.asf import ASF
+f = ASF(sys.argv[1])
+for k in ['Title', 'Author', 'WM/AlbumTitle', 'WM/Year', 'WM/TrackNumber', 'Description', 'WM/Genre']:
+    v = f[k][0]
+    print(k + '=' + str(v.value) + ':' + type(v).__name__)
+)";
+    EXPECT_EQ(python(script, {wma}),
+              QString("Title=%1:ASFUnicodeAttribute\nAuthor=%2:ASFUnicodeAttribute\n"
+                      "WM/AlbumTitle=%3:ASFUnicodeAttribute\nWM/Year=%4:ASFUnicodeAttribute\n"
+                      "WM/TrackNumber=7:ASFDWordAttribute\nDescription=%5:ASFUnicodeAttribute\n"
+                      "WM/Genre=%6:ASFUnicodeAttribute\n")
+                  .arg(s.title, s.artist, s.album, s.year, s.comment, s.genre));
+    EXPECT_EQ(decodedAudio(wma), audio);
+}
+
+TEST_F(WmaFiles, OnlyTheDescriptionObjectsChange)
+{
+    const QString wma = makeAudio(path("a.wma"), {"-metadata", "title=Old"});
+    const AsfLayout before = layoutOf(wma);
+    ASSERT_TRUE(WriteWmaTags(wma, sampleTags()));
+    const AsfLayout after = layoutOf(wma);
+    EXPECT_EQ(otherObjects(after), otherObjects(before));
+    EXPECT_EQ(after.rest, before.rest);
+    EXPECT_EQ(after.count, quint32(after.objects.size()));
+    quint64 size = 30;
+    for (const QByteArray& o : after.objects)
+        size += o.size();
+    EXPECT_EQ(after.headerSize, size);
+    EXPECT_EQ(after.count, before.count);
+}
+
+TEST_F(WmaFiles, AddsTheDescriptionObjectsWhenMissing)
+{
+    const QString wma = makeAudio(path("a.wma"));
+    const AsfLayout before = layoutOf(wma);
+    const qsizetype missing =
+        std::count_if(before.objects.begin(), before.objects.end(), [](const QByteArray& o) {
+            return !o.startsWith(contentDescription) && !o.startsWith(extendedDescription);
+        });
+    EXPECT_EQ(ReadWmaTags(wma).title, "");
+    ASSERT_TRUE(WriteWmaTags(wma, sampleTags()));
+    const AsfLayout after = layoutOf(wma);
+    EXPECT_EQ(after.objects.size(), missing + 2);
+    EXPECT_EQ(after.count, quint32(missing + 2));
+    EXPECT_EQ(otherObjects(after), otherObjects(before));
+    EXPECT_EQ(after.rest, before.rest);
+    EXPECT_EQ(ReadWmaTags(wma), sampleTags());
+    EXPECT_EQ(ffprobeTag(wma, "title"), unicodeTitle);
+}
+
+TEST_F(WmaFiles, TextsLongerThanTheValueBufferAreNotDelivered)
+{
+    const QString wma = makeAudio(path("a.wma"));
+    WmaTags tags;
+    tags.title = QString(127, 't');
+    tags.artist = QString(128, 'a');
+    tags.genre = QString(40, 'g');
+    tags.comment = QString(300, 'c');
+    ASSERT_TRUE(WriteWmaTags(wma, tags));
+    const WmaTags read = ReadWmaTags(wma);
+    EXPECT_EQ(read.title, QString(127, 't'));
+    EXPECT_EQ(read.artist, "");
+    // The writer holds the genre at 32 characters, the comment at 255.
+    EXPECT_EQ(read.genre, QString(32, 'g'));
+    EXPECT_EQ(read.comment, "");
+    EXPECT_EQ(ffprobeTag(wma, "comment"), QString(255, 'c'));
+}
+
+TEST_F(WmaFiles, TrackFallsBackToWmTrack)
+{
+    const QString wma = makeAudio(path("a.wma"), {"-metadata", "WM/Track=5"});
+    EXPECT_EQ(ReadWmaTags(wma).trackNumber, 5);
+    const QString both =
+        makeAudio(path("b.wma"), {"-metadata", "WM/Track=5", "-metadata", "track=0"});
+    EXPECT_EQ(ReadWmaTags(both).trackNumber, 5);
+    const QString numbered =
+        makeAudio(path("c.wma"), {"-metadata", "WM/Track=5", "-metadata", "track=9"});
+    EXPECT_EQ(ReadWmaTags(numbered).trackNumber, 9);
+}
+
+TEST(ReadWmaTags, OldHeaderDescriptionEntries)
+{
+    const QByteArray oldHeader = QByteArray::fromHex("d129e2d6da35d111903400a0c90349be");
+    const QByteArray oldDescription = QByteArray::fromHex("d529e2d6da35d111903400a0c90349be");
+    const auto entry = [](quint8 type, const QString& name, const QString& value) {
+        return QByteArray(1, char(type)) + QByteArray(4, '\0') + le<quint16>(name.size()) +
+               le<quint16>(value.size()) + utf16(name) + utf16(value);
+    };
+    const QByteArray entries = le<quint16>(4) + entry(2, "Title", unicodeTitle) +
+                               entry(1, "Author", "Band") + entry(3, "Other", "x") +
+                               entry(4, "Comment", QString(600, 'c'));
+    const QByteArray other = QByteArray(16, '\x11') + le<quint64>(30) + QByteArray(6, '\0');
+    const QByteArray description = oldDescription + le<quint64>(24 + entries.size()) + entries;
+    QByteArray file = oldHeader + le<quint64>(24 + other.size() + description.size()) + other +
+                      description + QByteArray(100, '\x55');
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    WmaTags expected;
+    expected.present = true;
+    expected.title = unicodeTitle;
+    expected.artist = "Band";
+    expected.comment = QString(255, 'c');
+    EXPECT_EQ(ReadWmaTags(buffer), expected);
+}
+
+TEST_F(WmaFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
+{
+    const QString wma = makeAudio(path("a.wma"), {"-metadata", "title=Song"});
+    setMode(wma, 0444);
+    const QByteArray bytes = readAll(wma);
+    EXPECT_EQ(ReadWmaTags(wma).title, "Song");
+    EXPECT_EQ(modeOf(wma), 0444u);
+    EXPECT_EQ(readAll(wma), bytes);
+
+    ASSERT_TRUE(WriteWmaTags(wma, sampleTags()));
+    EXPECT_EQ(modeOf(wma), 0444u);
+    EXPECT_EQ(ReadWmaTags(wma), sampleTags());
+    EXPECT_EQ(filesIn(dir.path()), QStringList{"a.wma"});
+}
+
+TEST_F(WmaFiles, FailedOrRefusedWritesLeaveTheFile)
+{
+    const QString wma = makeAudio(path("a.wma"));
+    const QByteArray before = readAll(wma);
+    {
+        FileSizeLimit limit(4096);
+        try {
+            WriteWmaTags(wma, sampleTags());
+            FAIL() << "no error";
+        } catch (const TagError& e) {
+            EXPECT_TRUE(e.message().startsWith("Cannot write tags: " + wma + ": ")) << e.what();
+        }
+    }
+    EXPECT_EQ(readAll(wma), before);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{"a.wma"});
+
+    const QString mp3 = makeAudio(path("b.mp3"));
+    const QString notAsf = path("b.wma");
+    ASSERT_TRUE(QFile::rename(mp3, notAsf));
+    const QByteArray mp3Bytes = readAll(notAsf);
+    EXPECT_FALSE(WriteWmaTags(notAsf, sampleTags()));
+    EXPECT_EQ(readAll(notAsf), mp3Bytes);
+    EXPECT_FALSE(ReadWmaTags(notAsf).present);
+    EXPECT_THROW(ReadWmaTags(path("missing.wma")), TagError);
+}
+
+TEST(WmaBrokenFiles, GiveEmptyFieldsAndAreNotRewritten)
+{
+    const QDir data(dataFile({}));
+    const QStringList names = data.entryList({"asf-*"}, QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    QTemporaryDir dir;
+    for (const QString& name : names) {
+        WmaTags expected;
+        expected.present = name.startsWith("asf-old-");
+        EXPECT_EQ(ReadWmaTags(data.filePath(name)), expected) << name.toStdString();
+        const QString copy = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(data.filePath(name), copy));
+        EXPECT_FALSE(WriteWmaTags(copy, sampleTags())) << name.toStdString();
+        EXPECT_EQ(readAll(copy), readAll(data.filePath(name)));
+    }
+}
