@@ -132,6 +132,7 @@ void FfmpegReader::restart()
     openInput(format);
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
+    m_fromStart = 0;
 }
 
 int64_t FfmpegReader::rewindTo(int64_t frame)
@@ -150,6 +151,7 @@ int64_t FfmpegReader::rewindTo(int64_t frame)
     }
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
+    m_fromStart = -1;
     return -1;
 }
 
@@ -167,12 +169,17 @@ bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
             if (m_exactTimestamps && ts != AV_NOPTS_VALUE) {
                 const int64_t at =
                     av_rescale_q(ts, m_stream->time_base, AVRational{1, m_codec->sample_rate});
-                if (!m_originKnown) {
-                    m_origin = at;
+                // The first frames of a stream may carry no timestamp; the
+                // origin follows from the first one that does.
+                if (!m_originKnown && m_fromStart >= 0) {
+                    m_origin = at - m_fromStart;
                     m_originKnown = true;
                 }
-                start = at - m_origin;
+                if (m_originKnown)
+                    start = at - m_origin;
             }
+            if (m_fromStart >= 0)
+                m_fromStart += frame->nb_samples;
             return true;
         }
         if (rc == AVERROR_EOF)

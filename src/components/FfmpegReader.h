@@ -41,6 +41,7 @@ private:
     int64_t m_preroll = 0;
     int64_t m_origin = 0; // timestamp, in frames, of the first frame delivered
     bool m_originKnown = false;
+    int64_t m_fromStart = 0; // frames decoded since the start of the file, -1 after a jump
     bool m_draining = false;
     int m_decodeErrors = 0;
 };
