@@ -215,7 +215,21 @@ int64_t FfmpegReader::countFrames()
         return countPcm();
     if (isMpegAudio(id) && m_format != QLatin1String("wav"))
         return countMpegAudio();
+    if (id == AV_CODEC_ID_VORBIS && timestampsAreSamples() &&
+        m_input->duration_estimation_method == AVFMT_DURATION_FROM_STREAM &&
+        m_stream->start_time == 0 && m_stream->duration > 0) {
+        // The granule position of the last complete page, which the demuxer
+        // reads from the end of the file, counts the samples up to it, and
+        // the decoder trims the last packet to it; a page cut off at the end
+        // of the file is dropped whole.
+        return m_stream->duration;
+    }
     return countByDecoding();
+}
+
+bool FfmpegReader::timestampsAreSamples() const
+{
+    return m_stream->time_base.num == 1 && m_stream->time_base.den == m_codec->sample_rate;
 }
 
 int64_t FfmpegReader::countPcm() const
@@ -223,8 +237,7 @@ int64_t FfmpegReader::countPcm() const
     // The header's data size where the file holds all of it; a file cut short
     // ends with its last whole frame.
     if (m_input->duration_estimation_method == AVFMT_DURATION_FROM_STREAM &&
-        m_stream->duration > 0 && m_stream->time_base.num == 1 &&
-        m_stream->time_base.den == m_codec->sample_rate)
+        m_stream->duration > 0 && timestampsAreSamples())
         return m_stream->duration;
     const int align = m_codec->block_align > 0 ? m_codec->block_align
                                                : av_get_exact_bits_per_sample(m_codec->codec_id) /

@@ -22,6 +22,7 @@ private:
     void restart();
     QString chooseFormatName() const;
     int64_t countFrames();
+    bool timestampsAreSamples() const;
     int64_t countPcm() const;
     int64_t countMpegAudio();
     int64_t countPackets();
