@@ -2,7 +2,8 @@
 
 #include "components/AudioError.h"
 #include "components/FfmpegReader.h"
-#include "components/RawReader.h"
+#include "components/PcmReader.h"
+#include "components/VoxReader.h"
 
 #include <QFileInfo>
 
@@ -25,9 +26,13 @@ std::unique_ptr<AudioReader> AudioReader::open(const QString& path)
         throw AudioError(QStringLiteral("Cannot read \"%1\": the file is empty.").arg(path));
     const QString suffix = info.suffix().toLower();
     if (suffix == QLatin1String("raw"))
-        return std::make_unique<RawReader>(path, RawReader::Kind::Pcm);
+        return std::make_unique<PcmReader>(path, PcmReader::rawLayout(path), QStringLiteral("raw"));
     if (suffix == QLatin1String("vox"))
-        return std::make_unique<RawReader>(path, RawReader::Kind::Vox);
+        return std::make_unique<VoxReader>(path);
+    // PCM in WAV is read directly: FFmpeg's WAV demuxer first looks for
+    // S/PDIF data in it, which costs more than all the rest of opening.
+    if (const auto wav = PcmReader::wavLayout(path))
+        return std::make_unique<PcmReader>(path, *wav, QStringLiteral("wav"));
     return std::make_unique<FfmpegReader>(path);
 }
 
