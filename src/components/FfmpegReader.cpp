@@ -281,8 +281,12 @@ int64_t FfmpegReader::countPackets()
 
 int64_t FfmpegReader::countByDecoding()
 {
-    // WMA and the rest: how many samples a packet yields is only known to
-    // the decoder, so they are counted by decoding through once.
+    // WMA and the rest. A WMA packet's header names how many frames end in
+    // it, but whether the first of them is new or completes one carried over
+    // from the previous packet depends on where that packet's last frame
+    // ended, which only the bit lengths of its decoded frames tell; the
+    // container's duration is in milliseconds and padded. So these are
+    // counted by decoding through once (about 4000 times real time).
     int64_t frames = 0;
     ffmpeg::FramePtr frame(av_frame_alloc());
     int64_t start = -1;

@@ -44,6 +44,13 @@ const std::vector<Source>& sources()
         {"lame_vbr_22k_mono.mp3", {"lame:", "-V", "5"}, "mo22", false},
         {"lame_8k_mono_notag.mp3", {"lame:", "-t", "-b", "32"}, "mo8", false},
         {"lame_8k_mono.mp3", {"lame:", "-b", "32"}, "mo8", false},
+        // ID3v2 in front (padded past the first read of the header scan is
+        // not needed: the scan skips tags by their size) and ID3v1 behind.
+        {"lame_tagged.mp3",
+         {"lame:", "-V", "2", "--tt", "Title", "--ta", "Artist", "--add-id3v2", "--pad-id3v2-size",
+          "200000"},
+         "st48",
+         false},
         {"layer2.mp2", {"-c:a", "mp2", "-b:a", "192k"}, "st44", false},
         {"vorbis.ogg", {"-c:a", "libvorbis", "-q:a", "4"}, "st44", false},
         {"vorbis_22k_mono.ogg", {"-c:a", "libvorbis"}, "mo22", false},
