@@ -84,6 +84,7 @@ void AudioPlayer::resetQueue()
     m_blockEnds.clear();
     m_noMoreData = false;
     m_requestOpen = false;
+    m_endSeen = false;
     m_peaks.clear();
     m_peaksFirstBucket = 0;
     m_levelsFrom = 0;
@@ -95,6 +96,7 @@ void AudioPlayer::QueueBlock(const SampleArray& block)
     if (!m_device)
         throw AudioError(QStringLiteral("The audio output is not open."));
     m_requestOpen = false;
+    m_endSeen = false;
     if (block.samples.empty()) {
         m_noMoreData = true;
         return;
@@ -220,9 +222,17 @@ void AudioPlayer::poll()
             return;
     }
     const bool starved = m_requestOpen && m_requestPoll < m_polls;
-    if (m_queued - playedSinceFlush() == 0 && (m_noMoreData || starved)) {
-        m_timer.stop();
-        m_playing = false;
-        emit OnEndPlay();
+    if (waiting > 0 || !(m_noMoreData || starved)) {
+        m_endSeen = false;
+        return;
     }
+    // SDL's queue is empty, but the device still plays its last buffer:
+    // the end is reported one poll later.
+    if (!m_endSeen) {
+        m_endSeen = true;
+        return;
+    }
+    m_timer.stop();
+    m_playing = false;
+    emit OnEndPlay();
 }

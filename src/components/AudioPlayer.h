@@ -71,6 +71,7 @@ private:
     bool m_requestOpen = false; // asked for data, none came yet
     uint64_t m_polls = 0;
     uint64_t m_requestPoll = 0;
+    bool m_endSeen = false;    // the queue ran empty at the previous poll
     uint64_t m_generation = 0; // changes whenever the queue is dropped
 
     // Peak levels per bucket of frames, for the level values of OnTimer.
