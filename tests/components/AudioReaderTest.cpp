@@ -249,6 +249,28 @@ TEST_F(ReaderFiles, BlockFormatConversionLosesNoFrames)
     }
 }
 
+TEST_F(ReaderFiles, SeekWithConversionDeliversTheConvertedRestOfTheFile)
+{
+    for (const char* name : {"lame_vbr.mp3", "s16_44k_stereo.wav", "wmav2.wma"}) {
+        SCOPED_TRACE(name);
+        const auto reader = AudioReader::open(path(name));
+        const int64_t count = reader->sampleCount();
+        reader->setBlockFormat(48000, 1);
+        reader->read(5000);
+        const int64_t x = count / 3;
+        reader->seek(x);
+        int64_t frames = 0;
+        for (;;) {
+            const SampleArray a = reader->read(333);
+            if (a.upperBound() <= 0)
+                break;
+            ASSERT_LE(a.frames(), 333);
+            frames += a.frames();
+        }
+        EXPECT_NEAR(frames, timecode::Scale(static_cast<int32_t>(count - x), 48000, 44100), 1);
+    }
+}
+
 TEST_F(ReaderFiles, ConvertedStereoToMonoStaysWithinFullScale)
 {
     const QString loud = path("loud.wav");
