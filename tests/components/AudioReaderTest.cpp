@@ -44,8 +44,8 @@ const std::vector<Source>& sources()
         {"lame_vbr_22k_mono.mp3", {"lame:", "-V", "5"}, "mo22", false},
         {"lame_8k_mono_notag.mp3", {"lame:", "-t", "-b", "32"}, "mo8", false},
         {"lame_8k_mono.mp3", {"lame:", "-b", "32"}, "mo8", false},
-        // ID3v2 in front (padded past the first read of the header scan is
-        // not needed: the scan skips tags by their size) and ID3v1 behind.
+        // A large ID3v2 tag in front, which the header scan skips by its size,
+        // and an ID3v1 tag behind.
         {"lame_tagged.mp3",
          {"lame:", "-V", "2", "--tt", "Title", "--ta", "Artist", "--add-id3v2", "--pad-id3v2-size",
           "200000"},
