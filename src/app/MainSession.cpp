@@ -22,8 +22,8 @@ void MainSession::FormShow(Skin::WindowHandle window,
 {
     m_options = LoadOptions(m_ini, showOutputDir);
     m_panel.SetupFrontPanel(m_skin, window, m_skinFile);
-    // The audio file reader and writer are switched on here (SetEnabled),
-    // after the panel and before the state is reset.
+    m_reader.SetEnabled(true);
+    m_writer.SetEnabled(true);
     m_state.SelectedSegmentIndex = 0;
     m_state.JobRunning = false;
     m_state.PreviewActive = false;

@@ -5,6 +5,10 @@
 #include "app/MainState.h"
 #include "app/Options.h"
 #include "app/SkinCommands.h"
+#include "components/AudioFile.h"
+#include "components/AudioPlayer.h"
+#include "components/AudioTransform.h"
+#include "components/Mp3EncoderSettings.h"
 #include "components/Skin.h"
 
 #include <functional>
@@ -13,8 +17,9 @@ class Prompts;
 class Shell;
 
 // What the main window owns for the whole run, apart from its widgets: the
-// options and the one options-file object, the shared state, the skin engine
-// with the front panel's display elements, and the front panel's commands.
+// options and the one options-file object, the shared state, the audio
+// components, the skin engine with the front panel's display elements, and
+// the front panel's commands.
 class MainSession {
 public:
     MainSession(Prompts& prompts, Shell& shell, const QString& iniPath = IniFile::defaultPath(),
@@ -43,6 +48,15 @@ public:
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
+    // The audio components: the reader of source files, the writer of
+    // outputs, the MP3 encoder settings the writer is configured with, the
+    // preview player and the fade transform.
+    AudioFile& AudioFileRead() { return m_reader; }
+    AudioFile& AudioFile2write() { return m_writer; }
+    Mp3EncoderSettings& Mp3LameEncoder() { return m_mp3Encoder; }
+    AudioPlayer& AudioPlayer21() { return m_player; }
+    AudioTransform& AudioTransform21() { return m_transform; }
+
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
 
@@ -53,6 +67,11 @@ private:
     IniFile m_ini;
     Options m_options;
     MainState m_state;
+    AudioFile m_reader;
+    AudioFile m_writer;
+    Mp3EncoderSettings m_mp3Encoder;
+    AudioPlayer m_player;
+    AudioTransform m_transform;
     Skin m_skin;
     FrontPanel m_panel;
     SkinCommands m_commands;

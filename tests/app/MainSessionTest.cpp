@@ -78,6 +78,16 @@ TEST_F(MainSessionTest, ShowingResetsTheSharedStateAndTheSlider)
     EXPECT_NE(session.skin().GetSkinnedWindow(&window), nullptr);
 }
 
+TEST_F(MainSessionTest, ShowingSwitchesTheReaderAndWriterOn)
+{
+    MainSession session(prompts, shell, iniPath(), testsupport::sourceDir() + "/skin/vessimo.skin");
+    EXPECT_FALSE(session.AudioFileRead().IsEnabled());
+    EXPECT_FALSE(session.AudioFile2write().IsEnabled());
+    session.FormShow(&window, {});
+    EXPECT_TRUE(session.AudioFileRead().IsEnabled());
+    EXPECT_TRUE(session.AudioFile2write().IsEnabled());
+}
+
 TEST_F(MainSessionTest, ClosingDuringAJobStopsItAndStillSaves)
 {
     auto session = start();
