@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 
 Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
@@ -36,6 +38,14 @@ Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
     ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ShellTreeView1->setGeometry(3, 3, 280, 248);
+    // The tree reads folders in the background; rows arriving above the
+    // first selection push it out of sight until the user takes over.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this,
+            [this](const QString& folder) { folderLoaded(folder); });
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { revealSelection(); });
+    connect(ShellTreeView1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_revealing = false; });
+    connect(ShellTreeView1, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
 
     Button1 = new QPushButton(QStringLiteral("New Folder"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -71,6 +81,26 @@ void Tfm_dir::selectFolder(const QString& path)
     ShellTreeView1->scrollTo(index);
 }
 
+void Tfm_dir::folderLoaded(const QString& folder)
+{
+    if (!m_unrevealed.remove(QDir::cleanPath(folder)))
+        return;
+    revealSelection();
+    // The model sorts the rows it has just added a moment later.
+    if (m_unrevealed.isEmpty()) {
+        QTimer::singleShot(250, this, [this] {
+            revealSelection();
+            m_revealing = false;
+        });
+    }
+}
+
+void Tfm_dir::revealSelection()
+{
+    if (m_revealing)
+        ShellTreeView1->scrollTo(ShellTreeView1->currentIndex());
+}
+
 void Tfm_dir::showEvent(QShowEvent* event)
 {
     m_chosenFolder.clear();
@@ -79,7 +109,14 @@ void Tfm_dir::showEvent(QShowEvent* event)
     // The tree keeps its expansion and selection between showings.
     if (!m_shownBefore) {
         m_shownBefore = true;
-        selectFolder(QDir::homePath());
+        const QString home = QDir::homePath();
+        for (QDir up(home);;) {
+            m_unrevealed.insert(up.absolutePath());
+            if (!up.cdUp())
+                break;
+        }
+        m_revealing = true;
+        selectFolder(home);
     }
     QDialog::showEvent(event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSet>
 
 class MainSession;
 class QFileSystemModel;
@@ -38,10 +39,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void folderLoaded(const QString& folder);
+    void revealSelection();
+
     MainSession& m_session;
     QLineEdit& m_edtDir;
     QWidget* m_mainWindow;
     QFileSystemModel* m_model;
     QString m_chosenFolder;
     bool m_shownBefore = false;
+    // Folders on the way to the first selection that the tree still reads.
+    QSet<QString> m_unrevealed;
+    bool m_revealing = false;
 };

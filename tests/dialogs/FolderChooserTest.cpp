@@ -68,6 +68,36 @@ TEST_F(FolderChooserTest, FirstShowingSelectsHomeAndSitsBesideTheMainWindow)
     EXPECT_EQ(chooser->ShellTreeView1->size(), QSize(280, 248));
 }
 
+TEST_F(FolderChooserTest, FirstShowingScrollsTheHomeFolderIntoView)
+{
+    // A home folder far down the tree: many siblings sort before it, and the
+    // tree reads the folders in the background.
+    QTemporaryDir deep;
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(QDir(deep.path()).mkdir(QString("a%1").arg(i, 2, 10, QChar('0'))));
+    const QString home = deep.filePath("home");
+    ASSERT_TRUE(QDir().mkpath(home + "/Music"));
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", home.toUtf8());
+    open();
+    qputenv("HOME", savedHome);
+
+    ASSERT_EQ(chooser->selectedFolder(), home);
+    QTreeView* tree = chooser->ShellTreeView1;
+    const auto selectionInView = [&] {
+        const QModelIndex current = tree->currentIndex();
+        return tree->isExpanded(current) &&
+               tree->viewport()->rect().contains(tree->visualRect(current));
+    };
+    // Until the tree has read the home folder's siblings, which push it down.
+    const QModelIndex parent = tree->currentIndex().parent();
+    for (int waited = 0; waited < 5000 && tree->model()->rowCount(parent) < 41; waited += 20)
+        QTest::qWait(20);
+    ASSERT_EQ(tree->model()->rowCount(parent), 41);
+    QTest::qWait(100);
+    EXPECT_TRUE(selectionInView()) << "the home folder is selected, expanded and in view";
+}
+
 TEST_F(FolderChooserTest, OkMakesTheFolderTheOutputFolderAndRecreatesARemovedOne)
 {
     const QString folder = music.filePath("Albums");
