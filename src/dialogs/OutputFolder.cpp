@@ -9,8 +9,10 @@
 void ConfirmOutputFolder(const QString& path, Options& options, IniFile& ini,
                          const std::function<void(const QString&)>& showOutputDir)
 {
-    options.outputDir = path;
+    // A refused write leaves the output folder as it was rather than half
+    // changed, without the separator that output names rely on.
     ini.writeString(QStringLiteral("Output"), QStringLiteral("Dir"), path);
+    options.outputDir = path;
     if (showOutputDir)
         showOutputDir(path);
     if (!path.isEmpty() && !QFileInfo(path).isDir())

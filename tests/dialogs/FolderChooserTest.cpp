@@ -177,6 +177,7 @@ TEST_F(FolderChooserTest, AFailedWriteKeepsTheDialogOpenAndCancelStillChoosesNot
     EXPECT_EQ(prompts.errors, QStringList{"Unable to write to " + config.filePath("Vessimo.ini")});
     EXPECT_TRUE(chooser->isVisible());
     EXPECT_EQ(edtDir.text(), "/before/");
+    EXPECT_EQ(session->options().outputDir, "/before/") << "the output folder is not half changed";
     chooser->btn_cancel->click();
     EXPECT_TRUE(chooser->ChosenFolder().isEmpty());
 }
