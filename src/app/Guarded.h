@@ -2,7 +2,7 @@
 
 #include "app/Prompts.h"
 
-#include <stdexcept>
+#include <exception>
 #include <utility>
 
 // Runs a command that Qt started (a click, a menu item, a timer) and shows a
@@ -11,7 +11,9 @@ template <typename Command> void RunGuarded(Prompts& prompts, Command&& command)
 {
     try {
         std::forward<Command>(command)();
-    } catch (const std::runtime_error& e) {
+    } catch (const std::exception& e) {
+        // Failures of the program itself too (a bad index, no memory): shown
+        // like any other, since one escaping here would end the program.
         prompts.error(QString::fromUtf8(e.what()));
     }
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -141,4 +143,9 @@ TEST_F(MainSessionTest, AFailingCommandEndsInTheErrorBox)
     SkinWindow* form = session->skin().GetSkinnedWindow(&window);
     EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Split")));
     EXPECT_EQ(prompts.errors, QStringList{"Cannot open the file"});
+
+    // Not only the failures the program expects stay on this side of the event loop.
+    session->commands().add("Join", [] { (void)std::vector<int>().at(3); });
+    EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Join")));
+    EXPECT_EQ(prompts.errors.size(), 2);
 }
