@@ -7,6 +7,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include <algorithm>
+
 Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -44,11 +46,12 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     Label48->setPalette(captionInk);
 
     Label49 = label(QStringLiteral("Website:  "), 16, 128);
-    Label2 = link(kHomePage, 16 + Label49->sizeHint().width(), 128);
     Label50 = label(QStringLiteral("E-mail:  "), 16, 156);
-    const int mailX = 16 + Label50->sizeHint().width();
-    Label3 = link(kSalesMail, mailX, 156);
-    Label4 = link(kSupportMail, mailX, 176);
+    // The three links line up after the longer caption.
+    const int linkX = 16 + std::max(Label49->width(), Label50->width());
+    Label2 = link(kHomePage, linkX, 128);
+    Label3 = link(kSalesMail, linkX, 156);
+    Label4 = link(kSupportMail, linkX, 176);
 
     connect(Label2, &QLabel::linkActivated, this, [this] { Label2Click(); });
     connect(Label3, &QLabel::linkActivated, this, [this] { Label3Click(); });

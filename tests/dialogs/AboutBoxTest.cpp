@@ -37,6 +37,13 @@ TEST(AboutBoxTest, CaptionLabelsAndFonts)
     // Each link sits after its caption.
     EXPECT_GE(about.Label2->x(), about.Label49->x() + about.Label49->width());
     EXPECT_GE(about.Label3->x(), about.Label50->x() + about.Label50->width());
+    // The links form one column and stay inside the box.
+    EXPECT_EQ(about.Label3->x(), about.Label2->x());
+    EXPECT_EQ(about.Label4->x(), about.Label2->x());
+    EXPECT_GT(about.Label4->y(), about.Label3->y() + about.Label3->height() / 2);
+    for (QLabel* l : about.pn_about->findChildren<QLabel*>())
+        EXPECT_TRUE(about.pn_about->contentsRect().contains(l->geometry()))
+            << qPrintable(l->text());
 }
 
 TEST(AboutBoxTest, IsNotModalAndASecondShowOnlyBringsItForward)
