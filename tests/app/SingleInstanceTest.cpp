@@ -152,3 +152,31 @@ TEST(SingleInstanceTest, OneHolderPerTitle)
     EXPECT_TRUE(after.acquire()) << "the lock goes with its holder";
     qputenv("XDG_RUNTIME_DIR", saved);
 }
+
+TEST(SingleInstanceTest, LocksQtCannotJudgeAreTakenOverUnlessTheirHolderLives)
+{
+    QTemporaryDir runtime;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString lock = SingleInstance::lockPath("Vessimo test");
+
+    // Left empty by a crash while it was being written.
+    testsupport::writeAll(lock, "");
+    {
+        SingleInstance next("Vessimo test");
+        EXPECT_TRUE(next.acquire());
+    }
+    // Written under another host name, with a process number that means nothing here.
+    testsupport::writeAll(lock, "999999\nvessimo\nsome-other-host\n");
+    {
+        SingleInstance next("Vessimo test");
+        EXPECT_TRUE(next.acquire());
+        // Its own live lock, even when its content is garbled, stays with it.
+        testsupport::writeAll(lock, "garbled");
+        SingleInstance second("Vessimo test");
+        EXPECT_FALSE(second.acquire());
+        EXPECT_TRUE(QFile::exists(lock));
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+}
