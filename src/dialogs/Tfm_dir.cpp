@@ -97,8 +97,10 @@ void Tfm_dir::folderLoaded(const QString& folder)
 
 void Tfm_dir::revealSelection()
 {
+    // Centred, so that the folders inside it show too.
     if (m_revealing)
-        ShellTreeView1->scrollTo(ShellTreeView1->currentIndex());
+        ShellTreeView1->scrollTo(ShellTreeView1->currentIndex(),
+                                 QAbstractItemView::PositionAtCenter);
 }
 
 void Tfm_dir::showEvent(QShowEvent* event)
