@@ -6,6 +6,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -86,6 +87,9 @@ QLabel* Tfm_about::link(const QString& text, int x, int y)
 void Tfm_about::showOrRaise()
 {
     if (isVisible()) {
+        // Minimised, it has to come back before it can come forward.
+        if (isMinimized())
+            showNormal();
         raise();
         activateWindow();
         return;
@@ -95,7 +99,8 @@ void Tfm_about::showOrRaise()
 
 void Tfm_about::showEvent(QShowEvent* event)
 {
-    if (m_mainWindow)
+    // Placed when shown, not when the desktop shows it again after a restore.
+    if (m_mainWindow && !event->spontaneous())
         move(m_mainWindow->pos() + QPoint(10, 10));
     QDialog::showEvent(event);
 }

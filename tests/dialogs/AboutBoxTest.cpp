@@ -70,6 +70,11 @@ TEST(AboutBoxTest, IsNotModalAndASecondShowOnlyBringsItForward)
     for (QWidget* w : QApplication::topLevelWidgets())
         shown += qobject_cast<Tfm_about*>(w) && w->isVisible();
     EXPECT_EQ(shown, 1);
+
+    about.setWindowState(about.windowState() | Qt::WindowMinimized);
+    about.showOrRaise();
+    EXPECT_FALSE(about.isMinimized()) << "a minimised box comes back";
+    EXPECT_TRUE(about.isVisible());
 }
 
 TEST(AboutBoxTest, LinksOpenTheSiteAndStartMails)
