@@ -87,6 +87,13 @@ TEST(ReadId3v2, CommentWithLanguageAndEmptyDescription)
                                                      14))))
                   .comment,
               "ab");
+    // Without a terminated description, the text follows the language.
+    EXPECT_EQ(readBytes(tag(frame("COMM", QByteArray("\0eng abc ", 9)))).comment, "abc");
+    EXPECT_EQ(readBytes(tag(frame("COMM", QByteArray("\1eng\xff\xfe"
+                                                     "a\0b\0",
+                                                     10))))
+                  .comment,
+              "ab");
 }
 
 TEST(ReadId3v2, KeepsTheFirst250BytesOfALongFrameAndReadsTheFramesAfterIt)
