@@ -107,8 +107,10 @@ QString commentFrameValue(QByteArrayView content)
     const bool wide = encoding == 1 || encoding == 2;
     const qsizetype descriptionEnd = terminatorAt(rest, wide);
     const qsizetype textStart = descriptionEnd + (wide ? 2 : 1);
+    // Without a terminated description (older writers left it out) all that
+    // follows the language is the comment.
     if (textStart > rest.size())
-        return {};
+        return trimTagText(decodeText(encoding, rest));
     return trimTagText(decodeText(encoding, rest.sliced(textStart)));
 }
 

@@ -146,9 +146,11 @@ WmaTags ReadWmaTags(const QString& path)
 
 bool WriteWmaTags(const QString& path, const WmaTags& tags)
 {
+    // A file that cannot be opened has no attributes to set, like one
+    // without an ASF header: nothing is written.
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
-        throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, source.errorString()));
+        return false;
     std::optional<AsfHeader> header = AsfHeader::read(source);
     if (!header)
         return false;

@@ -32,6 +32,7 @@ WmaTags ReadWmaTags(QIODevice& file);
 
 // Sets "Author", "Title", "WM/AlbumTitle", "WM/Year", "Description",
 // "WM/Genre" as texts and "WM/TrackNumber" as a number. Returns false, with
-// the file untouched, when it has no ASF header that can be rewritten; throws
-// TagError when the new file cannot be written, leaving the old one intact.
+// the file untouched, when it cannot be opened or has no ASF header that can
+// be rewritten; throws TagError when the new file cannot be written, leaving
+// the old one intact.
 bool WriteWmaTags(const QString& path, const WmaTags& tags);

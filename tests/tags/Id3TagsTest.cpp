@@ -58,7 +58,7 @@ protected:
 
 Mp3Tags sampleTags()
 {
-    return {unicodeTitle, "Müller & Söhne", "Album ♫", "1999", "7/12", "a comment", "Rock"};
+    return {unicodeTitle, "Müller & Söhne", "Album ♫", "1999", "7/12", "a comment ☺", "Rock"};
 }
 
 } // namespace
@@ -85,6 +85,13 @@ TEST(ReadId3v2, CommentWithLanguageAndEmptyDescription)
     EXPECT_EQ(readBytes(tag(frame("COMM", QByteArray("\1eng\xff\xfe\0\0\xff\xfe"
                                                      "a\0b\0",
                                                      14))))
+                  .comment,
+              "ab");
+    // Without a terminated description, the text follows the language.
+    EXPECT_EQ(readBytes(tag(frame("COMM", QByteArray("\0eng abc ", 9)))).comment, "abc");
+    EXPECT_EQ(readBytes(tag(frame("COMM", QByteArray("\1eng\xff\xfe"
+                                                     "a\0b\0",
+                                                     10))))
                   .comment,
               "ab");
 }
@@ -245,13 +252,16 @@ from mutagen.id3 import ID3
 t = ID3(sys.argv[1], translate=False)
 assert t.version == (2, 3, 0), t.version
 for k in ['TIT2', 'TPE1', 'TALB', 'TYER', 'TRCK', 'TCON']:
-    print(k + '=' + str(t[k].text[0]))
+    print(k + str(int(t[k].encoding)) + '=' + str(t[k].text[0]))
 c = t.getall('COMM')[0]
-print('COMM=' + c.lang + '|' + c.desc + '|' + c.text[0])
+print('COMM' + str(int(c.encoding)) + '=' + c.lang + '|' + c.desc + '|' + c.text[0])
 )";
+    // Encoding 0 (ISO-8859-1) where the text fits it, else 1 (UTF-16 with a
+    // byte order mark).
     const Mp3Tags s = sampleTags();
     EXPECT_EQ(python(script, {mp3}),
-              QString("TIT2=%1\nTPE1=%2\nTALB=%3\nTYER=%4\nTRCK=%5\nTCON=%6\nCOMM=eng||%7\n")
+              QString("TIT21=%1\nTPE10=%2\nTALB1=%3\nTYER0=%4\nTRCK0=%5\nTCON0=%6\n"
+                      "COMM1=eng||%7\n")
                   .arg(s.title, s.artist, s.album, s.year, s.track, s.genre, s.comment));
     EXPECT_EQ(ffprobeTag(mp3, "title"), s.title);
     EXPECT_EQ(ffprobeTag(mp3, "artist"), s.artist);

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -302,6 +303,9 @@ TEST_F(WmaFiles, FailedOrRefusedWritesLeaveTheFile)
     EXPECT_EQ(readAll(notAsf), mp3Bytes);
     EXPECT_FALSE(ReadWmaTags(notAsf).present);
     EXPECT_THROW(ReadWmaTags(path("missing.wma")), TagError);
+    // Writing into a file that cannot be opened does nothing.
+    EXPECT_FALSE(WriteWmaTags(path("missing.wma"), sampleTags()));
+    EXPECT_FALSE(QFileInfo::exists(path("missing.wma")));
 }
 
 TEST(WmaBrokenFiles, GiveEmptyFieldsAndAreNotRewritten)
