@@ -237,6 +237,12 @@ Mp3Tags ReadId3v2(QIODevice& file)
         if (frameHeader.size() < headerSize)
             return {};
         const char* p = frameHeader.constData();
+        // Zeros where a frame identifier belongs are the tag's padding: no
+        // frame follows. Walking a padded area ten bytes at a time would
+        // find nothing and, in a tag that claims hundreds of megabytes,
+        // keep the window busy for seconds.
+        if (p[0] == '\0')
+            break;
         const qint64 size = syncsafeFrameSizes ? syncsafe32(p + 4) : bigEndian32(p + 4);
         const qint64 kept = std::min(size, frameBufferSize);
         const QByteArray content = file.read(kept);

@@ -181,6 +181,17 @@ TEST(ReadId3v2, ZeroSizeFramesAndPaddingEndTheLoop)
     EXPECT_EQ(t.artist, "Me");
 }
 
+TEST(ReadId3v2, NothingAfterThePaddingIsTakenForAFrame)
+{
+    // Bytes behind the padding are not frames, even when they look like one
+    // that runs past the end of the file.
+    const QByteArray frames = frame("TPE1", QByteArray("\0Me", 3)) + QByteArray(10, '\0') +
+                              QByteArray("TIT2") + be32(5000) + QByteArray(2, '\0');
+    const Mp3Tags t = readBytes(tag(frames));
+    EXPECT_EQ(t.artist, "Me");
+    EXPECT_EQ(t.title, "");
+}
+
 TEST(ReadId3v1Title, TitleUpToTheFirstZero)
 {
     QByteArray block = QByteArray("TAG") + QByteArray("A/B\0junk", 8) + QByteArray(117, '\0');
