@@ -130,6 +130,13 @@ void FfmpegReader::restart()
     const AVInputFormat* format = m_input->iformat;
     m_input.reset();
     openInput(format);
+    // Without the stream analysis the MPEG audio parser gives the first
+    // packet of an MP2 file no timestamp and the second one 0, one frame
+    // early against the timestamps a seek produces, and exact seeks would
+    // then land a frame off.
+    const int rc = avformat_find_stream_info(m_input.get(), nullptr);
+    if (rc < 0)
+        fail(QStringLiteral("the file changed while it was read (%1)").arg(ffmpeg::errorText(rc)));
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
     m_fromStart = 0;
