@@ -258,6 +258,36 @@ TEST_F(Writer, AFileOfThatNameStaysUntilTheNewOneIsComplete)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
 
+TEST_F(Writer, NamesAsLongAsTheFileSystemTakesAreWritten)
+{
+    // 254 bytes of ASCII, and 83 three-byte characters with "_1.wav": 255
+    // bytes, the most a name can have (84 of them are one too many).
+    const QString cjk(84, QChar(0x97F3));
+    for (const QString& name :
+         {QString(248, 'a') + "_1.wav", cjk.left(83) + "_1.wav", QString(246, 'b') + "_1.wma"}) {
+        SCOPED_TRACE(name.size());
+        ASSERT_LE(QFile::encodeName(name).size(), 255);
+        if (name.endsWith(".wma"))
+            writer.setWmaProfile(10);
+        else
+            writer.setWavFormat(44100, 2, 16);
+        const QString file = writeBlock(name, tone(44100, 2, 44100));
+        EXPECT_NEAR(probe(file).duration, 1.0, 0.1);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    // A name the file system cannot take is refused with the reason, not
+    // mistaken for some other failure.
+    writer.setWavFormat(44100, 2, 16);
+    const QString tooLong = dir.filePath(cjk + "_1.wav");
+    try {
+        writer.open(tooLong);
+        ADD_FAILURE() << "opened a name of 255 bytes and more";
+    } catch (const AudioError& e) {
+        EXPECT_EQ(e.message(), "Cannot write " + tooLong + ": File name too long");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
 // Lets writes beyond `bytes` fail (EFBIG), as on a full disk.
 class FileSizeLimit {
 public:
