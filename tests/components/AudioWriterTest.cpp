@@ -215,8 +215,16 @@ TEST_F(Writer, ABlockOfTheWrongWidthIsRefused)
     writer.setBlockFormat(44100, 2);
     writer.open(dir.filePath("width.wav"));
     EXPECT_THROW(writer.write(tone(44100, 1, 100)), AudioError);
+    try {
+        writer.write(tone(48000, 2, 4800));
+        ADD_FAILURE() << "a block at 48000 Hz went into an output announced at 44100";
+    } catch (const AudioError& e) {
+        EXPECT_TRUE(e.message().contains("48000 Hz where 44100 Hz")) << e.what();
+    }
     writer.write(SampleArray{{}, 2, 44100}); // an empty block is nothing to do
+    writer.write(tone(44100, 2, 4410));
     writer.close();
+    EXPECT_NEAR(probe(dir.filePath("width.wav")).duration, 0.1, 1e-6);
     EXPECT_FALSE(writer.isOpen());
     writer.close(); // closing twice is harmless
 }
