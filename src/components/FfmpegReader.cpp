@@ -140,6 +140,7 @@ void FfmpegReader::restart()
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
     m_fromStart = 0;
+    m_decodeErrors = 0;
 }
 
 int64_t FfmpegReader::rewindTo(int64_t frame)
@@ -159,6 +160,7 @@ int64_t FfmpegReader::rewindTo(int64_t frame)
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
     m_fromStart = -1;
+    m_decodeErrors = 0;
     return -1;
 }
 

@@ -44,5 +44,5 @@ private:
     bool m_originKnown = false;
     int64_t m_fromStart = 0; // frames decoded since the start of the file, -1 after a jump
     bool m_draining = false;
-    int m_decodeErrors = 0;
+    int m_decodeErrors = 0; // since the last reposition
 };

@@ -461,6 +461,28 @@ TEST_F(ReaderFiles, ReadOfMoreThanIsLeftDeliversTheRestThenAnEmptyBlock)
     EXPECT_LE(reader->read(0).upperBound(), 0);
 }
 
+TEST_F(ReaderFiles, ADamagedFileReadsAlikeHoweverOftenItIsRead)
+{
+    // Damaged frames here and there are skipped; that must not add up over
+    // the passes of one open file until it counts as unreadable.
+    QByteArray data = testsupport::readAll(path("lame_cbr_notag.mp3"));
+    std::mt19937 random(7);
+    for (int spot = 0; spot < 30; ++spot) {
+        const qsizetype at = 2000 + (data.size() - 2100) * spot / 30;
+        for (int k = 0; k < 40; ++k)
+            data[at + k] = static_cast<char>(random() & 0xFF);
+    }
+    testsupport::writeAll(path("damaged.mp3"), data);
+    const auto reader = AudioReader::open(path("damaged.mp3"));
+    const size_t first = readThrough(*reader, 44100).size();
+    EXPECT_GT(first, 0u);
+    for (int pass = 1; pass < 12; ++pass) {
+        SCOPED_TRACE(pass);
+        reader->seek(0);
+        ASSERT_EQ(readThrough(*reader, 44100).size(), first);
+    }
+}
+
 void expectRefused(const QString& file, const QString& cause)
 {
     try {
