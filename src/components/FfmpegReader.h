@@ -20,6 +20,10 @@ private:
     void openInput(const AVInputFormat* format);
     void openDecoder();
     void restart();
+    // Places a decoded frame: its first sample's source frame into `start`.
+    void place(AVFrame* frame, int64_t& start);
+    // A frame of silence in place of a packet the decoder refused.
+    bool silenceFor(const AVPacket& packet, AVFrame* frame);
     QString chooseFormatName() const;
     int64_t countFrames();
     bool timestampsAreSamples() const;
