@@ -79,6 +79,8 @@ void OutputFile::failFor(const QString& path, const QString& cause)
 void OutputFile::checkTarget(const QString& path)
 {
     const QFileInfo info(path);
+    if (info.fileName().isEmpty())
+        failFor(path, QStringLiteral("no file name is given"));
     if (info.isDir())
         failFor(path, QStringLiteral("a folder of that name exists"));
     if (!info.absoluteDir().exists())

@@ -192,6 +192,7 @@ TEST_F(Writer, FailuresNameTheFileAndLeaveNothingBehind)
     };
     writer.setWavFormat(44100, 2, 16);
     expectRefused(dir.filePath("missing/out.wav"), "folder does not exist");
+    expectRefused(QString(), "no file name");
     QDir(dir.path()).mkdir("taken.wav");
     expectRefused(dir.filePath("taken.wav"), "folder of that name");
     EXPECT_TRUE(QFileInfo(dir.filePath("taken.wav")).isDir());
