@@ -177,6 +177,13 @@ void AudioWriter::write(const SampleArray& block)
                                                     "announced")
                                          .arg(block.channels)
                                          .arg(channels));
+    // A block at another rate would be encoded at the wrong speed.
+    const int rate = d->converter->inRate();
+    if (block.rate > 0 && block.rate != rate)
+        OutputFile::failFor(d->path, QStringLiteral("the block holds %1 Hz where %2 Hz were "
+                                                    "announced")
+                                         .arg(block.rate)
+                                         .arg(rate));
     const int frames = static_cast<int>(block.samples.size()) / channels;
     if (frames == 0)
         return;

@@ -130,9 +130,17 @@ void FfmpegReader::restart()
     const AVInputFormat* format = m_input->iformat;
     m_input.reset();
     openInput(format);
+    // Without the stream analysis the MPEG audio parser gives the first
+    // packet of an MP2 file no timestamp and the second one 0, one frame
+    // early against the timestamps a seek produces, and exact seeks would
+    // then land a frame off.
+    const int rc = avformat_find_stream_info(m_input.get(), nullptr);
+    if (rc < 0)
+        fail(QStringLiteral("the file changed while it was read (%1)").arg(ffmpeg::errorText(rc)));
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
     m_fromStart = 0;
+    m_decodeErrors = 0;
 }
 
 int64_t FfmpegReader::rewindTo(int64_t frame)
@@ -152,6 +160,7 @@ int64_t FfmpegReader::rewindTo(int64_t frame)
     avcodec_flush_buffers(m_codec.get());
     m_draining = false;
     m_fromStart = -1;
+    m_decodeErrors = 0;
     return -1;
 }
 
@@ -165,21 +174,7 @@ bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
     for (;;) {
         int rc = avcodec_receive_frame(m_codec.get(), frame);
         if (rc == 0) {
-            const int64_t ts = frame->best_effort_timestamp;
-            if (m_exactTimestamps && ts != AV_NOPTS_VALUE) {
-                const int64_t at =
-                    av_rescale_q(ts, m_stream->time_base, AVRational{1, m_codec->sample_rate});
-                // The first frames of a stream may carry no timestamp; the
-                // origin follows from the first one that does.
-                if (!m_originKnown && m_fromStart >= 0) {
-                    m_origin = at - m_fromStart;
-                    m_originKnown = true;
-                }
-                if (m_originKnown)
-                    start = at - m_origin;
-            }
-            if (m_fromStart >= 0)
-                m_fromStart += frame->nb_samples;
+            place(frame, start);
             return true;
         }
         if (rc == AVERROR_EOF)
@@ -201,11 +196,62 @@ bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
         }
         if (m_packet->stream_index == m_streamIndex) {
             rc = avcodec_send_packet(m_codec.get(), m_packet.get());
-            if (rc < 0 && rc != AVERROR(EAGAIN) && ++m_decodeErrors > kMaxDecodeErrors)
-                fail(QStringLiteral("the audio data is damaged (%1)").arg(ffmpeg::errorText(rc)));
+            if (rc < 0 && rc != AVERROR(EAGAIN)) {
+                if (++m_decodeErrors > kMaxDecodeErrors)
+                    fail(QStringLiteral("the audio data is damaged (%1)")
+                             .arg(ffmpeg::errorText(rc)));
+                if (silenceFor(*m_packet, frame)) {
+                    av_packet_unref(m_packet.get());
+                    place(frame, start);
+                    return true;
+                }
+            }
         }
         av_packet_unref(m_packet.get());
     }
+}
+
+void FfmpegReader::place(AVFrame* frame, int64_t& start)
+{
+    const int64_t ts = frame->best_effort_timestamp;
+    if (m_exactTimestamps && ts != AV_NOPTS_VALUE) {
+        const int64_t at =
+            av_rescale_q(ts, m_stream->time_base, AVRational{1, m_codec->sample_rate});
+        // The first frames of a stream may carry no timestamp; the
+        // origin follows from the first one that does.
+        if (!m_originKnown && m_fromStart >= 0) {
+            m_origin = at - m_fromStart;
+            m_originKnown = true;
+        }
+        if (m_originKnown)
+            start = at - m_origin;
+    }
+    if (m_fromStart >= 0)
+        m_fromStart += frame->nb_samples;
+}
+
+bool FfmpegReader::silenceFor(const AVPacket& packet, AVFrame* frame)
+{
+    // An MPEG audio frame the decoder refuses is still counted by its header
+    // (or the Xing frame count): it is delivered as silence, so that reading
+    // through delivers the count and the frames after it keep the positions
+    // a seek finds them at.
+    const int64_t pts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+    if (!isMpegAudio(m_codec->codec_id) || packet.duration <= 0 || pts == AV_NOPTS_VALUE)
+        return false;
+    const int rate = m_codec->sample_rate;
+    av_frame_unref(frame);
+    frame->format = m_codec->sample_fmt;
+    frame->sample_rate = rate;
+    frame->nb_samples =
+        static_cast<int>(av_rescale_q(packet.duration, m_stream->time_base, AVRational{1, rate}));
+    if (av_channel_layout_copy(&frame->ch_layout, &m_codec->ch_layout) < 0 ||
+        av_frame_get_buffer(frame, 0) < 0)
+        fail(QStringLiteral("out of memory"));
+    av_samples_set_silence(frame->extended_data, 0, frame->nb_samples, frame->ch_layout.nb_channels,
+                           m_codec->sample_fmt);
+    frame->best_effort_timestamp = pts;
+    return true;
 }
 
 int64_t FfmpegReader::countFrames()

@@ -20,6 +20,10 @@ private:
     void openInput(const AVInputFormat* format);
     void openDecoder();
     void restart();
+    // Places a decoded frame: its first sample's source frame into `start`.
+    void place(AVFrame* frame, int64_t& start);
+    // A frame of silence in place of a packet the decoder refused.
+    bool silenceFor(const AVPacket& packet, AVFrame* frame);
     QString chooseFormatName() const;
     int64_t countFrames();
     bool timestampsAreSamples() const;
@@ -44,5 +48,5 @@ private:
     bool m_originKnown = false;
     int64_t m_fromStart = 0; // frames decoded since the start of the file, -1 after a jump
     bool m_draining = false;
-    int m_decodeErrors = 0;
+    int m_decodeErrors = 0; // since the last reposition
 };

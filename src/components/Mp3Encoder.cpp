@@ -172,16 +172,14 @@ void applyEncoding(lame_t gf, const Mp3EncoderSettings& s)
             lame.set(lame_set_VBR_hard_min, 1, "strict minimum bitrate");
         }
     }
-    // -1 leaves the filter to LAME: no high-pass, and the low-pass LAME
-    // chooses for the bitrate.
-    if (s.lowPassFrequency() >= 0) {
-        lame.set(lame_set_lowpassfreq, s.lowPassFrequency(), "low-pass frequency");
+    // -1 switches a filter off, as it does for LAME itself: without it LAME
+    // would still put in the low-pass it chooses for the bitrate.
+    lame.set(lame_set_lowpassfreq, s.lowPassFrequency(), "low-pass frequency");
+    if (s.lowPassFrequency() >= 0)
         lame.set(lame_set_lowpasswidth, s.lowPassWidth(), "low-pass width");
-    }
-    if (s.highPassFrequency() >= 0) {
-        lame.set(lame_set_highpassfreq, s.highPassFrequency(), "high-pass frequency");
+    lame.set(lame_set_highpassfreq, s.highPassFrequency(), "high-pass frequency");
+    if (s.highPassFrequency() >= 0)
         lame.set(lame_set_highpasswidth, s.highPassWidth(), "high-pass width");
-    }
 }
 
 void applyPresets(lame_t gf, const Mp3EncoderSettings& s)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
@@ -32,7 +33,16 @@ OutputFile::OutputFile(QString path) : m_path(std::move(path))
 {
     checkTarget(m_path);
     const QFileInfo info(m_path);
-    m_partPath = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+    // The hidden name adds eight bytes to the target's; a target whose name
+    // is near the file system's limit gets a shortened hidden name.
+    constexpr qsizetype kMaxHiddenBase = NAME_MAX - 8;
+    QString base = info.fileName();
+    while (QFile::encodeName(base).size() > kMaxHiddenBase) {
+        base.chop(1);
+        if (!base.isEmpty() && base.back().isHighSurrogate())
+            base.chop(1);
+    }
+    m_partPath = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + base +
                                    QStringLiteral(".XXXXXX"));
     const int fd = mkstemp(m_partPath.data());
     if (fd < 0)
@@ -69,10 +79,15 @@ void OutputFile::failFor(const QString& path, const QString& cause)
 void OutputFile::checkTarget(const QString& path)
 {
     const QFileInfo info(path);
+    if (info.fileName().isEmpty())
+        failFor(path, QStringLiteral("no file name is given"));
     if (info.isDir())
         failFor(path, QStringLiteral("a folder of that name exists"));
     if (!info.absoluteDir().exists())
         failFor(path, QStringLiteral("the folder does not exist"));
+    // Refused now rather than by the rename that completes the file.
+    if (QFile::encodeName(info.fileName()).size() > NAME_MAX)
+        failFor(path, QString::fromLocal8Bit(std::strerror(ENAMETOOLONG)));
 }
 
 void OutputFile::write(const void* data, size_t size)

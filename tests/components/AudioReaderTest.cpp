@@ -217,6 +217,43 @@ TEST_F(ReaderFiles, SeeksBackwardAndForwardWithinOneFile)
     EXPECT_LE(reader->read(100).upperBound(), 0);
 }
 
+TEST_F(ReaderFiles, SeeksStayExactWhateverCameBefore)
+{
+    // The order a preview takes: a little from the start, a jump near the
+    // end, back to the start, then jumps into the middle. The timestamps a
+    // jump finds must be those of reading through from the start.
+    for (const Source& s : sources()) {
+        SCOPED_TRACE(s.name);
+        const auto reference = AudioReader::open(path(s.name));
+        const std::vector<float> through = readThrough(*reference, 4096);
+        const auto reader = AudioReader::open(path(s.name));
+        const int64_t count = reader->sampleCount();
+        const int channels = reader->channels();
+        reader->read(500);
+        reader->seek(count - 10);
+        EXPECT_EQ(reader->read(500).frames(), 10);
+        reader->seek(0);
+        reader->read(500);
+        for (int64_t x : {count / 2, count - 5000, count / 3}) {
+            SCOPED_TRACE(x);
+            reader->seek(x);
+            const SampleArray block = reader->read(1000);
+            ASSERT_EQ(block.frames(), 1000);
+            float worst = 0;
+            for (size_t k = 0; k < block.samples.size(); ++k)
+                worst = std::max(worst, std::abs(block.samples[k] -
+                                                 through[static_cast<size_t>(x * channels) + k]));
+            EXPECT_LE(worst, s.lossless ? 0.0f : 2e-3f);
+        }
+        reader->seek(count + 5);
+        EXPECT_LE(reader->read(500).upperBound(), 0);
+        reader->seek(-100);
+        const SampleArray first = reader->read(100);
+        ASSERT_EQ(first.frames(), 100);
+        EXPECT_TRUE(std::equal(first.samples.begin(), first.samples.end(), through.begin()));
+    }
+}
+
 TEST_F(ReaderFiles, BlockFormatConversionLosesNoFrames)
 {
     const struct {
@@ -422,6 +459,41 @@ TEST_F(ReaderFiles, ReadOfMoreThanIsLeftDeliversTheRestThenAnEmptyBlock)
     const SampleArray end = reader->read(4410000);
     EXPECT_LE(end.upperBound(), 0);
     EXPECT_LE(reader->read(0).upperBound(), 0);
+}
+
+TEST_F(ReaderFiles, ADamagedFileReadsAlikeHoweverOftenItIsRead)
+{
+    // Damaged frames here and there are skipped; that must not add up over
+    // the passes of one open file until it counts as unreadable.
+    QByteArray data = testsupport::readAll(path("lame_cbr_notag.mp3"));
+    std::mt19937 random(7);
+    for (int spot = 0; spot < 30; ++spot) {
+        const qsizetype at = 2000 + (data.size() - 2100) * spot / 30;
+        for (int k = 0; k < 40; ++k)
+            data[at + k] = static_cast<char>(random() & 0xFF);
+    }
+    testsupport::writeAll(path("damaged.mp3"), data);
+    const auto reader = AudioReader::open(path("damaged.mp3"));
+    const std::vector<float> through = readThrough(*reader, 44100);
+    // Refused frames are silence, so the count holds and later frames stay
+    // where a seek finds them.
+    EXPECT_EQ(through.size(), static_cast<size_t>(reader->sampleCount() * 2));
+    for (int pass = 1; pass < 12; ++pass) {
+        SCOPED_TRACE(pass);
+        reader->seek(0);
+        ASSERT_EQ(readThrough(*reader, 44100).size(), through.size());
+    }
+    for (int64_t x : {reader->sampleCount() / 2, reader->sampleCount() - 3000}) {
+        SCOPED_TRACE(x);
+        reader->seek(x);
+        const SampleArray block = reader->read(1000);
+        ASSERT_EQ(block.frames(), 1000);
+        float worst = 0;
+        for (size_t k = 0; k < block.samples.size(); ++k)
+            worst = std::max(worst,
+                             std::abs(block.samples[k] - through[static_cast<size_t>(x * 2) + k]));
+        EXPECT_LE(worst, 2e-3f);
+    }
 }
 
 void expectRefused(const QString& file, const QString& cause)

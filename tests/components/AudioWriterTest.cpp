@@ -192,6 +192,7 @@ TEST_F(Writer, FailuresNameTheFileAndLeaveNothingBehind)
     };
     writer.setWavFormat(44100, 2, 16);
     expectRefused(dir.filePath("missing/out.wav"), "folder does not exist");
+    expectRefused(QString(), "no file name");
     QDir(dir.path()).mkdir("taken.wav");
     expectRefused(dir.filePath("taken.wav"), "folder of that name");
     EXPECT_TRUE(QFileInfo(dir.filePath("taken.wav")).isDir());
@@ -215,8 +216,16 @@ TEST_F(Writer, ABlockOfTheWrongWidthIsRefused)
     writer.setBlockFormat(44100, 2);
     writer.open(dir.filePath("width.wav"));
     EXPECT_THROW(writer.write(tone(44100, 1, 100)), AudioError);
+    try {
+        writer.write(tone(48000, 2, 4800));
+        ADD_FAILURE() << "a block at 48000 Hz went into an output announced at 44100";
+    } catch (const AudioError& e) {
+        EXPECT_TRUE(e.message().contains("48000 Hz where 44100 Hz")) << e.what();
+    }
     writer.write(SampleArray{{}, 2, 44100}); // an empty block is nothing to do
+    writer.write(tone(44100, 2, 4410));
     writer.close();
+    EXPECT_NEAR(probe(dir.filePath("width.wav")).duration, 0.1, 1e-6);
     EXPECT_FALSE(writer.isOpen());
     writer.close(); // closing twice is harmless
 }
@@ -256,6 +265,36 @@ TEST_F(Writer, AFileOfThatNameStaysUntilTheNewOneIsComplete)
     }
     // Nothing else is left in the folder, hidden or not.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+}
+
+TEST_F(Writer, NamesAsLongAsTheFileSystemTakesAreWritten)
+{
+    // 254 bytes of ASCII, and 83 three-byte characters with "_1.wav": 255
+    // bytes, the most a name can have (84 of them are one too many).
+    const QString cjk(84, QChar(0x97F3));
+    for (const QString& name :
+         {QString(248, 'a') + "_1.wav", cjk.left(83) + "_1.wav", QString(246, 'b') + "_1.wma"}) {
+        SCOPED_TRACE(name.size());
+        ASSERT_LE(QFile::encodeName(name).size(), 255);
+        if (name.endsWith(".wma"))
+            writer.setWmaProfile(10);
+        else
+            writer.setWavFormat(44100, 2, 16);
+        const QString file = writeBlock(name, tone(44100, 2, 44100));
+        EXPECT_NEAR(probe(file).duration, 1.0, 0.1);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    // A name the file system cannot take is refused with the reason, not
+    // mistaken for some other failure.
+    writer.setWavFormat(44100, 2, 16);
+    const QString tooLong = dir.filePath(cjk + "_1.wav");
+    try {
+        writer.open(tooLong);
+        ADD_FAILURE() << "opened a name of 255 bytes and more";
+    } catch (const AudioError& e) {
+        EXPECT_EQ(e.message(), "Cannot write " + tooLong + ": File name too long");
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 // Lets writes beyond `bytes` fail (EFBIG), as on a full disk.

@@ -193,6 +193,7 @@ TEST_F(Mp3Writer, ExpertSwitchesAndFiltersAreAccepted)
     settings.SetQuality(0);
     const QString file = encode("expert.mp3", 44100, 44100, 2);
     EXPECT_EQ(decodedFrames(file, 2), 44100);
+    EXPECT_EQ(frames(file)[0].lameLowpass, 5000);
 
     // The low-pass at 5 kHz takes a 10 kHz tone away.
     const QString high = dir.filePath("high.mp3");
@@ -203,6 +204,29 @@ TEST_F(Mp3Writer, ExpertSwitchesAndFiltersAreAccepted)
     for (size_t i = 4410 * 2; i < decoded.size() - 4410 * 2; ++i)
         energy += double(decoded[i]) * decoded[i];
     EXPECT_LT(energy / double(decoded.size()), 1e-4); // the input's is 0.125
+}
+
+TEST_F(Mp3Writer, FiltersSetToMinusOneAreOff)
+{
+    // Off means no low-pass at all, not the one LAME would choose for the
+    // bitrate (17 kHz at 128 kbit/s), which takes away an 18 kHz tone.
+    for (int method : {Mp3EncoderSettings::VbrNone, Mp3EncoderSettings::VbrMtrh}) {
+        SCOPED_TRACE(method);
+        settings.SetVbrMethod(method);
+        settings.SetLowPassFrequency(-1);
+        settings.SetHighPassFrequency(-1);
+        const QString file = dir.filePath(QString("off%1.mp3").arg(method));
+        writer.setMp3Encoder(settings);
+        writeTone(writer, file, 44100, 2, 44100, 18000.0);
+        EXPECT_EQ(frames(file)[0].lameLowpass, 0);
+        if (method != Mp3EncoderSettings::VbrNone)
+            continue; // VBR's own tuning spends no bits on 18 kHz at quality 5
+        const std::vector<float> decoded = decode(file);
+        double energy = 0;
+        for (size_t i = 4410 * 2; i < decoded.size() - 4410 * 2; ++i)
+            energy += double(decoded[i]) * decoded[i];
+        EXPECT_GT(energy / double(decoded.size()), 0.05); // the input's is 0.125
+    }
 }
 
 TEST_F(Mp3Writer, PresetsEncodeAsLameDefinesThem)

@@ -21,8 +21,10 @@ struct Mp3Frame {
     int mainDataBegin = 0;
     QByteArray tag; // "Xing", "Info" or empty
     // From the LAME tag after the Xing/Info header: the VBR method (1 CBR,
-    // 2 ABR, 3 and up VBR) and the ABR bitrate or VBR minimum.
+    // 2 ABR, 3 and up VBR), the low-pass frequency in Hz (0: none) and the
+    // ABR bitrate or VBR minimum.
     int lameMethod = 0;
+    int lameLowpass = 0;
     int lameBitrate = 0;
 };
 
@@ -65,6 +67,7 @@ inline std::vector<Mp3Frame> mp3Frames(const QByteArray& data)
             const int lame = data.indexOf("LAME", at);
             if (lame > 0 && lame + 21 <= pos + f.length) {
                 f.lameMethod = d[lame + 9] & 15;
+                f.lameLowpass = d[lame + 10] * 100;
                 f.lameBitrate = d[lame + 20];
             }
             break;
