@@ -172,14 +172,18 @@ void applyEncoding(lame_t gf, const Mp3EncoderSettings& s)
             lame.set(lame_set_VBR_hard_min, 1, "strict minimum bitrate");
         }
     }
-    // -1 switches a filter off, as it does for LAME itself: without it LAME
-    // would still put in the low-pass it chooses for the bitrate.
-    lame.set(lame_set_lowpassfreq, s.lowPassFrequency(), "low-pass frequency");
-    if (s.lowPassFrequency() >= 0)
+    // -1 switches the user's filter off. LAME then keeps the low-pass it
+    // tunes to the bitrate: taking that away too would spend the bits of a
+    // 128 kbit/s stream on content above 17 kHz and make it sound worse,
+    // which nobody unticking a filter box asks for.
+    if (s.lowPassFrequency() >= 0) {
+        lame.set(lame_set_lowpassfreq, s.lowPassFrequency(), "low-pass frequency");
         lame.set(lame_set_lowpasswidth, s.lowPassWidth(), "low-pass width");
-    lame.set(lame_set_highpassfreq, s.highPassFrequency(), "high-pass frequency");
-    if (s.highPassFrequency() >= 0)
+    }
+    if (s.highPassFrequency() >= 0) {
+        lame.set(lame_set_highpassfreq, s.highPassFrequency(), "high-pass frequency");
         lame.set(lame_set_highpasswidth, s.highPassWidth(), "high-pass width");
+    }
 }
 
 void applyPresets(lame_t gf, const Mp3EncoderSettings& s)
