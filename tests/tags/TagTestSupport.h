@@ -2,12 +2,14 @@
 
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
+#include "tags/TagError.h"
 #include "tags/WmaTags.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <ostream>
 #include <sys/types.h>
 
@@ -83,3 +85,15 @@ private:
 QString dataFile(const QString& name);
 
 } // namespace tagtest
+
+// `action` must fail with a TagError whose message starts with `prefix`
+// (the message names the file, then the cause).
+template <typename Action> void ExpectTagError(Action&& action, const QString& prefix)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no error";
+    } catch (const TagError& e) {
+        EXPECT_TRUE(e.message().startsWith(prefix)) << e.what();
+    }
+}
