@@ -8,8 +8,8 @@
 // The inputs (about 60 s each) are generated with the ffmpeg tool into a
 // temporary folder at start.
 
-#include "components/AudioReader.h"
-#include "components/FfmpegPtr.h"
+#include "audio/AudioReader.h"
+#include "audio/FfmpegPtr.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,9 +4,9 @@
 //
 //   vessimo_bench_encode [--benchmark_filter=Mp3]
 
-#include "components/AudioWriter.h"
-#include "components/Mp3EncoderSettings.h"
-#include "components/SampleArray.h"
+#include "audio/AudioWriter.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
+#include "audio/SampleArray.h"
 
 #include <benchmark/benchmark.h>
 #include <lame/lame.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/Skin.h"
+#include "skin/Skin.h"
 
 #include <memory>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "app/MainSession.h"
 
-#include "app/DataFolder.h"
-#include "app/Guarded.h"
-#include "app/Prompts.h"
+#include "base/DataFolder.h"
+#include "base/Guarded.h"
+#include "base/Prompts.h"
 #include "dialogs/HelpLinks.h"
 
 MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "app/FrontPanel.h"
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/MainState.h"
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "app/SkinCommands.h"
-#include "components/AudioFile.h"
-#include "components/AudioPlayer.h"
-#include "components/AudioTransform.h"
-#include "components/Mp3EncoderSettings.h"
-#include "components/Skin.h"
+#include "audio/AudioFile.h"
+#include "audio/AudioPlayer.h"
+#include "audio/AudioTransform.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
+#include "skin/Skin.h"
 
 #include <functional>
 

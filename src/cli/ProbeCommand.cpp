@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
-#include "components/AudioError.h"
-#include "components/AudioReader.h"
+#include "audio/AudioError.h"
+#include "audio/AudioReader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #include "dialogs/HelpLinks.h"
 
-#include "app/DataFolder.h"
-#include "app/Shell.h"
+#include "base/DataFolder.h"
+#include "base/Shell.h"
 
 void OpenHelpFile(Shell& shell)
 {

@@ -1,7 +1,7 @@
 #include "dialogs/OutputFolder.h"
 
-#include "app/IniFile.h"
-#include "app/Options.h"
+#include "base/IniFile.h"
+#include "settings/Options.h"
 
 #include <QDir>
 #include <QFileInfo>

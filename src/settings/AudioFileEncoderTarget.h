@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/AudioFile.h"
+#include "audio/AudioFile.h"
 #include "settings/EncoderTarget.h"
 
 namespace settings {

@@ -1,7 +1,7 @@
 #include "settings/EncoderTarget.h"
 
-#include "components/AudioWriter.h"
-#include "components/Mp3EncoderSettings.h"
+#include "audio/AudioWriter.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
 
 namespace settings {
 

@@ -1,6 +1,6 @@
 #include "settings/SettingsStore.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <numeric>
 

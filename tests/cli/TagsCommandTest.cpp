@@ -86,7 +86,7 @@ TEST_F(TagsCommand, Mp3TitleComesFromVersion2ElseVersion1)
 TEST_F(TagsCommand, SetWritesEveryFieldAndEmptiesTheOthers)
 {
     const QString title = QString::fromUtf8("Ärzte – 東京");
-    for (const QString& name : {"a.mp3", "a.ogg", "a.wma"}) {
+    for (const QString& name : QStringList{"a.mp3", "a.ogg", "a.wma"}) {
         const QString file = tone(path(name), {"-metadata", "album=Old album"});
         const ProcessResult r =
             cli({file, "--set", "title=" + title, "--set", "ARTIST=Band", "--set", "year=1999",

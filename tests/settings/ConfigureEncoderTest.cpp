@@ -1,8 +1,8 @@
 #include "settings/ConfigureEncoder.h"
 
-#include "app/IniFile.h"
-#include "components/AudioWriter.h"
-#include "components/Mp3EncoderSettings.h"
+#include "base/IniFile.h"
+#include "audio/AudioWriter.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
 #include "settings/EncoderTarget.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"

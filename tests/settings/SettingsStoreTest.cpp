@@ -1,5 +1,5 @@
 #include "settings/SettingsStore.h"
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

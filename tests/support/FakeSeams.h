@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Prompts.h"
-#include "app/Shell.h"
+#include "base/Prompts.h"
+#include "base/Shell.h"
 
 #include <QStringList>
 #include <functional>

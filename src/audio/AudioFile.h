@@ -1,0 +1,62 @@
+#pragma once
+
+#include "audio/SampleArray.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class AudioReader;
+class AudioWriter;
+class Mp3EncoderSettings;
+
+// The audio file component: one object serves either as the reader of a
+// source file (OpenRead) or as the writer of an output file (OpenWrite).
+// Every failure throws AudioError with a message that names the file.
+class AudioFile {
+public:
+    AudioFile();
+    ~AudioFile();
+    AudioFile(const AudioFile&) = delete;
+    AudioFile& operator=(const AudioFile&) = delete;
+
+    // A disabled component refuses to open; switching it off closes what is open.
+    void SetEnabled(bool enabled);
+    bool IsEnabled() const { return m_enabled; }
+
+    void OpenRead(const QString& fileName, int = 0, int = 1);
+    bool IsOpen() const;
+    void Close();
+
+    int32_t GetSampleCount() const;
+    int32_t GetDurationMs() const;
+    int GetChannels() const;
+    int GetSampleRate() const;
+    QString GetFormatName() const;
+
+    void Seek(int32_t frame, int = 3);
+    SampleArray ReadBlock(int frames);
+
+    // On an open reader: the format ReadBlock delivers. Otherwise: the format
+    // of the blocks WriteBlock receives.
+    void SetBlockFormat(int rate, int channels);
+
+    void SetWavFormat(int rate, int channels, int bitsPerSample);
+    void SetWmaProfile(int profile);
+    void SetOggFormat(int rate, int channels, int kbps, int minKbps, int maxKbps, int quality);
+    void SetMp3Encoder(const Mp3EncoderSettings& settings);
+    bool CheckMp3Format(int rate, int kbps, int channelMode) const;
+    bool CheckOggFormat(int rate, int channels, int kbps, int minKbps, int maxKbps) const;
+
+    void OpenWrite(const QString& fileName, int = 0);
+    void WriteBlock(const SampleArray& block);
+
+private:
+    const AudioReader& reader() const;
+    AudioReader& reader();
+    void requireEnabled() const;
+
+    bool m_enabled = false;
+    std::unique_ptr<AudioReader> m_reader;
+    std::unique_ptr<AudioWriter> m_writer;
+};

@@ -1,0 +1,136 @@
+#include "audio/encoders/WavEncoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr uint16_t kFormatPcm = 1;
+constexpr uint16_t kFormatExtensible = 0xFFFE;
+// KSDATAFORMAT_SUBTYPE_PCM: 00000001-0000-0010-8000-00aa00389b71.
+constexpr uint8_t kSubtypePcm[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                     0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71};
+
+void put16(std::vector<uint8_t>& out, uint32_t v)
+{
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+void putTag(std::vector<uint8_t>& out, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(tag[i]));
+}
+
+// The same scaling as FFmpeg's float to integer conversion, so that a PCM
+// round trip through our writer and FFmpeg's reader is exact.
+inline int32_t toInt(float x, double scale, double low, double high)
+{
+    return static_cast<int32_t>(std::clamp(std::nearbyint(double(x) * scale), low, high));
+}
+
+} // namespace
+
+bool WavEncoder::isSupported(int rate, int channels, int bitsPerSample)
+{
+    return rate > 0 && channels > 0 && channels <= 8 &&
+           (bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 32);
+}
+
+WavEncoder::WavEncoder(const QString& path, int rate, int channels, int bitsPerSample)
+    : m_file(path), m_rate(rate), m_channels(channels), m_bits(bitsPerSample)
+{
+    const std::vector<uint8_t> h = header(0);
+    m_file.write(h.data(), h.size());
+}
+
+std::vector<uint8_t> WavEncoder::header(uint32_t dataBytes) const
+{
+    const bool extensible = m_bits > 16;
+    const uint32_t blockAlign = static_cast<uint32_t>(m_channels * m_bits / 8);
+    const uint32_t fmtSize = extensible ? 40 : 16;
+    const uint32_t riffSize = 4 + (8 + fmtSize) + (8 + dataBytes + (dataBytes & 1));
+
+    std::vector<uint8_t> h;
+    putTag(h, "RIFF");
+    put32(h, riffSize);
+    putTag(h, "WAVE");
+    putTag(h, "fmt ");
+    put32(h, fmtSize);
+    put16(h, extensible ? kFormatExtensible : kFormatPcm);
+    put16(h, static_cast<uint32_t>(m_channels));
+    put32(h, static_cast<uint32_t>(m_rate));
+    put32(h, static_cast<uint32_t>(m_rate) * blockAlign);
+    put16(h, blockAlign);
+    put16(h, static_cast<uint32_t>(m_bits));
+    if (extensible) {
+        put16(h, 22);                            // size of the extension
+        put16(h, static_cast<uint32_t>(m_bits)); // valid bits
+        put32(h, m_channels == 1   ? 0x4u        // front centre
+                 : m_channels == 2 ? 0x3u        // front left, front right
+                                   : 0u);        // no speaker positions
+        for (uint8_t byte : kSubtypePcm)
+            h.push_back(byte);
+    }
+    putTag(h, "data");
+    put32(h, dataBytes);
+    return h;
+}
+
+void WavEncoder::encode(const float* const* planes, int frames)
+{
+    const size_t bytesPerSample = static_cast<size_t>(m_bits / 8);
+    const size_t total =
+        static_cast<size_t>(frames) * static_cast<size_t>(m_channels) * bytesPerSample;
+    if (m_dataBytes + total > std::numeric_limits<uint32_t>::max() - 64)
+        m_file.fail(QStringLiteral("a WAV file cannot hold more than 4 GB"));
+    m_buffer.resize(total);
+    uint8_t* out = m_buffer.data();
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < m_channels; ++c) {
+            const float x = planes[c][i];
+            switch (m_bits) {
+            case 8:
+                *out++ = static_cast<uint8_t>(toInt(x, 128.0, -128.0, 127.0) + 128);
+                break;
+            case 16: {
+                const int32_t v = toInt(x, 32768.0, -32768.0, 32767.0);
+                *out++ = static_cast<uint8_t>(v);
+                *out++ = static_cast<uint8_t>(v >> 8);
+                break;
+            }
+            default: {
+                const int32_t v = toInt(x, 2147483648.0, -2147483648.0, 2147483647.0);
+                *out++ = static_cast<uint8_t>(v);
+                *out++ = static_cast<uint8_t>(v >> 8);
+                *out++ = static_cast<uint8_t>(v >> 16);
+                *out++ = static_cast<uint8_t>(v >> 24);
+                break;
+            }
+            }
+        }
+    }
+    m_file.write(m_buffer.data(), total);
+    m_dataBytes += total;
+}
+
+void WavEncoder::finish()
+{
+    const auto dataBytes = static_cast<uint32_t>(m_dataBytes);
+    if (dataBytes & 1) {
+        const uint8_t pad = 0;
+        m_file.write(&pad, 1);
+    }
+    const std::vector<uint8_t> h = header(dataBytes);
+    m_file.seek(0);
+    m_file.write(h.data(), h.size());
+    m_file.close();
+}

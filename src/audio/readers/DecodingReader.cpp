@@ -1,0 +1,232 @@
+#include "audio/readers/DecodingReader.h"
+
+#include "audio/AudioError.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+
+namespace {
+
+// The converter takes at most this many planes; the reader refuses more channels.
+constexpr int kMaxPlanes = 64;
+
+} // namespace
+
+void DecodingReader::setSource(int rate, int channels, int64_t count)
+{
+    m_rate = rate;
+    m_channels = channels;
+    m_count = count;
+    m_outRate = rate;
+    m_outChannels = channels;
+}
+
+void DecodingReader::primeFirstFrame()
+{
+    if (!fetchFrame())
+        throw AudioError(
+            QStringLiteral("\"%1\" contains no audio that can be decoded.").arg(m_path));
+}
+
+int64_t DecodingReader::position() const
+{
+    return m_haveFrame ? m_frameStart + m_frameOffset : std::max(m_nextStart, m_dropBefore);
+}
+
+bool DecodingReader::fetchFrame()
+{
+    for (;;) {
+        int64_t start = -1;
+        if (!decodeNext(m_frame.get(), start)) {
+            m_sourceEnded = true;
+            return false;
+        }
+        if (start < 0)
+            start = m_nextStart;
+        if (start < 0 || (m_rewound && start > m_dropBefore)) {
+            // The container placed us behind the target; reading from the
+            // start is always exact.
+            m_rewound = false;
+            const int64_t restart = rewindTo(0);
+            m_nextStart = restart >= 0 ? restart : 0;
+            continue;
+        }
+        m_rewound = false;
+        const int n = m_frame->nb_samples;
+        m_nextStart = start + n;
+        if (n <= 0 || start + n <= m_dropBefore)
+            continue;
+        m_frameStart = start;
+        m_frameOffset = start < m_dropBefore ? static_cast<int>(m_dropBefore - start) : 0;
+        m_haveFrame = true;
+        configureConverter(m_frame.get());
+        return true;
+    }
+}
+
+void DecodingReader::seek(int64_t frame)
+{
+    const int64_t target = std::max<int64_t>(frame, 0);
+    const int64_t current = position();
+    if (target >= current && target - current <= forwardDecodeLimit()) {
+        m_dropBefore = target;
+        if (m_haveFrame) {
+            const int64_t skip = target - m_frameStart;
+            if (skip >= m_frame->nb_samples)
+                m_haveFrame = false;
+            else
+                m_frameOffset = static_cast<int>(std::max<int64_t>(skip, m_frameOffset));
+        }
+    } else {
+        m_nextStart = rewindTo(target);
+        m_haveFrame = false;
+        m_sourceEnded = false;
+        m_rewound = true;
+        m_dropBefore = target;
+    }
+    resetConverter();
+}
+
+void DecodingReader::setBlockFormat(int rate, int channels)
+{
+    if (rate <= 0 || channels <= 0 || channels > 8)
+        throw AudioError(QStringLiteral("\"%1\": cannot convert to %2 Hz with %3 channels.")
+                             .arg(m_path)
+                             .arg(rate)
+                             .arg(channels));
+    m_outRate = rate;
+    m_outChannels = channels;
+    m_swr.reset();
+    m_drained = false;
+    if (m_haveFrame)
+        configureConverter(m_frame.get());
+}
+
+void DecodingReader::resetConverter()
+{
+    m_drained = false;
+    if (m_swr)
+        swr_init(m_swr.get());
+}
+
+void DecodingReader::configureConverter(const AVFrame* frame)
+{
+    AVChannelLayout in{};
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels == 0)
+        av_channel_layout_default(&in, frame->ch_layout.nb_channels ? frame->ch_layout.nb_channels
+                                                                    : m_channels);
+    else
+        av_channel_layout_copy(&in, &frame->ch_layout);
+    const bool same = m_swr && m_swrFormat == frame->format && m_swrRate == frame->sample_rate &&
+                      av_channel_layout_compare(&in, &m_swrLayout) == 0;
+    if (same) {
+        av_channel_layout_uninit(&in);
+        return;
+    }
+    AVChannelLayout out{};
+    av_channel_layout_default(&out, m_outChannels);
+    SwrContext* raw = nullptr;
+    int rc = swr_alloc_set_opts2(&raw, &out, AV_SAMPLE_FMT_FLT, m_outRate, &in,
+                                 static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0,
+                                 nullptr);
+    ffmpeg::SwrPtr swr(raw);
+    av_channel_layout_uninit(&out);
+    if (rc >= 0) {
+        // Mixing down must not push the sum of the channels past full scale.
+        av_opt_set_double(swr.get(), "rematrix_maxval", 1.0, 0);
+        rc = swr_init(swr.get());
+    }
+    if (rc < 0) {
+        av_channel_layout_uninit(&in);
+        throw AudioError(QStringLiteral("\"%1\": cannot convert the audio (%2).")
+                             .arg(m_path, ffmpeg::errorText(rc)));
+    }
+    m_swr = std::move(swr);
+    m_swrFormat = frame->format;
+    m_swrRate = frame->sample_rate;
+    av_channel_layout_uninit(&m_swrLayout);
+    m_swrLayout = in;
+}
+
+int DecodingReader::convertFrame(float* out, int capacity)
+{
+    const AVFrame* f = m_frame.get();
+    const auto format = static_cast<AVSampleFormat>(f->format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int planes = planar ? f->ch_layout.nb_channels : 1;
+    const int stride = av_get_bytes_per_sample(format) * (planar ? 1 : f->ch_layout.nb_channels);
+    const uint8_t* in[kMaxPlanes] = {};
+    for (int p = 0; p < planes && p < kMaxPlanes; ++p)
+        in[p] = f->extended_data[p] + static_cast<ptrdiff_t>(m_frameOffset) * stride;
+    const int remaining = f->nb_samples - m_frameOffset;
+    // Without resampling the converter is fed no more than fits, so it never
+    // holds samples back; a resampler keeps the excess input itself.
+    const bool resampling = m_swrRate != m_outRate;
+    const int feed = resampling ? remaining : std::min(remaining, capacity);
+    auto* o = reinterpret_cast<uint8_t*>(out);
+    const int written = swr_convert(m_swr.get(), &o, capacity, in, feed);
+    if (written < 0)
+        throw AudioError(QStringLiteral("\"%1\": cannot convert the audio (%2).")
+                             .arg(m_path, ffmpeg::errorText(written)));
+    m_frameOffset += feed;
+    if (m_frameOffset >= f->nb_samples)
+        m_haveFrame = false;
+    return written;
+}
+
+int DecodingReader::drainConverter(float* out, int capacity, bool flush)
+{
+    if (!m_swr || m_swrRate == m_outRate)
+        return 0;
+    auto* o = reinterpret_cast<uint8_t*>(out);
+    const uint8_t* none[kMaxPlanes] = {};
+    const int written = swr_convert(m_swr.get(), &o, capacity, flush ? nullptr : none, 0);
+    return std::max(written, 0);
+}
+
+SampleArray DecodingReader::read(int frames)
+{
+    SampleArray block;
+    block.channels = m_outChannels;
+    block.rate = m_outRate;
+    if (frames <= 0)
+        return block;
+    // Size the block by what is left rather than by the request, so that a
+    // large request near the end does not allocate memory it never fills.
+    const int64_t left = std::max<int64_t>(m_count - position(), 0);
+    const int64_t expected = av_rescale(left, m_outRate, m_rate) + 64;
+    int64_t capacity = std::min<int64_t>(frames, std::max<int64_t>(expected, 1024));
+    block.samples.resize(static_cast<size_t>(capacity * m_outChannels));
+
+    int got = 0;
+    while (got < frames) {
+        if (got == capacity) {
+            capacity = std::min<int64_t>(frames, capacity * 2);
+            block.samples.resize(static_cast<size_t>(capacity * m_outChannels));
+        }
+        float* out = block.samples.data() + static_cast<ptrdiff_t>(got) * m_outChannels;
+        const int room = static_cast<int>(capacity - got);
+        if (m_sourceEnded) {
+            const int k = m_drained ? 0 : drainConverter(out, room, true);
+            if (k == 0) {
+                m_drained = true;
+                break;
+            }
+            got += k;
+            continue;
+        }
+        const int buffered = drainConverter(out, room, false);
+        if (buffered > 0) {
+            got += buffered;
+            continue;
+        }
+        if (!m_haveFrame && !fetchFrame())
+            continue;
+        got += convertFrame(out, room);
+    }
+    block.samples.resize(static_cast<size_t>(got) * m_outChannels);
+    return block;
+}

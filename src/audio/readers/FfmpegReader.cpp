@@ -1,0 +1,343 @@
+#include "audio/readers/FfmpegReader.h"
+
+#include "audio/AudioError.h"
+#include "audio/readers/Mp3Info.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// A damaged packet here and there is skipped, as players do; a stream that
+// keeps failing is not audio we can read.
+constexpr int kMaxDecodeErrors = 100;
+
+bool isPcm(AVCodecID id)
+{
+    const AVCodecDescriptor* d = avcodec_descriptor_get(id);
+    return d && QByteArray(d->name).startsWith("pcm_") && av_get_exact_bits_per_sample(id) > 0;
+}
+
+bool isMpegAudio(AVCodecID id)
+{
+    return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1;
+}
+
+} // namespace
+
+FfmpegReader::FfmpegReader(const QString& path) : DecodingReader(path)
+{
+    openInput(nullptr);
+    int rc = avformat_find_stream_info(m_input.get(), nullptr);
+    if (rc < 0)
+        fail(QStringLiteral("its format is not recognised (%1)").arg(ffmpeg::errorText(rc)));
+    rc = av_find_best_stream(m_input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (rc < 0)
+        fail(QStringLiteral("it contains no audio"));
+    m_streamIndex = rc;
+    m_stream = m_input->streams[rc];
+    m_format = chooseFormatName();
+    if (m_format.isEmpty())
+        fail(QStringLiteral("it is not an MP3, MP2, WAV, WMA or Ogg Vorbis file"));
+    openDecoder();
+
+    const AVCodecID id = m_codec->codec_id;
+    const int rate = m_codec->sample_rate;
+    if (isPcm(id)) {
+        m_exactTimestamps = true;
+    } else if (isMpegAudio(id)) {
+        m_exactTimestamps = true;
+        // The bit reservoir reaches back up to 511 bytes, which a few frames
+        // cover; ten leave the decoder settled.
+        m_preroll = 10 * static_cast<int64_t>(std::max(m_codec->frame_size, 1152));
+    } else if (id == AV_CODEC_ID_VORBIS) {
+        m_exactTimestamps = true;
+        // Two of the longest Vorbis blocks: the first packet after a seek only
+        // primes the overlap.
+        m_preroll = 2 * 8192;
+    }
+    if (rate <= 0 || m_codec->ch_layout.nb_channels <= 0 || m_codec->ch_layout.nb_channels > 64)
+        fail(QStringLiteral("its sample rate or channel count is invalid"));
+    setSource(rate, m_codec->ch_layout.nb_channels, countFrames());
+    primeFirstFrame();
+}
+
+void FfmpegReader::fail(const QString& cause) const
+{
+    throw AudioError(QStringLiteral("Cannot read \"%1\": %2.").arg(m_path, cause));
+}
+
+void FfmpegReader::openInput(const AVInputFormat* format)
+{
+    AVFormatContext* raw = nullptr;
+    const int rc =
+        avformat_open_input(&raw, QFile::encodeName(m_path).constData(), format, nullptr);
+    if (rc < 0) {
+        if (rc == AVERROR(EACCES) || rc == AVERROR(ENOENT) || rc == AVERROR(EIO))
+            fail(ffmpeg::errorText(rc));
+        // Demuxers refuse text, cut-off headers and damaged frames alike.
+        fail(QStringLiteral("it is not an MP3, MP2, WAV, WMA or Ogg Vorbis file, or it is "
+                            "damaged or cut short (%1)")
+                 .arg(ffmpeg::errorText(rc)));
+    }
+    m_input.reset(raw);
+    m_dataStart = m_input->pb ? avio_tell(m_input->pb) : 0;
+    if (m_streamIndex >= 0) {
+        if (m_streamIndex >= static_cast<int>(m_input->nb_streams))
+            fail(QStringLiteral("the file changed while it was read"));
+        m_stream = m_input->streams[m_streamIndex];
+    }
+}
+
+QString FfmpegReader::chooseFormatName() const
+{
+    const QByteArray demuxer = m_input->iformat->name;
+    const AVCodecID id = m_stream->codecpar->codec_id;
+    if (demuxer == "mp3")
+        return id == AV_CODEC_ID_MP3 ? QStringLiteral("mp3") : QStringLiteral("mp2");
+    if (demuxer == "wav")
+        return QStringLiteral("wav");
+    if (demuxer == "asf")
+        return QStringLiteral("wma");
+    if (demuxer == "ogg" && id == AV_CODEC_ID_VORBIS)
+        return QStringLiteral("ogg");
+    return {};
+}
+
+void FfmpegReader::openDecoder()
+{
+    const AVCodec* decoder = avcodec_find_decoder(m_stream->codecpar->codec_id);
+    if (!decoder)
+        fail(QStringLiteral("no decoder for %1")
+                 .arg(avcodec_get_name(m_stream->codecpar->codec_id)));
+    m_codec.reset(avcodec_alloc_context3(decoder));
+    if (!m_codec)
+        fail(QStringLiteral("out of memory"));
+    int rc = avcodec_parameters_to_context(m_codec.get(), m_stream->codecpar);
+    // Frames then carry timestamps in the stream's time base, also where the
+    // decoder cuts an encoder delay off their start.
+    m_codec->pkt_timebase = m_stream->time_base;
+    if (rc >= 0)
+        rc = avcodec_open2(m_codec.get(), decoder, nullptr);
+    if (rc < 0)
+        fail(QStringLiteral("the decoder cannot be opened (%1)").arg(ffmpeg::errorText(rc)));
+}
+
+void FfmpegReader::restart()
+{
+    // Opening the container again is the one repositioning every demuxer
+    // does exactly (including the MP3 start skip, which is tied to the first
+    // packet); the known format spares the probe.
+    const AVInputFormat* format = m_input->iformat;
+    m_input.reset();
+    openInput(format);
+    // Without the stream analysis the MPEG audio parser gives the first
+    // packet of an MP2 file no timestamp and the second one 0, one frame
+    // early against the timestamps a seek produces, and exact seeks would
+    // then land a frame off.
+    const int rc = avformat_find_stream_info(m_input.get(), nullptr);
+    if (rc < 0)
+        fail(QStringLiteral("the file changed while it was read (%1)").arg(ffmpeg::errorText(rc)));
+    avcodec_flush_buffers(m_codec.get());
+    m_draining = false;
+    m_fromStart = 0;
+    m_decodeErrors = 0;
+}
+
+int64_t FfmpegReader::rewindTo(int64_t frame)
+{
+    const int64_t from = std::max<int64_t>(frame - m_preroll, 0);
+    if (!m_exactTimestamps || from == 0) {
+        restart();
+        return 0;
+    }
+    const int rate = m_codec->sample_rate;
+    const int64_t ts = av_rescale_q(from + m_origin, AVRational{1, rate}, m_stream->time_base);
+    const int rc = avformat_seek_file(m_input.get(), m_streamIndex, INT64_MIN, ts, ts, 0);
+    if (rc < 0) {
+        restart();
+        return 0;
+    }
+    avcodec_flush_buffers(m_codec.get());
+    m_draining = false;
+    m_fromStart = -1;
+    m_decodeErrors = 0;
+    return -1;
+}
+
+int64_t FfmpegReader::forwardDecodeLimit() const
+{
+    return m_exactTimestamps ? m_codec->sample_rate : INT64_MAX;
+}
+
+bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
+{
+    for (;;) {
+        int rc = avcodec_receive_frame(m_codec.get(), frame);
+        if (rc == 0) {
+            place(frame, start);
+            return true;
+        }
+        if (rc == AVERROR_EOF)
+            return false;
+        if (rc != AVERROR(EAGAIN)) {
+            if (++m_decodeErrors > kMaxDecodeErrors)
+                fail(QStringLiteral("the audio data is damaged (%1)").arg(ffmpeg::errorText(rc)));
+            continue;
+        }
+        if (m_draining)
+            return false;
+        rc = av_read_frame(m_input.get(), m_packet.get());
+        if (rc < 0) {
+            // The end of the file, or a read error that ends it early: the
+            // decoder still hands out what it holds.
+            avcodec_send_packet(m_codec.get(), nullptr);
+            m_draining = true;
+            continue;
+        }
+        if (m_packet->stream_index == m_streamIndex) {
+            rc = avcodec_send_packet(m_codec.get(), m_packet.get());
+            if (rc < 0 && rc != AVERROR(EAGAIN)) {
+                if (++m_decodeErrors > kMaxDecodeErrors)
+                    fail(QStringLiteral("the audio data is damaged (%1)")
+                             .arg(ffmpeg::errorText(rc)));
+                if (silenceFor(*m_packet, frame)) {
+                    av_packet_unref(m_packet.get());
+                    place(frame, start);
+                    return true;
+                }
+            }
+        }
+        av_packet_unref(m_packet.get());
+    }
+}
+
+void FfmpegReader::place(AVFrame* frame, int64_t& start)
+{
+    const int64_t ts = frame->best_effort_timestamp;
+    if (m_exactTimestamps && ts != AV_NOPTS_VALUE) {
+        const int64_t at =
+            av_rescale_q(ts, m_stream->time_base, AVRational{1, m_codec->sample_rate});
+        // The first frames of a stream may carry no timestamp; the
+        // origin follows from the first one that does.
+        if (!m_originKnown && m_fromStart >= 0) {
+            m_origin = at - m_fromStart;
+            m_originKnown = true;
+        }
+        if (m_originKnown)
+            start = at - m_origin;
+    }
+    if (m_fromStart >= 0)
+        m_fromStart += frame->nb_samples;
+}
+
+bool FfmpegReader::silenceFor(const AVPacket& packet, AVFrame* frame)
+{
+    // An MPEG audio frame the decoder refuses is still counted by its header
+    // (or the Xing frame count): it is delivered as silence, so that reading
+    // through delivers the count and the frames after it keep the positions
+    // a seek finds them at.
+    const int64_t pts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+    if (!isMpegAudio(m_codec->codec_id) || packet.duration <= 0 || pts == AV_NOPTS_VALUE)
+        return false;
+    const int rate = m_codec->sample_rate;
+    av_frame_unref(frame);
+    frame->format = m_codec->sample_fmt;
+    frame->sample_rate = rate;
+    frame->nb_samples =
+        static_cast<int>(av_rescale_q(packet.duration, m_stream->time_base, AVRational{1, rate}));
+    if (av_channel_layout_copy(&frame->ch_layout, &m_codec->ch_layout) < 0 ||
+        av_frame_get_buffer(frame, 0) < 0)
+        fail(QStringLiteral("out of memory"));
+    av_samples_set_silence(frame->extended_data, 0, frame->nb_samples, frame->ch_layout.nb_channels,
+                           m_codec->sample_fmt);
+    frame->best_effort_timestamp = pts;
+    return true;
+}
+
+int64_t FfmpegReader::countFrames()
+{
+    const AVCodecID id = m_codec->codec_id;
+    if (isPcm(id))
+        return countPcm();
+    if (isMpegAudio(id) && m_format != QLatin1String("wav"))
+        return countMpegAudio();
+    if (id == AV_CODEC_ID_VORBIS && timestampsAreSamples() &&
+        m_input->duration_estimation_method == AVFMT_DURATION_FROM_STREAM &&
+        m_stream->start_time == 0 && m_stream->duration > 0) {
+        // The granule position of the last complete page, which the demuxer
+        // reads from the end of the file, counts the samples up to it, and
+        // the decoder trims the last packet to it; a page cut off at the end
+        // of the file is dropped whole.
+        return m_stream->duration;
+    }
+    return countByDecoding();
+}
+
+bool FfmpegReader::timestampsAreSamples() const
+{
+    return m_stream->time_base.num == 1 && m_stream->time_base.den == m_codec->sample_rate;
+}
+
+int64_t FfmpegReader::countPcm() const
+{
+    // The header's data size where the file holds all of it; a file cut short
+    // ends with its last whole frame.
+    if (m_input->duration_estimation_method == AVFMT_DURATION_FROM_STREAM &&
+        m_stream->duration > 0 && timestampsAreSamples())
+        return m_stream->duration;
+    const int align = m_codec->block_align > 0 ? m_codec->block_align
+                                               : av_get_exact_bits_per_sample(m_codec->codec_id) /
+                                                     8 * m_codec->ch_layout.nb_channels;
+    const int64_t size = avio_size(m_input->pb);
+    return align > 0 && size > m_dataStart ? (size - m_dataStart) / align : 0;
+}
+
+int64_t FfmpegReader::countMpegAudio()
+{
+    const std::optional<Mp3Info> info = Mp3Info::read(m_path);
+    if (info && info->hasXing && info->xingFrames > 0 && info->xingBytes > 0) {
+        // The tag is only believed when the stream is still the one it
+        // describes: not cut short, not appended to.
+        const int64_t audioBytes =
+            QFileInfo(m_path).size() - trailingTagBytes(m_path) - info->firstFrameOffset;
+        if (audioBytes == info->xingBytes)
+            return info->deliveredFrames(info->xingFrames);
+    }
+    if (info && !info->hasXing && !info->hasVbri)
+        return countPackets();
+    return countByDecoding();
+}
+
+int64_t FfmpegReader::countPackets()
+{
+    // Without a tag every frame header is read: the demuxer's parser walks
+    // the frames without decoding them, and each decodes to its duration.
+    int64_t frames = 0;
+    const AVRational perFrame{1, m_codec->sample_rate};
+    while (av_read_frame(m_input.get(), m_packet.get()) >= 0) {
+        if (m_packet->stream_index == m_streamIndex)
+            frames += m_packet->duration > 0
+                          ? av_rescale_q(m_packet->duration, m_stream->time_base, perFrame)
+                          : m_codec->frame_size;
+        av_packet_unref(m_packet.get());
+    }
+    restart();
+    return frames;
+}
+
+int64_t FfmpegReader::countByDecoding()
+{
+    // WMA and the rest. A WMA packet's header names how many frames end in
+    // it, but whether the first of them is new or completes one carried over
+    // from the previous packet depends on where that packet's last frame
+    // ended, which only the bit lengths of its decoded frames tell; the
+    // container's duration is in milliseconds and padded. So these are
+    // counted by decoding through once (about 4000 times real time).
+    int64_t frames = 0;
+    ffmpeg::FramePtr frame(av_frame_alloc());
+    int64_t start = -1;
+    while (decodeNext(frame.get(), start))
+        frames += frame->nb_samples;
+    restart();
+    return frames;
+}

@@ -1,7 +1,0 @@
-#include "components/SkinLabel.h"
-
-SkinLabel::SkinLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
-{
-    setTextFormat(Qt::PlainText);
-    setTextInteractionFlags(Qt::NoTextInteraction);
-}

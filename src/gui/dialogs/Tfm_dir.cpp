@@ -1,0 +1,156 @@
+#include "gui/dialogs/Tfm_dir.h"
+
+#include "base/Guarded.h"
+#include "app/MainSession.h"
+#include "dialogs/OutputFolder.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
+
+Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      m_session(session), m_edtDir(edtDir), m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("fm_dir"));
+    setFixedSize(286, 281);
+
+    m_model = new QFileSystemModel(this);
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    m_model->setReadOnly(true);
+    m_model->setRootPath(QDir::rootPath());
+
+    ShellTreeView1 = new QTreeView(this);
+    ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
+    ShellTreeView1->setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        ShellTreeView1->hideColumn(column);
+    ShellTreeView1->setHeaderHidden(true);
+    ShellTreeView1->setIndentation(19);
+    ShellTreeView1->setRootIsDecorated(false);
+    ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ShellTreeView1->setGeometry(3, 3, 280, 248);
+    // The tree reads folders in the background; rows arriving above the
+    // first selection push it out of sight until the user takes over.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this,
+            [this](const QString& folder) { folderLoaded(folder); });
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { revealSelection(); });
+    connect(ShellTreeView1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_revealing = false; });
+    connect(ShellTreeView1, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
+
+    Button1 = new QPushButton(QStringLiteral("New Folder"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(3, 254, 90, 24);
+    btn_ok = new QPushButton(QStringLiteral("Ok"), this);
+    btn_ok->setObjectName(QStringLiteral("btn_ok"));
+    btn_ok->setGeometry(128, 254, 75, 24);
+    btn_ok->setDefault(true);
+    btn_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
+    btn_cancel->setGeometry(208, 254, 75, 24);
+
+    connect(btn_ok, &QPushButton::clicked, this, [this] { btn_okClick(); });
+    connect(btn_cancel, &QPushButton::clicked, this, [this] { btn_cancelClick(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+QString Tfm_dir::selectedFolder() const
+{
+    const QModelIndex current = ShellTreeView1->currentIndex();
+    return current.isValid() ? m_model->filePath(current) : QString();
+}
+
+void Tfm_dir::selectFolder(const QString& path)
+{
+    const QModelIndex index = m_model->index(path);
+    if (!index.isValid())
+        return;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        ShellTreeView1->expand(up);
+    ShellTreeView1->expand(index);
+    ShellTreeView1->setCurrentIndex(index);
+    ShellTreeView1->scrollTo(index);
+}
+
+void Tfm_dir::folderLoaded(const QString& folder)
+{
+    if (!m_unrevealed.remove(QDir::cleanPath(folder)))
+        return;
+    revealSelection();
+    // The model sorts the rows it has just added a moment later.
+    if (m_unrevealed.isEmpty()) {
+        QTimer::singleShot(250, this, [this] {
+            revealSelection();
+            m_revealing = false;
+        });
+    }
+}
+
+void Tfm_dir::revealSelection()
+{
+    // Centred, so that the folders inside it show too.
+    if (m_revealing)
+        ShellTreeView1->scrollTo(ShellTreeView1->currentIndex(),
+                                 QAbstractItemView::PositionAtCenter);
+}
+
+void Tfm_dir::showEvent(QShowEvent* event)
+{
+    m_chosenFolder.clear();
+    if (m_mainWindow)
+        move(m_mainWindow->pos() + QPoint(10, 10));
+    // The tree keeps its expansion and selection between showings.
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        const QString home = QDir::homePath();
+        for (QDir up(home);;) {
+            m_unrevealed.insert(up.absolutePath());
+            if (!up.cdUp())
+                break;
+        }
+        m_revealing = true;
+        selectFolder(home);
+    }
+    QDialog::showEvent(event);
+}
+
+void Tfm_dir::btn_okClick()
+{
+    const QString path = selectedFolder();
+    if (path.isEmpty())
+        return;
+    RunGuarded(m_session.prompts(), [&] {
+        m_chosenFolder = path;
+        ConfirmOutputFolder(path, m_session.options(), m_session.ini(),
+                            [this](const QString& dir) { m_edtDir.setText(dir); });
+        accept();
+    });
+}
+
+void Tfm_dir::done(int result)
+{
+    if (result != QDialog::Accepted)
+        m_chosenFolder.clear();
+    QDialog::done(result);
+}
+
+void Tfm_dir::btn_cancelClick()
+{
+    reject();
+}
+
+void Tfm_dir::Button1Click()
+{
+    const QString parent = selectedFolder();
+    if (!parent.isEmpty())
+        CreateNewFolder(parent);
+}

@@ -1,0 +1,7 @@
+#include "gui/skin/SkinLabel.h"
+
+SkinLabel::SkinLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+}

@@ -1,0 +1,168 @@
+#include "audio/AudioFile.h"
+#include "audio/WriterTesting.h"
+#include "base/IniFile.h"
+#include "audio/AudioError.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
+#include "settings/AudioFileEncoderTarget.h"
+#include "settings/ConfigureEncoder.h"
+#include "settings/SettingsStore.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class AudioFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        reader.SetEnabled(true);
+        writer.SetEnabled(true);
+    }
+
+    // Writes `frames` frames of a tone in blocks, the way the jobs drive the writer.
+    void writeThroughFacade(const QString& path, int rate, int channels, int frames)
+    {
+        writer.SetBlockFormat(rate, channels);
+        writer.OpenWrite(path, 0);
+        writer.SetBlockFormat(rate, channels);
+        for (int done = 0; done < frames;) {
+            const int n = std::min(4410, frames - done);
+            writer.WriteBlock(writertest::tone(rate, channels, n, 440.0, done));
+            done += n;
+        }
+        writer.Close();
+    }
+
+    int readAllFrames()
+    {
+        int total = 0;
+        for (;;) {
+            const SampleArray block = reader.ReadBlock(4096);
+            if (block.frames() == 0)
+                return total;
+            total += block.frames();
+        }
+    }
+
+    QTemporaryDir dir;
+    AudioFile reader;
+    AudioFile writer;
+};
+
+} // namespace
+
+TEST_F(AudioFileTest, SwitchedOffComponentRefusesToOpenUntilSwitchedOnAgain)
+{
+    const QString wav = dir.filePath("a.wav");
+    writer.SetWavFormat(8000, 1, 16);
+    writeThroughFacade(wav, 8000, 1, 800);
+
+    AudioFile off;
+    EXPECT_THROW(off.OpenRead(wav, 0, 1), AudioError);
+    EXPECT_THROW(off.OpenWrite(dir.filePath("b.wav"), 0), AudioError);
+    EXPECT_FALSE(QFile::exists(dir.filePath("b.wav")));
+
+    // After a failed probe the reader is switched off and on and takes the next file.
+    EXPECT_THROW(reader.OpenRead(dir.filePath("missing.mp3"), 0, 1), AudioError);
+    EXPECT_FALSE(reader.IsOpen());
+    reader.SetEnabled(false);
+    reader.SetEnabled(true);
+    reader.OpenRead(wav, 0, 1);
+    EXPECT_TRUE(reader.IsOpen());
+    EXPECT_EQ(reader.GetSampleCount(), 800);
+
+    // Switching off closes what is open.
+    reader.SetEnabled(false);
+    EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST_F(AudioFileTest, QueriesWithoutAnOpenSourceRaiseInsteadOfCrashing)
+{
+    EXPECT_THROW(reader.GetSampleCount(), AudioError);
+    EXPECT_THROW(reader.ReadBlock(10), AudioError);
+    EXPECT_THROW(reader.Seek(0, 3), AudioError);
+    EXPECT_THROW(writer.WriteBlock(writertest::tone(44100, 2, 10)), AudioError);
+}
+
+TEST_F(AudioFileTest, WrittenWavReadsBackWithItsFormatLengthAndSamples)
+{
+    const QString wav = dir.filePath("round.wav");
+    writer.SetWavFormat(22050, 2, 16);
+    writeThroughFacade(wav, 22050, 2, 22050 * 2 + 17);
+    EXPECT_FALSE(writer.IsOpen());
+
+    reader.OpenRead(wav, 0, 1);
+    EXPECT_EQ(reader.GetFormatName(), "wav");
+    EXPECT_EQ(reader.GetSampleRate(), 22050);
+    EXPECT_EQ(reader.GetChannels(), 2);
+    EXPECT_EQ(reader.GetSampleCount(), 22050 * 2 + 17);
+    EXPECT_EQ(reader.GetDurationMs(), 2000);
+
+    reader.Seek(1000, 3);
+    const SampleArray block = reader.ReadBlock(5);
+    const SampleArray expected = writertest::tone(22050, 2, 5, 440.0, 1000);
+    ASSERT_EQ(block.samples.size(), expected.samples.size());
+    for (size_t i = 0; i < block.samples.size(); ++i)
+        EXPECT_NEAR(block.samples[i], expected.samples[i], 1.0 / 32768);
+    reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST_F(AudioFileTest, BlockFormatConvertsOnAnOpenReaderAndDescribesInputOtherwise)
+{
+    const QString wav = dir.filePath("src.wav");
+    writer.SetWavFormat(44100, 2, 16);
+    // Mono blocks at 22050 Hz into a stereo 44100 Hz file: the writer converts.
+    writeThroughFacade(wav, 22050, 1, 22050);
+
+    reader.OpenRead(wav, 0, 1);
+    EXPECT_EQ(reader.GetChannels(), 2);
+    EXPECT_NEAR(reader.GetSampleCount(), 44100, 1);
+    reader.SetBlockFormat(8000, 1);
+    const SampleArray block = reader.ReadBlock(100);
+    EXPECT_EQ(block.channels, 1);
+    EXPECT_EQ(block.rate, 8000);
+    EXPECT_NEAR(100 + readAllFrames(), 8000, 1);
+}
+
+// The whole path a cut takes for one piece: configure the writer from the
+// settings file, write, and read the output back with the program's reader.
+TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
+{
+    IniFile ini(dir.filePath("Vessimo.ini"));
+    settings::SettingsStore store(ini);
+    Mp3EncoderSettings mp3;
+    settings::AudioFileEncoderTarget target(writer, mp3);
+    const int frames = 44100 * 2 + 333;
+
+    struct Case {
+        int format;
+        const char* file;
+        const char* formatName;
+    };
+    for (const Case c :
+         {Case{settings::FormatMp3, "out.mp3", "mp3"}, Case{settings::FormatWav, "out.wav", "wav"},
+          Case{settings::FormatOgg, "out.ogg", "ogg"}}) {
+        SCOPED_TRACE(c.file);
+        settings::ConfigureEncoder(c.format, store, target, QString());
+        writeThroughFacade(dir.filePath(c.file), 44100, 2, frames);
+        reader.OpenRead(dir.filePath(c.file), 0, 1);
+        EXPECT_EQ(reader.GetFormatName(), c.formatName);
+        EXPECT_EQ(reader.GetSampleRate(), 44100);
+        EXPECT_EQ(reader.GetChannels(), 2);
+        EXPECT_EQ(reader.GetSampleCount(), frames);
+        EXPECT_EQ(readAllFrames(), frames);
+        reader.Close();
+    }
+
+    // WMA is written in whole codec frames; its length is within one of them.
+    settings::ConfigureEncoder(settings::FormatWma, store, target, QString());
+    writeThroughFacade(dir.filePath("out.wma"), 44100, 2, frames);
+    reader.OpenRead(dir.filePath("out.wma"), 0, 1);
+    EXPECT_EQ(reader.GetFormatName(), "wma");
+    EXPECT_NEAR(reader.GetSampleCount(), frames, 2048);
+}

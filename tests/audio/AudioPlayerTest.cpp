@@ -1,0 +1,175 @@
+#include "audio/AudioPlayer.h"
+#include "audio/AudioError.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kRate = 44100;
+
+// Plays into a file through SDL's disk driver, a little faster than real
+// time (a buffer of 1024 frames every 20 ms), so that what was played can be
+// compared with what was queued.
+class PlayerOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output()));
+        qputenv("SDL_DISKAUDIODELAY", "20");
+    }
+    QString output() const { return dir.filePath("played.raw"); }
+
+    static SampleArray block(int frames, int channels, float seed)
+    {
+        SampleArray a;
+        a.channels = channels;
+        a.rate = kRate;
+        for (int i = 0; i < frames * channels; ++i)
+            a.samples.push_back(0.5f * std::sin(seed + i * 0.01f) + 0.01f);
+        return a;
+    }
+    // The disk driver's file is complete once the device is closed.
+    QByteArray playedBytes(std::unique_ptr<AudioPlayer>& player)
+    {
+        player.reset();
+        return testsupport::readAll(output());
+    }
+    // Where `part` occurs in `whole`, or -1.
+    static qsizetype find(const QByteArray& whole, const QByteArray& part)
+    {
+        const auto at = std::search(whole.begin(), whole.end(), part.begin(), part.end());
+        return at == whole.end() ? -1 : at - whole.begin();
+    }
+    static QByteArray bytes(const SampleArray& a)
+    {
+        return QByteArray(reinterpret_cast<const char*>(a.samples.data()),
+                          static_cast<qsizetype>(a.samples.size() * sizeof(float)));
+    }
+    static bool waitFor(const std::function<bool()>& done, int ms = 10000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        return done();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PlayerOnDisk, PlaysWhatWasQueuedByteForByteAndReportsProgress)
+{
+    auto owner = std::make_unique<AudioPlayer>();
+    AudioPlayer& player = *owner;
+    player.OpenOutput(kRate, 2);
+    std::vector<SampleArray> blocks{block(22050, 2, 0.0f), block(17000, 2, 1.0f),
+                                    block(5000, 2, 2.0f)};
+    size_t next = 0;
+    auto feed = [&] { player.QueueBlock(next < blocks.size() ? blocks[next++] : SampleArray{}); };
+    std::vector<int> progress;
+    int blocksPlayed = 0, ends = 0, peak = 0;
+    QObject::connect(owner.get(), &AudioPlayer::OnRequestOnLoadArray, feed);
+    QObject::connect(owner.get(), &AudioPlayer::OnEndArrayPlay, [&] {
+        ++blocksPlayed;
+        feed();
+    });
+    QObject::connect(owner.get(), &AudioPlayer::OnEndPlay, [&] { ++ends; });
+    QObject::connect(owner.get(), &AudioPlayer::OnTimer, [&](int played, int left, int right) {
+        progress.push_back(played);
+        peak = std::max({peak, left, right});
+    });
+    player.Play();
+    feed();
+    ASSERT_TRUE(waitFor([&] { return ends > 0; }));
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(blocksPlayed, 3);
+    EXPECT_FALSE(player.isPlaying());
+
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.back(), 44050);
+    EXPECT_NEAR(peak, 0.51 * 32767, 400);
+
+    const QByteArray played = playedBytes(owner);
+    QByteArray queued;
+    for (const SampleArray& b : blocks)
+        queued.append(bytes(b));
+    EXPECT_GE(find(played, queued), 0);
+}
+
+TEST_F(PlayerOnDisk, FlushDropsTheQueueRestartsTheCountAndAsksForData)
+{
+    auto owner = std::make_unique<AudioPlayer>();
+    AudioPlayer& player = *owner;
+    player.OpenOutput(kRate, 1);
+    const SampleArray first = block(kRate * 10, 1, 0.0f);
+    const SampleArray second = block(6000, 1, 3.0f);
+    int lastProgress = -1, requests = 0, ends = 0;
+    bool flushed = false;
+    QObject::connect(owner.get(), &AudioPlayer::OnTimer,
+                     [&](int played, int, int) { lastProgress = played; });
+    QObject::connect(owner.get(), &AudioPlayer::OnRequestOnLoadArray, [&] {
+        ++requests;
+        if (flushed)
+            player.QueueBlock(requests == 1 ? second : SampleArray{});
+    });
+    QObject::connect(owner.get(), &AudioPlayer::OnEndPlay, [&] { ++ends; });
+    player.QueueBlock(first);
+    player.Play();
+    ASSERT_TRUE(waitFor([&] { return lastProgress > 8000; }));
+    EXPECT_EQ(requests, 0); // ten seconds queued: nothing asked for yet
+
+    flushed = true;
+    player.Flush();
+    EXPECT_EQ(player.framesPlayed(), 0);
+    ASSERT_TRUE(waitFor([&] { return ends > 0; }));
+    EXPECT_EQ(requests, 2); // the new data, then the end of it
+    EXPECT_EQ(lastProgress, 6000);
+
+    // The new data played whole, the rest of the old never did.
+    const QByteArray played = playedBytes(owner);
+    EXPECT_GE(find(played, bytes(second)), 0);
+    EXPECT_LT(played.size(), bytes(first).size());
+}
+
+TEST_F(PlayerOnDisk, StopEndsPlaybackWithoutEvents)
+{
+    AudioPlayer player;
+    player.OpenOutput(22050, 2);
+    int events = 0;
+    QObject::connect(&player, &AudioPlayer::OnEndPlay, [&] { ++events; });
+    QObject::connect(&player, &AudioPlayer::OnEndArrayPlay, [&] { ++events; });
+    player.QueueBlock(block(100, 2, 0.0f));
+    player.Play();
+    player.Stop();
+    EXPECT_FALSE(player.isPlaying());
+    EXPECT_EQ(player.framesPlayed(), 0);
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(events, 0);
+}
+
+TEST_F(PlayerOnDisk, MisuseIsRefusedWithAnError)
+{
+    AudioPlayer player;
+    EXPECT_THROW(player.QueueBlock(block(10, 2, 0.0f)), AudioError);
+    EXPECT_THROW(player.Play(), AudioError);
+    EXPECT_THROW(player.OpenOutput(0, 2), AudioError);
+    EXPECT_THROW(player.OpenOutput(44100, 0), AudioError);
+    player.OpenOutput(kRate, 2);
+    EXPECT_THROW(player.QueueBlock(block(10, 1, 0.0f)), AudioError);
+}
+
+} // namespace

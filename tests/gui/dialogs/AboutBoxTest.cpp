@@ -1,0 +1,89 @@
+#include "dialogs/HelpLinks.h"
+#include "gui/dialogs/Tfm_about.h"
+#include "support/FakeSeams.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTest>
+
+TEST(AboutBoxTest, CaptionLabelsAndFonts)
+{
+    RecordingShell shell;
+    Tfm_about about(shell, nullptr);
+    EXPECT_EQ(about.windowTitle(), "fm_about");
+    EXPECT_EQ(about.size(), QSize(262, 272));
+    EXPECT_EQ(about.Label45->text(), "Vessimo");
+    EXPECT_TRUE(about.Label45->font().bold());
+    EXPECT_EQ(about.Label45->font().pixelSize(), 13);
+    EXPECT_EQ(about.Label46->text(), "Version: ");
+    EXPECT_EQ(about.Label47->text(), "3.00");
+    EXPECT_EQ(about.Label48->text(), "Cut a new small file from a large audio file. ");
+    EXPECT_EQ(about.Label49->text(), "Website:  ");
+    EXPECT_EQ(about.Label50->text(), "E-mail:  ");
+    for (QLabel* l : {about.Label46, about.Label49, about.Label50})
+        EXPECT_EQ(l->font().pixelSize(), 11);
+    for (QLabel* link : {about.Label2, about.Label3, about.Label4}) {
+        EXPECT_TRUE(link->text().contains("color:#0000ff"));
+        EXPECT_TRUE(link->text().contains("underline"));
+        EXPECT_TRUE(about.pn_about->isAncestorOf(link));
+    }
+    EXPECT_TRUE(about.Label2->text().contains(kHomePage));
+    EXPECT_TRUE(about.Label3->text().contains(kSalesMail));
+    EXPECT_TRUE(about.Label4->text().contains(kSupportMail));
+    EXPECT_FALSE(about.Image1->pixmap().isNull());
+    // Each link sits after its caption.
+    EXPECT_GE(about.Label2->x(), about.Label49->x() + about.Label49->width());
+    EXPECT_GE(about.Label3->x(), about.Label50->x() + about.Label50->width());
+    // The links form one column and stay inside the box.
+    EXPECT_EQ(about.Label3->x(), about.Label2->x());
+    EXPECT_EQ(about.Label4->x(), about.Label2->x());
+    EXPECT_GT(about.Label4->y(), about.Label3->y() + about.Label3->height() / 2);
+    for (QLabel* l : about.pn_about->findChildren<QLabel*>())
+        EXPECT_TRUE(about.pn_about->contentsRect().contains(l->geometry()))
+            << qPrintable(l->text());
+}
+
+TEST(AboutBoxTest, IsNotModalAndASecondShowOnlyBringsItForward)
+{
+    RecordingShell shell;
+    QWidget mainWindow;
+    mainWindow.move(200, 150);
+    mainWindow.resize(521, 380);
+    mainWindow.show();
+    Tfm_about about(shell, &mainWindow);
+
+    about.showOrRaise();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    EXPECT_FALSE(about.isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(mainWindow.isEnabled());
+    EXPECT_EQ(about.pos(), mainWindow.pos() + QPoint(10, 10));
+
+    about.move(400, 300); // the user moved it
+    about.showOrRaise();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(about.pos(), QPoint(400, 300)) << "an open box is only brought forward";
+    int shown = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        shown += qobject_cast<Tfm_about*>(w) && w->isVisible();
+    EXPECT_EQ(shown, 1);
+
+    about.setWindowState(about.windowState() | Qt::WindowMinimized);
+    about.showOrRaise();
+    EXPECT_FALSE(about.isMinimized()) << "a minimised box comes back";
+    EXPECT_TRUE(about.isVisible());
+}
+
+TEST(AboutBoxTest, LinksOpenTheSiteAndStartMails)
+{
+    RecordingShell shell;
+    Tfm_about about(shell, nullptr);
+    emit about.Label2->linkActivated(kHomePage);
+    emit about.Label3->linkActivated(kSalesMail);
+    emit about.Label4->linkActivated(kSupportMail);
+    EXPECT_EQ(shell.calls,
+              QStringList({"web:" + kHomePage, "mail:" + kSalesMail, "mail:" + kSupportMail}));
+}
