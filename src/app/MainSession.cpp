@@ -8,13 +8,39 @@
 MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
     : m_prompts(prompts), m_shell(shell),
-      m_skinFile(skinFile.isEmpty() ? SkinFilePath() : skinFile), m_ini(iniPath)
+      m_skinFile(skinFile.isEmpty() ? SkinFilePath() : skinFile), m_ini(iniPath),
+      m_previewSource(m_state, m_options), m_preview(m_reader, m_player, m_previewSource, prompts)
 {
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
+    QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(source); });
+    });
+    QObject::connect(&m_skin, &Skin::OnMouseUp, [this](SkinObject* source, int, int, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseUp(source); });
+    });
+    QObject::connect(&m_skin, &Skin::OnScrollTrack, [this](SkinObject* source, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(source); });
+    });
 
-    m_commands.add(QStringLiteral("helpfile"), [this] { OpenHelpFile(m_shell); });
-    m_commands.add(QStringLiteral("dir"),
-                   [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
+    m_commands.setState({
+        [this] { return m_state.JobRunning; },
+        [this] { return m_state.SegmentSelected; },
+        [this] { return m_preview.PreviewActive; },
+        [this] { return m_previewSource.fileCount() > 0; },
+    });
+    m_commands.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
+    m_commands.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
+    m_commands.provide(Operation::ChooseOutputFolder,
+                       [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
+    m_commands.provide(Operation::ShowSettings,
+                       [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
+    m_commands.provide(Operation::ShowTagEditor,
+                       [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
+    m_commands.provide(Operation::StopJob, [this] { StopJob(); });
+    m_commands.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
+    m_commands.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
+    m_commands.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
+    m_commands.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -26,10 +52,12 @@ void MainSession::FormShow(Skin::WindowHandle window,
     m_writer.SetEnabled(true);
     m_state.SelectedSegmentIndex = 0;
     m_state.JobRunning = false;
-    m_state.PreviewActive = false;
-    m_state.SliderDragging = false;
+    m_preview.PreviewActive = false;
+    m_preview.SliderDragging = false;
     m_state.SegmentSelected = false;
     m_panel.pb().SetPosition(0);
+    m_preview.attachPanel(
+        {&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(), &m_panel.timecaptionFrame()});
 }
 
 void MainSession::FormCloseQuery()
@@ -50,5 +78,10 @@ void MainSession::Skin1Click(SkinObject* source)
     if (!source)
         return;
     const QString name = source->GetName();
-    RunGuarded(m_prompts, [&] { m_commands.run(name); });
+    RunGuarded(m_prompts, [&] { m_commands.click(name); });
+}
+
+void MainSession::runCommand(Command command)
+{
+    RunGuarded(m_prompts, [&] { m_commands.run(command); });
 }

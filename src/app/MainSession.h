@@ -1,14 +1,16 @@
 #pragma once
 
 #include "app/FrontPanel.h"
-#include "base/IniFile.h"
 #include "app/MainState.h"
-#include "settings/Options.h"
+#include "app/SessionPreviewSource.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "audio/AudioTransform.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "base/IniFile.h"
+#include "player/Preview.h"
+#include "settings/Options.h"
 #include "skin/Skin.h"
 
 #include <functional>
@@ -41,6 +43,8 @@ public:
 
     // The skin's click event: runs the command of the element's name.
     void Skin1Click(SkinObject* source);
+    // A menu item was chosen.
+    void runCommand(Command command);
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
@@ -48,6 +52,7 @@ public:
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
+    Preview& preview() { return m_preview; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -74,5 +79,7 @@ private:
     AudioTransform m_transform;
     Skin m_skin;
     FrontPanel m_panel;
+    SessionPreviewSource m_previewSource;
+    Preview m_preview;
     SkinCommands m_commands;
 };

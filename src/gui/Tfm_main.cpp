@@ -1,10 +1,11 @@
 #include "gui/Tfm_main.h"
 
 #include "base/Guarded.h"
-#include "gui/SkinIcons.h"
-#include "gui/skin/SkinView.h"
 #include "dialogs/HelpLinks.h"
+#include "gui/FrontPanelMenus.h"
+#include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
+#include "gui/skin/SkinView.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -100,9 +101,7 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     font.setPixelSize(11);
     setFont(font);
     createControls();
-    createHelpMenu();
-
-    m_session.commands().add(QStringLiteral("Help"), [this] { popUp(p_help, 383, 32); });
+    createMenus();
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -164,23 +163,29 @@ void Tfm_main::createControls()
     setStyleSheet(QString::fromLatin1(kControlStyle));
 }
 
-void Tfm_main::createHelpMenu()
+void Tfm_main::createMenus()
 {
-    p_help = new QMenu(this);
-    p_help->setObjectName(QStringLiteral("p_help"));
-    p_help->addAction(SkinIcon(QStringLiteral("book")), QStringLiteral("Content"), this,
-                      [this] { Content1Click(); });
-    p_help->addSeparator();
-    p_help->addAction(SkinIcon(QStringLiteral("globe")), QStringLiteral("HomePage"), this,
-                      [this] { HomePage1Click(); });
-    p_help->addSeparator();
-    p_help->addAction(SkinIcon(QStringLiteral("info")), QStringLiteral("About"), this,
-                      [this] { About1Click(); });
+    p_lv = BuildPopupMenu(Menu::p_lv, m_session, this);
+    p_file = BuildPopupMenu(Menu::p_file, m_session, this);
+    p_action = BuildPopupMenu(Menu::p_action, m_session, this);
+    p_help = BuildPopupMenu(Menu::p_help, m_session, this);
+    // The list menu opens where the lists were right-clicked.
+    for (QTreeView* list : {lv, lv_time})
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint& at) { p_lv->popup(list->viewport()->mapToGlobal(at)); });
+
+    SkinCommands& commands = m_session.commands();
+    commands.provide(Operation::PopUpFileMenu, [this] { popUp(p_file, Menu::p_file); });
+    commands.provide(Operation::PopUpActionMenu, [this] { popUp(p_action, Menu::p_action); });
+    commands.provide(Operation::PopUpHelpMenu, [this] { popUp(p_help, Menu::p_help); });
+    commands.provide(Operation::ShowAbout, [this] { About1Click(); });
+    commands.provide(Operation::CloseMainWindow, [this] { close(); });
 }
 
-void Tfm_main::popUp(QMenu* menu, int x, int y)
+// popup(), never exec(): the click that opened the menu returns at once.
+void Tfm_main::popUp(QMenu* menu, Menu id)
 {
-    menu->popup(mapToGlobal(QPoint(x, y)));
+    menu->popup(mapToGlobal(PopupMenuOf(id).at));
 }
 
 void Tfm_main::Content1Click()

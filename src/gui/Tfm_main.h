@@ -35,6 +35,9 @@ public:
     QLineEdit* edt_dir;
     QComboBox* cb_format;
     SkinView* Skin1;
+    QMenu* p_lv;
+    QMenu* p_file;
+    QMenu* p_action;
     QMenu* p_help;
 
     // The help memo's nine lines.
@@ -50,8 +53,8 @@ protected:
 
 private:
     void createControls();
-    void createHelpMenu();
-    void popUp(QMenu* menu, int x, int y);
+    void createMenus();
+    void popUp(QMenu* menu, Menu id);
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
