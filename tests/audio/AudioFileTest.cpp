@@ -1,9 +1,8 @@
 #include "audio/AudioFile.h"
-#include "audio/WriterTesting.h"
-#include "base/IniFile.h"
 #include "audio/AudioError.h"
+#include "audio/WriterTesting.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
-#include "settings/AudioFileEncoderTarget.h"
+#include "base/IniFile.h"
 #include "settings/ConfigureEncoder.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
@@ -136,7 +135,6 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
     IniFile ini(dir.filePath("Vessimo.ini"));
     settings::SettingsStore store(ini);
     Mp3EncoderSettings mp3;
-    settings::AudioFileEncoderTarget target(writer, mp3);
     const int frames = 44100 * 2 + 333;
 
     struct Case {
@@ -148,7 +146,7 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
          {Case{settings::FormatMp3, "out.mp3", "mp3"}, Case{settings::FormatWav, "out.wav", "wav"},
           Case{settings::FormatOgg, "out.ogg", "ogg"}}) {
         SCOPED_TRACE(c.file);
-        settings::ConfigureEncoder(c.format, store, target, QString());
+        settings::configureWriter(c.format, store, QString(), writer, mp3);
         writeThroughFacade(dir.filePath(c.file), 44100, 2, frames);
         reader.OpenRead(dir.filePath(c.file), 0, 1);
         EXPECT_EQ(reader.GetFormatName(), c.formatName);
@@ -160,7 +158,7 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
     }
 
     // WMA is written in whole codec frames; its length is within one of them.
-    settings::ConfigureEncoder(settings::FormatWma, store, target, QString());
+    settings::configureWriter(settings::FormatWma, store, QString(), writer, mp3);
     writeThroughFacade(dir.filePath("out.wma"), 44100, 2, frames);
     reader.OpenRead(dir.filePath("out.wma"), 0, 1);
     EXPECT_EQ(reader.GetFormatName(), "wma");
