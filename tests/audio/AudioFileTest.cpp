@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <limits>
+
 namespace {
 
 class AudioFileTest : public ::testing::Test {
@@ -108,6 +110,39 @@ TEST_F(AudioFileTest, WrittenWavReadsBackWithItsFormatLengthAndSamples)
     for (size_t i = 0; i < block.samples.size(); ++i)
         EXPECT_NEAR(block.samples[i], expected.samples[i], 1.0 / 32768);
     reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
+}
+
+// Positions are 32-bit frame counts: a source with more frames is refused
+// with the limit in hours rather than opened with a count that disagrees
+// with its duration. Sparse ".raw" files (44100 Hz stereo, 4 bytes a frame)
+// take no disk space.
+TEST_F(AudioFileTest, SourcesBeyond32BitFrameCountsAreRefusedAtOpen)
+{
+    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+    const auto sparseRaw = [&](const QString& name, int64_t frames) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(f.resize(frames * 4));
+        return f.fileName();
+    };
+    const QString longest = sparseRaw("longest.raw", kMax);
+    reader.OpenRead(longest, 0, 1);
+    EXPECT_EQ(reader.GetSampleCount(), kMax);
+    EXPECT_EQ(reader.GetDurationMs(), kMax * 1000 / 44100);
+    reader.Seek(static_cast<int32_t>(kMax - 10), 3);
+    EXPECT_EQ(readAllFrames(), 10);
+    reader.Close();
+
+    const QString tooLong = sparseRaw("too-long.raw", kMax + 1);
+    try {
+        reader.OpenRead(tooLong, 0, 1);
+        ADD_FAILURE() << "opened a source of 2^31 frames";
+    } catch (const AudioError& e) {
+        EXPECT_TRUE(e.message().contains(tooLong)) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("longer than 13.5 hours is not supported"))
+            << e.message().toStdString();
+    }
     EXPECT_FALSE(reader.IsOpen());
 }
 
