@@ -24,7 +24,11 @@ public:
     void SetEnabled(bool enabled);
     bool IsEnabled() const { return m_enabled; }
 
-    void OpenRead(const QString& fileName, int = 0, int = 1);
+    // `mode` and `access` are accepted as the callers pass them (0, 1) and
+    // not used: the format is recognised from the content. Throws AudioError
+    // for an unreadable or unsupported file and for one of more than 2^31 - 1
+    // frames (about 13.5 hours at 44100 Hz).
+    void OpenRead(const QString& fileName, int mode = 0, int access = 1);
     bool IsOpen() const;
     void Close();
 
@@ -34,7 +38,9 @@ public:
     int GetSampleRate() const;
     QString GetFormatName() const;
 
-    void Seek(int32_t frame, int = 3);
+    // `mode` is accepted as the callers pass it (3): seeks are always to an
+    // absolute frame.
+    void Seek(int32_t frame, int mode = 3);
     SampleArray ReadBlock(int frames);
 
     // On an open reader: the format ReadBlock delivers. Otherwise: the format
@@ -48,7 +54,8 @@ public:
     bool CheckMp3Format(int rate, int kbps, int channelMode) const;
     bool CheckOggFormat(int rate, int channels, int kbps, int minKbps, int maxKbps) const;
 
-    void OpenWrite(const QString& fileName, int = 0);
+    // `mode` is accepted as the callers pass it (0).
+    void OpenWrite(const QString& fileName, int mode = 0);
     void WriteBlock(const SampleArray& block);
 
 private:
