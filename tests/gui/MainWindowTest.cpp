@@ -1,9 +1,9 @@
+#include "dialogs/HelpLinks.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"
-#include "gui/skin/SkinView.h"
-#include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
+#include "gui/skin/SkinView.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -107,6 +107,11 @@ TEST_F(MainWindowTest, LayoutCaptionsAndTexts)
     EXPECT_EQ(window->cb_format->itemText(2), "WMA");
     EXPECT_EQ(window->cb_format->itemText(3), "OGG");
     EXPECT_EQ(window->cb_format->currentIndex(), 0);
+    // The controls' colours come from the style sheet in the resources.
+    EXPECT_TRUE(window->styleSheet().contains("QComboBox#cb_format"));
+    EXPECT_EQ(window->Skin1->geometry(), window->rect());
+    EXPECT_EQ(window->childAt(QPoint(3, 200)), window->Skin1)
+        << "the panel lies under the controls";
 }
 
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)
