@@ -92,14 +92,14 @@ void SkinView::attach()
 {
     if (!m_skin)
         return;
-    SkinWindow* w = m_skin->GetSkinnedWindow(m_window);
+    SkinnedWindow* w = m_skin->GetSkinnedWindow(m_window);
     if (w == m_attached)
         return;
     if (m_attached)
         disconnect(m_attached, nullptr, this, nullptr);
     m_attached = w;
     if (w) {
-        connect(w, &SkinWindow::redrawRequested, this,
+        connect(w, &SkinnedWindow::redrawRequested, this,
                 [this](const QRect& area) { update(area.adjusted(-2, -2, 2, 2)); });
     }
     update();
@@ -110,7 +110,7 @@ void SkinView::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const SkinWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
+    const SkinnedWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
     QColor background(0x1c, 0x22, 0x30);
     if (w) {
         const QColor c = QColor::fromString(w->attribute(QStringLiteral("fill")));
@@ -326,7 +326,7 @@ bool SkinView::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const SkinWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
+        const SkinnedWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
         const SkinElement* e = w ? w->elementAt(help->pos().x(), help->pos().y()) : nullptr;
         const QString hint = e ? e->attribute(QStringLiteral("hint")) : QString();
         if (hint.isEmpty())

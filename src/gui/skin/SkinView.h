@@ -40,5 +40,5 @@ private:
 
     Skin* m_skin = nullptr;
     Skin::WindowHandle m_window = nullptr;
-    QPointer<SkinWindow> m_attached;
+    QPointer<SkinnedWindow> m_attached;
 };
