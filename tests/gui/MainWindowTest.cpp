@@ -1,9 +1,9 @@
+#include "dialogs/HelpLinks.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"
-#include "gui/skin/SkinView.h"
-#include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
+#include "gui/skin/SkinView.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -223,7 +223,8 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
     Tfm_main window(prompts, shell, dir.filePath("Vessimo.ini"),
                     testsupport::sourceDir() + "/skin/vessimo.skin");
     prompts.setOwner(&window);
-    Tfm_dir chooser(window.session(), *window.edt_dir, &window);
+    Tfm_dir chooser(prompts, window.session().options(), window.session().ini(), *window.edt_dir,
+                    &window);
     prompts.setFolderChooser(&chooser);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -1,8 +1,9 @@
 #include "gui/dialogs/Tfm_dir.h"
 
 #include "base/Guarded.h"
-#include "app/MainSession.h"
+#include "base/IniFile.h"
 #include "dialogs/OutputFolder.h"
+#include "settings/Options.h"
 
 #include <QDir>
 #include <QFileSystemModel>
@@ -13,11 +14,12 @@
 #include <QTimer>
 #include <QTreeView>
 
-Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
+Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& edtDir,
+                 QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      m_session(session), m_edtDir(edtDir), m_mainWindow(mainWindow)
+      m_prompts(prompts), m_options(options), m_ini(ini), m_edtDir(edtDir), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("fm_dir"));
     setFixedSize(286, 281);
@@ -128,9 +130,9 @@ void Tfm_dir::btn_okClick()
     const QString path = selectedFolder();
     if (path.isEmpty())
         return;
-    RunGuarded(m_session.prompts(), [&] {
+    RunGuarded(m_prompts, [&] {
         m_chosenFolder = path;
-        ConfirmOutputFolder(path, m_session.options(), m_session.ini(),
+        ConfirmOutputFolder(path, m_options, m_ini,
                             [this](const QString& dir) { m_edtDir.setText(dir); });
         accept();
     });
