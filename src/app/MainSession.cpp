@@ -5,12 +5,24 @@
 #include "base/Prompts.h"
 #include "dialogs/HelpLinks.h"
 
+#include <QCoreApplication>
+
 MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
     : m_prompts(prompts), m_shell(shell),
       m_skinFile(skinFile.isEmpty() ? SkinFilePath() : skinFile), m_ini(iniPath),
-      m_previewSource(m_state, m_options), m_preview(m_reader, m_player, m_previewSource, prompts)
+      m_jobs(prompts, m_reader, m_options), m_previewSource(m_jobs, m_runner, m_options),
+      m_preview(m_reader, m_player, m_previewSource, prompts)
 {
+    JobArea::Links links;
+    links.JobRunning = &m_runner.JobRunning;
+    links.PreviewActive = &m_preview.PreviewActive;
+    links.PreviewFileIndex = &m_preview.PreviewFileIndex;
+    links.StopPreview = [this] { m_preview.StopPreview(); };
+    // Adding many files keeps the window responsive between them.
+    links.pump = [] { QCoreApplication::processEvents(); };
+    m_jobs.setLinks(std::move(links));
+
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
     QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
         RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(source); });
@@ -21,26 +33,42 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     QObject::connect(&m_skin, &Skin::OnScrollTrack, [this](SkinObject* source, int) {
         RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(source); });
     });
+    provideOperations();
+}
 
+void MainSession::provideOperations()
+{
     m_commands.setState({
-        [this] { return m_state.JobRunning; },
-        [this] { return m_state.SegmentSelected; },
+        [this] { return m_runner.JobRunning; },
+        [this] { return m_jobs.selection().SegmentSelected; },
         [this] { return m_preview.PreviewActive; },
-        [this] { return m_previewSource.fileCount() > 0; },
+        [this] { return !m_jobs.list().isEmpty(); },
     });
-    m_commands.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
-    m_commands.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
-    m_commands.provide(Operation::ChooseOutputFolder,
-                       [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
-    m_commands.provide(Operation::ShowSettings,
-                       [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
-    m_commands.provide(Operation::ShowTagEditor,
-                       [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
-    m_commands.provide(Operation::StopJob, [this] { StopJob(); });
-    m_commands.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
-    m_commands.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
-    m_commands.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
-    m_commands.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
+    SkinCommands& c = m_commands;
+    c.provide(Operation::AddFiles, [this] { m_jobs.AddFiles(); });
+    c.provide(Operation::AddFolder, [this] { m_jobs.AddFolder(); });
+    c.provide(Operation::MoveFileUp, [this] { m_jobs.MoveFileUp(); });
+    c.provide(Operation::MoveFileDown, [this] { m_jobs.MoveFileDown(); });
+    c.provide(Operation::RemoveFile, [this] { m_jobs.RemoveFile(); });
+    c.provide(Operation::RemoveSegment, [this] { m_jobs.RemoveSegment(); });
+    c.provide(Operation::ClearJobList, [this] { m_jobs.ClearJobList(); });
+    c.provide(Operation::ClearSegments, [this] { m_jobs.ClearSegments(); });
+    c.provide(Operation::ShowTotalLength, [this] { m_jobs.ShowTotalLength(); });
+    c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
+    c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
+    c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
+    c.provide(Operation::StopJob, [this] { StopJob(); });
+    c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
+    c.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
+    c.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
+    c.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
+    c.provide(Operation::ShowSettings, [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
+    c.provide(Operation::ShowTagEditor,
+              [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
+    c.provide(Operation::ChooseOutputFolder,
+              [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
+    c.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
+    c.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -48,13 +76,16 @@ void MainSession::FormShow(Skin::WindowHandle window,
 {
     m_options = LoadOptions(m_ini, showOutputDir);
     m_panel.SetupFrontPanel(m_skin, window, m_skinFile);
+    m_jobs.attachPanel({&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(),
+                        &m_panel.timecaptionFrame(), &m_panel.tataltime(),
+                        &m_panel.tataltimeFrame()});
     m_reader.SetEnabled(true);
     m_writer.SetEnabled(true);
-    m_state.SelectedSegmentIndex = 0;
-    m_state.JobRunning = false;
+    m_jobs.selection().SelectedSegmentIndex = 0;
+    m_runner.JobRunning = false;
     m_preview.PreviewActive = false;
     m_preview.SliderDragging = false;
-    m_state.SegmentSelected = false;
+    m_jobs.selection().SegmentSelected = false;
     m_panel.pb().SetPosition(0);
     m_preview.attachPanel(
         {&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(), &m_panel.timecaptionFrame()});
@@ -62,14 +93,14 @@ void MainSession::FormShow(Skin::WindowHandle window,
 
 void MainSession::FormCloseQuery()
 {
-    if (m_state.JobRunning)
+    if (m_runner.JobRunning)
         StopJob();
     RunGuarded(m_prompts, [this] { SaveOptions(m_ini, m_options); });
 }
 
 void MainSession::StopJob()
 {
-    m_state.JobRunning = false;
+    m_runner.JobRunning = false;
     m_panel.SetConversionBar(0, m_options.wideConversionBar);
 }
 

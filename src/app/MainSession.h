@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/FrontPanel.h"
-#include "app/MainState.h"
 #include "app/SessionPreviewSource.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
@@ -9,6 +8,8 @@
 #include "audio/AudioTransform.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "engine/JobRunner.h"
+#include "jobs/JobArea.h"
 #include "player/Preview.h"
 #include "settings/Options.h"
 #include "skin/Skin.h"
@@ -19,9 +20,11 @@ class Prompts;
 class Shell;
 
 // What the main window owns for the whole run, apart from its widgets: the
-// options and the one options-file object, the shared state, the audio
-// components, the skin engine with the front panel's display elements, and
-// the front panel's commands.
+// options and the one options-file object, the audio components, the skin
+// engine with the front panel's display elements, the front panel's
+// commands, and the areas that keep their own state: the job list with its
+// selection, the job runner with JobRunning, the preview with PreviewActive.
+// It composes them and holds no logic of its own.
 class MainSession {
 public:
     MainSession(Prompts& prompts, Shell& shell, const QString& iniPath = IniFile::defaultPath(),
@@ -43,16 +46,19 @@ public:
 
     // The skin's click event: runs the command of the element's name.
     void Skin1Click(SkinObject* source);
+
     // A menu item was chosen.
     void runCommand(Command command);
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
-    MainState& state() { return m_state; }
+    JobArea& jobs() { return m_jobs; }
+    JobSelection& selection() { return m_jobs.selection(); }
+    JobRunner& runner() { return m_runner; }
+    Preview& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
-    Preview& preview() { return m_preview; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -66,12 +72,13 @@ public:
     Shell& shell() { return m_shell; }
 
 private:
+    void provideOperations();
+
     Prompts& m_prompts;
     Shell& m_shell;
     QString m_skinFile;
     IniFile m_ini;
     Options m_options;
-    MainState m_state;
     AudioFile m_reader;
     AudioFile m_writer;
     Mp3EncoderSettings m_mp3Encoder;
@@ -79,7 +86,9 @@ private:
     AudioTransform m_transform;
     Skin m_skin;
     FrontPanel m_panel;
+    SkinCommands m_commands;
+    JobRunner m_runner;
+    JobArea m_jobs;
     SessionPreviewSource m_previewSource;
     Preview m_preview;
-    SkinCommands m_commands;
 };

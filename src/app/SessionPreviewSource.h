@@ -2,14 +2,14 @@
 
 #include "player/PreviewSource.h"
 
-struct MainState;
+class JobArea;
+class JobRunner;
 struct Options;
 
-// Answers the preview from the main window's shared state, the options and
-// the job list.
+// Answers the preview from the job list, the job runner and the options.
 class SessionPreviewSource : public PreviewSource {
 public:
-    SessionPreviewSource(const MainState& state, const Options& options);
+    SessionPreviewSource(JobArea& jobs, const JobRunner& runner, const Options& options);
 
     bool JobRunning() const override;
     bool SegmentSelected() const override;
@@ -25,6 +25,7 @@ public:
     void setSegmentStatus(int row, const QString& status) override;
 
 private:
-    const MainState& m_state;
+    JobArea& m_jobs;
+    const JobRunner& m_runner;
     const Options& m_options;
 };

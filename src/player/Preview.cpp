@@ -36,7 +36,7 @@ Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, 
             [this] { guarded([this] { AudioPlayer21RequestOnLoadArray(); }); });
     connect(&m_player, &AudioPlayer::OnEndPlay, this,
             [this] { guarded([this] { AudioPlayer21EndPlay(); }); });
-    connect(&m_player, &AudioPlayer::OnTimer, this, [this](int played, int left, int right) {
+    connect(&m_player, &AudioPlayer::OnTimer, this, [this](int left, int right, int played) {
         guarded([&] { AudioPlayer21Timer(left, right, played); });
     });
 }

@@ -274,17 +274,17 @@ TEST(DispatchSessionTest, TheSessionWiresStopAndTheSkinOffersEveryElement)
     MainSession session(prompts, shell, dir.filePath("Vessimo.ini"),
                         testsupport::sourceDir() + "/skin/vessimo.skin");
     session.FormShow(&window, {});
-    SkinWindow* form = session.skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = session.skin().GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
     for (const auto& row : ElementCommands())
         EXPECT_NE(form->FindElement(row.name), nullptr) << row.name.toStdString();
 
-    session.state().JobRunning = true;
+    session.runner().JobRunning = true;
     session.panel().SetConversionBar(4000, false);
     session.Skin1Click(form->FindElement("stop"));
-    EXPECT_TRUE(session.state().JobRunning) << "the small stop leaves the job alone";
+    EXPECT_TRUE(session.runner().JobRunning) << "the small stop leaves the job alone";
     session.Skin1Click(form->FindElement("Stop"));
-    EXPECT_FALSE(session.state().JobRunning);
+    EXPECT_FALSE(session.runner().JobRunning);
     EXPECT_EQ(session.panel().convertpb().GetBounds().width(), 0);
 
     session.Skin1Click(form->FindElement("Settings"));
