@@ -5,16 +5,21 @@
 #include "gui/FrontPanelMenus.h"
 #include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
+#include "gui/skin/SkinAccessible.h"
 #include "gui/skin/SkinView.h"
 #include "ui_Tfm_main.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStandardItemModel>
 #include <QTreeView>
 
@@ -41,6 +46,15 @@ QString controlStyle()
     return QString::fromUtf8(file.readAll());
 }
 
+// The main window is announced as a window, not as a plain client area.
+QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (className == QLatin1String("Tfm_main") && widget && widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const QString& skinFile)
@@ -53,8 +67,15 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     setFont(font);
+    static const bool accessible = [] {
+        InstallSkinAccessibility();
+        QAccessible::installFactory(mainWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     createControls();
     createMenus();
+    createKeys();
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -96,6 +117,18 @@ void Tfm_main::createControls()
                 QStringLiteral("Status")},
                {133, 52, 56});
     sm->setPlainText(helpText());
+
+    // On Linux Qt names a combo box after its current item; assistive
+    // technology then takes the box's name from the label it is the buddy
+    // of. The skin paints the visible caption, so this label draws nothing.
+    auto* formatLabel = new QLabel(QStringLiteral("Output format"), this);
+    formatLabel->setObjectName(QStringLiteral("lbl_format"));
+    formatLabel->setBuddy(cb_format);
+    formatLabel->setGeometry(390, 37, 39, 22);
+    formatLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette clear = formatLabel->palette();
+    clear.setColor(QPalette::WindowText, Qt::transparent);
+    formatLabel->setPalette(clear);
     setStyleSheet(controlStyle());
 }
 
@@ -116,6 +149,51 @@ void Tfm_main::createMenus()
     commands.provide(Operation::PopUpHelpMenu, [this] { popUp(p_help, Menu::p_help); });
     commands.provide(Operation::ShowAbout, [this] { About1Click(); });
     commands.provide(Operation::CloseMainWindow, [this] { close(); });
+}
+
+void Tfm_main::createKeys()
+{
+    const auto shortcut = [this](const QKeySequence& key, Command command) {
+        auto* s = new QShortcut(key, this);
+        connect(s, &QShortcut::activated, this, [this, command] { m_session.runCommand(command); });
+    };
+    shortcut(CommandShortcut(Command::AddFiles), Command::AddFiles);
+    shortcut(CommandShortcut(Command::RemoveSelection), Command::RemoveSelection);
+    shortcut(CommandShortcut(Command::HelpFile), Command::HelpFile);
+    // Space plays, or stops what plays.
+    auto* space = new QShortcut(CommandShortcut(Command::Play), this);
+    connect(space, &QShortcut::activated, this, [this] {
+        m_session.runCommand(m_session.preview().PreviewActive ? Command::StopPreview
+                                                               : Command::Play);
+    });
+    lv_time->installEventFilter(this);
+    Skin1->keyHandler = [this](SkinElement* focused, QKeyEvent* event) {
+        return focused && focused->kind() == SkinKind::Slider && editorKey(event);
+    };
+}
+
+bool Tfm_main::editorKey(QKeyEvent* event)
+{
+    if (event->modifiers() & ~(Qt::KeypadModifier))
+        return false;
+    for (Command command :
+         {Command::Begin, Command::End, Command::Ok, Command::StepBack, Command::StepForward}) {
+        const QKeySequence key = CommandShortcut(command);
+        const bool enter = command == Command::Ok && event->key() == Qt::Key_Enter;
+        if (enter || (!key.isEmpty() && key[0].key() == event->key())) {
+            m_session.runCommand(command);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Tfm_main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lv_time && event->type() == QEvent::KeyPress &&
+        editorKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 // popup(), never exec(): the click that opened the menu returns at once.

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -54,6 +55,10 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void createKeys();
+    // The keys of the segment list and the slider; true when used.
+    bool editorKey(QKeyEvent* event);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void popUp(QMenu* menu, Menu id);
 
     MainSession m_session;
