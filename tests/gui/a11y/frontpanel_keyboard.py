@@ -70,8 +70,14 @@ def main():
         subprocess.run(["xdotool", "search", "--sync", "--name", "^Vessimo$", "windowactivate",
                         "--sync"], check=False, capture_output=True)
         time.sleep(0.5)
+
+        def first_focus():
+            subprocess.run(["xdotool", "key", "Tab"], check=False)
+            time.sleep(0.3)
+            return focused(app)
+        wait_for("the keyboard focus in the window", first_focus, 20)
         seen = []
-        for _ in range(BUTTONS + 12):
+        for _ in range(2 * (BUTTONS + 12)):
             subprocess.run(["xdotool", "key", "Tab"], check=False)
             time.sleep(0.15)
             o = focused(app)
