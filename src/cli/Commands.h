@@ -7,4 +7,5 @@
 namespace cli {
 int probe(const QStringList& args);
 int tags(const QStringList& args);
+int plan(const QStringList& args);
 } // namespace cli

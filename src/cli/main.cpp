@@ -9,7 +9,9 @@ void printUsage(QTextStream& out)
 {
     out << "usage: vessimo-cli probe [--json] FILE...\n"
            "       vessimo-cli tags [--json] FILE...\n"
-           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n";
+           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n"
+           "       vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI]\n"
+           "                        [--json] PATH...\n";
 }
 
 } // namespace
@@ -35,6 +37,8 @@ int main(int argc, char** argv)
         return cli::probe(args.mid(1));
     if (command == QLatin1String("tags"))
         return cli::tags(args.mid(1));
+    if (command == QLatin1String("plan"))
+        return cli::plan(args.mid(1));
     err << "vessimo-cli: unknown command: " << command << "\n";
     printUsage(err);
     return 2;
