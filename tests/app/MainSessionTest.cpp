@@ -115,7 +115,7 @@ TEST_F(MainSessionTest, ARefusedWriteIsShownAndTheCloseGoesOn)
 TEST_F(MainSessionTest, ClicksRunTheCommandOfTheExactElementName)
 {
     auto session = start();
-    SkinWindow* form = session->skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
 
     session->Skin1Click(form->FindElement("helpfile"));
@@ -141,7 +141,7 @@ TEST_F(MainSessionTest, AFailingCommandEndsInTheErrorBox)
 {
     auto session = start();
     session->commands().add("Split", [] { throw std::runtime_error("Cannot open the file"); });
-    SkinWindow* form = session->skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Split")));
     EXPECT_EQ(prompts.errors, QStringList{"Cannot open the file"});
 
