@@ -45,6 +45,17 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     m_commands.add(QStringLiteral("Begin"), unlessRunning(&JobArea::SetSegmentBegin));
     m_commands.add(QStringLiteral("End"), unlessRunning(&JobArea::SetSegmentEnd));
     m_commands.add(QStringLiteral("Ok"), unlessRunning(&JobArea::ConfirmSegment));
+    m_commands.add(QStringLiteral("Stop"), [this] { stopAllCommand(); });
+
+    m_menuCommands.add(QStringLiteral("add files"), [this] { addFilesCommand(); });
+    m_menuCommands.add(QStringLiteral("add folder"), [this] { addFolderCommand(); });
+    m_menuCommands.add(QStringLiteral("move up"), [this] { m_jobs.MoveFileUp(); });
+    m_menuCommands.add(QStringLiteral("move down"), [this] { m_jobs.MoveFileDown(); });
+    m_menuCommands.add(QStringLiteral("remove file"), [this] { removeFileCommand(); });
+    m_menuCommands.add(QStringLiteral("clear"), [this] { clearCommand(); });
+    m_menuCommands.add(QStringLiteral("tag editor"),
+                       [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
+    m_menuCommands.add(QStringLiteral("stop all"), [this] { stopAllCommand(); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -84,6 +95,14 @@ void MainSession::Skin1Click(SkinObject* source)
         return;
     const QString name = source->GetName();
     RunGuarded(m_prompts, [&] { m_commands.run(name); });
+}
+
+void MainSession::stopAllCommand()
+{
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.JobRunning)
+        StopJob();
 }
 
 void MainSession::addFilesCommand()

@@ -55,6 +55,8 @@ public:
     // "Remove" and "Clear" act on the segment list after a click on it.
     void removeCommand();
     void clearCommand();
+    // Stops the preview, then a running job.
+    void stopAllCommand();
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
@@ -65,6 +67,9 @@ public:
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
+    // The popup menus' commands by their names ("add files", "remove file",
+    // "stop all" ...); the menus of the lists and of the panel share them.
+    SkinCommands& menuCommands() { return m_menuCommands; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -91,6 +96,7 @@ private:
     Skin m_skin;
     FrontPanel m_panel;
     SkinCommands m_commands;
+    SkinCommands m_menuCommands;
     JobRunner m_runner;
     PreviewState m_preview;
     JobArea m_jobs;
