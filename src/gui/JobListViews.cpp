@@ -3,6 +3,7 @@
 #include "app/MainSession.h"
 #include "base/Guarded.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -125,14 +126,18 @@ bool JobListViews::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease: {
         if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
             return false;
-        // The press has moved the selection already; the handlers read it.
+        // The view finishes the click first (a click on empty space may
+        // clear the selection then); the handlers read what it leaves.
+        watched->removeEventFilter(this);
+        QCoreApplication::sendEvent(watched, event);
+        watched->installEventFilter(this);
         RunGuarded(m_session.prompts(), [&] {
             if (onFiles)
                 m_session.jobs().lvClick();
             else
                 m_session.jobs().lv_timeClick();
         });
-        return false;
+        return true;
     }
     case QEvent::MouseButtonDblClick:
         if (!onFiles)
