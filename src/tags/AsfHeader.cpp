@@ -1,7 +1,6 @@
 #include "tags/AsfHeader.h"
 
-#include "tags/FileReplacement.h"
-#include "tags/TagError.h"
+#include "base/SafeFile.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -273,7 +272,7 @@ QByteArray AsfHeader::extendedContentDescriptionPayload() const
     return payload;
 }
 
-void AsfHeader::write(QIODevice& input, FileReplacement& output) const
+void AsfHeader::write(QIODevice& input, SafeFile& output) const
 {
     QByteArray objects;
     quint32 count = 0;
@@ -312,6 +311,6 @@ void AsfHeader::write(QIODevice& input, FileReplacement& output) const
 
     output.write(header + objects);
     if (!input.seek(m_size))
-        throw TagError(input.errorString());
+        throw SafeFileError(output.path(), input.errorString());
     output.copyRest(input);
 }

@@ -1,6 +1,6 @@
 #include "tags/Id3Tags.h"
 
-#include "tags/FileReplacement.h"
+#include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/TagText.h"
 
@@ -287,12 +287,12 @@ void WriteId3v2(const QString& path, const Mp3Tags& tags)
     if (!source.seek(start))
         throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, source.errorString()));
     try {
-        FileReplacement replacement(path);
+        SafeFile replacement(path, SafeFile::Target::Existing);
         replacement.write(tag);
         replacement.copyRest(source);
         source.close();
         replacement.commit();
-    } catch (const TagError& e) {
-        throw TagError(QStringLiteral("Cannot write tags: %1").arg(e.message()));
+    } catch (const SafeFileError& e) {
+        throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, e.cause()));
     }
 }

@@ -1,6 +1,6 @@
 #include "tags/OggComments.h"
 
-#include "tags/FileReplacement.h"
+#include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/TagText.h"
 #include "tags/VorbisCommentEditor.h"
@@ -108,14 +108,14 @@ bool WriteOggComments(const QString& path, const OggTags& tags)
     }
 
     try {
-        FileReplacement replacement(path);
-        editor->write(replacement.file());
+        SafeFile replacement(path, SafeFile::Target::Existing);
+        editor->write(replacement.device());
         source.close();
         replacement.commit();
     } catch (const VorbisEditError& e) {
         throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.message()));
-    } catch (const TagError& e) {
-        throw TagError(QStringLiteral("Cannot write comments: %1").arg(e.message()));
+    } catch (const SafeFileError& e) {
+        throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.cause()));
     }
     return true;
 }

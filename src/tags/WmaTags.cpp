@@ -1,7 +1,7 @@
 #include "tags/WmaTags.h"
 
+#include "base/SafeFile.h"
 #include "tags/AsfHeader.h"
-#include "tags/FileReplacement.h"
 #include "tags/TagError.h"
 
 #include <QFile>
@@ -165,12 +165,12 @@ bool WriteWmaTags(const QString& path, const WmaTags& tags)
     header->setAttribute(QStringLiteral("WM/Genre"), text(tags.genre, WmaTags::genreLength));
     header->setAttribute(QStringLiteral("WM/TrackNumber"), AsfValue::fromDword(tags.trackNumber));
     try {
-        FileReplacement replacement(path);
+        SafeFile replacement(path, SafeFile::Target::Existing);
         header->write(source, replacement);
         source.close();
         replacement.commit();
-    } catch (const TagError& e) {
-        throw TagError(QStringLiteral("Cannot write tags: %1").arg(e.message()));
+    } catch (const SafeFileError& e) {
+        throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, e.cause()));
     }
     return true;
 }
