@@ -98,12 +98,27 @@ TagFields TagFile::read(const QString& path)
 
 void TagFile::write(const QString& path, const TagFields& fields, TagFieldSet which)
 {
-    TagFields merged = read(path);
-    for (const TagField field : allTagFields) {
-        if (which.testFlag(field))
-            merged[field] = fields[field];
+    requireReadable(path);
+    switch (formatOf(path)) {
+    case Format::Mp3:
+        UpdateId3v2(path, mp3Tags(fields), which);
+        return;
+    case Format::Ogg:
+        UpdateOggComments(path, oggTags(fields), which);
+        return;
+    case Format::Wma: {
+        // The track is checked only when it is written.
+        TagFields checked = fields;
+        if (!which.testFlag(TagField::Track))
+            checked.track.clear();
+        if (!UpdateWmaTags(path, wmaTags(path, checked), which))
+            cannotWrite(path, QStringLiteral("no Windows Media (ASF) header found"));
+        return;
     }
-    writeNew(path, merged);
+    case Format::None:
+        break;
+    }
+    cannotWrite(path, QStringLiteral("only MP3, Ogg and WMA files carry tags"));
 }
 
 void TagFile::writeNew(const QString& path, const TagFields& fields)
