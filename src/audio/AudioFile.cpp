@@ -35,7 +35,7 @@ void AudioFile::requireEnabled() const
         throw AudioError(QStringLiteral("The audio component is switched off."));
 }
 
-void AudioFile::OpenRead(const QString& fileName, int, int)
+void AudioFile::OpenRead(const QString& fileName, int /*mode*/, int /*option*/)
 {
     requireEnabled();
     Close();
@@ -108,7 +108,7 @@ QString AudioFile::GetFormatName() const
     return reader().formatName();
 }
 
-void AudioFile::Seek(int32_t frame, int)
+void AudioFile::Seek(int32_t frame, int /*origin*/)
 {
     reader().seek(frame);
 }
@@ -157,7 +157,7 @@ bool AudioFile::CheckOggFormat(int rate, int channels, int kbps, int minKbps, in
     return AudioWriter::checkOggFormat(rate, channels, kbps, minKbps, maxKbps);
 }
 
-void AudioFile::OpenWrite(const QString& fileName, int)
+void AudioFile::OpenWrite(const QString& fileName, int /*mode*/)
 {
     requireEnabled();
     Close();

@@ -157,12 +157,12 @@ bool writeInPlace(const QString& path, const QByteArray& data)
 } // namespace
 
 IniWriteError::IniWriteError(const QString& path)
-    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString())
+    : Error(QStringLiteral("Unable to write to %1").arg(path))
 {
 }
 
 IniWriteError::IniWriteError(const QString& path, const QString& cause)
-    : std::runtime_error(QStringLiteral("Unable to write to %1: %2").arg(path, cause).toStdString())
+    : Error(QStringLiteral("Unable to write to %1: %2").arg(path, cause))
 {
 }
 

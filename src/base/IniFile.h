@@ -1,12 +1,13 @@
 #pragma once
 
+#include "base/Error.h"
+
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 
 // A write that the file system refuses; the message is "Unable to write to
 // <path>", followed by the cause where the file system is not to blame.
-class IniWriteError : public std::runtime_error {
+class IniWriteError : public Error {
 public:
     explicit IniWriteError(const QString& path);
     IniWriteError(const QString& path, const QString& cause);
