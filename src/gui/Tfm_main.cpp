@@ -97,6 +97,14 @@ void Tfm_main::createControls()
                 QStringLiteral("Status")},
                {133, 52, 56});
     sm->setPlainText(helpText());
+    // A folder longer than the box shows its beginning, not its end, and the
+    // whole path in the tooltip.
+    connect(edt_dir, &QLineEdit::textChanged, this, [this](const QString& text) {
+        edt_dir->setToolTip(text);
+        if (!edt_dir->hasFocus())
+            edt_dir->setCursorPosition(0);
+    });
+    edt_dir->setToolTip(edt_dir->text());
     setStyleSheet(controlStyle());
 }
 

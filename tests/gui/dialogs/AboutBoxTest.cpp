@@ -61,6 +61,7 @@ TEST(AboutBoxTest, IsNotModalAndASecondShowOnlyBringsItForward)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(about.pos(), mainWindow.pos() + QPoint(10, 10));
+    EXPECT_EQ(about.geometry().topLeft(), mainWindow.geometry().topLeft() + QPoint(10, 10));
 
     about.move(400, 300); // the user moved it
     about.showOrRaise();
