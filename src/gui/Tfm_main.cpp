@@ -153,6 +153,14 @@ void Tfm_main::createControls()
 
     Skin1->setSkin(m_session.skin(), this);
     sm->setPlainText(helpText());
+    // A folder longer than the box shows its beginning, not its end, and the
+    // whole path in the tooltip.
+    connect(edt_dir, &QLineEdit::textChanged, this, [this](const QString& text) {
+        edt_dir->setToolTip(text);
+        if (!edt_dir->hasFocus())
+            edt_dir->setCursorPosition(0);
+    });
+    edt_dir->setToolTip(edt_dir->text());
     setStyleSheet(controlStyle());
 }
 
