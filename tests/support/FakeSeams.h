@@ -18,7 +18,18 @@ public:
     void information(const QString& text) override { informations << text; }
     void error(const QString& text) override { errors << text; }
     QStringList openFiles(const QString&) override { return {}; }
-    QString joinTarget(const QString&) override { return {}; }
+    // The join target dialog: what it was shown with, and its scripted answer.
+    QStringList joinFilters;
+    int joinFilterIndexShown = 0;
+    QString joinFolderShown;
+    SaveChoice joinAnswer;
+    SaveChoice joinTarget(const QString& filter, int filterIndex, const QString& folder) override
+    {
+        joinFilters << filter;
+        joinFilterIndexShown = filterIndex;
+        joinFolderShown = folder;
+        return joinAnswer;
+    }
     QString chooseFolder(const QString& caption) override
     {
         folderCaptions << caption;

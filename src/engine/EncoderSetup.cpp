@@ -1,0 +1,19 @@
+#include "engine/EncoderSetup.h"
+
+#include "audio/AudioFile.h"
+#include "settings/AudioFileEncoderTarget.h"
+#include "settings/ConfigureEncoder.h"
+#include "settings/SettingsStore.h"
+
+EncoderSetup::EncoderSetup(IniFile& ini, Mp3EncoderSettings& mp3,
+                           std::function<QString()> commandLine)
+    : m_ini(ini), m_mp3(mp3), m_commandLine(std::move(commandLine))
+{
+}
+
+void EncoderSetup::configure(AudioFile& writer, int format) const
+{
+    const settings::SettingsStore store(m_ini);
+    settings::AudioFileEncoderTarget target(writer, m_mp3);
+    settings::ConfigureEncoder(format, store, target, m_commandLine ? m_commandLine() : QString());
+}
