@@ -18,8 +18,7 @@ inline int64_t Scale64(int64_t a, int64_t b, int64_t c)
     const Int128 product = static_cast<Int128>(a) * b;
     const bool negative = (product < 0) != (c < 0);
     const UInt128 num = static_cast<UInt128>(product < 0 ? -product : product);
-    const UInt128 den =
-        static_cast<UInt128>(c < 0 ? -static_cast<Int128>(c) : c);
+    const UInt128 den = static_cast<UInt128>(c < 0 ? -static_cast<Int128>(c) : c);
     UInt128 q = num / den;
     if ((num % den) * 2 >= den)
         ++q;

@@ -2,6 +2,7 @@
 
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
+#include "engine/AbandonOutput.h"
 #include "engine/CutJob.h"
 #include "engine/FrameMath.h"
 #include "engine/JobError.h"
@@ -74,25 +75,8 @@ void JobRunner::abandonOutput()
 {
     if (m_openOutput.isEmpty())
         return;
-    const QString path = m_openOutput;
+    AbandonOutput(m_parts.writer, m_openOutput);
     m_openOutput.clear();
-    if (!m_parts.writer.IsOpen())
-        return;
-    // The writer keeps its data beside the target until it is closed; a
-    // block format it cannot convert makes it drop that data, so the target
-    // (which may be a file the user chose to replace) stays as it was.
-    try {
-        m_parts.writer.SetBlockFormat(0, 0);
-    } catch (const std::exception&) {
-    }
-    if (m_parts.writer.IsOpen()) {
-        // A writer that took the format after all is completed and removed.
-        try {
-            m_parts.writer.Close();
-        } catch (const std::exception&) {
-        }
-        QFile::remove(path);
-    }
 }
 
 void JobRunner::fail(const QString& message)
