@@ -1,5 +1,5 @@
-#include "cli/Commands.h"
 #include "cli/CutCommand.h"
+#include "cli/Commands.h"
 
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
@@ -263,7 +263,8 @@ int formatIndex(const QString& name)
                                    QStringLiteral("wma"), QStringLiteral("ogg")};
     const int index = static_cast<int>(names.indexOf(name.toLower()));
     if (index < 0)
-        throw UsageError(QStringLiteral("--format takes mp3, wav, wma or ogg, not \"%1\"").arg(name));
+        throw UsageError(
+            QStringLiteral("--format takes mp3, wav, wma or ogg, not \"%1\"").arg(name));
     return index;
 }
 
@@ -346,8 +347,7 @@ QVector<TaskResult> runTasks(const QVector<CutTask>& tasks, int format, const Op
                 if (openSource != task.source && reader.IsOpen())
                     reader.Close();
                 openSource = task.source;
-                result.frames =
-                    CutBatch::cut(task, format, reader, writer, encoder, options, pump);
+                result.frames = CutBatch::cut(task, format, reader, writer, encoder, options, pump);
             } catch (const std::exception& e) {
                 result.error = QString::fromUtf8(e.what());
                 if (reader.IsOpen())
@@ -446,8 +446,8 @@ int cli::cut(const QStringList& args)
         list.entry(0).setConfirmedSegments(plan.segments);
 
     installStopHandler();
-    const QVector<CutTask> tasks = CutBatch::plan(JobAreaView(area).files(), plan.choice, format,
-                                                  options.outputDir, options);
+    const QVector<CutTask> tasks =
+        CutBatch::plan(JobAreaView(area).files(), plan.choice, format, options.outputDir, options);
     ProgressLine line;
     const QVector<TaskResult> done = runTasks(tasks, format, options, iniPath, workers, line);
     line.clear();

@@ -58,7 +58,8 @@ int cli::join(const QStringList& args)
     QCommandLineParser parser;
     addSharedOptions(parser);
     parser.addOptions({
-        {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The joined file."),
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("The joined file."),
          QStringLiteral("OUTPUT")},
         {QStringLiteral("overwrite"), QStringLiteral("Replace an existing output.")},
     });
@@ -159,8 +160,8 @@ int cli::join(const QStringList& args)
                   double(done) / std::max(1, reader.IsOpen() ? reader.GetSampleRate() : 1));
     });
     const qsizetype errorsBefore = prompts.errors.size();
-    JobRunner runner(JobRunner::Parts{reader, writer, options, view, panel, encoder, prompts,
-                                      pump});
+    JobRunner runner(
+        JobRunner::Parts{reader, writer, options, view, panel, encoder, prompts, pump});
     JoinJob job(runner);
     job.setTarget(target, format);
     job.run(plan.choice);
@@ -171,10 +172,10 @@ int cli::join(const QStringList& args)
     if (!failures.isEmpty())
         return finishFailed();
     if (json)
-        out << QJsonDocument(QJsonObject{{QStringLiteral("output"), target},
-                                         {QStringLiteral("frames"),
-                                          static_cast<qint64>(job.framesWritten())},
-                                         {QStringLiteral("parts"), job.partsWritten()}})
+        out << QJsonDocument(
+                   QJsonObject{{QStringLiteral("output"), target},
+                               {QStringLiteral("frames"), static_cast<qint64>(job.framesWritten())},
+                               {QStringLiteral("parts"), job.partsWritten()}})
                    .toJson(QJsonDocument::Indented);
     else
         out << target << "\n";

@@ -1,7 +1,6 @@
 #include "engine/EncoderSetup.h"
 
 #include "audio/AudioFile.h"
-#include "settings/AudioFileEncoderTarget.h"
 #include "settings/ConfigureEncoder.h"
 #include "settings/SettingsStore.h"
 
@@ -14,6 +13,6 @@ EncoderSetup::EncoderSetup(IniFile& ini, Mp3EncoderSettings& mp3,
 void EncoderSetup::configure(AudioFile& writer, int format) const
 {
     const settings::SettingsStore store(m_ini);
-    settings::AudioFileEncoderTarget target(writer, m_mp3);
-    settings::ConfigureEncoder(format, store, target, m_commandLine ? m_commandLine() : QString());
+    settings::configureWriter(format, store, m_commandLine ? m_commandLine() : QString(), writer,
+                              m_mp3);
 }

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "base/Error.h"
 
 // A condition that ends a job before or while it runs (an unusable output
 // folder, a join target that is one of its sources); the message names the
 // file and the cause.
-class JobError : public std::runtime_error {
+class JobError : public Error {
 public:
-    explicit JobError(const QString& message) : std::runtime_error(message.toStdString()) {}
-    QString message() const { return QString::fromStdString(what()); }
+    using Error::Error;
 };

@@ -14,10 +14,16 @@ public:
     QStringList folderCaptions;
     QString folderAnswer;
     std::function<QString(const QString&)> onChooseFolder;
+    QStringList fileFilters; // the filters the open-files dialog was shown with
+    QStringList filesAnswer; // what the open-files dialog returns
 
     void information(const QString& text) override { informations << text; }
     void error(const QString& text) override { errors << text; }
-    QStringList openFiles(const QString&) override { return {}; }
+    QStringList openFiles(const QString& filter) override
+    {
+        fileFilters << filter;
+        return filesAnswer;
+    }
     // The join target dialog: what it was shown with, and its scripted answer.
     QStringList joinFilters;
     int joinFilterIndexShown = 0;
