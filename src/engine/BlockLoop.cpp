@@ -30,6 +30,11 @@ int64_t RunCutBlockLoop(AudioFile& reader, AudioFile& writer, const Options& opt
         const bool fadeOut = options.fadeOut && remaining <= piece.fadeOutFrames;
         if (fadeOut)
             request = remaining;
+        else if (options.fadeOut && remaining - request < piece.fadeOutFrames)
+            // The block ends where the fade-out begins, so the fade-out
+            // always spans its full length instead of being skipped or
+            // shortened by a block that runs past its start.
+            request = remaining - piece.fadeOutFrames;
 
         SampleArray block = reader.ReadBlock(static_cast<int>(request));
         const int frames = block.frames();

@@ -20,6 +20,8 @@ struct CutPieceLoop {
 // source frames written. The fade flags are read at every block and the
 // fade-in length at the first, so that a change in the settings dialog
 // applies at once. The count is what the reader really delivered, so a piece
-// holds exactly its length; a fade-in never reads past the piece's end.
+// holds exactly its length; a fade-in never reads past the piece's end, and
+// no block runs into the fade-out, which therefore always covers the piece's
+// last fade-out length.
 int64_t RunCutBlockLoop(AudioFile& reader, AudioFile& writer, const Options& options,
                         const CutPieceLoop& piece, JobPump& pump);

@@ -70,6 +70,9 @@ void CutJob::cutFiles(int choice)
         sources << view.file(i).path;
     naming.protect(sources);
 
+    // The pieces follow the stored lists as they were before the open
+    // segments were taken out of the counts.
+    const JobFile shared = view.file(0);
     if (choice == 3) {
         // The shared list loses its open segment for the whole job.
         view.showFile(0, SegmentDisplay::Unified);
@@ -104,7 +107,6 @@ void CutJob::cutFiles(int choice)
             view.setSegmentCount(i, view.segmentRowCount());
         }
         const JobFile file = view.file(i);
-        const JobFile first = view.file(0);
 
         if (reader.IsOpen())
             reader.Close();
@@ -112,7 +114,7 @@ void CutJob::cutFiles(int choice)
         const int64_t N = reader.GetSampleCount();
         const int64_t L = reader.GetDurationMs();
         // Computed pieces follow Choice/time and Choice/Count as they are now.
-        const QVector<PlannedPiece> pieces = cutplan::pieces(choice, file, first, options);
+        const QVector<PlannedPiece> pieces = cutplan::pieces(choice, before, shared, options);
 
         for (const PlannedPiece& piece : pieces) {
             if (!pump.pump())

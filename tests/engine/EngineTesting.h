@@ -20,9 +20,9 @@
 
 namespace enginetest {
 
-// A tone source (sines at an eighth of full scale) of `seconds` (fractions allowed) at `rate` with `channels`,
-// encoded by ffmpeg as the extension of `path` says (16-bit PCM for ".wav").
-// The two channels differ so that a swapped or mixed channel shows.
+// A tone source (sines at an eighth of full scale) of `seconds` (fractions allowed) at `rate` with
+// `channels`, encoded by ffmpeg as the extension of `path` says (16-bit PCM for ".wav"). The two
+// channels differ so that a swapped or mixed channel shows.
 inline void makeSource(const QString& path, double seconds, int rate = 44100, int channels = 2,
                        const QStringList& codec = {})
 {
@@ -129,12 +129,25 @@ inline QByteArray md5(const QString& path)
     return h.result();
 }
 
+// A tag as ffprobe reads it: from the container (ID3, ASF) or, for Ogg,
+// from the stream's comments.
 inline QString ffprobeTag(const QString& path, const QString& tag)
 {
+    const testsupport::ProcessResult r = testsupport::run(
+        "ffprobe", {"-v", "error", "-show_entries", "format_tags=" + tag + ":stream_tags=" + tag,
+                    "-of", "default=nw=1:nk=1", path});
+    return QString::fromUtf8(r.out).split('\n').first().trimmed();
+}
+
+// The frames of an Ogg Vorbis file as its last granule position says.
+// ffmpeg's decoder drops the first 128 frames of very short Vorbis streams
+// (its own encodings included), so decoding is no exact judge for them.
+inline int64_t oggFrames(const QString& path)
+{
     const testsupport::ProcessResult r =
-        testsupport::run("ffprobe", {"-v", "error", "-show_entries", "format_tags=" + tag, "-of",
-                                     "default=nw=1:nk=1", path});
-    return QString::fromUtf8(r.out).trimmed();
+        testsupport::run("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                     "stream=duration_ts", "-of", "csv=p=0", path});
+    return r.exitCode == 0 ? r.out.trimmed().toLongLong() : -1;
 }
 
 // A pump without a window whose stop flag a test raises from the progress
