@@ -3,6 +3,7 @@
 #include "base/DataFolder.h"
 #include "base/Guarded.h"
 #include "base/Prompts.h"
+#include "base/Shell.h"
 #include "dialogs/HelpLinks.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,8 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     m_commands.add(QStringLiteral("Begin"), unlessRunning(&JobArea::SetSegmentBegin));
     m_commands.add(QStringLiteral("End"), unlessRunning(&JobArea::SetSegmentEnd));
     m_commands.add(QStringLiteral("Ok"), unlessRunning(&JobArea::ConfirmSegment));
+    m_commands.add(QStringLiteral("Split"), [this] { splitCommand(); });
+    m_commands.add(QStringLiteral("Join"), [this] { joinCommand(); });
     m_commands.add(QStringLiteral("Stop"), [this] { stopAllCommand(); });
 
     m_menuCommands.add(QStringLiteral("add files"), [this] { addFilesCommand(); });
@@ -56,6 +59,7 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     m_menuCommands.add(QStringLiteral("tag editor"),
                        [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
     m_menuCommands.add(QStringLiteral("stop all"), [this] { stopAllCommand(); });
+    m_menuCommands.add(QStringLiteral("cut"), [this] { cutCommand(); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -85,8 +89,40 @@ void MainSession::FormCloseQuery()
 
 void MainSession::StopJob()
 {
-    m_runner.JobRunning = false;
-    m_panel.SetConversionBar(0, m_options.wideConversionBar);
+    m_runner.StopJob();
+}
+
+bool MainSession::cutCommand()
+{
+    if (m_runner.JobRunning || m_jobs.list().isEmpty())
+        return false;
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    return m_runner.Cut();
+}
+
+void MainSession::splitCommand()
+{
+    if (cutCommand())
+        m_shell.openFolder(m_options.outputDir);
+}
+
+void MainSession::joinCommand()
+{
+    if (m_runner.JobRunning)
+        return;
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.Join())
+        m_shell.openFolder(m_options.outputDir);
+}
+
+void MainSession::stopAllCommand()
+{
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.JobRunning)
+        StopJob();
 }
 
 void MainSession::Skin1Click(SkinObject* source)

@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace {
 const QString kBoxTitle = QStringLiteral("Vessimo");
@@ -54,9 +55,44 @@ QStringList WidgetPrompts::openFiles(const QString& filter)
     return QFileDialog::getOpenFileNames(m_owner, QString(), QString(), qtFilter(filter));
 }
 
-QString WidgetPrompts::joinTarget(const QString& filter)
+Prompts::SaveChoice WidgetPrompts::joinTarget(const QString& filter, int filterIndex,
+                                              const QString& folder)
 {
-    return QFileDialog::getSaveFileName(m_owner, QString(), QString(), qtFilter(filter));
+    // The filter comes as "description|patterns|description|patterns";
+    // Qt takes the patterns from the descriptions' parentheses.
+    const QStringList fields = filter.split(QLatin1Char('|'));
+    QStringList names;
+    QStringList suffixes;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        names << fields[i];
+        suffixes << fields[i + 1].section(QLatin1Char('.'), -1);
+    }
+    QFileDialog dialog(m_owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(names);
+    dialog.setDirectory(folder);
+    const qsizetype chosen = std::clamp<qsizetype>(filterIndex - 1, 0, names.size() - 1);
+    if (!names.isEmpty()) {
+        dialog.selectNameFilter(names[chosen]);
+        dialog.setDefaultSuffix(suffixes[chosen]);
+    }
+    // The suffix follows the file type, so the name the dialog confirms
+    // before replacing a file is the name that is written.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, names, suffixes](const QString& name) {
+                         const qsizetype i = names.indexOf(name);
+                         if (i >= 0)
+                             dialog.setDefaultSuffix(suffixes[i]);
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    SaveChoice choice;
+    choice.fileName = dialog.selectedFiles().first();
+    choice.filterIndex = static_cast<int>(names.indexOf(dialog.selectedNameFilter())) + 1;
+    if (choice.filterIndex < 1)
+        choice.filterIndex = static_cast<int>(chosen) + 1;
+    return choice;
 }
 
 QString WidgetPrompts::chooseFolder(const QString& caption)
