@@ -65,6 +65,8 @@ public:
     // A change the user made; runs the control's enable rule.
     void setValue(const Key& key, int value);
     bool isEnabled(const QString& control) const { return m_enabled.value(control, true); }
+    // The controls whose enabled state the rules decide.
+    QStringList ruledControls() const { return m_enabled.keys(); }
 
     // The General page.
     int functionChoice() const { return m_choice; }
