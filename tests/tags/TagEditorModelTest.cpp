@@ -1,4 +1,5 @@
 #include "tags/TagEditorModel.h"
+#include "tags/SmallJobList.h"
 
 #include <gtest/gtest.h>
 
@@ -8,41 +9,7 @@ using namespace tags;
 
 namespace {
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
-// A small job list: a caption and a record per row.
-class Rows : public TagRecordList {
-public:
-    struct Row {
-        QString caption;
-        std::array<QString, kTagFieldCount> fields;
-    };
-    std::vector<Row> rows;
-
-    void add(const QString& caption, const QString& title, const QString& artist = {})
-    {
-        Row r{caption, {}};
-        r.fields[int(TagField::Title)] = title;
-        r.fields[int(TagField::Artist)] = artist;
-        rows.push_back(r);
-    }
-    int rowCount() const override { return static_cast<int>(rows.size()); }
-    QString caption(int row) const override { return rows.at(row).caption; }
-    QString field(int row, TagField f) const override { return rows.at(row).fields[int(f)]; }
-    void setField(int row, TagField f, const QString& text) override
-    {
-        rows.at(row).fields[int(f)] = text;
-    }
-    void setCaption(int row, const QString& caption) override { rows.at(row).caption = caption; }
-};
-
-bool operator==(const Rows::Row& a, const Rows::Row& b)
-{
-    return a.caption == b.caption && a.fields == b.fields;
-}
+using Rows = SmallJobList;
 
 class TagEditor : public ::testing::Test {
 protected:
