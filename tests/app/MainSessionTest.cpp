@@ -67,15 +67,16 @@ TEST_F(MainSessionTest, ChangedOptionsSurviveARestart)
 TEST_F(MainSessionTest, ShowingResetsTheSharedStateAndTheSlider)
 {
     MainSession session(prompts, shell, iniPath(), testsupport::sourceDir() + "/skin/vessimo.skin");
-    MainState& st = session.state();
-    st.JobRunning = st.PreviewActive = st.SliderDragging = st.SegmentSelected = true;
-    st.SelectedSegmentIndex = 7;
+    session.runner().JobRunning = true;
+    session.preview().PreviewActive = session.preview().SliderDragging = true;
+    session.selection().SegmentSelected = true;
+    session.selection().SelectedSegmentIndex = 7;
     session.FormShow(&window, {});
-    EXPECT_FALSE(st.JobRunning);
-    EXPECT_FALSE(st.PreviewActive);
-    EXPECT_FALSE(st.SliderDragging);
-    EXPECT_FALSE(st.SegmentSelected);
-    EXPECT_EQ(st.SelectedSegmentIndex, 0);
+    EXPECT_FALSE(session.runner().JobRunning);
+    EXPECT_FALSE(session.preview().PreviewActive);
+    EXPECT_FALSE(session.preview().SliderDragging);
+    EXPECT_FALSE(session.selection().SegmentSelected);
+    EXPECT_EQ(session.selection().SelectedSegmentIndex, 0);
     EXPECT_EQ(session.panel().pb().GetPosition(), 0);
     EXPECT_NE(session.skin().GetSkinnedWindow(&window), nullptr);
 }
@@ -93,10 +94,10 @@ TEST_F(MainSessionTest, ShowingSwitchesTheReaderAndWriterOn)
 TEST_F(MainSessionTest, ClosingDuringAJobStopsItAndStillSaves)
 {
     auto session = start();
-    session->state().JobRunning = true;
+    session->runner().JobRunning = true;
     session->panel().SetConversionBar(5000, false);
     session->FormCloseQuery();
-    EXPECT_FALSE(session->state().JobRunning);
+    EXPECT_FALSE(session->runner().JobRunning);
     EXPECT_EQ(session->panel().convertpb().GetBounds().width(), 0);
     EXPECT_TRUE(ini().contains("[VSM]\nSkin=0\n"));
 }
@@ -114,7 +115,7 @@ TEST_F(MainSessionTest, ARefusedWriteIsShownAndTheCloseGoesOn)
 TEST_F(MainSessionTest, ClicksRunTheCommandOfTheExactElementName)
 {
     auto session = start();
-    SkinWindow* form = session->skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
 
     session->Skin1Click(form->FindElement("helpfile"));
@@ -140,7 +141,7 @@ TEST_F(MainSessionTest, AFailingCommandEndsInTheErrorBox)
 {
     auto session = start();
     session->commands().add("Split", [] { throw std::runtime_error("Cannot open the file"); });
-    SkinWindow* form = session->skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Split")));
     EXPECT_EQ(prompts.errors, QStringList{"Cannot open the file"});
 

@@ -1,9 +1,9 @@
+#include "dialogs/HelpLinks.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"
-#include "gui/skin/SkinView.h"
-#include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
+#include "gui/skin/SkinView.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -40,7 +40,7 @@ protected:
 
     QPoint centreOf(const QString& name) const
     {
-        SkinWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+        SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
         return form->element(name)->GetBounds().toQRect().center();
     }
 
@@ -107,6 +107,11 @@ TEST_F(MainWindowTest, LayoutCaptionsAndTexts)
     EXPECT_EQ(window->cb_format->itemText(2), "WMA");
     EXPECT_EQ(window->cb_format->itemText(3), "OGG");
     EXPECT_EQ(window->cb_format->currentIndex(), 0);
+    // The controls' colours come from the style sheet in the resources.
+    EXPECT_TRUE(window->styleSheet().contains("QComboBox#cb_format"));
+    EXPECT_EQ(window->Skin1->geometry(), window->rect());
+    EXPECT_EQ(window->childAt(QPoint(3, 200)), window->Skin1)
+        << "the panel lies under the controls";
 }
 
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)
@@ -151,7 +156,7 @@ TEST_F(MainWindowTest, ThePanelIsPaintedFromTheSkinWithHoverAndPressedFaces)
     EXPECT_EQ(pixelAt(QPoint(5, 200)), QColor("#171d29")) << "the form's background";
 
     // A point on the Stop button's face, clear of its icon and caption.
-    SkinWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+    SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
     const QRect stop = form->element("Stop")->GetBounds().toQRect();
     const QPoint face(stop.left() + 4, stop.center().y());
     const QColor normal = pixelAt(face);
@@ -223,7 +228,8 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
     Tfm_main window(prompts, shell, dir.filePath("Vessimo.ini"),
                     testsupport::sourceDir() + "/skin/vessimo.skin");
     prompts.setOwner(&window);
-    Tfm_dir chooser(window.session(), *window.edt_dir, &window);
+    Tfm_dir chooser(prompts, window.session().options(), window.session().ini(), *window.edt_dir,
+                    &window);
     prompts.setFolderChooser(&chooser);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -235,7 +241,7 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
         modal = QApplication::activeModalWidget() == &chooser;
         chooser.btn_cancel->click();
     });
-    SkinWindow* form = window.session().skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = window.session().skin().GetSkinnedWindow(&window);
     QTest::mouseClick(window.Skin1, Qt::LeftButton, {},
                       form->element("dir")->GetBounds().toQRect().center());
     EXPECT_EQ(caption, "Output Directory");

@@ -1,8 +1,10 @@
 #include "gui/dialogs/Tfm_dir.h"
 
 #include "base/Guarded.h"
-#include "app/MainSession.h"
+#include "base/IniFile.h"
 #include "dialogs/OutputFolder.h"
+#include "settings/Options.h"
+#include "ui_Tfm_dir.h"
 
 #include <QDir>
 #include <QFileSystemModel>
@@ -13,31 +15,28 @@
 #include <QTimer>
 #include <QTreeView>
 
-Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
+Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& edtDir,
+                 QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      m_session(session), m_edtDir(edtDir), m_mainWindow(mainWindow)
+      m_prompts(prompts), m_options(options), m_ini(ini), m_edtDir(edtDir), m_mainWindow(mainWindow)
 {
-    setObjectName(QStringLiteral("fm_dir"));
-    setFixedSize(286, 281);
+    Ui::Tfm_dir form;
+    form.setupUi(this);
+    ShellTreeView1 = form.ShellTreeView1;
+    Button1 = form.Button1;
+    btn_ok = form.btn_ok;
+    btn_cancel = form.btn_cancel;
 
     m_model = new QFileSystemModel(this);
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
     m_model->setReadOnly(true);
     m_model->setRootPath(QDir::rootPath());
 
-    ShellTreeView1 = new QTreeView(this);
-    ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
     ShellTreeView1->setModel(m_model);
     for (int column = 1; column < m_model->columnCount(); ++column)
         ShellTreeView1->hideColumn(column);
-    ShellTreeView1->setHeaderHidden(true);
-    ShellTreeView1->setIndentation(19);
-    ShellTreeView1->setRootIsDecorated(false);
-    ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ShellTreeView1->setGeometry(3, 3, 280, 248);
     // The tree reads folders in the background; rows arriving above the
     // first selection push it out of sight until the user takes over.
     connect(m_model, &QFileSystemModel::directoryLoaded, this,
@@ -46,17 +45,6 @@ Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
     connect(ShellTreeView1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { m_revealing = false; });
     connect(ShellTreeView1, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
-
-    Button1 = new QPushButton(QStringLiteral("New Folder"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(3, 254, 90, 24);
-    btn_ok = new QPushButton(QStringLiteral("Ok"), this);
-    btn_ok->setObjectName(QStringLiteral("btn_ok"));
-    btn_ok->setGeometry(128, 254, 75, 24);
-    btn_ok->setDefault(true);
-    btn_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
-    btn_cancel->setGeometry(208, 254, 75, 24);
 
     connect(btn_ok, &QPushButton::clicked, this, [this] { btn_okClick(); });
     connect(btn_cancel, &QPushButton::clicked, this, [this] { btn_cancelClick(); });
@@ -128,9 +116,9 @@ void Tfm_dir::btn_okClick()
     const QString path = selectedFolder();
     if (path.isEmpty())
         return;
-    RunGuarded(m_session.prompts(), [&] {
+    RunGuarded(m_prompts, [&] {
         m_chosenFolder = path;
-        ConfirmOutputFolder(path, m_session.options(), m_session.ini(),
+        ConfirmOutputFolder(path, m_options, m_ini,
                             [this](const QString& dir) { m_edtDir.setText(dir); });
         accept();
     });
