@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FrontPanel.h"
+#include "app/JobTagRecords.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
@@ -11,7 +12,9 @@
 #include "jobs/JobArea.h"
 #include "player/PreviewState.h"
 #include "settings/Options.h"
+#include "settings/SettingsDialogModel.h"
 #include "skin/Skin.h"
+#include "tags/TagEditorModel.h"
 
 #include <functional>
 
@@ -77,6 +80,12 @@ public:
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
 
+    // The settings dialog's state; the MP3 configuration takes its command
+    // line. The tag editor's state and the records it edits.
+    settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
+    tags::TagEditorModel& tagEditor() { return m_tagEditor; }
+    tags::TagRecordList& tagRecords() { return m_tagRecords; }
+
 private:
     Prompts& m_prompts;
     Shell& m_shell;
@@ -94,4 +103,7 @@ private:
     JobRunner m_runner;
     PreviewState m_preview;
     JobArea m_jobs;
+    settings::SettingsDialogModel m_settingsDialog{m_options, m_ini, m_writer, m_prompts};
+    tags::TagEditorModel m_tagEditor;
+    JobTagRecords m_tagRecords{m_jobs.list()};
 };
