@@ -99,7 +99,7 @@ void Tfm_set::createPageTree()
     ui->TreeView1->expandAll();
     // Wide enough for every node at any font size, with room for the scroll bar.
     ui->TreeView1->resizeColumnToContents(0);
-    ui->TreeView1->setMinimumWidth(ui->TreeView1->columnWidth(0) + 2 * ui->TreeView1->frameWidth() +
+    ui->TreeView1->setFixedWidth(ui->TreeView1->columnWidth(0) + 2 * ui->TreeView1->frameWidth() +
                                    ui->TreeView1->fontMetrics().averageCharWidth() * 4);
 }
 
