@@ -25,6 +25,12 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     // Adding many files keeps the window responsive between them.
     links.pump = [] { QCoreApplication::processEvents(); };
     m_jobs.setLinks(std::move(links));
+    // The segment list follows a choice or split value confirmed in the settings.
+    m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
+    // Both open the settings dialog, also while a job runs.
+    for (const char* element : {"Settings", "Set"})
+        m_commands.add(QLatin1String(element),
+                       [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
 

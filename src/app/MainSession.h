@@ -2,6 +2,7 @@
 
 #include "app/FrontPanel.h"
 #include "app/FrontPanelJobs.h"
+#include "app/JobTagRecords.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
@@ -15,7 +16,9 @@
 #include "jobs/JobArea.h"
 #include "player/PreviewState.h"
 #include "settings/Options.h"
+#include "settings/SettingsDialogModel.h"
 #include "skin/Skin.h"
+#include "tags/TagEditorModel.h"
 
 #include <functional>
 
@@ -102,6 +105,12 @@ public:
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
 
+    // The settings dialog's state; the MP3 configuration takes its command
+    // line. The tag editor's state and the records it edits.
+    settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
+    tags::TagEditorModel& tagEditor() { return m_tagEditor; }
+    tags::TagRecordList& tagRecords() { return m_tagRecords; }
+
 private:
     Prompts& m_prompts;
     Shell& m_shell;
@@ -126,4 +135,7 @@ private:
     EventLoopPump m_pump;
     JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
                                         m_encoder, m_prompts, m_pump}};
+    settings::SettingsDialogModel m_settingsDialog{m_options, m_ini, m_writer, m_prompts};
+    tags::TagEditorModel m_tagEditor;
+    JobTagRecords m_tagRecords{m_jobs.list()};
 };
