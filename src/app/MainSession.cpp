@@ -3,6 +3,7 @@
 #include "base/DataFolder.h"
 #include "base/Guarded.h"
 #include "base/Prompts.h"
+#include "base/Shell.h"
 #include "dialogs/HelpLinks.h"
 
 #include <QCoreApplication>
@@ -11,8 +12,7 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
     : m_prompts(prompts), m_shell(shell),
       m_skinFile(skinFile.isEmpty() ? SkinFilePath() : skinFile), m_ini(iniPath),
-      m_jobs(prompts, m_reader, m_options), m_previewSource(m_jobs, m_runner, m_options),
-      m_preview(m_reader, m_player, m_previewSource, prompts)
+      m_jobs(prompts, m_reader, m_options)
 {
     JobArea::Links links;
     links.JobRunning = &m_runner.JobRunning;
@@ -22,6 +22,8 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     // Adding many files keeps the window responsive between them.
     links.pump = [] { QCoreApplication::processEvents(); };
     m_jobs.setLinks(std::move(links));
+    // The segment list follows a choice or split value confirmed in the settings.
+    m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
     QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
@@ -57,11 +59,19 @@ void MainSession::provideOperations()
     c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
     c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
     c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
+    c.provide(Operation::Cut, [this] { return cutCommand(); });
+    c.provide(Operation::Join, [this] {
+        if (m_preview.PreviewActive)
+            m_preview.StopPreview();
+        return m_runner.Join();
+    });
+    c.provide(Operation::OpenOutputFolder, [this] { m_shell.openFolder(m_options.outputDir); });
     c.provide(Operation::StopJob, [this] { StopJob(); });
     c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
     c.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
     c.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
     c.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
+    // Both settings elements open it, also while a job runs.
     c.provide(Operation::ShowSettings, [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
     c.provide(Operation::ShowTagEditor,
               [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
@@ -100,8 +110,31 @@ void MainSession::FormCloseQuery()
 
 void MainSession::StopJob()
 {
-    m_runner.JobRunning = false;
-    m_panel.SetConversionBar(0, m_options.wideConversionBar);
+    m_runner.StopJob();
+}
+
+bool MainSession::cutCommand()
+{
+    if (m_runner.JobRunning || m_jobs.list().isEmpty())
+        return false;
+    if (m_preview.PreviewActive)
+        m_preview.StopPreview();
+    return m_runner.Cut();
+}
+
+void MainSession::splitCommand()
+{
+    runCommand(Command::Split);
+}
+
+void MainSession::joinCommand()
+{
+    runCommand(Command::Join);
+}
+
+void MainSession::stopAllCommand()
+{
+    runCommand(Command::StopAll);
 }
 
 void MainSession::Skin1Click(SkinObject* source)

@@ -3,6 +3,7 @@
 #include "base/Guarded.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/FrontPanelMenus.h"
+#include "gui/JobListViews.h"
 #include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/skin/SkinAccessible.h"
@@ -20,22 +21,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QShortcut>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 namespace {
-
-// The lists' columns: captions and widths.
-void setColumns(QTreeView* view, const QStringList& captions, const QList<int>& widths)
-{
-    auto* model = new QStandardItemModel(0, static_cast<int>(captions.size()), view);
-    model->setHorizontalHeaderLabels(captions);
-    view->setModel(model);
-    view->header()->setSectionsClickable(false);
-    view->header()->setSectionsMovable(false);
-    for (int i = 0; i < widths.size(); ++i)
-        view->setColumnWidth(i, widths[i]);
-}
 
 // The controls on the panel follow the skin's colours, kept beside the form.
 QString controlStyle()
@@ -75,7 +63,13 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     Q_UNUSED(accessible);
     createControls();
     createMenus();
+    m_lists = new JobListViews(m_session, lv, lv_time, sm, p_lv);
     createKeys();
+}
+
+void Tfm_main::addPaths(const QStringList& paths)
+{
+    m_lists->addPaths(paths);
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -111,11 +105,6 @@ void Tfm_main::createControls()
     cb_format = form.cb_format;
 
     Skin1->setSkin(m_session.skin(), this);
-    setColumns(lv, {QStringLiteral("File name"), QStringLiteral("Time")}, {143, 61});
-    setColumns(lv_time,
-               {QStringLiteral("Begin Time - End Time"), QStringLiteral("Length"),
-                QStringLiteral("Status")},
-               {133, 52, 56});
     sm->setPlainText(helpText());
 
     // On Linux Qt names a combo box after its current item; assistive
@@ -129,6 +118,14 @@ void Tfm_main::createControls()
     QPalette clear = formatLabel->palette();
     clear.setColor(QPalette::WindowText, Qt::transparent);
     formatLabel->setPalette(clear);
+    // A folder longer than the box shows its beginning, not its end, and the
+    // whole path in the tooltip.
+    connect(edt_dir, &QLineEdit::textChanged, this, [this](const QString& text) {
+        edt_dir->setToolTip(text);
+        if (!edt_dir->hasFocus())
+            edt_dir->setCursorPosition(0);
+    });
+    edt_dir->setToolTip(edt_dir->text());
     setStyleSheet(controlStyle());
 }
 
@@ -138,11 +135,6 @@ void Tfm_main::createMenus()
     p_file = BuildPopupMenu(Menu::p_file, m_session, this);
     p_action = BuildPopupMenu(Menu::p_action, m_session, this);
     p_help = BuildPopupMenu(Menu::p_help, m_session, this);
-    // The list menu opens where the lists were right-clicked.
-    for (QTreeView* list : {lv, lv_time})
-        connect(list, &QWidget::customContextMenuRequested, this,
-                [this, list](const QPoint& at) { p_lv->popup(list->viewport()->mapToGlobal(at)); });
-
     SkinCommands& commands = m_session.commands();
     commands.provide(Operation::PopUpFileMenu, [this] { popUp(p_file, Menu::p_file); });
     commands.provide(Operation::PopUpActionMenu, [this] { popUp(p_action, Menu::p_action); });

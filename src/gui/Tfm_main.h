@@ -10,6 +10,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTreeView;
+class JobListViews;
 class SkinView;
 class Tfm_about;
 
@@ -36,10 +37,14 @@ public:
     QLineEdit* edt_dir;
     QComboBox* cb_format;
     SkinView* Skin1;
-    QMenu* p_lv;
-    QMenu* p_file;
-    QMenu* p_action;
+    QMenu* p_lv;     // right click on either list
+    QMenu* p_file;   // the panel's "file"
+    QMenu* p_action; // the panel's "action"
     QMenu* p_help;
+
+    // Files and folders given on the command line or dropped on a list, added
+    // as the file and folder dialogs add them.
+    void addPaths(const QStringList& paths);
 
     // The help memo's nine lines.
     static QString helpText();
@@ -63,5 +68,6 @@ private:
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
+    JobListViews* m_lists = nullptr;
     bool m_shown = false;
 };
