@@ -16,7 +16,8 @@ import tempfile
 import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import choose_format, fail, press, rows, set_slider, start, text, wait_for  # noqa: E402
+from a11y_support import (choose_format, fail, press, rows, safe, set_slider, start, text,  # noqa: E402
+                          wait_for)
 
 
 def write_tone(path, seconds, rate=44100):
