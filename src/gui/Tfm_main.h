@@ -12,6 +12,7 @@ class QPlainTextEdit;
 class QTreeView;
 class JobListViews;
 class SkinView;
+class SliderWaveform;
 class Tfm_about;
 
 // The main window: the skinned front panel with the file and segment lists,
@@ -69,5 +70,6 @@ private:
     MainSession m_session;
     Tfm_about* m_about = nullptr;
     JobListViews* m_lists = nullptr;
+    SliderWaveform* m_waveform = nullptr;
     bool m_shown = false;
 };
