@@ -25,6 +25,7 @@ public:
     ~Tfm_main() override;
 
     MainSession& session() { return m_session; }
+    SliderWaveform& waveform() { return *m_waveform; }
     void setAboutBox(Tfm_about* about) { m_about = about; }
 
     // Help menu.

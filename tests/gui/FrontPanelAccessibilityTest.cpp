@@ -2,6 +2,7 @@
 #include "audio/AudioFile.h"
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
+#include "gui/skin/SliderWaveform.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -253,4 +254,12 @@ TEST_F(FrontPanelAccessibilityTest, MenusAndHintsShowTheKeys)
                   ->actionInterface()
                   ->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
               QStringList{"Space"});
+}
+
+TEST_F(FrontPanelAccessibilityTest, TheSelectedFilesWaveformLiesBehindTheSlider)
+{
+    addSecondsOfSound(100);
+    const WaveformLoader& loader = window->waveform().loader();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loader.busy() && !loader.peaks().empty(); }, 10000))
+        << loader.path().toStdString() << " busy=" << loader.busy();
 }

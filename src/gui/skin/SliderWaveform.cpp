@@ -30,8 +30,8 @@ SliderWaveform::SliderWaveform(MainSession& session, SkinView& view)
     connect(&list, &QAbstractItemModel::dataChanged, this, &SliderWaveform::refresh);
     // The plan drawn on the waveform follows the segment list.
     SegmentList& segments = m_session.jobs().segments();
-    for (auto signal : {&QAbstractItemModel::modelReset, &QAbstractItemModel::layoutChanged})
-        connect(&segments, signal, this, &SliderWaveform::repaint);
+    connect(&segments, &QAbstractItemModel::modelReset, this, &SliderWaveform::repaint);
+    connect(&segments, &QAbstractItemModel::layoutChanged, this, &SliderWaveform::repaint);
     connect(&segments, &QAbstractItemModel::rowsInserted, this, &SliderWaveform::repaint);
     connect(&segments, &QAbstractItemModel::rowsRemoved, this, &SliderWaveform::repaint);
     connect(&segments, &QAbstractItemModel::dataChanged, this, &SliderWaveform::repaint);
