@@ -11,7 +11,7 @@
 
 namespace {
 
-const QColor kWave(0x4a, 0x6f, 0xa5, 150);
+const QColor kWave(0x6d, 0x8f, 0xc4, 170);
 const QColor kConfirmed(0x2e, 0xc4, 0xa6, 70);
 const QColor kOpen(0xff, 0xd4, 0x4d, 200);
 const QColor kTick(0xe6, 0xec, 0xf5, 170);
@@ -81,15 +81,19 @@ void SliderWaveform::paint(QPainter& p, const SkinSlider& slider) const
 
     // The envelope, mirrored around the track's centre line.
     const auto& peaks = m_loader.peaks();
-    if (m_loader.path() == list.entry(row).path && !peaks.empty()) {
+    const float loudest = peaks.empty() ? 0.0f : *std::max_element(peaks.begin(), peaks.end());
+    if (m_loader.path() == list.entry(row).path && loudest > 0.0f) {
+        // Scaled to the file's loudest moment: a quiet recording still shows
+        // its shape, a silent one a flat line.
+        const qreal gain = half / std::max(loudest, 0.02f);
         const qreal step = width / peaks.size();
         QPainterPath path;
         path.moveTo(left, cy);
         for (size_t i = 0; i < peaks.size(); ++i)
-            path.lineTo(left + (i + 0.5) * step, cy - std::max<qreal>(peaks[i] * half, 0.3));
+            path.lineTo(left + (i + 0.5) * step, cy - std::max<qreal>(peaks[i] * gain, 0.3));
         path.lineTo(left + width, cy);
         for (size_t i = peaks.size(); i-- > 0;)
-            path.lineTo(left + (i + 0.5) * step, cy + std::max<qreal>(peaks[i] * half, 0.3));
+            path.lineTo(left + (i + 0.5) * step, cy + std::max<qreal>(peaks[i] * gain, 0.3));
         path.closeSubpath();
         p.setPen(Qt::NoPen);
         p.setBrush(kWave);
