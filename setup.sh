@@ -5,6 +5,9 @@
 #   ./setup.sh run     build and start Vessimo
 #   ./setup.sh test    build and run every test
 #   ./setup.sh build   build only
+#   ./setup.sh asan    build in build-asan with AddressSanitizer and
+#                      UndefinedBehaviorSanitizer and run every test there
+#                      (slow; not part of CI)
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -13,14 +16,14 @@ action=${1:-build}
 
 packages=(
   # tool chain
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libmp3lame-dev libvorbis-dev libogg-dev libsdl2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg lame python3 python3-mutagen
+  ffmpeg lame sox python3 python3-mutagen
   # looking at the program as a user
   xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
@@ -41,6 +44,15 @@ fi
 
 launcher=()
 command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+if [ "$action" = asan ]; then
+  # The sanitizer build lives beside the ordinary one (CMakePresets.json).
+  cd "$here"
+  cmake --preset asan "${launcher[@]}"
+  cmake --build --preset asan --parallel "$(nproc)"
+  exec ctest --preset asan --parallel "$(nproc)"
+fi
+
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 cmake --build "$build_dir" --parallel "$(nproc)"
 
@@ -52,6 +64,6 @@ case "$action" in
     exec ctest --output-on-failure --parallel "$(nproc)" ;;
   build) ;;
   *)
-    echo "usage: $0 [run|test|build]" >&2
+    echo "usage: $0 [run|test|build|asan]" >&2
     exit 2 ;;
 esac

@@ -12,7 +12,7 @@ FrontPanel::FrontPanel()
 
 FrontPanel::~FrontPanel() = default;
 
-SkinElement* FrontPanel::lookUp(::SkinWindow* window, const QString& name, SkinKind kind)
+SkinElement* FrontPanel::lookUp(SkinnedWindow* window, const QString& name, SkinKind kind)
 {
     SkinObject* found = window ? window->FindElement(name) : nullptr;
     auto* element = dynamic_cast<SkinElement*>(found);
@@ -29,7 +29,7 @@ SkinElement* FrontPanel::lookUp(::SkinWindow* window, const QString& name, SkinK
     return m_standIns.back().get();
 }
 
-FrontPanel::TextElement FrontPanel::lookUpText(::SkinWindow* window, const QString& name)
+FrontPanel::TextElement FrontPanel::lookUpText(SkinnedWindow* window, const QString& name)
 {
     SkinElement* e = lookUp(window, name, SkinKind::Text);
     return {dynamic_cast<SkinText*>(e), e};
@@ -59,7 +59,7 @@ void FrontPanel::SetupFrontPanel(Skin& skin, Skin::WindowHandle window, const QS
     m_tataltime.frame->Redraw();
 }
 
-void FrontPanel::lookUpElements(::SkinWindow* skinned)
+void FrontPanel::lookUpElements(SkinnedWindow* skinned)
 {
     m_standIns.clear();
     SkinElement* pb = lookUp(skinned, QStringLiteral("pb"), SkinKind::Slider);

@@ -39,9 +39,9 @@ private:
         SkinFrame* frame = nullptr;
     };
 
-    void lookUpElements(::SkinWindow* window);
-    SkinElement* lookUp(::SkinWindow* window, const QString& name, SkinKind kind);
-    TextElement lookUpText(::SkinWindow* window, const QString& name);
+    void lookUpElements(SkinnedWindow* window);
+    SkinElement* lookUp(SkinnedWindow* window, const QString& name, SkinKind kind);
+    TextElement lookUpText(SkinnedWindow* window, const QString& name);
 
     std::vector<std::unique_ptr<SkinElement>> m_standIns;
     SkinScroller* m_pbScroller = nullptr;

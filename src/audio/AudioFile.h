@@ -24,7 +24,11 @@ public:
     void SetEnabled(bool enabled);
     bool IsEnabled() const { return m_enabled; }
 
-    void OpenRead(const QString& fileName, int = 0, int = 1);
+    // `mode` and `option` are the described component's further arguments;
+    // every reader here opens its file one way, so they select nothing.
+    // Throws AudioError for an unreadable or unsupported file and for one of
+    // more than 2^31 - 1 frames (about 13.5 hours at 44100 Hz).
+    void OpenRead(const QString& fileName, int mode = 0, int option = 1);
     bool IsOpen() const;
     void Close();
 
@@ -34,7 +38,8 @@ public:
     int GetSampleRate() const;
     QString GetFormatName() const;
 
-    void Seek(int32_t frame, int = 3);
+    // Seeks are always from the start of the file, whatever `origin` says.
+    void Seek(int32_t frame, int origin = 3);
     SampleArray ReadBlock(int frames);
 
     // On an open reader: the format ReadBlock delivers. Otherwise: the format
@@ -48,7 +53,8 @@ public:
     bool CheckMp3Format(int rate, int kbps, int channelMode) const;
     bool CheckOggFormat(int rate, int channels, int kbps, int minKbps, int maxKbps) const;
 
-    void OpenWrite(const QString& fileName, int = 0);
+    // `mode` is the described component's; outputs are always created anew.
+    void OpenWrite(const QString& fileName, int mode = 0);
     void WriteBlock(const SampleArray& block);
 
 private:

@@ -1,87 +1,31 @@
 #include "gui/Tfm_main.h"
 
 #include "base/Guarded.h"
-#include "gui/SkinIcons.h"
-#include "gui/skin/SkinView.h"
 #include "dialogs/HelpLinks.h"
+#include "gui/JobListViews.h"
+#include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
+#include "gui/skin/SkinView.h"
+#include "ui_Tfm_main.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 namespace {
 
-// The controls on the panel follow the skin's midnight colours.
-const char* const kControlStyle = R"(
-QTreeView#lv, QTreeView#lv_time {
-    background: #121925; alternate-background-color: #151d2b; color: #dfe6f0;
-    border: 1px solid #2d3950; selection-background-color: #2f6db3;
-    selection-color: #ffffff; outline: 0;
-}
-QTreeView#lv QHeaderView, QTreeView#lv_time QHeaderView { background: #222c3d; }
-QTreeView#lv QHeaderView::section, QTreeView#lv_time QHeaderView::section {
-    background: #222c3d; color: #a9b6ca; border: 0; border-right: 1px solid #2d3950;
-    border-bottom: 1px solid #2d3950; padding: 0 4px; height: 15px;
-}
-QTreeView#lv QScrollBar, QTreeView#lv_time QScrollBar { background: #121925; margin: 0; }
-QTreeView#lv QScrollBar:vertical, QTreeView#lv_time QScrollBar:vertical { width: 10px; }
-QTreeView#lv QScrollBar:horizontal, QTreeView#lv_time QScrollBar:horizontal { height: 10px; }
-QTreeView#lv QScrollBar::handle, QTreeView#lv_time QScrollBar::handle {
-    background: #34425a; border-radius: 4px; min-height: 20px; min-width: 20px; margin: 1px;
-}
-QTreeView#lv QScrollBar::add-line, QTreeView#lv QScrollBar::sub-line,
-QTreeView#lv_time QScrollBar::add-line, QTreeView#lv_time QScrollBar::sub-line {
-    height: 0; width: 0;
-}
-QPlainTextEdit#sm {
-    background: #151c29; border: 1px solid rgb(104, 104, 104);
-}
-QPlainTextEdit#sm:disabled { color: #9fb0c8; }
-QLineEdit#edt_dir {
-    background: #0d121b; color: #e6ecf5; border: 1px solid #000000; padding: 0 3px;
-    selection-background-color: #2f6db3;
-}
-QComboBox#cb_format {
-    background: #222c3d; color: #e6ecf5; border: 1px solid #3a4963; border-radius: 3px;
-    padding: 0 4px;
-}
-QComboBox#cb_format:hover { border-color: #3da5ff; }
-QComboBox#cb_format::drop-down { width: 14px; border: 0; }
-QComboBox#cb_format QAbstractItemView {
-    background: #1b2331; color: #e6ecf5; selection-background-color: #2f6db3;
-    border: 1px solid #3a4963;
-}
-)";
-
-QTreeView* reportView(QWidget* parent, const QString& name, const QStringList& captions,
-                      const QList<int>& widths, const QRect& geometry)
+// The controls on the panel follow the skin's colours, kept beside the form.
+QString controlStyle()
 {
-    auto* view = new QTreeView(parent);
-    view->setObjectName(name);
-    auto* model = new QStandardItemModel(0, static_cast<int>(captions.size()), view);
-    model->setHorizontalHeaderLabels(captions);
-    view->setModel(model);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);
-    view->setAllColumnsShowFocus(true);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    view->header()->setSectionsClickable(false);
-    view->header()->setSectionsMovable(false);
-    view->header()->setStretchLastSection(false);
-    for (int i = 0; i < widths.size(); ++i)
-        view->setColumnWidth(i, widths[i]);
-    view->setGeometry(geometry);
-    return view;
+    QFile file(QStringLiteral(":/gui/Tfm_main.qss"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
 }
 
 } // namespace
@@ -92,17 +36,87 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
                            Qt::WindowCloseButtonHint),
       m_session(prompts, shell, iniPath, skinFile)
 {
-    setObjectName(QStringLiteral("fm_main"));
-    setWindowTitle(QStringLiteral("Vessimo"));
     setWindowIcon(SkinIcon(QStringLiteral("logo"), QColor(0x3d, 0xa5, 0xff)));
-    setFixedSize(521, 380);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     setFont(font);
     createControls();
     createHelpMenu();
+    createListMenus();
+    m_lists = new JobListViews(m_session, lv, lv_time, sm, p_lv);
 
     m_session.commands().add(QStringLiteral("Help"), [this] { popUp(p_help, 383, 32); });
+    m_session.commands().add(QStringLiteral("file"), [this] {
+        if (!m_session.runner().JobRunning)
+            popUp(p_file, 179, 32);
+    });
+    m_session.commands().add(QStringLiteral("action"), [this] {
+        if (!m_session.runner().JobRunning)
+            popUp(p_action, 211, 32);
+    });
+}
+
+void Tfm_main::addPaths(const QStringList& paths)
+{
+    m_lists->addPaths(paths);
+}
+
+void Tfm_main::createListMenus()
+{
+    struct Item {
+        const char* caption;
+        const char* icon;
+        const char* command;
+    };
+    const auto menu = [this](const char* name, std::initializer_list<Item> items) {
+        auto* m = new QMenu(this);
+        m->setObjectName(QString::fromLatin1(name));
+        for (const Item& item : items) {
+            if (!item.caption) {
+                m->addSeparator();
+                continue;
+            }
+            const QString command = QString::fromLatin1(item.command);
+            m->addAction(SkinIcon(QString::fromLatin1(item.icon)),
+                         QString::fromLatin1(item.caption), this, [this, command] {
+                             if (command == QLatin1String("exit"))
+                                 close();
+                             else
+                                 RunGuarded(m_session.prompts(),
+                                            [&] { m_session.menuCommands().run(command); });
+                         });
+        }
+        return m;
+    };
+    const Item separator{nullptr, nullptr, nullptr};
+    p_lv = menu("p_lv", {{"Add File", "add", "add files"},
+                         {"Add Path", "folder", "add folder"},
+                         separator,
+                         {"Clear", "clear", "clear"},
+                         {"Remove", "remove", "remove file"},
+                         separator,
+                         {"ID3 info", "info", "tag editor"},
+                         separator,
+                         {"UP", "up", "move up"},
+                         {"Down", "down", "move down"},
+                         separator,
+                         {"Stop", "halt", "stop all"}});
+    p_file = menu("p_file", {{"Add File", "add", "add files"},
+                             {"Add Folder", "folder", "add folder"},
+                             separator,
+                             {"Remove", "remove", "remove file"},
+                             separator,
+                             {"Exit", "logo", "exit"}});
+    p_action = menu("p_action", {{"File Up", "up", "move up"},
+                                 {"File Down", "down", "move down"},
+                                 separator,
+                                 {"Remove", "remove", "remove file"},
+                                 {"Clear", "clear", "clear"},
+                                 separator,
+                                 {"ID3 info", "info", "tag editor"},
+                                 separator,
+                                 {"Cutter", "cut", "cut"},
+                                 {"Stop", "halt", "stop all"}});
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -128,40 +142,26 @@ void Tfm_main::createControls()
 {
     // The engine paints the whole client area; the ordinary controls lie on
     // top of the panel it draws.
-    Skin1 = new SkinView(m_session.skin(), this, this);
-    Skin1->setObjectName(QStringLiteral("Skin1"));
-    Skin1->setGeometry(rect());
+    Ui::Tfm_main form;
+    form.setupUi(this);
+    Skin1 = form.Skin1;
+    lv = form.lv;
+    lv_time = form.lv_time;
+    sm = form.sm;
+    edt_dir = form.edt_dir;
+    cb_format = form.cb_format;
 
-    lv = reportView(this, QStringLiteral("lv"),
-                    {QStringLiteral("File name"), QStringLiteral("Time")}, {143, 61},
-                    QRect(37, 103, 205, 182));
-    lv_time = reportView(this, QStringLiteral("lv_time"),
-                         {QStringLiteral("Begin Time - End Time"), QStringLiteral("Length"),
-                          QStringLiteral("Status")},
-                         {133, 52, 56}, QRect(242, 103, 245, 182));
-
-    sm = new QPlainTextEdit(this);
-    sm->setObjectName(QStringLiteral("sm"));
-    sm->setGeometry(36, 119, 453, 167);
+    Skin1->setSkin(m_session.skin(), this);
     sm->setPlainText(helpText());
-    sm->setReadOnly(true);
-    sm->setEnabled(false);
-    sm->setLineWrapMode(QPlainTextEdit::NoWrap);
-    sm->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sm->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    edt_dir = new QLineEdit(QStringLiteral("C:\\My Music"), this);
-    edt_dir->setObjectName(QStringLiteral("edt_dir"));
-    edt_dir->setGeometry(232, 39, 131, 18);
-
-    cb_format = new QComboBox(this);
-    cb_format->setObjectName(QStringLiteral("cb_format"));
-    cb_format->addItems({QStringLiteral("MP3"), QStringLiteral("WAV"), QStringLiteral("WMA"),
-                         QStringLiteral("OGG")});
-    cb_format->setCurrentIndex(0);
-    cb_format->setGeometry(432, 37, 59, 21);
-
-    setStyleSheet(QString::fromLatin1(kControlStyle));
+    // A folder longer than the box shows its beginning, not its end, and the
+    // whole path in the tooltip.
+    connect(edt_dir, &QLineEdit::textChanged, this, [this](const QString& text) {
+        edt_dir->setToolTip(text);
+        if (!edt_dir->hasFocus())
+            edt_dir->setCursorPosition(0);
+    });
+    edt_dir->setToolTip(edt_dir->text());
+    setStyleSheet(controlStyle());
 }
 
 void Tfm_main::createHelpMenu()

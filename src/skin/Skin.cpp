@@ -49,10 +49,10 @@ void Skin::SkinWindowAs(WindowHandle window, const QString& formName)
         return;
     }
     m_hovered = m_pressed = nullptr;
-    it->second = std::make_unique<::SkinWindow>(*form);
+    it->second = std::make_unique<SkinnedWindow>(*form);
 }
 
-::SkinWindow* Skin::GetSkinnedWindow(WindowHandle window) const
+SkinnedWindow* Skin::GetSkinnedWindow(WindowHandle window) const
 {
     const auto it = m_windows.find(window);
     return it == m_windows.end() ? nullptr : it->second.get();
@@ -86,7 +86,7 @@ void Skin::trackSlider(SkinElement* element, int x)
 
 void Skin::mousePress(WindowHandle window, int x, int y, int button)
 {
-    const ::SkinWindow* w = GetSkinnedWindow(window);
+    const SkinnedWindow* w = GetSkinnedWindow(window);
     if (!w || m_pressed)
         return;
     SkinElement* e = w->elementAt(x, y);
@@ -104,7 +104,7 @@ void Skin::mousePress(WindowHandle window, int x, int y, int button)
 
 void Skin::mouseMove(WindowHandle window, int x, int y)
 {
-    const ::SkinWindow* w = GetSkinnedWindow(window);
+    const SkinnedWindow* w = GetSkinnedWindow(window);
     if (!w)
         return;
     if (m_pressed) {
@@ -117,7 +117,7 @@ void Skin::mouseMove(WindowHandle window, int x, int y)
 
 void Skin::mouseRelease(WindowHandle window, int x, int y, int button)
 {
-    const ::SkinWindow* w = GetSkinnedWindow(window);
+    const SkinnedWindow* w = GetSkinnedWindow(window);
     SkinElement* e = m_pressed;
     if (!w || !e || button != m_pressedButton)
         return;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "skin/SkinFile.h"
-#include "skin/SkinWindow.h"
+#include "skin/SkinnedWindow.h"
 
 #include <QObject>
 #include <map>
@@ -26,7 +26,7 @@ public:
     // Dresses a window given to SkinWindow with the form of that name.
     void SkinWindowAs(WindowHandle window, const QString& formName);
     // The dressed window, or nullptr when the window has no form.
-    ::SkinWindow* GetSkinnedWindow(WindowHandle window) const;
+    SkinnedWindow* GetSkinnedWindow(WindowHandle window) const;
 
     QString lastError() const { return m_lastError; }
 
@@ -57,7 +57,7 @@ private:
     SkinDocument m_document;
     bool m_loaded = false;
     QString m_lastError;
-    std::map<WindowHandle, std::unique_ptr<::SkinWindow>> m_windows;
+    std::map<WindowHandle, std::unique_ptr<SkinnedWindow>> m_windows;
     SkinElement* m_hovered = nullptr;
     SkinElement* m_pressed = nullptr;
     int m_pressedButton = -1;

@@ -1,16 +1,16 @@
 #include "skin/SkinElement.h"
 
-#include "skin/SkinWindow.h"
+#include "skin/SkinnedWindow.h"
 
 #include <algorithm>
 
-SkinElement::SkinElement(SkinWindow* window, const SkinElementDesc& desc)
+SkinElement::SkinElement(SkinnedWindow* window, const SkinElementDesc& desc)
     : m_window(window), m_kind(desc.kind), m_name(desc.name), m_bounds(desc.bounds),
       m_drawnBounds(desc.bounds), m_attributes(desc.attributes)
 {
 }
 
-std::unique_ptr<SkinElement> SkinElement::create(SkinWindow* window, const SkinElementDesc& desc)
+std::unique_ptr<SkinElement> SkinElement::create(SkinnedWindow* window, const SkinElementDesc& desc)
 {
     switch (desc.kind) {
     case SkinKind::Slider:
@@ -43,7 +43,8 @@ void SkinElement::Redraw()
     m_drawnBounds = m_bounds;
 }
 
-SkinSlider::SkinSlider(SkinWindow* window, const SkinElementDesc& desc) : SkinElement(window, desc)
+SkinSlider::SkinSlider(SkinnedWindow* window, const SkinElementDesc& desc)
+    : SkinElement(window, desc)
 {
 }
 
@@ -72,7 +73,7 @@ int SkinSlider::thumbCentre() const
     return b.left + thumbPixels() / 2 + offset;
 }
 
-SkinTextElement::SkinTextElement(SkinWindow* window, const SkinElementDesc& desc)
+SkinTextElement::SkinTextElement(SkinnedWindow* window, const SkinElementDesc& desc)
     : SkinElement(window, desc), m_text(desc.attributes.value(QStringLiteral("text")))
 {
 }

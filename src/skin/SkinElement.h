@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class SkinWindow;
+class SkinnedWindow;
 
 // One element of a skinned window. Every element has a name (possibly empty
 // for decoration) and a rectangle; sliders and texts add their interfaces.
@@ -13,9 +13,9 @@ class SkinElement : public SkinObject, public SkinFrame {
 public:
     // `window` may be null: such a detached element keeps its values but is
     // never painted.
-    SkinElement(SkinWindow* window, const SkinElementDesc& desc);
+    SkinElement(SkinnedWindow* window, const SkinElementDesc& desc);
 
-    static std::unique_ptr<SkinElement> create(SkinWindow* window, const SkinElementDesc& desc);
+    static std::unique_ptr<SkinElement> create(SkinnedWindow* window, const SkinElementDesc& desc);
 
     SkinKind kind() const { return m_kind; }
     QString attribute(const QString& key, const QString& fallback = {}) const;
@@ -28,7 +28,7 @@ public:
     void Redraw() override;
 
 private:
-    SkinWindow* m_window;
+    SkinnedWindow* m_window;
     SkinKind m_kind;
     QString m_name;
     SkinRect m_bounds;
@@ -38,7 +38,7 @@ private:
 
 class SkinSlider : public SkinElement, public SkinScroller {
 public:
-    SkinSlider(SkinWindow* window, const SkinElementDesc& desc);
+    SkinSlider(SkinnedWindow* window, const SkinElementDesc& desc);
 
     int GetMax() const override { return m_max; }
     void SetMax(int max) override { m_max = max; }
@@ -63,7 +63,7 @@ private:
 
 class SkinTextElement : public SkinElement, public SkinText {
 public:
-    SkinTextElement(SkinWindow* window, const SkinElementDesc& desc);
+    SkinTextElement(SkinnedWindow* window, const SkinElementDesc& desc);
 
     void SetText(const QString& text) override { m_text = text; }
     QString GetText() const override { return m_text; }

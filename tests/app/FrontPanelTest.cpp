@@ -20,7 +20,7 @@ TEST(FrontPanelTest, SetupShowsTheEmptyPanelAndKeepsTheBarsRectangle)
     Skin skin;
     FrontPanel panel;
     panel.SetupFrontPanel(skin, &window, skinFile());
-    SkinWindow* form = skin.GetSkinnedWindow(&window);
+    SkinnedWindow* form = skin.GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
 
     // The panel refers to the skin's own elements, not to stand-ins.
@@ -94,7 +94,7 @@ TEST(FrontPanelTest, ASkinLackingAnElementGetsAStandInForItOnly)
     Skin skin;
     FrontPanel panel;
     panel.SetupFrontPanel(skin, &window, path);
-    SkinWindow* form = skin.GetSkinnedWindow(&window);
+    SkinnedWindow* form = skin.GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(&panel.pbFrame(), static_cast<SkinFrame*>(form->element("pb")));
     EXPECT_NE(&panel.tataltimeFrame(), static_cast<SkinFrame*>(form->element("tataltime")));

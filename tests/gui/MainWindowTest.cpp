@@ -1,9 +1,9 @@
+#include "dialogs/HelpLinks.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"
-#include "gui/skin/SkinView.h"
-#include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
+#include "gui/skin/SkinView.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -40,7 +41,7 @@ protected:
 
     QPoint centreOf(const QString& name) const
     {
-        SkinWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+        SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
         return form->element(name)->GetBounds().toQRect().center();
     }
 
@@ -107,6 +108,48 @@ TEST_F(MainWindowTest, LayoutCaptionsAndTexts)
     EXPECT_EQ(window->cb_format->itemText(2), "WMA");
     EXPECT_EQ(window->cb_format->itemText(3), "OGG");
     EXPECT_EQ(window->cb_format->currentIndex(), 0);
+    // The controls' colours come from the style sheet in the resources.
+    EXPECT_TRUE(window->styleSheet().contains("QComboBox#cb_format"));
+    EXPECT_EQ(window->Skin1->geometry(), window->rect());
+    EXPECT_EQ(window->childAt(QPoint(3, 200)), window->Skin1)
+        << "the panel lies under the controls";
+}
+
+TEST_F(MainWindowTest, TheHelpTextNamesWhatThePanelShows)
+{
+    // Every "word" the help memo quotes is the caption or in the hint of a
+    // clickable element, so that the reader finds what the text tells to click.
+    const QRegularExpression quoted("\"([^\"]+)\"");
+    QStringList words;
+    for (auto it = quoted.globalMatch(Tfm_main::helpText()); it.hasNext();)
+        words << it.next().captured(1);
+    EXPECT_EQ(words, QStringList({"Add", "OK", "Cutter", "Stop"}));
+
+    showWindow();
+    const SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+    ASSERT_NE(form, nullptr);
+    for (const QString& word : words) {
+        const QRegularExpression whole("\\b" + QRegularExpression::escape(word) + "\\b");
+        bool found = false;
+        for (const auto& e : form->elements())
+            found = found || (e->isInteractive() && (whole.match(e->attribute("text")).hasMatch() ||
+                                                     whole.match(e->attribute("hint")).hasMatch()));
+        EXPECT_TRUE(found) << qPrintable(word);
+    }
+}
+
+TEST_F(MainWindowTest, AnOutputFolderLongerThanTheBoxShowsItsBeginningAndAllInTheTooltip)
+{
+    const QString folder = "/home/somebody/Music/Recordings of the year/";
+    window->session().options().outputDir = folder;
+    window->edt_dir->setText(folder);
+    EXPECT_EQ(window->edt_dir->toolTip(), folder);
+    EXPECT_EQ(window->edt_dir->cursorPosition(), 0) << "the first characters stay in view";
+    showWindow();
+    EXPECT_EQ(window->edt_dir->toolTip(), window->edt_dir->text());
+    EXPECT_EQ(window->edt_dir->cursorPosition(), 0);
+    EXPECT_GT(window->edt_dir->fontMetrics().horizontalAdvance(folder), window->edt_dir->width())
+        << "the folder is longer than the box";
 }
 
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)
@@ -151,7 +194,7 @@ TEST_F(MainWindowTest, ThePanelIsPaintedFromTheSkinWithHoverAndPressedFaces)
     EXPECT_EQ(pixelAt(QPoint(5, 200)), QColor("#171d29")) << "the form's background";
 
     // A point on the Stop button's face, clear of its icon and caption.
-    SkinWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+    SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
     const QRect stop = form->element("Stop")->GetBounds().toQRect();
     const QPoint face(stop.left() + 4, stop.center().y());
     const QColor normal = pixelAt(face);
@@ -223,7 +266,8 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
     Tfm_main window(prompts, shell, dir.filePath("Vessimo.ini"),
                     testsupport::sourceDir() + "/skin/vessimo.skin");
     prompts.setOwner(&window);
-    Tfm_dir chooser(window.session(), *window.edt_dir, &window);
+    Tfm_dir chooser(prompts, window.session().options(), window.session().ini(), *window.edt_dir,
+                    &window);
     prompts.setFolderChooser(&chooser);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -235,7 +279,7 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
         modal = QApplication::activeModalWidget() == &chooser;
         chooser.btn_cancel->click();
     });
-    SkinWindow* form = window.session().skin().GetSkinnedWindow(&window);
+    SkinnedWindow* form = window.session().skin().GetSkinnedWindow(&window);
     QTest::mouseClick(window.Skin1, Qt::LeftButton, {},
                       form->element("dir")->GetBounds().toQRect().center());
     EXPECT_EQ(caption, "Output Directory");

@@ -54,7 +54,7 @@ protected:
 
     QObject window;
     Skin skin;
-    SkinWindow* form = nullptr;
+    SkinnedWindow* form = nullptr;
     Events events;
 };
 
@@ -194,7 +194,7 @@ TEST_F(SkinEngineTest, HoverFollowsTheMouseAndRedrawCoversOldAndNewBounds)
     EXPECT_EQ(skin.hovered(), nullptr);
 
     QList<QRect> areas;
-    QObject::connect(form, &SkinWindow::redrawRequested, [&](const QRect& a) { areas << a; });
+    QObject::connect(form, &SkinnedWindow::redrawRequested, [&](const QRect& a) { areas << a; });
     SkinElement* bar = element("convertpb");
     const SkinRect full = bar->GetBounds();
     SkinRect empty = full;

@@ -14,11 +14,28 @@ public:
     QStringList folderCaptions;
     QString folderAnswer;
     std::function<QString(const QString&)> onChooseFolder;
+    QStringList fileFilters; // the filters the open-files dialog was shown with
+    QStringList filesAnswer; // what the open-files dialog returns
 
     void information(const QString& text) override { informations << text; }
     void error(const QString& text) override { errors << text; }
-    QStringList openFiles(const QString&) override { return {}; }
-    QString joinTarget(const QString&) override { return {}; }
+    QStringList openFiles(const QString& filter) override
+    {
+        fileFilters << filter;
+        return filesAnswer;
+    }
+    // The join target dialog: what it was shown with, and its scripted answer.
+    QStringList joinFilters;
+    int joinFilterIndexShown = 0;
+    QString joinFolderShown;
+    SaveChoice joinAnswer;
+    SaveChoice joinTarget(const QString& filter, int filterIndex, const QString& folder) override
+    {
+        joinFilters << filter;
+        joinFilterIndexShown = filterIndex;
+        joinFolderShown = folder;
+        return joinAnswer;
+    }
     QString chooseFolder(const QString& caption) override
     {
         folderCaptions << caption;

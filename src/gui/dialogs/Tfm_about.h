@@ -35,8 +35,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QLabel* label(const QString& text, int x, int y, int pixelSize = 11);
-    QLabel* link(const QString& text, int x, int y);
+    static void setLink(QLabel* label, const QString& target);
 
     Shell& m_shell;
     QWidget* m_mainWindow;

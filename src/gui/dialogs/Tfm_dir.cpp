@@ -1,8 +1,11 @@
 #include "gui/dialogs/Tfm_dir.h"
 
 #include "base/Guarded.h"
-#include "app/MainSession.h"
+#include "base/IniFile.h"
 #include "dialogs/OutputFolder.h"
+#include "gui/dialogs/PlaceBesideMainWindow.h"
+#include "settings/Options.h"
+#include "ui_Tfm_dir.h"
 
 #include <QDir>
 #include <QFileSystemModel>
@@ -10,53 +13,62 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QTimer>
 #include <QTreeView>
 
-Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
+namespace {
+
+// Leaves out the folders the tree does not offer.
+class FolderTreeFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* folders = static_cast<const QFileSystemModel*>(sourceModel());
+        return !IsHiddenFromFolderTree(folders->filePath(folders->index(row, 0, parent)));
+    }
+};
+
+} // namespace
+
+Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& edtDir,
+                 QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      m_session(session), m_edtDir(edtDir), m_mainWindow(mainWindow)
+      m_prompts(prompts), m_options(options), m_ini(ini), m_edtDir(edtDir), m_mainWindow(mainWindow)
 {
-    setObjectName(QStringLiteral("fm_dir"));
-    setFixedSize(286, 281);
+    Ui::Tfm_dir form;
+    form.setupUi(this);
+    ShellTreeView1 = form.ShellTreeView1;
+    Button1 = form.Button1;
+    btn_ok = form.btn_ok;
+    btn_cancel = form.btn_cancel;
 
     m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // No automatic refresh: a folder removed behind the tree's back must not
+    // move the selection to a neighbour that Ok would then take.
+    m_model->setOption(QFileSystemModel::DontWatchForChanges);
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_model->setReadOnly(true);
     m_model->setRootPath(QDir::rootPath());
+    m_folders = new FolderTreeFilter(this);
+    m_folders->setSourceModel(m_model);
 
-    ShellTreeView1 = new QTreeView(this);
-    ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
-    ShellTreeView1->setModel(m_model);
-    for (int column = 1; column < m_model->columnCount(); ++column)
+    ShellTreeView1->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column)
         ShellTreeView1->hideColumn(column);
-    ShellTreeView1->setHeaderHidden(true);
-    ShellTreeView1->setIndentation(19);
-    ShellTreeView1->setRootIsDecorated(false);
-    ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ShellTreeView1->setGeometry(3, 3, 280, 248);
     // The tree reads folders in the background; rows arriving above the
     // first selection push it out of sight until the user takes over.
     connect(m_model, &QFileSystemModel::directoryLoaded, this,
             [this](const QString& folder) { folderLoaded(folder); });
-    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { revealSelection(); });
+    connect(m_folders, &QAbstractItemModel::layoutChanged, this, [this] { revealSelection(); });
     connect(ShellTreeView1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { m_revealing = false; });
     connect(ShellTreeView1, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
-
-    Button1 = new QPushButton(QStringLiteral("New Folder"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(3, 254, 90, 24);
-    btn_ok = new QPushButton(QStringLiteral("Ok"), this);
-    btn_ok->setObjectName(QStringLiteral("btn_ok"));
-    btn_ok->setGeometry(128, 254, 75, 24);
-    btn_ok->setDefault(true);
-    btn_cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
-    btn_cancel->setGeometry(208, 254, 75, 24);
 
     connect(btn_ok, &QPushButton::clicked, this, [this] { btn_okClick(); });
     connect(btn_cancel, &QPushButton::clicked, this, [this] { btn_cancelClick(); });
@@ -65,13 +77,13 @@ Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
 
 QString Tfm_dir::selectedFolder() const
 {
-    const QModelIndex current = ShellTreeView1->currentIndex();
+    const QModelIndex current = m_folders->mapToSource(ShellTreeView1->currentIndex());
     return current.isValid() ? m_model->filePath(current) : QString();
 }
 
 void Tfm_dir::selectFolder(const QString& path)
 {
-    const QModelIndex index = m_model->index(path);
+    const QModelIndex index = m_folders->mapFromSource(m_model->index(path));
     if (!index.isValid())
         return;
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
@@ -107,18 +119,22 @@ void Tfm_dir::showEvent(QShowEvent* event)
 {
     m_chosenFolder.clear();
     if (m_mainWindow)
-        move(m_mainWindow->pos() + QPoint(10, 10));
-    // The tree keeps its expansion and selection between showings.
-    if (!m_shownBefore) {
+        PlaceBesideMainWindow(*this, *m_mainWindow);
+    // The tree keeps its expansion and selection between showings, unless the
+    // output folder has changed elsewhere since.
+    const QString outputDir = m_options.outputDir;
+    if (!m_shownBefore || outputDir != m_openedFor) {
         m_shownBefore = true;
-        const QString home = QDir::homePath();
-        for (QDir up(home);;) {
+        m_openedFor = outputDir;
+        const QString folder = FolderToOpenOn(outputDir);
+        m_unrevealed.clear();
+        for (QDir up(folder);;) {
             m_unrevealed.insert(up.absolutePath());
             if (!up.cdUp())
                 break;
         }
         m_revealing = true;
-        selectFolder(home);
+        selectFolder(folder);
     }
     QDialog::showEvent(event);
 }
@@ -128,9 +144,9 @@ void Tfm_dir::btn_okClick()
     const QString path = selectedFolder();
     if (path.isEmpty())
         return;
-    RunGuarded(m_session.prompts(), [&] {
+    RunGuarded(m_prompts, [&] {
         m_chosenFolder = path;
-        ConfirmOutputFolder(path, m_session.options(), m_session.ini(),
+        ConfirmOutputFolder(path, m_options, m_ini,
                             [this](const QString& dir) { m_edtDir.setText(dir); });
         accept();
     });
@@ -151,6 +167,10 @@ void Tfm_dir::btn_cancelClick()
 void Tfm_dir::Button1Click()
 {
     const QString parent = selectedFolder();
-    if (!parent.isEmpty())
-        CreateNewFolder(parent);
+    if (parent.isEmpty())
+        return;
+    // Made through the tree, which does not watch the disk, so that it shows.
+    CreateNewFolder(parent, [this](const QString& in, const QString& name) {
+        return m_model->mkdir(m_model->index(in), name).isValid();
+    });
 }

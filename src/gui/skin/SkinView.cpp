@@ -68,28 +68,38 @@ QRectF inner(const QRect& r)
 
 } // namespace
 
-SkinView::SkinView(Skin& skin, Skin::WindowHandle window, QWidget* parent)
-    : QWidget(parent), m_skin(skin), m_window(window)
+SkinView::SkinView(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    connect(&m_skin, &Skin::stateChanged, this, [this](Skin::WindowHandle w, const QRect& area) {
+}
+
+void SkinView::setSkin(Skin& skin, Skin::WindowHandle window)
+{
+    if (m_skin)
+        disconnect(m_skin, nullptr, this, nullptr);
+    m_skin = &skin;
+    m_window = window;
+    connect(m_skin, &Skin::stateChanged, this, [this](Skin::WindowHandle w, const QRect& area) {
         if (w == m_window)
             update(area.adjusted(-2, -2, 2, 2));
         updateCursor();
     });
+    update();
 }
 
 void SkinView::attach()
 {
-    SkinWindow* w = m_skin.GetSkinnedWindow(m_window);
+    if (!m_skin)
+        return;
+    SkinnedWindow* w = m_skin->GetSkinnedWindow(m_window);
     if (w == m_attached)
         return;
     if (m_attached)
         disconnect(m_attached, nullptr, this, nullptr);
     m_attached = w;
     if (w) {
-        connect(w, &SkinWindow::redrawRequested, this,
+        connect(w, &SkinnedWindow::redrawRequested, this,
                 [this](const QRect& area) { update(area.adjusted(-2, -2, 2, 2)); });
     }
     update();
@@ -100,7 +110,7 @@ void SkinView::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const SkinWindow* w = m_skin.GetSkinnedWindow(m_window);
+    const SkinnedWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
     QColor background(0x1c, 0x22, 0x30);
     if (w) {
         const QColor c = QColor::fromString(w->attribute(QStringLiteral("fill")));
@@ -180,8 +190,8 @@ void SkinView::paintCaption(QPainter& p, const SkinElement& e, const QString& te
 void SkinView::paintButton(QPainter& p, const SkinElement& e) const
 {
     const QRect r = e.GetBounds().toQRect();
-    const bool down = m_skin.pressed() == &e;
-    const bool hover = m_skin.hovered() == &e && (!m_skin.pressed() || down);
+    const bool down = m_skin->pressed() == &e;
+    const bool hover = m_skin->hovered() == &e && (!m_skin->pressed() || down);
     const QColor fill = colour(e, QStringLiteral("fill"), Qt::transparent);
     QColor face = fill;
     if (down)
@@ -246,7 +256,7 @@ void SkinView::paintSlider(QPainter& p, const SkinSlider& e) const
     p.setBrush(colour(e, QStringLiteral("fill"), QColor(0x3d, 0xa5, 0xff)));
     p.drawRoundedRect(played, groove / 2, groove / 2);
 
-    const bool active = m_skin.pressed() == &e || m_skin.hovered() == &e;
+    const bool active = m_skin->pressed() == &e || m_skin->hovered() == &e;
     const qreal radius = thumb / 2.0 - 0.5;
     if (active) {
         QColor halo = colour(e, QStringLiteral("fill"), QColor(0x3d, 0xa5, 0xff));
@@ -277,38 +287,46 @@ void SkinView::paintBar(QPainter& p, const SkinElement& e) const
 
 void SkinView::updateCursor()
 {
-    const SkinElement* e = m_skin.hovered();
+    const SkinElement* e = m_skin ? m_skin->hovered() : nullptr;
     setCursor(e && e->isInteractive() ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void SkinView::mousePressEvent(QMouseEvent* event)
 {
+    if (!m_skin)
+        return;
     const QPoint pt = event->position().toPoint();
-    m_skin.mousePress(m_window, pt.x(), pt.y(), mouseButton(event->button()));
+    m_skin->mousePress(m_window, pt.x(), pt.y(), mouseButton(event->button()));
 }
 
 void SkinView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!m_skin)
+        return;
     const QPoint pt = event->position().toPoint();
-    m_skin.mouseMove(m_window, pt.x(), pt.y());
+    m_skin->mouseMove(m_window, pt.x(), pt.y());
 }
 
 void SkinView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (!m_skin)
+        return;
     const QPoint pt = event->position().toPoint();
-    m_skin.mouseRelease(m_window, pt.x(), pt.y(), mouseButton(event->button()));
+    m_skin->mouseRelease(m_window, pt.x(), pt.y(), mouseButton(event->button()));
 }
 
 void SkinView::leaveEvent(QEvent*)
 {
-    m_skin.mouseLeave(m_window);
+    if (!m_skin)
+        return;
+    m_skin->mouseLeave(m_window);
 }
 
 bool SkinView::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const SkinWindow* w = m_skin.GetSkinnedWindow(m_window);
+        const SkinnedWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
         const SkinElement* e = w ? w->elementAt(help->pos().x(), help->pos().y()) : nullptr;
         const QString hint = e ? e->attribute(QStringLiteral("hint")) : QString();
         if (hint.isEmpty())

@@ -12,7 +12,10 @@ class QPainter;
 class SkinView : public QWidget {
     Q_OBJECT
 public:
-    SkinView(Skin& skin, Skin::WindowHandle window, QWidget* parent = nullptr);
+    explicit SkinView(QWidget* parent = nullptr);
+
+    // The engine and the window handle whose skinned form this view shows.
+    void setSkin(Skin& skin, Skin::WindowHandle window);
 
     // Call after the window has been dressed (SkinWindowAs), to follow the
     // repaint requests of its elements.
@@ -35,7 +38,7 @@ private:
     void paintBar(QPainter& p, const SkinElement& e) const;
     void updateCursor();
 
-    Skin& m_skin;
-    Skin::WindowHandle m_window;
-    QPointer<SkinWindow> m_attached;
+    Skin* m_skin = nullptr;
+    Skin::WindowHandle m_window = nullptr;
+    QPointer<SkinnedWindow> m_attached;
 };

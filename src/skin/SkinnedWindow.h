@@ -9,11 +9,11 @@
 #include <vector>
 
 // A window dressed with one form of the skin: its elements in painting order.
-class SkinWindow : public QObject {
+class SkinnedWindow : public QObject {
     Q_OBJECT
 public:
-    explicit SkinWindow(const SkinFormDesc& form);
-    ~SkinWindow() override;
+    explicit SkinnedWindow(const SkinFormDesc& form);
+    ~SkinnedWindow() override;
 
     QString formName() const { return m_formName; }
     int width() const { return m_width; }

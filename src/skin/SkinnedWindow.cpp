@@ -1,6 +1,6 @@
-#include "skin/SkinWindow.h"
+#include "skin/SkinnedWindow.h"
 
-SkinWindow::SkinWindow(const SkinFormDesc& form)
+SkinnedWindow::SkinnedWindow(const SkinFormDesc& form)
     : m_formName(form.name), m_width(form.width), m_height(form.height),
       m_attributes(form.attributes)
 {
@@ -9,19 +9,19 @@ SkinWindow::SkinWindow(const SkinFormDesc& form)
         m_elements.push_back(SkinElement::create(this, desc));
 }
 
-SkinWindow::~SkinWindow() = default;
+SkinnedWindow::~SkinnedWindow() = default;
 
-QString SkinWindow::attribute(const QString& key, const QString& fallback) const
+QString SkinnedWindow::attribute(const QString& key, const QString& fallback) const
 {
     return m_attributes.value(key, fallback);
 }
 
-SkinObject* SkinWindow::FindElement(const QString& name) const
+SkinObject* SkinnedWindow::FindElement(const QString& name) const
 {
     return element(name);
 }
 
-SkinElement* SkinWindow::element(const QString& name) const
+SkinElement* SkinnedWindow::element(const QString& name) const
 {
     if (name.isEmpty())
         return nullptr;
@@ -32,7 +32,7 @@ SkinElement* SkinWindow::element(const QString& name) const
     return nullptr;
 }
 
-SkinElement* SkinWindow::elementAt(int x, int y) const
+SkinElement* SkinnedWindow::elementAt(int x, int y) const
 {
     SkinElement* named = nullptr;
     for (auto it = m_elements.rbegin(); it != m_elements.rend(); ++it) {
