@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
 #include "audio/AudioFile.h"
-#include "base/IniFile.h"
 #include "base/Error.h"
+#include "base/IniFile.h"
 #include "base/Prompts.h"
 #include "jobs/JobArea.h"
 #include "jobs/SegmentPlan.h"
