@@ -68,7 +68,7 @@ Document load(const QString& path)
     return doc;
 }
 
-QByteArray serialise(Document doc)
+QByteArray serialise(const Document& doc)
 {
     QByteArray out = doc.bom;
     for (const Line& line : doc.lines)
