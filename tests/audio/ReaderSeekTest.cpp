@@ -48,7 +48,7 @@ void withOggenc(const QString& input, const QString& output, const QStringList& 
     ASSERT_EQ(run("oggenc", encode + QStringList{"--quiet", "-o", output, input}).exitCode, 0);
 }
 
-// Our own writer, fed the same signal the tools get, in blocks a job uses.
+// Our own writer, fed a sweep in blocks of the size a job uses.
 void withWriter(const QString& output, int rate, int channels,
                 const std::function<void(AudioWriter&)>& select)
 {
