@@ -2,6 +2,7 @@
 
 #include "app/FrontPanel.h"
 #include "app/FrontPanelJobs.h"
+#include "app/JobTagRecords.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
@@ -15,7 +16,9 @@
 #include "jobs/JobArea.h"
 #include "player/PreviewState.h"
 #include "settings/Options.h"
+#include "settings/SettingsDialogModel.h"
 #include "skin/Skin.h"
+#include "tags/TagEditorModel.h"
 
 #include <functional>
 
@@ -71,6 +74,8 @@ public:
     // "Remove" and "Clear" act on the segment list after a click on it.
     void removeCommand();
     void clearCommand();
+    // Stops the preview, then a running job.
+    void stopAllCommand();
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
@@ -85,6 +90,9 @@ public:
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
+    // The popup menus' commands by their names ("add files", "remove file",
+    // "stop all" ...); the menus of the lists and of the panel share them.
+    SkinCommands& menuCommands() { return m_menuCommands; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -96,6 +104,12 @@ public:
 
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
+
+    // The settings dialog's state; the MP3 configuration takes its command
+    // line. The tag editor's state and the records it edits.
+    settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
+    tags::TagEditorModel& tagEditor() { return m_tagEditor; }
+    tags::TagRecordList& tagRecords() { return m_tagRecords; }
 
 private:
     Prompts& m_prompts;
@@ -111,6 +125,7 @@ private:
     Skin m_skin;
     FrontPanel m_panel;
     SkinCommands m_commands;
+    SkinCommands m_menuCommands;
     PreviewState m_preview;
     JobArea m_jobs;
     JobAreaView m_jobView{m_jobs};
@@ -120,4 +135,7 @@ private:
     EventLoopPump m_pump;
     JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
                                         m_encoder, m_prompts, m_pump}};
+    settings::SettingsDialogModel m_settingsDialog{m_options, m_ini, m_writer, m_prompts};
+    tags::TagEditorModel m_tagEditor;
+    JobTagRecords m_tagRecords{m_jobs.list()};
 };

@@ -8,7 +8,27 @@
 
 namespace {
 const QString kBoxTitle = QStringLiteral("Vessimo");
+
+// "Text|*.a;*.b|..." pairs as Qt's dialogs take them: "Text (*.a *.b);;...".
+QString qtFilter(const QString& filter)
+{
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString text = parts[i];
+        // A text that shows its patterns already keeps them, spaced as Qt reads them.
+        const qsizetype open = text.indexOf(QLatin1Char('('));
+        if (open >= 0)
+            text = text.left(open).trimmed();
+        filters << text + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
 }
+} // namespace
 
 void WidgetPrompts::setFolderChooser(Tfm_dir* chooser)
 {
@@ -32,7 +52,7 @@ void WidgetPrompts::error(const QString& text)
 
 QStringList WidgetPrompts::openFiles(const QString& filter)
 {
-    return QFileDialog::getOpenFileNames(m_owner, QString(), QString(), filter);
+    return QFileDialog::getOpenFileNames(m_owner, QString(), QString(), qtFilter(filter));
 }
 
 Prompts::SaveChoice WidgetPrompts::joinTarget(const QString& filter, int filterIndex,
