@@ -81,9 +81,6 @@ public:
     JobSelection& selection() { return m_jobs.selection(); }
     JobRunner& runner() { return m_runner; }
     FrontPanelJobs& jobPanel() { return m_jobPanel; }
-    // The MP3 command-line text of the settings dialog at this moment; set by
-    // the window.
-    std::function<QString()> mp3CommandLine;
     PreviewState& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
@@ -129,7 +126,7 @@ private:
     JobAreaView m_jobView{m_jobs};
     FrontPanelJobs m_jobPanel{m_panel, m_options};
     EncoderSetup m_encoder{m_ini, m_mp3Encoder,
-                           [this] { return mp3CommandLine ? mp3CommandLine() : QString(); }};
+                           [this] { return m_settingsDialog.commandLineText(); }};
     EventLoopPump m_pump;
     JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
                                         m_encoder, m_prompts, m_pump}};

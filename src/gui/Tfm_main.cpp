@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTreeView>
 
 namespace {
@@ -161,6 +162,15 @@ void Tfm_main::createControls()
             edt_dir->setCursorPosition(0);
     });
     edt_dir->setToolTip(edt_dir->text());
+    // The jobs read the format box's item, and the join's save dialog sets it.
+    FrontPanelJobs& jobs = m_session.jobPanel();
+    jobs.setOutputFormat(cb_format->currentIndex());
+    connect(cb_format, &QComboBox::currentIndexChanged, this,
+            [&jobs](int index) { jobs.setOutputFormat(index); });
+    jobs.onFormatChanged = [this](int format) {
+        const QSignalBlocker block(cb_format);
+        cb_format->setCurrentIndex(format);
+    };
     setStyleSheet(controlStyle());
 }
 
