@@ -3,6 +3,7 @@
 #include "base/DataFolder.h"
 #include "base/Guarded.h"
 #include "base/Prompts.h"
+#include "base/Shell.h"
 #include "dialogs/HelpLinks.h"
 
 #include <QCoreApplication>
@@ -51,6 +52,20 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     m_commands.add(QStringLiteral("Begin"), unlessRunning(&JobArea::SetSegmentBegin));
     m_commands.add(QStringLiteral("End"), unlessRunning(&JobArea::SetSegmentEnd));
     m_commands.add(QStringLiteral("Ok"), unlessRunning(&JobArea::ConfirmSegment));
+    m_commands.add(QStringLiteral("Split"), [this] { splitCommand(); });
+    m_commands.add(QStringLiteral("Join"), [this] { joinCommand(); });
+    m_commands.add(QStringLiteral("Stop"), [this] { stopAllCommand(); });
+
+    m_menuCommands.add(QStringLiteral("add files"), [this] { addFilesCommand(); });
+    m_menuCommands.add(QStringLiteral("add folder"), [this] { addFolderCommand(); });
+    m_menuCommands.add(QStringLiteral("move up"), [this] { m_jobs.MoveFileUp(); });
+    m_menuCommands.add(QStringLiteral("move down"), [this] { m_jobs.MoveFileDown(); });
+    m_menuCommands.add(QStringLiteral("remove file"), [this] { removeFileCommand(); });
+    m_menuCommands.add(QStringLiteral("clear"), [this] { clearCommand(); });
+    m_menuCommands.add(QStringLiteral("tag editor"),
+                       [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
+    m_menuCommands.add(QStringLiteral("stop all"), [this] { stopAllCommand(); });
+    m_menuCommands.add(QStringLiteral("cut"), [this] { cutCommand(); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -80,8 +95,40 @@ void MainSession::FormCloseQuery()
 
 void MainSession::StopJob()
 {
-    m_runner.JobRunning = false;
-    m_panel.SetConversionBar(0, m_options.wideConversionBar);
+    m_runner.StopJob();
+}
+
+bool MainSession::cutCommand()
+{
+    if (m_runner.JobRunning || m_jobs.list().isEmpty())
+        return false;
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    return m_runner.Cut();
+}
+
+void MainSession::splitCommand()
+{
+    if (cutCommand())
+        m_shell.openFolder(m_options.outputDir);
+}
+
+void MainSession::joinCommand()
+{
+    if (m_runner.JobRunning)
+        return;
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.Join())
+        m_shell.openFolder(m_options.outputDir);
+}
+
+void MainSession::stopAllCommand()
+{
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.JobRunning)
+        StopJob();
 }
 
 void MainSession::Skin1Click(SkinObject* source)
@@ -90,6 +137,14 @@ void MainSession::Skin1Click(SkinObject* source)
         return;
     const QString name = source->GetName();
     RunGuarded(m_prompts, [&] { m_commands.run(name); });
+}
+
+void MainSession::stopAllCommand()
+{
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.JobRunning)
+        StopJob();
 }
 
 void MainSession::addFilesCommand()

@@ -2,6 +2,7 @@
 
 #include "base/Guarded.h"
 #include "dialogs/HelpLinks.h"
+#include "gui/JobListViews.h"
 #include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/skin/SkinView.h"
@@ -14,22 +15,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 namespace {
-
-// The lists' columns: captions and widths.
-void setColumns(QTreeView* view, const QStringList& captions, const QList<int>& widths)
-{
-    auto* model = new QStandardItemModel(0, static_cast<int>(captions.size()), view);
-    model->setHorizontalHeaderLabels(captions);
-    view->setModel(model);
-    view->header()->setSectionsClickable(false);
-    view->header()->setSectionsMovable(false);
-    for (int i = 0; i < widths.size(); ++i)
-        view->setColumnWidth(i, widths[i]);
-}
 
 // The controls on the panel follow the skin's colours, kept beside the form.
 QString controlStyle()
@@ -54,8 +42,81 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     setFont(font);
     createControls();
     createHelpMenu();
+    createListMenus();
+    m_lists = new JobListViews(m_session, lv, lv_time, sm, p_lv);
 
     m_session.commands().add(QStringLiteral("Help"), [this] { popUp(p_help, 383, 32); });
+    m_session.commands().add(QStringLiteral("file"), [this] {
+        if (!m_session.runner().JobRunning)
+            popUp(p_file, 179, 32);
+    });
+    m_session.commands().add(QStringLiteral("action"), [this] {
+        if (!m_session.runner().JobRunning)
+            popUp(p_action, 211, 32);
+    });
+}
+
+void Tfm_main::addPaths(const QStringList& paths)
+{
+    m_lists->addPaths(paths);
+}
+
+void Tfm_main::createListMenus()
+{
+    struct Item {
+        const char* caption;
+        const char* icon;
+        const char* command;
+    };
+    const auto menu = [this](const char* name, std::initializer_list<Item> items) {
+        auto* m = new QMenu(this);
+        m->setObjectName(QString::fromLatin1(name));
+        for (const Item& item : items) {
+            if (!item.caption) {
+                m->addSeparator();
+                continue;
+            }
+            const QString command = QString::fromLatin1(item.command);
+            m->addAction(SkinIcon(QString::fromLatin1(item.icon)),
+                         QString::fromLatin1(item.caption), this, [this, command] {
+                             if (command == QLatin1String("exit"))
+                                 close();
+                             else
+                                 RunGuarded(m_session.prompts(),
+                                            [&] { m_session.menuCommands().run(command); });
+                         });
+        }
+        return m;
+    };
+    const Item separator{nullptr, nullptr, nullptr};
+    p_lv = menu("p_lv", {{"Add File", "add", "add files"},
+                         {"Add Path", "folder", "add folder"},
+                         separator,
+                         {"Clear", "clear", "clear"},
+                         {"Remove", "remove", "remove file"},
+                         separator,
+                         {"ID3 info", "info", "tag editor"},
+                         separator,
+                         {"UP", "up", "move up"},
+                         {"Down", "down", "move down"},
+                         separator,
+                         {"Stop", "halt", "stop all"}});
+    p_file = menu("p_file", {{"Add File", "add", "add files"},
+                             {"Add Folder", "folder", "add folder"},
+                             separator,
+                             {"Remove", "remove", "remove file"},
+                             separator,
+                             {"Exit", "logo", "exit"}});
+    p_action = menu("p_action", {{"File Up", "up", "move up"},
+                                 {"File Down", "down", "move down"},
+                                 separator,
+                                 {"Remove", "remove", "remove file"},
+                                 {"Clear", "clear", "clear"},
+                                 separator,
+                                 {"ID3 info", "info", "tag editor"},
+                                 separator,
+                                 {"Cutter", "cut", "cut"},
+                                 {"Stop", "halt", "stop all"}});
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -91,12 +152,15 @@ void Tfm_main::createControls()
     cb_format = form.cb_format;
 
     Skin1->setSkin(m_session.skin(), this);
-    setColumns(lv, {QStringLiteral("File name"), QStringLiteral("Time")}, {143, 61});
-    setColumns(lv_time,
-               {QStringLiteral("Begin Time - End Time"), QStringLiteral("Length"),
-                QStringLiteral("Status")},
-               {133, 52, 56});
     sm->setPlainText(helpText());
+    // A folder longer than the box shows its beginning, not its end, and the
+    // whole path in the tooltip.
+    connect(edt_dir, &QLineEdit::textChanged, this, [this](const QString& text) {
+        edt_dir->setToolTip(text);
+        if (!edt_dir->hasFocus())
+            edt_dir->setCursorPosition(0);
+    });
+    edt_dir->setToolTip(edt_dir->text());
     setStyleSheet(controlStyle());
 }
 

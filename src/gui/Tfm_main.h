@@ -9,6 +9,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTreeView;
+class JobListViews;
 class SkinView;
 class Tfm_about;
 
@@ -36,6 +37,13 @@ public:
     QComboBox* cb_format;
     SkinView* Skin1;
     QMenu* p_help;
+    QMenu* p_lv;     // right click on either list
+    QMenu* p_file;   // the panel's "file"
+    QMenu* p_action; // the panel's "action"
+
+    // Files and folders given on the command line or dropped on a list, added
+    // as the file and folder dialogs add them.
+    void addPaths(const QStringList& paths);
 
     // The help memo's nine lines.
     static QString helpText();
@@ -51,9 +59,11 @@ protected:
 private:
     void createControls();
     void createHelpMenu();
+    void createListMenus();
     void popUp(QMenu* menu, int x, int y);
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
+    JobListViews* m_lists = nullptr;
     bool m_shown = false;
 };

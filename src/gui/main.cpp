@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -46,5 +47,10 @@ int main(int argc, char** argv)
 
     QObject::connect(&fm_main, &Tfm_main::closed, &app, &QCoreApplication::quit);
     fm_main.show();
+    // Files and folders named on the command line (the desktop entry's %F)
+    // are added once the window has been shown and has read its options.
+    const QStringList paths = QCoreApplication::arguments().mid(1);
+    if (!paths.isEmpty())
+        QTimer::singleShot(0, &fm_main, [&fm_main, paths] { fm_main.addPaths(paths); });
     return app.exec();
 }

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -112,6 +113,43 @@ TEST_F(MainWindowTest, LayoutCaptionsAndTexts)
     EXPECT_EQ(window->Skin1->geometry(), window->rect());
     EXPECT_EQ(window->childAt(QPoint(3, 200)), window->Skin1)
         << "the panel lies under the controls";
+}
+
+TEST_F(MainWindowTest, TheHelpTextNamesWhatThePanelShows)
+{
+    // Every "word" the help memo quotes is the caption or in the hint of a
+    // clickable element, so that the reader finds what the text tells to click.
+    const QRegularExpression quoted("\"([^\"]+)\"");
+    QStringList words;
+    for (auto it = quoted.globalMatch(Tfm_main::helpText()); it.hasNext();)
+        words << it.next().captured(1);
+    EXPECT_EQ(words, QStringList({"Add", "OK", "Cutter", "Stop"}));
+
+    showWindow();
+    const SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+    ASSERT_NE(form, nullptr);
+    for (const QString& word : words) {
+        const QRegularExpression whole("\\b" + QRegularExpression::escape(word) + "\\b");
+        bool found = false;
+        for (const auto& e : form->elements())
+            found = found || (e->isInteractive() && (whole.match(e->attribute("text")).hasMatch() ||
+                                                     whole.match(e->attribute("hint")).hasMatch()));
+        EXPECT_TRUE(found) << qPrintable(word);
+    }
+}
+
+TEST_F(MainWindowTest, AnOutputFolderLongerThanTheBoxShowsItsBeginningAndAllInTheTooltip)
+{
+    const QString folder = "/home/somebody/Music/Recordings of the year/";
+    window->session().options().outputDir = folder;
+    window->edt_dir->setText(folder);
+    EXPECT_EQ(window->edt_dir->toolTip(), folder);
+    EXPECT_EQ(window->edt_dir->cursorPosition(), 0) << "the first characters stay in view";
+    showWindow();
+    EXPECT_EQ(window->edt_dir->toolTip(), window->edt_dir->text());
+    EXPECT_EQ(window->edt_dir->cursorPosition(), 0);
+    EXPECT_GT(window->edt_dir->fontMetrics().horizontalAdvance(folder), window->edt_dir->width())
+        << "the folder is longer than the box";
 }
 
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)

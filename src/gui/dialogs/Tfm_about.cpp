@@ -3,6 +3,7 @@
 #include "base/Shell.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/SkinIcons.h"
+#include "gui/dialogs/PlaceBesideMainWindow.h"
 #include "ui_Tfm_about.h"
 
 #include <QGroupBox>
@@ -88,7 +89,7 @@ void Tfm_about::showEvent(QShowEvent* event)
 {
     // Placed when shown, not when the desktop shows it again after a restore.
     if (m_mainWindow && !event->spontaneous())
-        move(m_mainWindow->pos() + QPoint(10, 10));
+        PlaceBesideMainWindow(*this, *m_mainWindow);
     QDialog::showEvent(event);
 }
 

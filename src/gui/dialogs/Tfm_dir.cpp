@@ -3,6 +3,7 @@
 #include "base/Guarded.h"
 #include "base/IniFile.h"
 #include "dialogs/OutputFolder.h"
+#include "gui/dialogs/PlaceBesideMainWindow.h"
 #include "settings/Options.h"
 #include "ui_Tfm_dir.h"
 
@@ -12,8 +13,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QTimer>
 #include <QTreeView>
+
+namespace {
+
+// Leaves out the folders the tree does not offer.
+class FolderTreeFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* folders = static_cast<const QFileSystemModel*>(sourceModel());
+        return !IsHiddenFromFolderTree(folders->filePath(folders->index(row, 0, parent)));
+    }
+};
+
+} // namespace
 
 Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& edtDir,
                  QWidget* mainWindow)
@@ -30,18 +49,23 @@ Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& ed
     btn_cancel = form.btn_cancel;
 
     m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // No automatic refresh: a folder removed behind the tree's back must not
+    // move the selection to a neighbour that Ok would then take.
+    m_model->setOption(QFileSystemModel::DontWatchForChanges);
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_model->setReadOnly(true);
     m_model->setRootPath(QDir::rootPath());
+    m_folders = new FolderTreeFilter(this);
+    m_folders->setSourceModel(m_model);
 
-    ShellTreeView1->setModel(m_model);
-    for (int column = 1; column < m_model->columnCount(); ++column)
+    ShellTreeView1->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column)
         ShellTreeView1->hideColumn(column);
     // The tree reads folders in the background; rows arriving above the
     // first selection push it out of sight until the user takes over.
     connect(m_model, &QFileSystemModel::directoryLoaded, this,
             [this](const QString& folder) { folderLoaded(folder); });
-    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { revealSelection(); });
+    connect(m_folders, &QAbstractItemModel::layoutChanged, this, [this] { revealSelection(); });
     connect(ShellTreeView1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { m_revealing = false; });
     connect(ShellTreeView1, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
@@ -53,13 +77,13 @@ Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& ed
 
 QString Tfm_dir::selectedFolder() const
 {
-    const QModelIndex current = ShellTreeView1->currentIndex();
+    const QModelIndex current = m_folders->mapToSource(ShellTreeView1->currentIndex());
     return current.isValid() ? m_model->filePath(current) : QString();
 }
 
 void Tfm_dir::selectFolder(const QString& path)
 {
-    const QModelIndex index = m_model->index(path);
+    const QModelIndex index = m_folders->mapFromSource(m_model->index(path));
     if (!index.isValid())
         return;
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
@@ -95,18 +119,22 @@ void Tfm_dir::showEvent(QShowEvent* event)
 {
     m_chosenFolder.clear();
     if (m_mainWindow)
-        move(m_mainWindow->pos() + QPoint(10, 10));
-    // The tree keeps its expansion and selection between showings.
-    if (!m_shownBefore) {
+        PlaceBesideMainWindow(*this, *m_mainWindow);
+    // The tree keeps its expansion and selection between showings, unless the
+    // output folder has changed elsewhere since.
+    const QString outputDir = m_options.outputDir;
+    if (!m_shownBefore || outputDir != m_openedFor) {
         m_shownBefore = true;
-        const QString home = QDir::homePath();
-        for (QDir up(home);;) {
+        m_openedFor = outputDir;
+        const QString folder = FolderToOpenOn(outputDir);
+        m_unrevealed.clear();
+        for (QDir up(folder);;) {
             m_unrevealed.insert(up.absolutePath());
             if (!up.cdUp())
                 break;
         }
         m_revealing = true;
-        selectFolder(home);
+        selectFolder(folder);
     }
     QDialog::showEvent(event);
 }
@@ -139,6 +167,10 @@ void Tfm_dir::btn_cancelClick()
 void Tfm_dir::Button1Click()
 {
     const QString parent = selectedFolder();
-    if (!parent.isEmpty())
-        CreateNewFolder(parent);
+    if (parent.isEmpty())
+        return;
+    // Made through the tree, which does not watch the disk, so that it shows.
+    CreateNewFolder(parent, [this](const QString& in, const QString& name) {
+        return m_model->mkdir(m_model->index(in), name).isValid();
+    });
 }

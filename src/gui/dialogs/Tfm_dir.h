@@ -7,6 +7,7 @@ class IniFile;
 class Prompts;
 struct Options;
 class QFileSystemModel;
+class QSortFilterProxyModel;
 class QLineEdit;
 class QPushButton;
 class QTreeView;
@@ -52,8 +53,10 @@ private:
     QLineEdit& m_edtDir;
     QWidget* m_mainWindow;
     QFileSystemModel* m_model;
+    QSortFilterProxyModel* m_folders; // the folders the tree shows
     QString m_chosenFolder;
     bool m_shownBefore = false;
+    QString m_openedFor; // the output folder when the tree last opened on it
     // Folders on the way to the first selection that the tree still reads.
     QSet<QString> m_unrevealed;
     bool m_revealing = false;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 TEST(AboutBoxTest, CaptionLabelsAndFonts)
 {
@@ -44,6 +45,14 @@ TEST(AboutBoxTest, CaptionLabelsAndFonts)
     for (QLabel* l : about.pn_about->findChildren<QLabel*>())
         EXPECT_TRUE(about.pn_about->contentsRect().contains(l->geometry()))
             << qPrintable(l->text());
+    // With room to spare: a desktop's font hinting draws the text wider than
+    // a test's does.
+    for (QLabel* link : {about.Label2, about.Label3, about.Label4}) {
+        const QString shown = QTextDocumentFragment::fromHtml(link->text()).toPlainText();
+        EXPECT_LE(link->x() + link->fontMetrics().horizontalAdvance(shown) * 1.1,
+                  about.pn_about->contentsRect().right())
+            << qPrintable(shown);
+    }
 }
 
 TEST(AboutBoxTest, IsNotModalAndASecondShowOnlyBringsItForward)
@@ -61,6 +70,7 @@ TEST(AboutBoxTest, IsNotModalAndASecondShowOnlyBringsItForward)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(mainWindow.isEnabled());
     EXPECT_EQ(about.pos(), mainWindow.pos() + QPoint(10, 10));
+    EXPECT_EQ(about.geometry().topLeft(), mainWindow.geometry().topLeft() + QPoint(10, 10));
 
     about.move(400, 300); // the user moved it
     about.showOrRaise();

@@ -54,12 +54,17 @@ protected:
 
 } // namespace
 
-TEST_F(FolderChooserTest, FirstShowingSelectsHomeAndSitsBesideTheMainWindow)
+TEST_F(FolderChooserTest, FirstShowingOpensOnTheOutputFolderBesideTheMainWindow)
 {
+    session->options().outputDir = music.path() + "/";
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
     open();
     EXPECT_EQ(chooser->size(), QSize(286, 281));
     EXPECT_EQ(chooser->pos(), mainWindow.pos() + QPoint(10, 10));
-    EXPECT_EQ(chooser->selectedFolder(), QDir::homePath());
+    EXPECT_EQ(chooser->geometry().topLeft(), mainWindow.geometry().topLeft() + QPoint(10, 10))
+        << "placed by its client area, which does not depend on a frame not known yet";
+    EXPECT_EQ(chooser->selectedFolder(), music.path());
     EXPECT_TRUE(chooser->ChosenFolder().isEmpty());
     EXPECT_EQ(chooser->Button1->text(), "New Folder");
     EXPECT_EQ(chooser->btn_ok->text(), "Ok");
@@ -69,19 +74,17 @@ TEST_F(FolderChooserTest, FirstShowingSelectsHomeAndSitsBesideTheMainWindow)
     EXPECT_EQ(chooser->ShellTreeView1->size(), QSize(280, 248));
 }
 
-TEST_F(FolderChooserTest, FirstShowingScrollsTheHomeFolderIntoView)
+TEST_F(FolderChooserTest, FirstShowingScrollsTheOutputFolderIntoView)
 {
-    // A home folder far down the tree: many siblings sort before it, and the
-    // tree reads the folders in the background.
+    // An output folder far down the tree: many siblings sort before it, and
+    // the tree reads the folders in the background.
     QTemporaryDir deep;
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(QDir(deep.path()).mkdir(QString("a%1").arg(i, 2, 10, QChar('0'))));
     const QString home = deep.filePath("home");
     ASSERT_TRUE(QDir().mkpath(home + "/Music"));
-    const QByteArray savedHome = qgetenv("HOME");
-    qputenv("HOME", home.toUtf8());
+    session->options().outputDir = home + "/";
     open();
-    qputenv("HOME", savedHome);
 
     ASSERT_EQ(chooser->selectedFolder(), home);
     QTreeView* tree = chooser->ShellTreeView1;
@@ -91,22 +94,37 @@ TEST_F(FolderChooserTest, FirstShowingScrollsTheHomeFolderIntoView)
                tree->viewport()->rect().contains(tree->visualRect(current));
     };
     // Until the tree has read the home folder's siblings, which push it down.
-    const QModelIndex parent = tree->currentIndex().parent();
+    const QPersistentModelIndex parent = tree->currentIndex().parent();
     for (int waited = 0; waited < 5000 && tree->model()->rowCount(parent) < 41; waited += 20)
         QTest::qWait(20);
     ASSERT_EQ(tree->model()->rowCount(parent), 41);
     QTest::qWait(100);
-    EXPECT_TRUE(selectionInView()) << "the home folder is selected, expanded and in view";
+    EXPECT_TRUE(selectionInView()) << "the output folder is selected, expanded and in view";
 }
 
 TEST_F(FolderChooserTest, OkMakesTheFolderTheOutputFolderAndRecreatesARemovedOne)
 {
     const QString folder = music.filePath("Albums");
     ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_TRUE(QDir().mkdir(music.filePath("Singles")));
+    session->options().outputDir = music.path() + "/";
     open();
-    chooser->selectFolder(folder);
+    // The user picks the folder once the tree has listed it.
+    QTreeView* tree = chooser->ShellTreeView1;
+    const QPersistentModelIndex parent = tree->currentIndex();
+    for (int waited = 0; waited < 5000 && tree->model()->rowCount(parent) < 2; waited += 20)
+        QTest::qWait(20);
+    ASSERT_EQ(tree->model()->rowCount(parent), 2);
+    const QModelIndexList albums =
+        tree->model()->match(tree->model()->index(0, 0, parent), Qt::DisplayRole, "Albums");
+    ASSERT_EQ(albums.size(), 1);
+    tree->setCurrentIndex(albums.first());
     ASSERT_EQ(chooser->selectedFolder(), folder);
+    QTest::qWait(200);
     ASSERT_TRUE(QDir().rmdir(folder)); // removed behind the tree's back
+    // Long enough for a watching tree to notice and move the selection on.
+    QTest::qWait(1500);
+    ASSERT_EQ(chooser->selectedFolder(), folder) << "the tree does not refresh by itself";
 
     chooser->btn_ok->click();
     EXPECT_TRUE(QFileInfo(folder).isDir()) << "Ok creates the folder again";
@@ -145,6 +163,10 @@ TEST_F(FolderChooserTest, NewFolderTwiceCreatesOneAndKeepsItsContent)
               QStringList{"New Folder"});
     EXPECT_EQ(testsupport::readAll(created + "/keep.txt"), "mine");
     EXPECT_EQ(chooser->selectedFolder(), music.path()) << "the selection stays";
+    QTreeView* tree = chooser->ShellTreeView1;
+    const QPersistentModelIndex selected = tree->currentIndex();
+    ASSERT_EQ(tree->model()->rowCount(selected), 1) << "the new folder shows under the selection";
+    EXPECT_EQ(tree->model()->index(0, 0, selected).data().toString(), "New Folder");
     EXPECT_TRUE(chooser->ChosenFolder().isEmpty());
     EXPECT_EQ(session->options().outputDir, "/before/");
     EXPECT_TRUE(chooser->isVisible());
@@ -181,6 +203,53 @@ TEST_F(FolderChooserTest, AFailedWriteKeepsTheDialogOpenAndCancelStillChoosesNot
     EXPECT_EQ(session->options().outputDir, "/before/") << "the output folder is not half changed";
     chooser->btn_cancel->click();
     EXPECT_TRUE(chooser->ChosenFolder().isEmpty());
+}
+
+TEST_F(FolderChooserTest, LeavesOutPseudoFileSystemsAndHiddenFolders)
+{
+    ASSERT_TRUE(QDir().mkdir(music.filePath(".cache")));
+    ASSERT_TRUE(QDir().mkdir(music.filePath("Live")));
+    session->options().outputDir = music.path() + "/";
+    open();
+    QTreeView* tree = chooser->ShellTreeView1;
+    const auto names = [&](const QModelIndex& parent) {
+        QStringList out;
+        for (int row = 0; row < tree->model()->rowCount(parent); ++row)
+            out << tree->model()->index(row, 0, parent).data().toString();
+        return out;
+    };
+    const QPersistentModelIndex current = tree->currentIndex();
+    for (int waited = 0; waited < 5000 && names(current).isEmpty(); waited += 20)
+        QTest::qWait(20);
+    EXPECT_EQ(names(current), QStringList{"Live"});
+
+    QModelIndex root = tree->currentIndex();
+    while (root.parent().isValid())
+        root = root.parent();
+    const QStringList top = names(root);
+    EXPECT_FALSE(top.isEmpty());
+    for (const char* pseudo : {"proc", "sys", "dev"})
+        EXPECT_FALSE(top.contains(pseudo)) << pseudo;
+}
+
+TEST(OutputFolderTest, TheTreeOpensOnTheNearestFolderItShows)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(".hidden/Music")));
+    EXPECT_EQ(FolderToOpenOn(dir.path() + "/"), dir.path());
+    EXPECT_EQ(FolderToOpenOn(dir.filePath("gone/deeper/")), dir.path()) << "missing folders";
+    EXPECT_EQ(FolderToOpenOn(dir.filePath(".hidden/Music/")), dir.path()) << "a hidden one";
+    EXPECT_EQ(FolderToOpenOn("/proc/self/"), "/");
+    EXPECT_EQ(FolderToOpenOn(""), QDir::homePath());
+    EXPECT_EQ(FolderToOpenOn("relative/"), QDir::homePath());
+
+    EXPECT_TRUE(IsHiddenFromFolderTree("/proc"));
+    EXPECT_TRUE(IsHiddenFromFolderTree("/sys/kernel"));
+    EXPECT_TRUE(IsHiddenFromFolderTree("/dev/"));
+    EXPECT_TRUE(IsHiddenFromFolderTree("/home/me/.config"));
+    EXPECT_FALSE(IsHiddenFromFolderTree("/devices")) << "only the folder itself, not a prefix";
+    EXPECT_FALSE(IsHiddenFromFolderTree("/home/me/Music"));
+    EXPECT_FALSE(IsHiddenFromFolderTree("/"));
 }
 
 TEST(OutputFolderTest, NewFolderThatCannotBeCreatedReportsNothing)
