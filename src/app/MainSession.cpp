@@ -139,14 +139,6 @@ void MainSession::Skin1Click(SkinObject* source)
     RunGuarded(m_prompts, [&] { m_commands.run(name); });
 }
 
-void MainSession::stopAllCommand()
-{
-    if (m_preview.PreviewActive && m_preview.StopPreview)
-        m_preview.StopPreview();
-    if (m_runner.JobRunning)
-        StopJob();
-}
-
 void MainSession::addFilesCommand()
 {
     if (!m_runner.JobRunning)

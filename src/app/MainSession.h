@@ -74,8 +74,6 @@ public:
     // "Remove" and "Clear" act on the segment list after a click on it.
     void removeCommand();
     void clearCommand();
-    // Stops the preview, then a running job.
-    void stopAllCommand();
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
