@@ -214,7 +214,7 @@ TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
     ASSERT_NE(form, nullptr);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
         if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
-            session->commands().run("Stop");
+            session->commands().click("Stop");
     });
     session->splitCommand();
 
