@@ -1,14 +1,16 @@
 #pragma once
 
 #include "app/FrontPanel.h"
-#include "base/IniFile.h"
-#include "app/MainState.h"
-#include "settings/Options.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "audio/AudioTransform.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "base/IniFile.h"
+#include "engine/JobRunner.h"
+#include "jobs/JobArea.h"
+#include "player/PreviewState.h"
+#include "settings/Options.h"
 #include "skin/Skin.h"
 
 #include <functional>
@@ -17,9 +19,11 @@ class Prompts;
 class Shell;
 
 // What the main window owns for the whole run, apart from its widgets: the
-// options and the one options-file object, the shared state, the audio
-// components, the skin engine with the front panel's display elements, and
-// the front panel's commands.
+// options and the one options-file object, the audio components, the skin
+// engine with the front panel's display elements, the front panel's
+// commands, and the areas that keep their own state: the job list with its
+// selection, the job runner with JobRunning, the preview with PreviewActive.
+// It composes them and holds no logic of its own.
 class MainSession {
 public:
     MainSession(Prompts& prompts, Shell& shell, const QString& iniPath = IniFile::defaultPath(),
@@ -42,9 +46,22 @@ public:
     // The skin's click event: runs the command of the element's name.
     void Skin1Click(SkinObject* source);
 
+    // Commands shared by the front panel and the menus; each refuses while a
+    // job runs where the panel does.
+    void addFilesCommand();
+    void addFolderCommand();
+    // The menus' remove: files only, nothing while a segment is selected.
+    void removeFileCommand();
+    // "Remove" and "Clear" act on the segment list after a click on it.
+    void removeCommand();
+    void clearCommand();
+
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
-    MainState& state() { return m_state; }
+    JobArea& jobs() { return m_jobs; }
+    JobSelection& selection() { return m_jobs.selection(); }
+    JobRunner& runner() { return m_runner; }
+    PreviewState& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
@@ -66,7 +83,6 @@ private:
     QString m_skinFile;
     IniFile m_ini;
     Options m_options;
-    MainState m_state;
     AudioFile m_reader;
     AudioFile m_writer;
     Mp3EncoderSettings m_mp3Encoder;
@@ -75,4 +91,7 @@ private:
     Skin m_skin;
     FrontPanel m_panel;
     SkinCommands m_commands;
+    JobRunner m_runner;
+    PreviewState m_preview;
+    JobArea m_jobs;
 };

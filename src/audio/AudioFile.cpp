@@ -8,6 +8,8 @@
 
 namespace {
 
+// OpenRead refuses sources whose counts leave 32 bits; the clamp only
+// guards the conversion.
 int32_t clampTo32(int64_t value)
 {
     return value > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
@@ -37,7 +39,24 @@ void AudioFile::OpenRead(const QString& fileName, int /*mode*/, int /*option*/)
 {
     requireEnabled();
     Close();
-    m_reader = AudioReader::open(fileName);
+    auto reader = AudioReader::open(fileName);
+    // Positions and lengths are 32-bit frame counts for every user of this
+    // component; a longer file would have a clamped count beside a true
+    // duration, and every conversion between the two would land far off.
+    constexpr int64_t kMaxFrames = std::numeric_limits<int32_t>::max();
+    if (reader->sampleCount() > kMaxFrames) {
+        const int rate = reader->sampleRate();
+        // Tenths of an hour, rounded down, so that the limit stated holds.
+        const int64_t tenths = kMaxFrames * 10 / (int64_t{rate} * 3600);
+        throw AudioError(
+            QStringLiteral(
+                "Cannot read \"%1\": longer than %2.%3 hours is not supported (at %4 Hz).")
+                .arg(fileName)
+                .arg(tenths / 10)
+                .arg(tenths % 10)
+                .arg(rate));
+    }
+    m_reader = std::move(reader);
 }
 
 bool AudioFile::IsOpen() const

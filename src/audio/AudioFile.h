@@ -26,6 +26,8 @@ public:
 
     // `mode` and `option` are the described component's further arguments;
     // every reader here opens its file one way, so they select nothing.
+    // Throws AudioError for an unreadable or unsupported file and for one of
+    // more than 2^31 - 1 frames (about 13.5 hours at 44100 Hz).
     void OpenRead(const QString& fileName, int mode = 0, int option = 1);
     bool IsOpen() const;
     void Close();

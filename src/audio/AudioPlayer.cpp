@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -203,7 +204,11 @@ void AudioPlayer::poll()
 
     const int64_t played = playedSinceFlush();
     const auto [left, right] = levelsUpTo(played);
-    emit OnTimer(static_cast<int>(played - m_playBase), left, right);
+    // A count past the 32-bit range (a day of continuous play) stays at its
+    // top rather than wrapping to a negative position.
+    const int64_t sincePlay = played - m_playBase;
+    emit OnTimer(left, right,
+                 static_cast<int>(std::min<int64_t>(sincePlay, std::numeric_limits<int>::max())));
     if (changed())
         return;
     while (!m_blockEnds.empty() && played >= m_blockEnds.front()) {

@@ -38,12 +38,13 @@ public:
     void setPollInterval(int ms) { m_timer.setInterval(ms); }
 
 signals:
-    // Raised at every poll while playing. `currentSamples` is the number of
-    // frames played since the last Play or Flush (what the position display
-    // needs); the levels are the peaks of the left and right channel (the
-    // only channel for mono) over the frames played since the previous poll,
-    // 0 to 32767.
-    void OnTimer(int currentSamples, int levelLeft, int levelRight);
+    // Raised at every poll while playing. The played count comes third, where
+    // the preview reads it: `playedFrames` is the number of frames played
+    // since the last Play or Flush (what the position display needs). The
+    // levels before it are the peaks of the left and right channel (the only
+    // channel for mono) over the frames played since the previous poll, 0 to
+    // 32767.
+    void OnTimer(int levelLeft, int levelRight, int playedFrames);
     // The queue runs low (or is empty after Flush): queue the next block.
     void OnRequestOnLoadArray();
     // A queued block has played out.

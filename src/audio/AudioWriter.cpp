@@ -2,10 +2,10 @@
 
 #include "audio/AudioError.h"
 #include "audio/BlockConverter.h"
+#include "audio/OutputFile.h"
 #include "audio/encoders/Mp3Encoder.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "audio/encoders/OggEncoder.h"
-#include "audio/OutputFile.h"
 #include "audio/encoders/WavEncoder.h"
 #include "audio/encoders/WmaEncoder.h"
 #include "audio/encoders/WmaProfiles.h"
@@ -93,10 +93,11 @@ struct AudioWriter::Impl {
     {
         try {
             step();
+        } catch (const OutputWriteError&) {
+            abandon();
+            throw;
         } catch (const AudioError& e) {
             abandon();
-            if (e.message().startsWith(QStringLiteral("Cannot write ")))
-                throw;
             OutputFile::failFor(path, e.message());
         } catch (...) {
             abandon();

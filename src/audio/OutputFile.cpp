@@ -73,7 +73,7 @@ void OutputFile::discard()
 
 void OutputFile::failFor(const QString& path, const QString& cause)
 {
-    throw AudioError(QStringLiteral("Cannot write %1: %2").arg(path, cause));
+    throw OutputWriteError(QStringLiteral("Cannot write %1: %2").arg(path, cause));
 }
 
 void OutputFile::checkTarget(const QString& path)

@@ -44,7 +44,7 @@ bool sameName(const QString& a, const QString& b)
 } // namespace
 
 IniWriteError::IniWriteError(const QString& path)
-    : std::runtime_error(QStringLiteral("Unable to write to %1").arg(path).toStdString())
+    : Error(QStringLiteral("Unable to write to %1").arg(path))
 {
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "base/Error.h"
+
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 
 // A write that the file system refuses; the message is "Unable to write to <path>".
-class IniWriteError : public std::runtime_error {
+class IniWriteError : public Error {
 public:
     explicit IniWriteError(const QString& path);
 };

@@ -3,6 +3,7 @@
 #include "jobs/CleanFileName.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
+#include "tags/TagError.h"
 #include "tags/TagText.h"
 #include "tags/WmaTags.h"
 
@@ -12,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
-#include <stdexcept>
 
 namespace {
 
@@ -49,11 +49,9 @@ void requireReadable(const QString& path)
 {
     QFile file(path);
     if (!QFileInfo(path).isFile())
-        throw std::runtime_error(
-            QStringLiteral("Cannot open %1: no such file").arg(path).toStdString());
+        throw TagError(QStringLiteral("Cannot open %1: no such file").arg(path));
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(
-            QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()).toStdString());
+        throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
 }
 
 Fields readFields(const QString& path)
@@ -102,10 +100,9 @@ void writeFields(const QString& path, const Fields& f)
         bool ok = true;
         const uint number = track.isEmpty() ? 0 : track.toUInt(&ok);
         if (!ok || number > 0xffff)
-            throw std::runtime_error(
+            throw TagError(
                 QStringLiteral("Cannot write tags: %1: the track must be a number from 0 to 65535")
-                    .arg(path)
-                    .toStdString());
+                    .arg(path));
         WmaTags t;
         t.title = title;
         t.artist = artist;
@@ -115,17 +112,15 @@ void writeFields(const QString& path, const Fields& f)
         t.genre = genre;
         t.trackNumber = quint16(number);
         if (!WriteWmaTags(path, t))
-            throw std::runtime_error(
+            throw TagError(
                 QStringLiteral("Cannot write tags: %1: no Windows Media (ASF) header found")
-                    .arg(path)
-                    .toStdString());
+                    .arg(path));
         return;
     }
     case Kind::Other:
-        throw std::runtime_error(
+        throw TagError(
             QStringLiteral("Cannot write tags: %1: only MP3, Ogg and WMA files carry tags")
-                .arg(path)
-                .toStdString());
+                .arg(path));
     }
 }
 
@@ -192,8 +187,8 @@ int cli::tags(const QStringList& args)
     if (setting) {
         try {
             writeFields(files.first(), given);
-        } catch (const std::exception& e) {
-            err << "vessimo-cli: " << QString::fromStdString(e.what()) << '\n';
+        } catch (const Error& e) {
+            err << "vessimo-cli: " << e.message() << '\n';
             return 1;
         }
         return 0;
@@ -208,8 +203,8 @@ int cli::tags(const QStringList& args)
                 array.append(toJson(path, f));
             else
                 printText(out, path, f);
-        } catch (const std::exception& e) {
-            err << "vessimo-cli: " << QString::fromStdString(e.what()) << '\n';
+        } catch (const Error& e) {
+            err << "vessimo-cli: " << e.message() << '\n';
             status = 1;
         }
     }

@@ -1,5 +1,5 @@
-#include "gui/DesktopShell.h"
 #include "app/SingleInstance.h"
+#include "gui/DesktopShell.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"
 #include "gui/dialogs/Tfm_about.h"
@@ -28,7 +28,8 @@ int main(int argc, char** argv)
     // chooser, about box, tag editor.
     Tfm_main fm_main(prompts, shell);
     prompts.setOwner(&fm_main);
-    Tfm_dir fm_dir(fm_main.session(), *fm_main.edt_dir, &fm_main);
+    Tfm_dir fm_dir(prompts, fm_main.session().options(), fm_main.session().ini(), *fm_main.edt_dir,
+                   &fm_main);
     prompts.setFolderChooser(&fm_dir);
     Tfm_about fm_about(shell, &fm_main);
     fm_main.setAboutBox(&fm_about);

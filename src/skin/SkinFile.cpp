@@ -7,7 +7,7 @@ namespace {
 
 [[noreturn]] void fail(int line, const QString& message)
 {
-    throw SkinFileError(QStringLiteral("line %1: %2").arg(line).arg(message).toStdString());
+    throw SkinFileError(QStringLiteral("line %1: %2").arg(line).arg(message));
 }
 
 // Splits a statement into words; quoted words keep their blanks.
@@ -190,12 +190,10 @@ SkinDocument LoadSkinDocument(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw SkinFileError(
-            QStringLiteral("cannot open %1: %2").arg(path, file.errorString()).toStdString());
+        throw SkinFileError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     try {
         return ParseSkin(QString::fromUtf8(file.readAll()));
     } catch (const SkinFileError& e) {
-        throw SkinFileError(
-            QStringLiteral("%1: %2").arg(path, QString::fromStdString(e.what())).toStdString());
+        throw SkinFileError(QStringLiteral("%1: %2").arg(path, e.message()));
     }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Error.h"
 #include "skin/SkinInterfaces.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <stdexcept>
 
 enum class SkinKind {
     Panel,  // decoration: a filled, optionally rounded and outlined area
@@ -40,9 +40,9 @@ struct SkinDocument {
 };
 
 // A skin file that cannot be used; the message names the line.
-class SkinFileError : public std::runtime_error {
+class SkinFileError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The skin description is plain text, one statement per line:

@@ -70,7 +70,7 @@ OggTags ReadOggComments(QIODevice& file, const QString& path)
         VorbisCommentEditor editor(file);
         return tagsFrom(*editor.comments());
     } catch (const VorbisEditError& e) {
-        cannotOpen(path, e.text());
+        cannotOpen(path, e.message());
     }
 }
 
@@ -91,7 +91,7 @@ bool WriteOggComments(const QString& path, const OggTags& tags)
     try {
         editor = std::make_unique<VorbisCommentEditor>(source);
     } catch (const VorbisEditError& e) {
-        cannotOpen(path, e.text());
+        cannotOpen(path, e.message());
     }
 
     vorbis_comment* comments = editor->comments();
@@ -113,7 +113,7 @@ bool WriteOggComments(const QString& path, const OggTags& tags)
         source.close();
         replacement.commit();
     } catch (const VorbisEditError& e) {
-        throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.text()));
+        throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.message()));
     } catch (const TagError& e) {
         throw TagError(QStringLiteral("Cannot write comments: %1").arg(e.message()));
     }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "base/Error.h"
 
 // A tag that cannot be read or written; the message names the file and the
 // cause and is shown to the user as it is.
-class TagError : public std::runtime_error {
+class TagError : public Error {
 public:
-    explicit TagError(const QString& message) : std::runtime_error(message.toStdString()) {}
-    QString message() const { return QString::fromStdString(what()); }
+    using Error::Error;
 };

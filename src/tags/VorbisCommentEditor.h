@@ -1,18 +1,18 @@
 #pragma once
 
+#include "base/Error.h"
 #include <QByteArray>
+
 #include <QString>
-#include <stdexcept>
 #include <vector>
 #include <vorbis/codec.h>
 
 class QIODevice;
 
 // Why a stream could not be read or rewritten, in words for the user.
-class VorbisEditError : public std::runtime_error {
+class VorbisEditError : public Error {
 public:
-    explicit VorbisEditError(const QString& text) : std::runtime_error(text.toStdString()) {}
-    QString text() const { return QString::fromStdString(what()); }
+    using Error::Error;
 };
 
 // Reads the three header packets of the first Vorbis stream of an Ogg file

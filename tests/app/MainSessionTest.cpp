@@ -67,15 +67,16 @@ TEST_F(MainSessionTest, ChangedOptionsSurviveARestart)
 TEST_F(MainSessionTest, ShowingResetsTheSharedStateAndTheSlider)
 {
     MainSession session(prompts, shell, iniPath(), testsupport::sourceDir() + "/skin/vessimo.skin");
-    MainState& st = session.state();
-    st.JobRunning = st.PreviewActive = st.SliderDragging = st.SegmentSelected = true;
-    st.SelectedSegmentIndex = 7;
+    session.runner().JobRunning = true;
+    session.preview().PreviewActive = session.preview().SliderDragging = true;
+    session.selection().SegmentSelected = true;
+    session.selection().SelectedSegmentIndex = 7;
     session.FormShow(&window, {});
-    EXPECT_FALSE(st.JobRunning);
-    EXPECT_FALSE(st.PreviewActive);
-    EXPECT_FALSE(st.SliderDragging);
-    EXPECT_FALSE(st.SegmentSelected);
-    EXPECT_EQ(st.SelectedSegmentIndex, 0);
+    EXPECT_FALSE(session.runner().JobRunning);
+    EXPECT_FALSE(session.preview().PreviewActive);
+    EXPECT_FALSE(session.preview().SliderDragging);
+    EXPECT_FALSE(session.selection().SegmentSelected);
+    EXPECT_EQ(session.selection().SelectedSegmentIndex, 0);
     EXPECT_EQ(session.panel().pb().GetPosition(), 0);
     EXPECT_NE(session.skin().GetSkinnedWindow(&window), nullptr);
 }
@@ -93,10 +94,10 @@ TEST_F(MainSessionTest, ShowingSwitchesTheReaderAndWriterOn)
 TEST_F(MainSessionTest, ClosingDuringAJobStopsItAndStillSaves)
 {
     auto session = start();
-    session->state().JobRunning = true;
+    session->runner().JobRunning = true;
     session->panel().SetConversionBar(5000, false);
     session->FormCloseQuery();
-    EXPECT_FALSE(session->state().JobRunning);
+    EXPECT_FALSE(session->runner().JobRunning);
     EXPECT_EQ(session->panel().convertpb().GetBounds().width(), 0);
     EXPECT_TRUE(ini().contains("[VSM]\nSkin=0\n"));
 }

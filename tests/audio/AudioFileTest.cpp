@@ -1,9 +1,8 @@
 #include "audio/AudioFile.h"
-#include "audio/WriterTesting.h"
-#include "base/IniFile.h"
 #include "audio/AudioError.h"
+#include "audio/WriterTesting.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
-#include "settings/AudioFileEncoderTarget.h"
+#include "base/IniFile.h"
 #include "settings/ConfigureEncoder.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
@@ -12,6 +11,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <limits>
 
 namespace {
 
@@ -112,6 +113,39 @@ TEST_F(AudioFileTest, WrittenWavReadsBackWithItsFormatLengthAndSamples)
     EXPECT_FALSE(reader.IsOpen());
 }
 
+// Positions are 32-bit frame counts: a source with more frames is refused
+// with the limit in hours rather than opened with a count that disagrees
+// with its duration. Sparse ".raw" files (44100 Hz stereo, 4 bytes a frame)
+// take no disk space.
+TEST_F(AudioFileTest, SourcesBeyond32BitFrameCountsAreRefusedAtOpen)
+{
+    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+    const auto sparseRaw = [&](const QString& name, int64_t frames) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(f.resize(frames * 4));
+        return f.fileName();
+    };
+    const QString longest = sparseRaw("longest.raw", kMax);
+    reader.OpenRead(longest, 0, 1);
+    EXPECT_EQ(reader.GetSampleCount(), kMax);
+    EXPECT_EQ(reader.GetDurationMs(), kMax * 1000 / 44100);
+    reader.Seek(static_cast<int32_t>(kMax - 10), 3);
+    EXPECT_EQ(readAllFrames(), 10);
+    reader.Close();
+
+    const QString tooLong = sparseRaw("too-long.raw", kMax + 1);
+    try {
+        reader.OpenRead(tooLong, 0, 1);
+        ADD_FAILURE() << "opened a source of 2^31 frames";
+    } catch (const AudioError& e) {
+        EXPECT_TRUE(e.message().contains(tooLong)) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("longer than 13.5 hours is not supported"))
+            << e.message().toStdString();
+    }
+    EXPECT_FALSE(reader.IsOpen());
+}
+
 TEST_F(AudioFileTest, BlockFormatConvertsOnAnOpenReaderAndDescribesInputOtherwise)
 {
     const QString wav = dir.filePath("src.wav");
@@ -136,7 +170,6 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
     IniFile ini(dir.filePath("Vessimo.ini"));
     settings::SettingsStore store(ini);
     Mp3EncoderSettings mp3;
-    settings::AudioFileEncoderTarget target(writer, mp3);
     const int frames = 44100 * 2 + 333;
 
     struct Case {
@@ -148,7 +181,7 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
          {Case{settings::FormatMp3, "out.mp3", "mp3"}, Case{settings::FormatWav, "out.wav", "wav"},
           Case{settings::FormatOgg, "out.ogg", "ogg"}}) {
         SCOPED_TRACE(c.file);
-        settings::ConfigureEncoder(c.format, store, target, QString());
+        settings::configureWriter(c.format, store, QString(), writer, mp3);
         writeThroughFacade(dir.filePath(c.file), 44100, 2, frames);
         reader.OpenRead(dir.filePath(c.file), 0, 1);
         EXPECT_EQ(reader.GetFormatName(), c.formatName);
@@ -160,7 +193,7 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
     }
 
     // WMA is written in whole codec frames; its length is within one of them.
-    settings::ConfigureEncoder(settings::FormatWma, store, target, QString());
+    settings::configureWriter(settings::FormatWma, store, QString(), writer, mp3);
     writeThroughFacade(dir.filePath("out.wma"), 44100, 2, frames);
     reader.OpenRead(dir.filePath("out.wma"), 0, 1);
     EXPECT_EQ(reader.GetFormatName(), "wma");

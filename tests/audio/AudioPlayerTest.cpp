@@ -87,7 +87,7 @@ TEST_F(PlayerOnDisk, PlaysWhatWasQueuedByteForByteAndReportsProgress)
         feed();
     });
     QObject::connect(owner.get(), &AudioPlayer::OnEndPlay, [&] { ++ends; });
-    QObject::connect(owner.get(), &AudioPlayer::OnTimer, [&](int played, int left, int right) {
+    QObject::connect(owner.get(), &AudioPlayer::OnTimer, [&](int left, int right, int played) {
         progress.push_back(played);
         peak = std::max({peak, left, right});
     });
@@ -120,7 +120,7 @@ TEST_F(PlayerOnDisk, FlushDropsTheQueueRestartsTheCountAndAsksForData)
     int lastProgress = -1, requests = 0, ends = 0;
     bool flushed = false;
     QObject::connect(owner.get(), &AudioPlayer::OnTimer,
-                     [&](int played, int, int) { lastProgress = played; });
+                     [&](int, int, int played) { lastProgress = played; });
     QObject::connect(owner.get(), &AudioPlayer::OnRequestOnLoadArray, [&] {
         ++requests;
         if (flushed)
@@ -143,6 +143,52 @@ TEST_F(PlayerOnDisk, FlushDropsTheQueueRestartsTheCountAndAsksForData)
     const QByteArray played = playedBytes(owner);
     EXPECT_GE(find(played, bytes(second)), 0);
     EXPECT_LT(played.size(), bytes(first).size());
+}
+
+// The preview takes the played count from the third integer of the timer
+// event; the two before it are the channel levels.
+TEST_F(PlayerOnDisk, TimerCarriesTheLevelsFirstAndThePlayedCountThird)
+{
+    auto owner = std::make_unique<AudioPlayer>();
+    AudioPlayer& player = *owner;
+    player.OpenOutput(kRate, 2);
+    constexpr int kFrames = 30000;
+    SampleArray quietLeft;
+    quietLeft.channels = 2;
+    quietLeft.rate = kRate;
+    for (int i = 0; i < kFrames; ++i) {
+        quietLeft.samples.push_back(0.25f);
+        quietLeft.samples.push_back(-0.75f);
+    }
+    struct Tick {
+        int first, second, third;
+    };
+    std::vector<Tick> ticks;
+    int ends = 0;
+    QObject::connect(owner.get(), &AudioPlayer::OnTimer, [&](int a, int b, int c) {
+        ticks.push_back({a, b, c});
+    });
+    QObject::connect(owner.get(), &AudioPlayer::OnRequestOnLoadArray,
+                     [&] { player.QueueBlock(SampleArray{}); });
+    QObject::connect(owner.get(), &AudioPlayer::OnEndPlay, [&] { ++ends; });
+    player.QueueBlock(quietLeft);
+    player.Play();
+    ASSERT_TRUE(waitFor([&] { return ends > 0; }));
+
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_EQ(ticks.back().third, kFrames);
+    int highestLeft = 0, highestRight = 0;
+    for (size_t i = 0; i < ticks.size(); ++i) {
+        if (i > 0) {
+            EXPECT_GE(ticks[i].third, ticks[i - 1].third);
+        }
+        EXPECT_LE(ticks[i].first, 32767);
+        EXPECT_LE(ticks[i].second, 32767);
+        highestLeft = std::max(highestLeft, ticks[i].first);
+        highestRight = std::max(highestRight, ticks[i].second);
+    }
+    EXPECT_NEAR(highestLeft, 0.25 * 32767, 2);
+    EXPECT_NEAR(highestRight, 0.75 * 32767, 2);
 }
 
 TEST_F(PlayerOnDisk, StopEndsPlaybackWithoutEvents)

@@ -266,7 +266,8 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
     Tfm_main window(prompts, shell, dir.filePath("Vessimo.ini"),
                     testsupport::sourceDir() + "/skin/vessimo.skin");
     prompts.setOwner(&window);
-    Tfm_dir chooser(window.session(), *window.edt_dir, &window);
+    Tfm_dir chooser(prompts, window.session().options(), window.session().ini(), *window.edt_dir,
+                    &window);
     prompts.setFolderChooser(&chooser);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

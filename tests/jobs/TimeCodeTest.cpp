@@ -57,6 +57,22 @@ TEST(Scale, GivesMinusOneForZeroDivisorOrOverflow)
               -1);
 }
 
+TEST(Scale64, FollowsTheSameRuleBeyond32Bits)
+{
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(Scale64(1, 1, 2), 1);
+    EXPECT_EQ(Scale64(-1, 1, 2), -1);
+    EXPECT_EQ(Scale64(5, 5, 0), -1);
+    // Sums of sample counts: 30 files of 24 hours at 48 kHz.
+    const int64_t whole = int64_t{30} * 24 * 3600 * 48000;
+    EXPECT_EQ(Scale64(whole / 3, 10000, whole), 3333);
+    EXPECT_EQ(Scale64(kMax, kMax, kMax), kMax);
+    EXPECT_EQ(Scale64(kMax, 2, 1), -1);
+    EXPECT_EQ(Scale64(std::numeric_limits<int64_t>::min(), 1, 1),
+              std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(Scale64(std::numeric_limits<int64_t>::min(), -1, 1), -1);
+}
+
 TEST(SliderNumbers, HundredSecondFileByBothRoutes)
 {
     const int32_t viaDialog = SliderMaximum(100000, kSliderMinimumFromFileDialog);
@@ -92,6 +108,23 @@ TEST(Conversions, FollowTheOperandOrderOfEachRule)
     EXPECT_EQ(Progress(1, 3), 3333);
     EXPECT_EQ(Progress(2, 3), 6667);
     EXPECT_EQ(Progress(5, 0), -1);
+}
+
+// t × 1000 leaves 32 bits above 2,147,483 s; the conversions form it in 64.
+TEST(Conversions, SecondsBeyondTheMillisecondRangeDoNotOverflow)
+{
+    EXPECT_EQ(SecondsToSample(3000000, 8000, 2000000000), 12000);
+    EXPECT_EQ(SecondsToSample(2147484, 1000, 1000), -1); // the sample does not fit
+    EXPECT_EQ(SecondsToSample(-3000000, 8000, 2000000000), -12000);
+    EXPECT_EQ(SecondsToSampleStored(1500000, 1000000, 3000000), 500000);
+    EXPECT_EQ(SecondsToSampleStored(std::numeric_limits<int32_t>::max(), 2,
+                                    std::numeric_limits<int32_t>::max()),
+              2);
+    // A day of 48 kHz audio: the whole job list's samples need 64 bits.
+    const int64_t day = int64_t{24} * 3600 * 48000 * 3;
+    EXPECT_EQ(Progress64(day / 2, day), 5000);
+    EXPECT_EQ(Progress64(day, day), 10000);
+    EXPECT_EQ(Progress64(1, 0), -1);
 }
 
 TEST(Conversions, ClipSliderPositionIntoRange)

@@ -1,9 +1,8 @@
 #include "settings/ConfigureEncoder.h"
 
-#include "base/IniFile.h"
-#include "audio/AudioWriter.h"
+#include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
-#include "settings/EncoderTarget.h"
+#include "base/IniFile.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 
@@ -12,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <cmath>
 
@@ -20,121 +18,71 @@ using namespace settings;
 
 namespace {
 
-// Records every call ConfigureEncoder makes, in order.
-class RecordingTarget : public EncoderTarget {
-public:
-    QStringList calls;
-    bool open = false;
-
-    bool IsOpen() const override
-    {
-        const_cast<RecordingTarget*>(this)->calls << "IsOpen";
-        return open;
-    }
-    void Close() override { add("Close"); }
-    void SetWavFormat(int rate, int channels, int bits) override
-    {
-        add("SetWavFormat", {rate, channels, bits});
-    }
-    void SetWmaProfile(int profile) override { add("SetWmaProfile", {profile}); }
-    void SetOggFormat(int rate, int channels, int kbps, int minKbps, int maxKbps,
-                      int quality) override
-    {
-        add("SetOggFormat", {rate, channels, kbps, minKbps, maxKbps, quality});
-    }
-    void SetMp3Encoder() override { add("SetMp3Encoder"); }
-    void SetWriteVbrHeader(bool on) override { add("SetWriteVbrHeader", {on}); }
-    void SetEnforceMinBitrate(bool on) override { add("SetEnforceMinBitrate", {on}); }
-    void SetCrc(bool on) override { add("SetCrc", {on}); }
-    void SetAllowDiffBlockTypes(bool on) override { add("SetAllowDiffBlockTypes", {on}); }
-    void SetBitReservoir(bool on) override { add("SetBitReservoir", {on}); }
-    void SetShortBlocks(bool on) override { add("SetShortBlocks", {on}); }
-    void SetStrictIso(bool on) override { add("SetStrictIso", {on}); }
-    void SetHighPassFrequency(int hz) override { add("SetHighPassFrequency", {hz}); }
-    void SetLowPassFrequency(int hz) override { add("SetLowPassFrequency", {hz}); }
-    void SetVbrMethod(int method) override { add("SetVbrMethod", {method}); }
-    void SetAthMode(int mode) override { add("SetAthMode", {mode}); }
-    void SetChannels(int channels) override { add("SetChannels", {channels}); }
-    void SetChannelMode(int mode) override { add("SetChannelMode", {mode}); }
-    void SetEmphasis(int emphasis) override { add("SetEmphasis", {emphasis}); }
-    void SetQuality(int quality) override { add("SetQuality", {quality}); }
-    void SetBitrate(int kbps) override { add("SetBitrate", {kbps}); }
-    void SetVbrBitrate(int kbps) override { add("SetVbrBitrate", {kbps}); }
-    void SetHighPassWidth(int hz) override { add("SetHighPassWidth", {hz}); }
-    void SetLowPassWidth(int hz) override { add("SetLowPassWidth", {hz}); }
-    void SetVbrQuality(int quality) override { add("SetVbrQuality", {quality}); }
-    void SetOutputSampleRate(int hz) override { add("SetOutputSampleRate", {hz}); }
-    void SetPreset(int preset) override { add("SetPreset", {preset}); }
-    void SetAltPreset(int altPreset) override { add("SetAltPreset", {altPreset}); }
-    void SetCommandLine(const QString& text) override
-    {
-        calls << QString("SetCommandLine(%1)").arg(text);
-    }
-
-private:
-    void add(const char* name, std::initializer_list<int> args = {})
-    {
-        QStringList values;
-        for (int a : args)
-            values << QString::number(a);
-        calls << (args.size() ? QString("%1(%2)").arg(name, values.join(',')) : QString(name));
-    }
-};
-
 class ConfigureEncoderTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     IniFile ini{dir.filePath("Vessimo.ini")};
     SettingsStore store{ini};
-    RecordingTarget recorder;
 
     void set(const char* section, const char* key, int value)
     {
         ini.writeInteger(section, key, value);
     }
-    QStringList configure(int format, const QString& commandLine = {})
+    EncoderConfiguration configure(int format, const QString& commandLine = {})
     {
-        recorder.calls.clear();
-        ConfigureEncoder(format, store, recorder, commandLine);
-        return recorder.calls;
+        return ConfigureEncoder(format, store, commandLine);
     }
+    Mp3Configuration mp3(const QString& commandLine = {})
+    {
+        const EncoderConfiguration c = configure(FormatMp3, commandLine);
+        EXPECT_EQ(c.format, FormatMp3);
+        return c.mp3;
+    }
+    std::vector<OggFormat> ogg() { return configure(FormatOgg).ogg; }
 };
 
-const QStringList kDefaultMp3{
-    "SetWriteVbrHeader(1)",
-    "SetEnforceMinBitrate(0)",
-    "SetCrc(0)",
-    "SetAllowDiffBlockTypes(0)",
-    "SetBitReservoir(1)",
-    "SetShortBlocks(1)",
-    "SetStrictIso(0)",
-    "SetHighPassFrequency(-1)",
-    "SetLowPassFrequency(-1)",
-    "SetVbrMethod(-1)",
-    "SetAthMode(0)",
-    "SetChannels(2)",
-    "SetChannelMode(1)",
-    "SetEmphasis(0)",
-    "SetQuality(5)",
-    "SetBitrate(128)",
-    "SetVbrBitrate(128)",
-    "SetHighPassWidth(5)",
-    "SetLowPassWidth(750)",
-    "SetVbrQuality(5)",
-    "SetOutputSampleRate(44100)",
-    "SetMp3Encoder",
+const Mp3Properties kDefaultMp3{
+    .writeVbrHeader = true,
+    .enforceMinBitrate = false,
+    .crc = false,
+    .allowDiffBlockTypes = false,
+    .bitReservoir = true,
+    .shortBlocks = true,
+    .strictIso = false,
+    .highPassFrequency = -1,
+    .lowPassFrequency = -1,
+    .vbrMethod = -1,
+    .athMode = 0,
+    .channels = 2,
+    .channelMode = 1,
+    .emphasis = 0,
+    .quality = 5,
+    .bitrate = 128,
+    .vbrBitrate = 128,
+    .highPassWidth = 5,
+    .lowPassWidth = 750,
+    .vbrQuality = 5,
+    .outputSampleRate = 44100,
 };
 
 } // namespace
 
-TEST_F(ConfigureEncoderTest, EmptySettingsGiveTheEncoderDefaultsInOrder)
+TEST_F(ConfigureEncoderTest, EmptySettingsGiveTheEncoderDefaults)
 {
-    EXPECT_EQ(configure(FormatMp3), kDefaultMp3);
-    EXPECT_EQ(configure(FormatWav), QStringList({"IsOpen", "SetWavFormat(44100,2,16)"}));
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(10)"});
-    EXPECT_EQ(configure(FormatOgg), QStringList{"SetOggFormat(44100,2,128,0,0,-1)"});
-    EXPECT_TRUE(configure(4).isEmpty());
-    EXPECT_TRUE(configure(-1).isEmpty());
+    EXPECT_EQ(mp3(), (Mp3Configuration{kDefaultMp3, std::nullopt, std::nullopt, {}}));
+
+    const EncoderConfiguration wav = configure(FormatWav);
+    EXPECT_EQ(wav.format, FormatWav);
+    EXPECT_EQ(wav.wav, (WavFormat{44100, 2, 16}));
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 10);
+    EXPECT_EQ(ogg(), (std::vector<OggFormat>{{44100, 2, 128, 0, 0, -1}}));
+    // Only the chosen format's part is filled.
+    EXPECT_FALSE(configure(FormatWma).wav);
+    EXPECT_TRUE(configure(FormatWav).ogg.empty());
+
+    EXPECT_EQ(configure(4), EncoderConfiguration{});
+    EXPECT_EQ(configure(-1), EncoderConfiguration{});
+    EXPECT_EQ(configure(4).format, -1);
 }
 
 TEST_F(ConfigureEncoderTest, Mp3PassesTheStoredValues)
@@ -160,53 +108,53 @@ TEST_F(ConfigureEncoderTest, Mp3PassesTheStoredValues)
     set("MP3Expert", "crc", 1);
     set("MP3Expert", "ath", 3);
     set("MP3Expert", "de", 2);
-    EXPECT_EQ(configure(FormatMp3, "-q 1\r\n-b 320"), QStringList({"SetWriteVbrHeader(0)",
-                                                                   "SetEnforceMinBitrate(1)",
-                                                                   "SetCrc(1)",
-                                                                   "SetAllowDiffBlockTypes(1)",
-                                                                   "SetBitReservoir(0)",
-                                                                   "SetShortBlocks(0)",
-                                                                   "SetStrictIso(1)",
-                                                                   "SetHighPassFrequency(120)",
-                                                                   "SetLowPassFrequency(-1)",
-                                                                   "SetVbrMethod(3)",
-                                                                   "SetAthMode(3)",
-                                                                   "SetChannels(2)",
-                                                                   "SetChannelMode(3)",
-                                                                   "SetEmphasis(2)",
-                                                                   "SetQuality(0)",
-                                                                   "SetBitrate(320)",
-                                                                   "SetVbrBitrate(192)",
-                                                                   "SetHighPassWidth(40)",
-                                                                   "SetLowPassWidth(300)",
-                                                                   "SetVbrQuality(2)",
-                                                                   "SetOutputSampleRate(22050)",
-                                                                   "SetCommandLine(-q 1\r\n-b 320)",
-                                                                   "SetMp3Encoder"}));
+    const Mp3Properties expected{
+        .writeVbrHeader = false,
+        .enforceMinBitrate = true,
+        .crc = true,
+        .allowDiffBlockTypes = true,
+        .bitReservoir = false,
+        .shortBlocks = false,
+        .strictIso = true,
+        .highPassFrequency = 120,
+        .lowPassFrequency = -1,
+        .vbrMethod = 3,
+        .athMode = 3,
+        .channels = 2,
+        .channelMode = 3,
+        .emphasis = 2,
+        .quality = 0,
+        .bitrate = 320,
+        .vbrBitrate = 192,
+        .highPassWidth = 40,
+        .lowPassWidth = 300,
+        .vbrQuality = 2,
+        .outputSampleRate = 22050,
+    };
+    EXPECT_EQ(mp3("-q 1\r\n-b 320"),
+              (Mp3Configuration{expected, std::nullopt, std::nullopt, "-q 1\r\n-b 320"}));
 }
 
 TEST_F(ConfigureEncoderTest, MonoSetsTheChannelCountOnly)
 {
     set("mp3", "channel", 0);
-    const QStringList calls = configure(FormatMp3);
-    EXPECT_TRUE(calls.contains("SetChannels(1)"));
-    EXPECT_FALSE(calls.filter("SetChannelMode").size());
-    EXPECT_EQ(calls.size(), kDefaultMp3.size() - 1);
+    Mp3Properties expected = kDefaultMp3;
+    expected.channels = 1;
+    expected.channelMode = std::nullopt;
+    EXPECT_EQ(mp3().properties, expected);
 }
 
 TEST_F(ConfigureEncoderTest, PresetsReplaceTheFullConfiguration)
 {
     set("MP3Prest", "preset", 1);
     set("MP3Prest", "rg_prest", 8);
-    EXPECT_EQ(configure(FormatMp3), QStringList({"SetPreset(9)", "SetMp3Encoder"}));
-    EXPECT_EQ(configure(FormatMp3, "-q 0"),
-              QStringList({"SetPreset(9)", "SetCommandLine(-q 0)", "SetMp3Encoder"}));
+    EXPECT_EQ(mp3(), (Mp3Configuration{std::nullopt, 9, std::nullopt, {}}));
+    EXPECT_EQ(mp3("-q 0"), (Mp3Configuration{std::nullopt, 9, std::nullopt, "-q 0"}));
     set("MP3Prest", "alt", 1);
     set("MP3Prest", "rg_alt", 4);
-    EXPECT_EQ(configure(FormatMp3),
-              QStringList({"SetPreset(9)", "SetAltPreset(5)", "SetMp3Encoder"}));
+    EXPECT_EQ(mp3(), (Mp3Configuration{std::nullopt, 9, 5, {}}));
     set("MP3Prest", "preset", 0);
-    EXPECT_EQ(configure(FormatMp3), QStringList({"SetAltPreset(5)", "SetMp3Encoder"}));
+    EXPECT_EQ(mp3(), (Mp3Configuration{std::nullopt, std::nullopt, 5, {}}));
 }
 
 TEST_F(ConfigureEncoderTest, WavModes)
@@ -214,27 +162,27 @@ TEST_F(ConfigureEncoderTest, WavModes)
     set("wav", "bit", 0);
     set("wav", "channel", 0);
     set("wav", "frequency", 3);
-    recorder.open = true;
-    EXPECT_EQ(configure(FormatWav), QStringList({"IsOpen", "Close", "SetWavFormat(44100,2,16)"}));
-    recorder.open = false;
+    EXPECT_EQ(configure(FormatWav).wav, (WavFormat{44100, 2, 16}));
     set("wav", "mode", 1);
-    EXPECT_EQ(configure(FormatWav), QStringList({"IsOpen", "SetWavFormat(48000,2,32)"}));
+    EXPECT_EQ(configure(FormatWav).wav, (WavFormat{48000, 2, 32}));
     set("wav", "mode", 2);
-    EXPECT_EQ(configure(FormatWav), QStringList({"IsOpen", "SetWavFormat(16000,1,8)"}));
+    EXPECT_EQ(configure(FormatWav).wav, (WavFormat{16000, 1, 8}));
     set("wav", "bit", 1);
     set("wav", "channel", 1);
     ini.writeString("wav", "frequency", "");
-    EXPECT_EQ(configure(FormatWav), QStringList({"IsOpen", "SetWavFormat(44100,2,16)"}));
+    EXPECT_EQ(configure(FormatWav).wav, (WavFormat{44100, 2, 16}));
+    set("wav", "mode", 3); // no such mode: read as the Encoder default, CD quality
+    EXPECT_EQ(configure(FormatWav).wav, (WavFormat{44100, 2, 16}));
 }
 
 TEST_F(ConfigureEncoderTest, WmaProfilesCountFromOne)
 {
     set("wma", "format", 46);
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(47)"});
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 47);
     set("wma", "format", 0);
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(1)"});
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 1);
     set("wma", "format", -1); // typed text that matches no profile
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(10)"});
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 10);
 }
 
 TEST_F(ConfigureEncoderTest, OggStepsTestTheirOwnFlags)
@@ -242,7 +190,7 @@ TEST_F(ConfigureEncoderTest, OggStepsTestTheirOwnFlags)
     set("ogg", "channel", 0);
     set("ogg", "frequency", 8);
     set("ogg", "bitrate", 5);
-    EXPECT_EQ(configure(FormatOgg), QStringList{"SetOggFormat(48000,1,64,0,0,-1)"});
+    EXPECT_EQ(ogg(), (std::vector<OggFormat>{{48000, 1, 64, 0, 0, -1}}));
 
     set("ogg", "channel", 1);
     set("ogg", "frequency", 7);
@@ -250,25 +198,25 @@ TEST_F(ConfigureEncoderTest, OggStepsTestTheirOwnFlags)
     set("ogg", "min bitrate", 5);
     set("ogg", "max bitrate", 11);
     set("ogg", "oggvbr", 1);
-    EXPECT_EQ(configure(FormatOgg), QStringList{"SetOggFormat(44100,2,128,64,192,-1)"});
+    EXPECT_EQ(ogg(), (std::vector<OggFormat>{{44100, 2, 128, 64, 192, -1}}));
 
     set("ogg", "oggvbr", 0);
     set("ogg", "oggquality", 1);
     set("ogg", "quality", 1000);
-    EXPECT_EQ(configure(FormatOgg), QStringList{"SetOggFormat(44100,2,0,0,0,1000)"});
+    EXPECT_EQ(ogg(), (std::vector<OggFormat>{{44100, 2, 0, 0, 0, 1000}}));
 
     set("ogg", "oggvbr", 1); // only a hand-edited file has both
-    EXPECT_EQ(configure(FormatOgg), QStringList({"SetOggFormat(44100,2,0,0,0,1000)",
-                                                 "SetOggFormat(44100,2,128,64,192,-1)"}));
+    EXPECT_EQ(ogg(),
+              (std::vector<OggFormat>{{44100, 2, 0, 0, 0, 1000}, {44100, 2, 128, 64, 192, -1}}));
 }
 
 TEST_F(ConfigureEncoderTest, ReadsTheFileAtEveryCall)
 {
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(10)"});
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 10);
     set("wma", "format", 3);
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(4)"});
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 4);
     QFile::remove(ini.path());
-    EXPECT_EQ(configure(FormatWma), QStringList{"SetWmaProfile(10)"});
+    EXPECT_EQ(configure(FormatWma).wmaProfile, 10);
 }
 
 TEST_F(ConfigureEncoderTest, HandEditedIndexesNeverLeaveTheTables)
@@ -276,32 +224,37 @@ TEST_F(ConfigureEncoderTest, HandEditedIndexesNeverLeaveTheTables)
     set("mp3", "bitrate", 15);
     set("mp3", "frequency", -2);
     set("ogg", "bitrate", 99);
-    const QStringList mp3 = configure(FormatMp3);
-    EXPECT_TRUE(mp3.contains("SetBitrate(128)"));
-    EXPECT_TRUE(mp3.contains("SetOutputSampleRate(44100)"));
-    EXPECT_EQ(configure(FormatOgg), QStringList{"SetOggFormat(44100,2,128,0,0,-1)"});
+    const Mp3Configuration m = mp3();
+    ASSERT_TRUE(m.properties);
+    EXPECT_EQ(m.properties->bitrate, 128);
+    EXPECT_EQ(m.properties->outputSampleRate, 44100);
+    EXPECT_EQ(ogg(), (std::vector<OggFormat>{{44100, 2, 128, 0, 0, -1}}));
 }
 
 // The same configurations on the real writer and settings object, checked in
 // the files they write.
 class ConfigureRealWriter : public ConfigureEncoderTest {
 protected:
-    AudioWriter writer;
+    AudioFile writer;
     Mp3EncoderSettings mp3;
-    WriterEncoderTarget target{writer, mp3};
 
-    QString write(int format, const QString& name, const QString& commandLine = {})
+    void SetUp() override { writer.SetEnabled(true); }
+    void open(const QString& file)
     {
-        ConfigureEncoder(format, store, target, commandLine);
-        const QString file = dir.filePath(name);
-        writer.setBlockFormat(44100, 2);
-        writer.open(file);
-        writer.setBlockFormat(44100, 2);
+        writer.SetBlockFormat(44100, 2);
+        writer.OpenWrite(file, 0);
+        writer.SetBlockFormat(44100, 2);
         SampleArray block{std::vector<float>(2 * 44100), 2, 44100};
         for (size_t i = 0; i < block.samples.size(); ++i)
             block.samples[i] = static_cast<float>(0.4 * std::sin(double(i / 2) * 0.05));
-        writer.write(block);
-        writer.close();
+        writer.WriteBlock(block);
+    }
+    QString write(int format, const QString& name, const QString& commandLine = {})
+    {
+        configureWriter(format, store, commandLine, writer, mp3);
+        const QString file = dir.filePath(name);
+        open(file);
+        writer.Close();
         return file;
     }
     static QJsonObject stream(const QString& file)
@@ -386,6 +339,22 @@ TEST_F(ConfigureRealWriter, OggVariableBitrate)
 
 TEST_F(ConfigureRealWriter, CommandLineErrorsReachTheCaller)
 {
-    ConfigureEncoder(FormatMp3, store, target, "--unknown");
-    EXPECT_THROW(writer.open(dir.filePath("x.mp3")), std::runtime_error);
+    configureWriter(FormatMp3, store, "--unknown", writer, mp3);
+    EXPECT_THROW(writer.OpenWrite(dir.filePath("x.mp3"), 0), std::runtime_error);
+}
+
+// Choosing WAV closes an output still open, completing it, before the format
+// changes; the other formats leave it to the caller.
+TEST_F(ConfigureRealWriter, WavClosesAnOpenOutputFirst)
+{
+    set("wav", "mode", 1);
+    configureWriter(FormatOgg, store, {}, writer, mp3);
+    const QString first = dir.filePath("first.ogg");
+    open(first);
+    configureWriter(FormatWav, store, {}, writer, mp3);
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(stream(first)["codec_name"].toString(), "vorbis");
+
+    const QJsonObject s = stream(write(FormatWav, "after.wav"));
+    EXPECT_EQ(s["codec_name"].toString(), "pcm_s32le");
 }

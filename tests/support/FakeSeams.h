@@ -14,10 +14,16 @@ public:
     QStringList folderCaptions;
     QString folderAnswer;
     std::function<QString(const QString&)> onChooseFolder;
+    QStringList fileFilters; // the filters the open-files dialog was shown with
+    QStringList filesAnswer; // what the open-files dialog returns
 
     void information(const QString& text) override { informations << text; }
     void error(const QString& text) override { errors << text; }
-    QStringList openFiles(const QString&) override { return {}; }
+    QStringList openFiles(const QString& filter) override
+    {
+        fileFilters << filter;
+        return filesAnswer;
+    }
     QString joinTarget(const QString&) override { return {}; }
     QString chooseFolder(const QString& caption) override
     {

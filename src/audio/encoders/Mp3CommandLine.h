@@ -1,7 +1,8 @@
 #pragma once
 
+#include "base/Error.h"
+
 #include <QString>
-#include <stdexcept>
 
 class Mp3EncoderSettings;
 
@@ -17,9 +18,9 @@ class Mp3EncoderSettings;
 // Frequencies below 50 are kHz, as in LAME. Anything else is refused.
 namespace mp3commandline {
 
-class Error : public std::runtime_error {
+class Error : public ::Error {
 public:
-    explicit Error(const QString& message) : std::runtime_error(message.toStdString()) {}
+    using ::Error::Error;
 };
 
 // Throws Error naming the option that cannot be applied.

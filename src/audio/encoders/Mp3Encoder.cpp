@@ -240,7 +240,7 @@ Mp3EncoderSettings Mp3Encoder::effectiveSettings(const Mp3EncoderSettings& setti
     try {
         mp3commandline::apply(settings.commandLine(), effective);
     } catch (const mp3commandline::Error& e) {
-        throw AudioError(QString::fromStdString(e.what()));
+        throw AudioError(e.message());
     }
     return effective;
 }

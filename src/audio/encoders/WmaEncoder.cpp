@@ -160,7 +160,7 @@ int64_t WmaEncoder::seekPacket(void* opaque, int64_t offset, int whence)
 void WmaEncoder::fail(const QString& what, int code) const
 {
     if (!m_ioError.isEmpty())
-        throw AudioError(m_ioError);
+        throw OutputWriteError(m_ioError);
     OutputFile::failFor(
         m_path, code < 0 ? QStringLiteral("%1 (%2)").arg(what, ffmpeg::errorText(code)) : what);
 }

@@ -22,6 +22,58 @@ bool isMpegAudio(AVCodecID id)
     return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1;
 }
 
+// Where the audio of an Ogg file's last page begins: the granule position of
+// the page before it that ends a packet, or -1 when the end of the file holds
+// no two such pages. Pages are at most 65307 bytes long, so the last two lie
+// in the file's last 2 × 65307 bytes; a page counts only when its lacing
+// values account for the bytes up to the next page (or the end of the file).
+int64_t oggLastPageStart(const QString& path)
+{
+    constexpr qint64 kMaxPage = 27 + 255 + 255 * 255;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const qint64 from = std::max<qint64>(file.size() - 2 * kMaxPage - 1, 0);
+    if (!file.seek(from))
+        return -1;
+    const QByteArray tail = file.readAll();
+    const auto* d = reinterpret_cast<const uchar*>(tail.constData());
+    struct Page {
+        qsizetype end;
+        int64_t granule;
+        uint32_t serial;
+    };
+    std::vector<Page> pages;
+    for (qsizetype at = tail.indexOf("OggS"); at >= 0; at = tail.indexOf("OggS", at + 1)) {
+        if (at + 27 > tail.size() || d[at + 4] != 0)
+            continue;
+        const int segments = d[at + 26];
+        if (at + 27 + segments > tail.size())
+            continue;
+        qsizetype length = 27 + segments;
+        for (int i = 0; i < segments; ++i)
+            length += d[at + 27 + i];
+        const qsizetype end = at + length;
+        if (end > tail.size() || (end < tail.size() && tail.mid(end, 4) != "OggS"))
+            continue;
+        int64_t granule = 0;
+        for (int i = 7; i >= 0; --i)
+            granule = granule << 8 | d[at + 6 + i];
+        const uint32_t serial =
+            d[at + 14] | d[at + 15] << 8 | d[at + 16] << 16 | uint32_t(d[at + 17]) << 24;
+        // A granule of -1 marks a page on which no packet ends.
+        if (granule != -1)
+            pages.push_back({end, granule, serial});
+    }
+    if (pages.empty() || pages.back().end != tail.size())
+        return -1;
+    const uint32_t serial = pages.back().serial;
+    for (auto it = pages.rbegin() + 1; it != pages.rend(); ++it)
+        if (it->serial == serial)
+            return it->granule;
+    return -1;
+}
+
 } // namespace
 
 FfmpegReader::FfmpegReader(const QString& path) : DecodingReader(path)
@@ -54,6 +106,8 @@ FfmpegReader::FfmpegReader(const QString& path) : DecodingReader(path)
         // Two of the longest Vorbis blocks: the first packet after a seek only
         // primes the overlap.
         m_preroll = 2 * 8192;
+        if (timestampsAreSamples())
+            m_lastPageStart = oggLastPageStart(m_path);
     }
     if (rate <= 0 || m_codec->ch_layout.nb_channels <= 0 || m_codec->ch_layout.nb_channels > 64)
         fail(QStringLiteral("its sample rate or channel count is invalid"));
@@ -145,7 +199,14 @@ void FfmpegReader::restart()
 
 int64_t FfmpegReader::rewindTo(int64_t frame)
 {
-    const int64_t from = std::max<int64_t>(frame - m_preroll, 0);
+    int64_t from = std::max<int64_t>(frame - m_preroll, 0);
+    // The Ogg demuxer times the packets of a file's last page, which is cut to
+    // the length the granule position gives, from its own state rather than
+    // from the page: after reading into that page, a jump into it gets
+    // timestamps up to a page early. Coming from the page before, the
+    // timestamps run on as they do when reading through.
+    if (m_lastPageStart >= 0 && from + m_origin >= m_lastPageStart)
+        from = std::max<int64_t>(m_lastPageStart - m_origin - 1, 0);
     if (!m_exactTimestamps || from == 0) {
         restart();
         return 0;

@@ -44,6 +44,8 @@ private:
     // jump; otherwise frames are counted from the start of the file.
     bool m_exactTimestamps = false;
     int64_t m_preroll = 0;
+    // Ogg Vorbis: the timestamp at which the last page's audio begins, or -1.
+    int64_t m_lastPageStart = -1;
     int64_t m_origin = 0; // timestamp, in frames, of the first frame delivered
     bool m_originKnown = false;
     int64_t m_fromStart = 0; // frames decoded since the start of the file, -1 after a jump

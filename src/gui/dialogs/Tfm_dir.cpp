@@ -1,9 +1,10 @@
 #include "gui/dialogs/Tfm_dir.h"
 
-#include "app/MainSession.h"
 #include "base/Guarded.h"
+#include "base/IniFile.h"
 #include "dialogs/OutputFolder.h"
 #include "gui/dialogs/PlaceBesideMainWindow.h"
+#include "settings/Options.h"
 #include "ui_Tfm_dir.h"
 
 #include <QDir>
@@ -33,11 +34,12 @@ protected:
 
 } // namespace
 
-Tfm_dir::Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow)
+Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& edtDir,
+                 QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      m_session(session), m_edtDir(edtDir), m_mainWindow(mainWindow)
+      m_prompts(prompts), m_options(options), m_ini(ini), m_edtDir(edtDir), m_mainWindow(mainWindow)
 {
     Ui::Tfm_dir form;
     form.setupUi(this);
@@ -120,7 +122,7 @@ void Tfm_dir::showEvent(QShowEvent* event)
         PlaceBesideMainWindow(*this, *m_mainWindow);
     // The tree keeps its expansion and selection between showings, unless the
     // output folder has changed elsewhere since.
-    const QString outputDir = m_session.options().outputDir;
+    const QString outputDir = m_options.outputDir;
     if (!m_shownBefore || outputDir != m_openedFor) {
         m_shownBefore = true;
         m_openedFor = outputDir;
@@ -142,9 +144,9 @@ void Tfm_dir::btn_okClick()
     const QString path = selectedFolder();
     if (path.isEmpty())
         return;
-    RunGuarded(m_session.prompts(), [&] {
+    RunGuarded(m_prompts, [&] {
         m_chosenFolder = path;
-        ConfirmOutputFolder(path, m_session.options(), m_session.ini(),
+        ConfirmOutputFolder(path, m_options, m_ini,
                             [this](const QString& dir) { m_edtDir.setText(dir); });
         accept();
     });

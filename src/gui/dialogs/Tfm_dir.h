@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QSet>
 
-class MainSession;
+class IniFile;
+class Prompts;
+struct Options;
 class QFileSystemModel;
 class QSortFilterProxyModel;
 class QLineEdit;
@@ -15,8 +17,10 @@ class QTreeView;
 class Tfm_dir : public QDialog {
     Q_OBJECT
 public:
-    // `mainWindow` places the dialog; `edtDir` shows the output folder.
-    Tfm_dir(MainSession& session, QLineEdit& edtDir, QWidget* mainWindow);
+    // Ok changes the output folder in `options` and the options file and
+    // shows it in `edtDir`; `mainWindow` places the dialog.
+    Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& edtDir,
+            QWidget* mainWindow);
 
     QString ChosenFolder() const { return m_chosenFolder; }
     // The path of the folder selected in the tree (empty when none is).
@@ -43,7 +47,9 @@ private:
     void folderLoaded(const QString& folder);
     void revealSelection();
 
-    MainSession& m_session;
+    Prompts& m_prompts;
+    Options& m_options;
+    IniFile& m_ini;
     QLineEdit& m_edtDir;
     QWidget* m_mainWindow;
     QFileSystemModel* m_model;

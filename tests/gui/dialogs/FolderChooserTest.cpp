@@ -25,7 +25,8 @@ protected:
         edtDir.setText("/before/");
         mainWindow.move(120, 80);
         mainWindow.resize(521, 380);
-        chooser = std::make_unique<Tfm_dir>(*session, edtDir, &mainWindow);
+        chooser = std::make_unique<Tfm_dir>(prompts, session->options(), session->ini(), edtDir,
+                                            &mainWindow);
         chooser->setWindowTitle("Output Directory");
     }
 

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "jobs/JobList.h"
+#include "jobs/JobSelection.h"
+#include "jobs/SegmentList.h"
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class AudioFile;
+class Prompts;
+class SkinFrame;
+class SkinScroller;
+class SkinText;
+struct Options;
+
+// What this area reads of its neighbours. The job runner and the preview
+// own these flags; a missing one reads as false.
+struct JobAreaLinks {
+    const bool* JobRunning = nullptr;
+    const bool* PreviewActive = nullptr;
+    int* PreviewFileIndex = nullptr;
+    std::function<void()> StopPreview;
+    // Lets the window breathe between files while many are added.
+    std::function<void()> pump;
+};
+
+// The front panel elements the plans update; any may be missing (the
+// command-line tool has no panel), the texts are kept here as well.
+struct JobAreaPanel {
+    SkinScroller* pb = nullptr;
+    SkinFrame* pbFrame = nullptr;
+    SkinText* timecaption = nullptr;
+    SkinFrame* timecaptionFrame = nullptr;
+    SkinText* tataltime = nullptr;
+    SkinFrame* tataltimeFrame = nullptr;
+};
+
+// The job list area: the file list `lv`, the segment list `lv_time` of the
+// selected file, the selection state, and the operations that add, move and
+// remove files, build the segment plans and edit the stored segments. No
+// widgets: the window shows the two models and the front panel's elements.
+class JobArea : public QObject {
+    Q_OBJECT
+public:
+    using Links = JobAreaLinks;
+    using Panel = JobAreaPanel;
+
+    // The open-files dialog's filter.
+    static const QString kFileFilter;
+
+    JobArea(Prompts& prompts, AudioFile& reader, const Options& options, Links links = {},
+            QObject* parent = nullptr);
+
+    void setLinks(Links links) { m_links = std::move(links); }
+    void attachPanel(const Panel& panel) { m_panel = panel; }
+
+    JobList& list() { return m_list; }
+    const JobList& list() const { return m_list; }
+    SegmentList& segments() { return m_segments; }
+    const SegmentList& segments() const { return m_segments; }
+    JobSelection& selection() { return m_selection; }
+    const JobSelection& selection() const { return m_selection; }
+
+    // Adding. AddFiles and AddFolder ask first; addFiles and addFolder add
+    // what they are given, as the dialogs would (files from the command line,
+    // dropped files, the command-line tool). Each returns the rows added.
+    void AddFiles();
+    void AddFolder();
+    int addFiles(const QStringList& paths);
+    int addFolder(const QString& folder);
+    // Probes the row's file into its entry; throws the reader's error.
+    void ProbeFile(int row, int32_t sliderLowerBound);
+
+    void MoveFileUp();
+    void MoveFileDown();
+    void RemoveFile();
+    void ClearJobList();
+    void ClearSegments();
+
+    // Selection and plans.
+    void lvClick();
+    void ShowSegmentPlan();
+    void ShowCustomSegments();
+    void ShowTimedPieces();
+    void ShowEqualPieces();
+    void ShowUnifiedSegments();
+    void SetupPositionSlider();
+    void ShowTotalLength();
+    // Seconds a run would produce, as ShowTotalLength shows them.
+    int64_t totalLength() const;
+    QString totalLengthText() const { return m_totalText; }
+    QString positionTimeText() const { return m_positionText; }
+    bool helpMemoVisible() const { return m_helpMemoVisible; }
+
+    // Segment editor.
+    void lv_timeClick();
+    void lv_timeDblClick() { lv_timeClick(); }
+    void SetSegmentBegin();
+    void SetSegmentEnd();
+    void ConfirmSegment();
+    void RemoveSegment();
+
+    // The usable travel of the position slider, as Scale divides by it.
+    int32_t sliderRange() const;
+    // The seconds the slider position stands for in a file of that length.
+    int32_t sliderSeconds(int32_t duration) const;
+
+signals:
+    void helpMemoVisibleChanged(bool visible);
+    // The file list should get the input focus.
+    void fileListFocusRequested();
+    void positionTimeChanged(const QString& text);
+    void totalLengthChanged(const QString& text);
+    // While files are added: `done` of `total` paths handled so far.
+    void addingProgress(int done, int total);
+
+private:
+    enum class Source { FileDialog, Folder };
+    bool jobRunning() const { return m_links.JobRunning && *m_links.JobRunning; }
+    bool previewActive() const { return m_links.PreviewActive && *m_links.PreviewActive; }
+    void pump();
+    void stopPreviewForReader();
+    bool addOne(const QString& path, const QString& name, Source source);
+    void removeRow(int row);
+    void setHelpMemoVisible(bool visible);
+    void showPositionTime(int32_t duration);
+    void showStoredList(const listrecord& e);
+    void showComputed(const QVector<Segment>& pieces);
+    // The list the editor works on, or -1 when it does not edit (no file,
+    // a computed choice); `refuse` shows the message for computed choices.
+    int editedEntry(bool refuse);
+    // Rebuilds the rows from that list unless they show it; true when rebuilt.
+    bool mirrorEditedList(int e);
+    void setOpenSegmentBound(bool begin);
+    void readSliderPosition();
+
+    Prompts& m_prompts;
+    AudioFile& m_reader;
+    const Options& m_options;
+    Links m_links;
+    Panel m_panel;
+    JobList m_list;
+    SegmentList m_segments;
+    JobSelection m_selection;
+    // Which list the segment rows show: the entry index of a stored list, or
+    // -1 for computed pieces or nothing.
+    int m_shownEntry = -1;
+    int32_t m_sliderMaximum = 0;
+    int32_t m_thumbSize = 0;
+    QString m_totalText = QStringLiteral("00:00:00");
+    QString m_positionText;
+    bool m_helpMemoVisible = true;
+};

@@ -1,0 +1,87 @@
+#include "jobs/SegmentPlan.h"
+
+#include "jobs/JobList.h"
+
+#include <algorithm>
+
+namespace segmentplan {
+
+int atLeastOne(int n)
+{
+    return std::max(n, 1);
+}
+
+QVector<Segment> TimedPieces(int32_t duration, int seconds)
+{
+    const int64_t n = atLeastOne(seconds);
+    const int64_t d = std::max<int32_t>(duration, 0);
+    QVector<Segment> pieces;
+    const int64_t rows = d / n + 1;
+    pieces.reserve(static_cast<qsizetype>(rows));
+    for (int64_t k = 0; k < rows; ++k)
+        pieces.append(
+            {static_cast<int32_t>(k * n), static_cast<int32_t>(std::min((k + 1) * n, d))});
+    return pieces;
+}
+
+QVector<Segment> EqualPieces(int32_t duration, int count)
+{
+    const int64_t n = atLeastOne(count);
+    const int64_t p = std::max<int32_t>(duration, 0) / n;
+    QVector<Segment> pieces;
+    pieces.reserve(static_cast<qsizetype>(n));
+    for (int64_t k = 0; k < n; ++k)
+        pieces.append({static_cast<int32_t>(k * p), static_cast<int32_t>((k + 1) * p)});
+    return pieces;
+}
+
+QVector<Segment> SegmentsToProcess(const listrecord& entry)
+{
+    QVector<Segment> list = entry.segments();
+    if (list.size() > 1)
+        list.removeLast();
+    return list;
+}
+
+namespace {
+
+int64_t clippedLength(const Segment& s, int32_t fileDuration)
+{
+    return static_cast<int64_t>(std::min(s.end, fileDuration)) - s.begin;
+}
+
+} // namespace
+
+int64_t TotalLength(const JobList& list, int choice)
+{
+    int64_t total = 0;
+    if (list.isEmpty())
+        return 0;
+    switch (choice) {
+    case EverySeconds:
+    case EqualCount:
+        for (int f = 0; f < list.count(); ++f)
+            total += list.entry(f).duration;
+        break;
+    case Custom:
+        for (int f = 0; f < list.count(); ++f)
+            for (const Segment& s : SegmentsToProcess(list.entry(f)))
+                total += static_cast<int64_t>(s.end) - s.begin;
+        break;
+    case Unification: {
+        const QVector<Segment> shared = SegmentsToProcess(list.entry(0));
+        for (int f = 0; f < list.count(); ++f) {
+            const int32_t d = list.entry(f).duration;
+            for (const Segment& s : shared)
+                if (d >= s.begin)
+                    total += clippedLength(s, d);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return total;
+}
+
+} // namespace segmentplan

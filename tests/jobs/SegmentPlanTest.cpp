@@ -1,0 +1,322 @@
+#include "JobAreaFixture.h"
+
+#include "jobs/SegmentPlan.h"
+#include "jobs/TimeCode.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SegmentPlanTest : public ::testing::Test, public JobAreaFixture {
+protected:
+    void choose(int choice, int seconds = 60, int count = 6)
+    {
+        options.functionChoice = choice;
+        options.pieceSeconds = seconds;
+        options.pieceCount = count;
+    }
+    void click(int row)
+    {
+        area->list().select(row);
+        area->lvClick();
+    }
+    // The slider position that stands for `seconds` of a file of `duration`.
+    void slideTo(int seconds, int duration)
+    {
+        const int range = area->sliderRange();
+        area->selection().SliderPosition = seconds * range / duration;
+        ASSERT_EQ(area->sliderSeconds(duration), seconds);
+    }
+};
+
+} // namespace
+
+TEST_F(SegmentPlanTest, TimedPiecesEndInAShorterOrEmptyPiece)
+{
+    choose(1, 60);
+    addEntry(125);
+    addEntry(120);
+    addEntry(30);
+    click(0);
+    EXPECT_EQ(ranges(),
+              (QStringList{"00:00:00 - 00:01:00", "00:01:00 - 00:02:00", "00:02:00 - 00:02:05"}));
+    EXPECT_EQ(lengths(), (QStringList{"00:01:00", "00:01:00", "00:00:05"}));
+    EXPECT_EQ(statuses(), (QStringList{"Unconvert", "Unconvert", "Unconvert"}));
+    click(1);
+    EXPECT_EQ(ranges().last(), "00:02:00 - 00:02:00");
+    EXPECT_EQ(lengths().last(), "00:00:00");
+    click(2);
+    EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:30"});
+    area->ShowTotalLength();
+    EXPECT_EQ(area->totalLengthText(), "00:04:35");
+    EXPECT_EQ(area->list().entry(0).segmentCount, 1) << "computed pieces are never stored";
+}
+
+TEST_F(SegmentPlanTest, EqualPiecesLeaveTheRemainderOut)
+{
+    choose(2, 60, 6);
+    addEntry(100);
+    addEntry(4);
+    click(0);
+    ASSERT_EQ(area->segments().count(), 6);
+    EXPECT_EQ(ranges().last(), "00:01:20 - 00:01:36");
+    EXPECT_EQ(lengths(), QStringList(6, "00:00:16"));
+    click(1);
+    EXPECT_EQ(ranges(), QStringList(6, "00:00:00 - 00:00:00"));
+    area->ShowTotalLength();
+    EXPECT_EQ(area->totalLengthText(), "00:01:44") << "the total includes the remainders";
+}
+
+TEST_F(SegmentPlanTest, HandEditedCountsBelowOneCountAsOne)
+{
+    addEntry(90);
+    for (int n : {0, -5}) {
+        choose(1, n, n);
+        click(0);
+        EXPECT_EQ(area->segments().count(), 91) << "one-second pieces for " << n;
+        choose(2, n, n);
+        click(0);
+        EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:01:30"}) << "one piece for " << n;
+    }
+    EXPECT_EQ(options.pieceSeconds, -5) << "the option itself is left as it is";
+}
+
+TEST_F(SegmentPlanTest, CustomTotalsCountConfirmedSegmentsOrTheLoneOpenOne)
+{
+    choose(0);
+    addEntry(300);
+    addEntry(45);
+    area->list().entry(0).setConfirmedSegments({{0, 10}, {20, 30}});
+    click(0);
+    EXPECT_EQ(ranges(),
+              (QStringList{"00:00:00 - 00:00:10", "00:00:20 - 00:00:30", "00:00:00 - 00:05:00"}));
+    EXPECT_EQ(statuses(), (QStringList{"OK", "OK", "Uncertain"}));
+    EXPECT_EQ(area->totalLength(), 20 + 45);
+}
+
+TEST_F(SegmentPlanTest, UnificationCutsTheFirstFilesListOutOfEveryFileClipped)
+{
+    choose(3);
+    addEntry(150);
+    addEntry(120);
+    addEntry(90);
+    area->list().entry(0).setConfirmedSegments({{0, 60}, {100, 140}});
+    area->list().entry(2).setConfirmedSegments({{1, 2}}); // plays no part
+    for (int row : {0, 1, 2}) {
+        click(row);
+        EXPECT_EQ(ranges(), (QStringList{"00:00:00 - 00:01:00", "00:01:40 - 00:02:20",
+                                         "00:00:00 - 00:02:30"}))
+            << "row " << row;
+    }
+    area->ShowTotalLength();
+    EXPECT_EQ(area->totalLength(), 100 + 80 + 60);
+    EXPECT_EQ(area->totalLengthText(), "00:04:00");
+
+    // While it has only its open segment, that one is cut, clipped.
+    area->list().entry(0).setConfirmedSegments({});
+    area->list().entry(0).beginTimes[0] = 100;
+    area->list().entry(0).endTimes[0] = 130;
+    EXPECT_EQ(area->totalLength(), 30 + 20 + 0);
+}
+
+TEST_F(SegmentPlanTest, TotalsOfManyLongFilesDoNotWrap)
+{
+    choose(1);
+    JobList& list = area->list();
+    for (int i = 0; i < 3000; ++i)
+        addEntry(24 * 3600);
+    list.entry(0).sampleCount = int64_t(24) * 3600 * 44100;
+    EXPECT_EQ(area->totalLength(), int64_t(3000) * 24 * 3600);
+    EXPECT_GT(list.entry(0).sampleCount, INT32_MAX);
+    EXPECT_EQ(timecode::SliderMaximum(int64_t(24) * 3600 * 1000, 1084), 172800);
+}
+
+TEST_F(SegmentPlanTest, ClickingEmptySpaceAJobOrAPreviewKeepsTheirFile)
+{
+    for (int d : {10, 20, 30})
+        addEntry(d);
+    click(1);
+    EXPECT_EQ(area->selection().SelectedFileIndex, 1);
+    click(-1); // empty space
+    EXPECT_EQ(area->list().selectedRow(), 1);
+    EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:20"});
+
+    jobRunning = true;
+    click(2);
+    EXPECT_EQ(area->list().selectedRow(), 1);
+    EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:20"}) << "not rebuilt during a job";
+    jobRunning = false;
+
+    previewActive = true;
+    previewFileIndex = 0;
+    click(2);
+    EXPECT_EQ(area->list().selectedRow(), 0);
+    previewActive = false;
+
+    area->selection().SelectedFileIndex = 9; // beyond the last row
+    click(-1);
+    EXPECT_EQ(area->list().selectedRow(), 2);
+    EXPECT_FALSE(area->selection().SegmentSelected);
+}
+
+TEST_F(SegmentPlanTest, TheSliderIsSetUpForTheSelectedFile)
+{
+    addEntry(1000); // slider maximum 2000
+    click(0);
+    EXPECT_EQ(area->sliderRange(), 2000 - timecode::Scale(170, 2000, 1100));
+    area->selection().SliderPosition = area->sliderRange() / 2;
+    click(0);
+    EXPECT_EQ(area->positionTimeText(), "00:08:20");
+}
+
+// ---- The segment editor ---------------------------------------------------
+
+TEST_F(SegmentPlanTest, BeginEndAndOkMarkASegmentOfTheSelectedFile)
+{
+    choose(0);
+    addEntry(240);
+    click(0);
+    slideTo(80, 240);
+    area->SetSegmentBegin();
+    EXPECT_EQ(ranges(), QStringList{"00:01:20 - 00:04:00"});
+    EXPECT_EQ(lengths(), QStringList{"00:02:40"});
+    slideTo(120, 240);
+    area->SetSegmentEnd();
+    EXPECT_EQ(ranges(), QStringList{"00:01:20 - 00:02:00"});
+    area->ConfirmSegment();
+    EXPECT_EQ(ranges(), (QStringList{"00:01:20 - 00:02:00", "00:00:00 - 00:04:00"}));
+    EXPECT_EQ(statuses(), (QStringList{"Ok", "Uncertain"}));
+    EXPECT_EQ(area->totalLengthText(), "00:00:40");
+    EXPECT_EQ(area->list().entry(0).segments(), (QVector<Segment>{{80, 120}, {0, 240}}));
+    click(0);
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"})) << "a rebuild says OK";
+    EXPECT_TRUE(prompts.informations.isEmpty());
+}
+
+TEST_F(SegmentPlanTest, OkRefusesAnOpenSegmentEndingBeforeItBegins)
+{
+    addEntry(240);
+    click(0);
+    slideTo(120, 240);
+    area->SetSegmentBegin();
+    slideTo(60, 240);
+    area->SetSegmentEnd();
+    EXPECT_EQ(lengths(), QStringList{"00:00:00"});
+    EXPECT_EQ(area->totalLengthText(), "-00:01:00") << "the lone open segment counts as it is";
+    area->ConfirmSegment();
+    EXPECT_EQ(prompts.informations, QStringList{"Start-time must not be larger than end-time."});
+    EXPECT_EQ(area->segments().count(), 1);
+    area->SetSegmentEnd(); // at the same place as the begin: length 0 is fine
+    slideTo(120, 240);
+    area->SetSegmentEnd();
+    area->ConfirmSegment();
+    EXPECT_EQ(area->segments().count(), 2);
+    EXPECT_EQ(lengths().first(), "00:00:00");
+}
+
+TEST_F(SegmentPlanTest, RemoveKeepsTheOpenSegmentAndTheOrderOfTheOthers)
+{
+    addEntry(100);
+    area->list().entry(0).setConfirmedSegments({{1, 2}, {3, 4}, {5, 6}});
+    click(0);
+    area->segments().select(3);
+    area->lv_timeClick();
+    EXPECT_TRUE(area->selection().SegmentSelected);
+    area->RemoveSegment();
+    EXPECT_EQ(prompts.informations,
+              QStringList{"This item, the procedure will automatically process. Need not delete."});
+    // While the preview plays the open segment its status reads otherwise.
+    area->segments().setStatus(3, "Playing");
+    area->RemoveSegment();
+    EXPECT_EQ(prompts.informations.size(), 2);
+    EXPECT_EQ(area->segments().count(), 4);
+
+    area->segments().select(1);
+    area->lv_timeClick();
+    area->RemoveSegment();
+    EXPECT_EQ(area->list().entry(0).segments(), (QVector<Segment>{{1, 2}, {5, 6}, {0, 100}}));
+    EXPECT_EQ(ranges(),
+              (QStringList{"00:00:01 - 00:00:02", "00:00:05 - 00:00:06", "00:00:00 - 00:01:40"}));
+    EXPECT_EQ(area->segments().selectedRow(), 1);
+    EXPECT_EQ(area->totalLength(), 2);
+}
+
+TEST_F(SegmentPlanTest, AClickOnEmptySpaceSelectsTheRememberedSegmentRow)
+{
+    addEntry(100);
+    area->list().entry(0).setConfirmedSegments({{1, 2}});
+    click(0);
+    area->lv_timeClick();
+    EXPECT_EQ(area->segments().selectedRow(), 0);
+    area->selection().SelectedSegmentIndex = 5;
+    area->segments().select(-1);
+    area->lv_timeDblClick();
+    EXPECT_EQ(area->segments().selectedRow(), 1);
+    EXPECT_EQ(area->selection().SelectedSegmentIndex, 1);
+}
+
+TEST_F(SegmentPlanTest, ComputedChoicesRefuseTheEditor)
+{
+    choose(1);
+    addEntry(100);
+    click(0);
+    area->SetSegmentBegin();
+    area->SetSegmentEnd();
+    area->ConfirmSegment();
+    const QString only =
+        "Only chose \"Custom\" or \"unification\" function, this button is usable.";
+    EXPECT_EQ(prompts.informations, QStringList(3, only));
+    area->segments().select(0);
+    area->RemoveSegment();
+    EXPECT_EQ(prompts.informations.size(), 3) << "Remove says nothing";
+    EXPECT_EQ(area->segments().count(), 2);
+    EXPECT_EQ(area->list().entry(0).segmentCount, 1);
+}
+
+TEST_F(SegmentPlanTest, UnificationEditsTheFirstFilesListInItsLength)
+{
+    choose(3);
+    addEntry(200);
+    addEntry(50);
+    click(1);
+    slideTo(100, 200);
+    area->SetSegmentBegin();
+    slideTo(150, 200);
+    area->SetSegmentEnd();
+    area->ConfirmSegment();
+    EXPECT_EQ(area->list().entry(0).segments(), (QVector<Segment>{{100, 150}, {0, 200}}));
+    EXPECT_EQ(area->list().entry(1).segments(), (QVector<Segment>{{0, 50}}));
+    EXPECT_EQ(ranges().last(), "00:00:00 - 00:03:20");
+    EXPECT_EQ(area->totalLength(), 50) << "the second file ends before 100 s";
+}
+
+TEST_F(SegmentPlanTest, TheEditorRebuildsRowsThatShowAnotherList)
+{
+    choose(1, 10);
+    addEntry(100);
+    click(0);
+    ASSERT_EQ(area->segments().count(), 11);
+    choose(0); // changed in the settings dialog, list not rebuilt
+    area->segments().select(4);
+    area->RemoveSegment();
+    EXPECT_TRUE(prompts.informations.isEmpty());
+    EXPECT_EQ(area->list().entry(0).segmentCount, 1);
+    area->SetSegmentEnd();
+    EXPECT_EQ(area->segments().count(), 1);
+    EXPECT_EQ(area->list().entry(0).segmentCount, 1);
+    area->ConfirmSegment();
+    EXPECT_EQ(area->list().entry(0).segmentCount, 2);
+    EXPECT_EQ(area->segments().count(), 2);
+}
+
+TEST_F(SegmentPlanTest, WithoutASelectedFileTheEditorDoesNothing)
+{
+    addEntry(100);
+    area->SetSegmentBegin();
+    area->ConfirmSegment();
+    area->RemoveSegment();
+    area->ShowSegmentPlan();
+    EXPECT_TRUE(area->segments().isEmpty());
+    EXPECT_EQ(area->list().entry(0).segmentCount, 1);
+    EXPECT_TRUE(prompts.informations.isEmpty());
+}
