@@ -15,7 +15,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStandardItemModel>
+#include <QTimer>
 #include <QTreeView>
+
+#include <utility>
 
 namespace {
 
@@ -141,6 +144,36 @@ void Tfm_main::About1Click()
 {
     if (m_about)
         m_about->showOrRaise();
+}
+
+void Tfm_main::receiveFiles(const QStringList& paths)
+{
+    m_receivedFiles += paths;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    addReceivedFiles();
+}
+
+void Tfm_main::addReceivedFiles()
+{
+    if (m_receivedFiles.isEmpty())
+        return;
+    // A job walks the job list; the files wait until it has ended rather
+    // than being dropped.
+    if (m_session.runner().JobRunning) {
+        if (!m_waitingForJob) {
+            m_waitingForJob = true;
+            QTimer::singleShot(250, this, [this] {
+                m_waitingForJob = false;
+                addReceivedFiles();
+            });
+        }
+        return;
+    }
+    const QStringList paths = std::exchange(m_receivedFiles, {});
+    RunGuarded(m_session.prompts(), [&] { m_session.jobs().addFiles(paths); });
 }
 
 void Tfm_main::showEvent(QShowEvent* event)

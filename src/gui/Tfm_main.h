@@ -40,6 +40,11 @@ public:
     // The help memo's nine lines.
     static QString helpText();
 
+    // Files named on the command line, of this start or of a later one:
+    // added as the open-files dialog adds them, once no job runs, and the
+    // window comes forward.
+    void receiveFiles(const QStringList& paths);
+
 signals:
     // The window has closed; the program ends.
     void closed();
@@ -52,8 +57,11 @@ private:
     void createControls();
     void createHelpMenu();
     void popUp(QMenu* menu, int x, int y);
+    void addReceivedFiles();
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
     bool m_shown = false;
+    QStringList m_receivedFiles; // waiting for a running job to end
+    bool m_waitingForJob = false;
 };

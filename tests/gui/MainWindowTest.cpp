@@ -152,6 +152,36 @@ TEST_F(MainWindowTest, AnOutputFolderLongerThanTheBoxShowsItsBeginningAndAllInTh
         << "the folder is longer than the box";
 }
 
+TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
+{
+    const QString a = dir.filePath("b first.wav");
+    const QString b = dir.filePath("a second.wav");
+    for (const QString& path : {a, b})
+        testsupport::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "2", path});
+    showWindow();
+    JobList& list = window->session().jobs().list();
+
+    // A job walks the list: the files wait for it rather than being dropped.
+    window->session().runner().JobRunning = true;
+    window->receiveFiles({a, b});
+    QTest::qWait(600);
+    EXPECT_EQ(list.count(), 0);
+
+    window->session().runner().JobRunning = false;
+    for (int waited = 0; waited < 5000 && list.count() < 2; waited += 20)
+        QTest::qWait(20);
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.entry(0).path, a) << "in the order given, not sorted";
+    EXPECT_EQ(list.entry(1).path, b);
+    EXPECT_EQ(list.entry(0).duration, 2);
+    EXPECT_EQ(list.selectedRow(), 0) << "as after the open-files dialog";
+    EXPECT_TRUE(prompts.errors.isEmpty()) << qPrintable(prompts.errors.join("; "));
+
+    // A later hand-over adds to what is there.
+    window->receiveFiles({a});
+    EXPECT_EQ(list.count(), 3);
+}
+
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)
 {
     showWindow();
