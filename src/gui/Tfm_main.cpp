@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -173,7 +174,24 @@ void Tfm_main::addReceivedFiles()
         return;
     }
     const QStringList paths = std::exchange(m_receivedFiles, {});
-    RunGuarded(m_session.prompts(), [&] { m_session.jobs().addFiles(paths); });
+    RunGuarded(m_session.prompts(), [&] {
+        // In the order given: runs of files as through the open-files dialog,
+        // each folder as through the folder dialog.
+        QStringList files;
+        const auto addFiles = [&] {
+            if (!files.isEmpty())
+                m_session.jobs().addFiles(std::exchange(files, {}));
+        };
+        for (const QString& path : paths) {
+            if (!QFileInfo(path).isDir()) {
+                files << path;
+                continue;
+            }
+            addFiles();
+            m_session.jobs().addFolder(path);
+        }
+        addFiles();
+    });
 }
 
 void Tfm_main::showEvent(QShowEvent* event)

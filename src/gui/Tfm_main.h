@@ -40,9 +40,9 @@ public:
     // The help memo's nine lines.
     static QString helpText();
 
-    // Files named on the command line, of this start or of a later one:
-    // added as the open-files dialog adds them, once no job runs, and the
-    // window comes forward.
+    // Files and folders named on the command line, of this start or of a
+    // later one: added as the open-files and folder dialogs add them, once no
+    // job runs, and the window comes forward.
     void receiveFiles(const QStringList& paths);
 
 signals:

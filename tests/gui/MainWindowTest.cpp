@@ -177,9 +177,14 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
     EXPECT_EQ(list.selectedRow(), 0) << "as after the open-files dialog";
     EXPECT_TRUE(prompts.errors.isEmpty()) << qPrintable(prompts.errors.join("; "));
 
-    // A later hand-over adds to what is there.
-    window->receiveFiles({a});
-    EXPECT_EQ(list.count(), 3);
+    // A later hand-over adds to what is there; a folder as the folder dialog adds it.
+    QTemporaryDir folder;
+    testsupport::ffmpeg(
+        {"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "1", folder.filePath("in.wav")});
+    window->receiveFiles({folder.path(), a});
+    ASSERT_EQ(list.count(), 4);
+    EXPECT_EQ(list.entry(2).path, folder.filePath("in.wav"));
+    EXPECT_EQ(list.entry(3).path, a);
 }
 
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)
