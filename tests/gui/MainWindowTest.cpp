@@ -111,6 +111,10 @@ TEST_F(MainWindowTest, LayoutCaptionsAndTexts)
     // The controls' colours come from the style sheet in the resources.
     EXPECT_TRUE(window->styleSheet().contains("QComboBox#cb_format"));
     EXPECT_EQ(window->Skin1->geometry(), window->rect());
+    EXPECT_EQ(window->lv->accessibleName(), "Files");
+    EXPECT_EQ(window->lv_time->accessibleName(), "Segments");
+    EXPECT_EQ(window->edt_dir->accessibleName(), "Output folder");
+    EXPECT_EQ(window->cb_format->accessibleName(), "Output format");
     EXPECT_EQ(window->childAt(QPoint(3, 200)), window->Skin1)
         << "the panel lies under the controls";
 }
