@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,7 +23,11 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QShortcut>
+#include <QStandardItemModel>
+#include <QTimer>
 #include <QTreeView>
+
+#include <utility>
 
 namespace {
 
@@ -226,6 +231,37 @@ void Tfm_main::About1Click()
 {
     if (m_about)
         m_about->showOrRaise();
+}
+
+void Tfm_main::receiveFiles(const QStringList& paths)
+{
+    m_receivedFiles += paths;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    addReceivedFiles();
+}
+
+void Tfm_main::addReceivedFiles()
+{
+    if (m_receivedFiles.isEmpty())
+        return;
+    // A job walks the job list; the files wait until it has ended rather
+    // than being dropped.
+    if (m_session.runner().JobRunning) {
+        if (!m_waitingForJob) {
+            m_waitingForJob = true;
+            QTimer::singleShot(250, this, [this] {
+                m_waitingForJob = false;
+                addReceivedFiles();
+            });
+        }
+        return;
+    }
+    // In the order given: runs of files as through the open-files dialog,
+    // each folder as through the folder dialog.
+    addPaths(std::exchange(m_receivedFiles, {}));
 }
 
 void Tfm_main::showEvent(QShowEvent* event)
