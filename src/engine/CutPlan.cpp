@@ -1,6 +1,7 @@
 #include "engine/CutPlan.h"
 
 #include "engine/FrameMath.h"
+#include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
 #include <algorithm>
@@ -50,7 +51,10 @@ QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& fir
     case 2: {
         const int32_t N = std::max(options.pieceCount, 1);
         const int32_t P = S / N;
-        for (int32_t k = 0; k < N; ++k)
+        // As many pieces as the segment list shows, so a huge count cannot
+        // write a flood of empty files.
+        const int32_t pieceCount = segmentplan::equalPieceCount(S, N);
+        for (int32_t k = 0; k < pieceCount; ++k)
             out.push_back({k, k * P, std::min(S, (k + 1) * P)});
         return out;
     }
