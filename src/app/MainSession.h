@@ -119,7 +119,7 @@ private:
     JobAreaView m_jobView{m_jobs};
     FrontPanelJobs m_jobPanel{m_panel, m_options};
     EncoderSetup m_encoder{m_ini, m_mp3Encoder,
-                           [this] { return mp3CommandLine ? mp3CommandLine() : QString(); }};
+                           [this] { return m_settingsDialog.commandLineText(); }};
     EventLoopPump m_pump;
     JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
                                         m_encoder, m_prompts, m_pump}};

@@ -15,14 +15,20 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QShortcut>
+#include <QStandardItemModel>
+#include <QTimer>
 #include <QTreeView>
+
+#include <utility>
 
 namespace {
 
@@ -139,6 +145,15 @@ void Tfm_main::createControls()
             edt_dir->setCursorPosition(0);
     });
     edt_dir->setToolTip(edt_dir->text());
+    // The jobs read the format box's item, and the join's save dialog sets it.
+    FrontPanelJobs& jobs = m_session.jobPanel();
+    jobs.setOutputFormat(cb_format->currentIndex());
+    connect(cb_format, &QComboBox::currentIndexChanged, this,
+            [&jobs](int index) { jobs.setOutputFormat(index); });
+    jobs.onFormatChanged = [this](int format) {
+        const QSignalBlocker block(cb_format);
+        cb_format->setCurrentIndex(format);
+    };
     setStyleSheet(controlStyle());
 }
 
@@ -221,6 +236,37 @@ void Tfm_main::About1Click()
 {
     if (m_about)
         m_about->showOrRaise();
+}
+
+void Tfm_main::receiveFiles(const QStringList& paths)
+{
+    m_receivedFiles += paths;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    addReceivedFiles();
+}
+
+void Tfm_main::addReceivedFiles()
+{
+    if (m_receivedFiles.isEmpty())
+        return;
+    // A job walks the job list; the files wait until it has ended rather
+    // than being dropped.
+    if (m_session.runner().JobRunning) {
+        if (!m_waitingForJob) {
+            m_waitingForJob = true;
+            QTimer::singleShot(250, this, [this] {
+                m_waitingForJob = false;
+                addReceivedFiles();
+            });
+        }
+        return;
+    }
+    // In the order given: runs of files as through the open-files dialog,
+    // each folder as through the folder dialog.
+    addPaths(std::exchange(m_receivedFiles, {}));
 }
 
 void Tfm_main::showEvent(QShowEvent* event)

@@ -51,6 +51,11 @@ public:
     // The help memo's nine lines.
     static QString helpText();
 
+    // Files and folders named on the command line, of this start or of a
+    // later one: added as the open-files and folder dialogs add them, once no
+    // job runs, and the window comes forward.
+    void receiveFiles(const QStringList& paths);
+
 signals:
     // The window has closed; the program ends.
     void closed();
@@ -67,10 +72,13 @@ private:
     bool editorKey(QKeyEvent* event);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void popUp(QMenu* menu, Menu id);
+    void addReceivedFiles();
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
     JobListViews* m_lists = nullptr;
     SliderWaveform* m_waveform = nullptr;
     bool m_shown = false;
+    QStringList m_receivedFiles; // waiting for a running job to end
+    bool m_waitingForJob = false;
 };

@@ -7,8 +7,6 @@
 
 #include <QTemporaryDir>
 
-using tags::TagField;
-
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
