@@ -336,7 +336,7 @@ TEST_F(PreviewTest, DraggingWhileIdleShowsTheTimeAndOnlyTheSliderCounts)
     EXPECT_EQ(time.GetText(), "00:02:30");
     panel.pb.SetPosition(1000);
     preview->Skin1ScrollTrack(&panel.pb);
-    EXPECT_EQ(preview->SliderPosition, 916) << "clipped to the range";
+    EXPECT_EQ(preview->sliderPosition(), 916) << "clipped to the range";
     EXPECT_EQ(time.GetText(), "00:05:00");
     preview->Skin1MouseUp(&panel.pb);
     EXPECT_FALSE(preview->SliderDragging);
