@@ -10,8 +10,12 @@
 // refuses with TagError or leaves a tag whose title reads back as set.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString path =
-        QDir::temp().filePath(QStringLiteral("vessimo-fuzz-%1.mp3").arg(::getpid()));
+    static const QString path = [] {
+        static const QString name =
+            QDir::temp().filePath(QStringLiteral("vessimo-fuzz-%1.mp3").arg(::getpid()));
+        std::atexit([] { QFile::remove(name); });
+        return name;
+    }();
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
