@@ -8,21 +8,49 @@
 #include "gui/tags/Tfm_id3.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QTimer>
 
+#include <cstdio>
+
+namespace {
+
+QStringList fileArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return SingleInstance::filesFromArguments(arguments, QDir::currentPath());
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    // A second start ends at once and silently; the running instance is left alone.
     SingleInstance instance;
-    if (!instance.acquire())
-        return 0;
+    if (!instance.acquire()) {
+        // A second start without files ends at once and silently, leaving the
+        // running instance alone; with files it hands them over.
+        const QStringList files = fileArguments(argc, argv);
+        if (files.isEmpty())
+            return 0;
+        QCoreApplication app(argc, argv);
+        if (SingleInstance::handOver(QStringLiteral("Vessimo V1.00"), files))
+            return 0;
+        std::fputs("vessimo: the running Vessimo did not take the files; try again once it "
+                   "responds\n",
+                   stderr);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vessimo"));
     QGuiApplication::setDesktopFileName(QStringLiteral("vessimo"));
     // The main window ends the program, even while the about box is open.
     QApplication::setQuitOnLastWindowClosed(false);
+    // QApplication has taken its own options (-platform …) out of argv.
+    const QStringList files = fileArguments(argc, argv);
 
     DesktopShell shell;
     WidgetPrompts prompts;
@@ -47,10 +75,14 @@ int main(int argc, char** argv)
 
     QObject::connect(&fm_main, &Tfm_main::closed, &app, &QCoreApplication::quit);
     fm_main.show();
-    // Files and folders named on the command line (the desktop entry's %F)
-    // are added once the window has been shown and has read its options.
-    const QStringList paths = QCoreApplication::arguments().mid(1);
-    if (!paths.isEmpty())
-        QTimer::singleShot(0, &fm_main, [&fm_main, paths] { fm_main.addPaths(paths); });
+    // Files of this start are added once the window shows; those of later
+    // starts when they arrive, from the event loop rather than from inside
+    // the channel's handler.
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &fm_main, [&fm_main, files] { fm_main.receiveFiles(files); });
+    QObject::connect(&instance, &SingleInstance::filesHandedOver, &fm_main, &Tfm_main::receiveFiles,
+                     Qt::QueuedConnection);
+    if (!instance.listen())
+        std::fputs("vessimo: later starts cannot hand files to this one\n", stderr);
     return app.exec();
 }
