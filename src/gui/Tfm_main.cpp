@@ -8,6 +8,7 @@
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/skin/SkinAccessible.h"
 #include "gui/skin/SkinView.h"
+#include "gui/skin/SliderWaveform.h"
 #include "ui_Tfm_main.h"
 
 #include <QAccessibleWidget>
@@ -70,6 +71,10 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     createControls();
     createMenus();
     m_lists = new JobListViews(m_session, lv, lv_time, sm, p_lv);
+    m_waveform = new SliderWaveform(m_session, *Skin1);
+    Skin1->sliderUnderlay = [this](QPainter& p, const SkinSlider& slider) {
+        m_waveform->paint(p, slider);
+    };
     createKeys();
 }
 

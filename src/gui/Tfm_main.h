@@ -12,6 +12,7 @@ class QPlainTextEdit;
 class QTreeView;
 class JobListViews;
 class SkinView;
+class SliderWaveform;
 class Tfm_about;
 
 // The main window: the skinned front panel with the file and segment lists,
@@ -24,6 +25,7 @@ public:
     ~Tfm_main() override;
 
     MainSession& session() { return m_session; }
+    SliderWaveform& waveform() { return *m_waveform; }
     void setAboutBox(Tfm_about* about) { m_about = about; }
 
     // Help menu.
@@ -75,6 +77,7 @@ private:
     MainSession m_session;
     Tfm_about* m_about = nullptr;
     JobListViews* m_lists = nullptr;
+    SliderWaveform* m_waveform = nullptr;
     bool m_shown = false;
     QStringList m_receivedFiles; // waiting for a running job to end
     bool m_waitingForJob = false;

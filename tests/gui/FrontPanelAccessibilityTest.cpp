@@ -2,6 +2,7 @@
 #include "audio/AudioFile.h"
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
+#include "gui/skin/SliderWaveform.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -253,4 +254,23 @@ TEST_F(FrontPanelAccessibilityTest, MenusAndHintsShowTheKeys)
                   ->actionInterface()
                   ->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
               QStringList{"Space"});
+}
+
+TEST_F(FrontPanelAccessibilityTest, TheSelectedFilesWaveformLiesBehindTheSlider)
+{
+    addSecondsOfSound(100);
+    const WaveformLoader& loader = window->waveform().loader();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !loader.busy() && !loader.peaks().empty(); }, 10000))
+        << loader.path().toStdString() << " busy=" << loader.busy();
+    EXPECT_EQ(loader.path(), window->session().jobs().list().entry(0).path);
+
+    // Above the groove the envelope shows; with no file selected it does not.
+    const QRect pb = window->session().panel().pbFrame().GetBounds().toQRect();
+    const QPoint probe(pb.center().x(), pb.top() + 3);
+    const QColor withWave = window->Skin1->grab().toImage().pixelColor(probe);
+    window->session().jobs().list().select(-1);
+    QTest::qWait(50);
+    const QColor without = window->Skin1->grab().toImage().pixelColor(probe);
+    EXPECT_GT(withWave.lightness(), without.lightness() + 20)
+        << withWave.name().toStdString() << " vs " << without.name().toStdString();
 }

@@ -365,6 +365,8 @@ void SkinView::paintSlider(QPainter& p, const SkinSlider& e) const
     const qreal cy = r.top() + r.height() / 2.0;
     const QRectF track(r.left() + thumb / 2.0 - groove / 2, cy - groove / 2,
                        r.width() - thumb + groove, groove);
+    if (sliderUnderlay)
+        sliderUnderlay(p, e);
     p.setPen(Qt::NoPen);
     p.setBrush(colour(e, QStringLiteral("track"), QColor(0x0e, 0x13, 0x1c)));
     p.drawRoundedRect(track, groove / 2, groove / 2);

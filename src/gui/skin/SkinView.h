@@ -35,6 +35,8 @@ public:
     // Keys the panel does not handle itself (Space and Enter press the
     // focused button); answers whether it used the key.
     std::function<bool(SkinElement* focused, QKeyEvent* event)> keyHandler;
+    // Draws behind a slider's track (the waveform of the selected file).
+    std::function<void(QPainter& p, const SkinSlider& slider)> sliderUnderlay;
 
 signals:
     // The keyboard focus moved to another element of the panel.

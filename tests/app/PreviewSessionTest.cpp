@@ -1,0 +1,94 @@
+#include "app/MainSession.h"
+#include "player/PreviewTesting.h"
+#include "support/FakeSeams.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+// The preview inside the session: the panel's transport reaches it through
+// the real job list, and the job list and the jobs stop it before they use
+// the reader it shares with them.
+class PreviewSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        previewtest::writeIndexedWav(dir.filePath("a.wav"), 120);
+        previewtest::writeIndexedWav(dir.filePath("b.wav"), 30);
+        session = std::make_unique<MainSession>(prompts, shell, dir.filePath("Vessimo.ini"),
+                                                testsupport::sourceDir() + "/skin/vessimo.skin");
+        session->FormShow(&window, {});
+        session->options().outputDir = dir.path() + "/";
+        form = session->skin().GetSkinnedWindow(&window);
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(session->jobs().addFiles({dir.filePath("a.wav")}), 1);
+        session->jobs().list().select(0);
+        session->jobs().lvClick();
+    }
+    void click(const char* name) { session->Skin1Click(form->FindElement(name)); }
+    Preview& preview() { return session->preview(); }
+
+    QTemporaryDir dir;
+    QObject window;
+    RecordingPrompts prompts;
+    RecordingShell shell;
+    std::unique_ptr<MainSession> session;
+    SkinnedWindow* form = nullptr;
+};
+
+TEST_F(PreviewSessionTest, PlayAndTheTwoStopsReachThePreviewThroughTheJobList)
+{
+    session->panel().pb().SetPosition(458);
+    click("play");
+    ASSERT_TRUE(preview().PreviewActive) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(preview().PreviewFileIndex, 0);
+    EXPECT_EQ(preview().PreviewStartSample, 60 * previewtest::kRate);
+    EXPECT_TRUE(session->AudioFileRead().IsOpen());
+    click("stop");
+    EXPECT_FALSE(preview().PreviewActive);
+    EXPECT_FALSE(session->AudioFileRead().IsOpen());
+    EXPECT_EQ(session->panel().timecaption().GetText(), "00:00:00");
+
+    // A segment of the file: its status cell reads "Playing" until the stop.
+    session->jobs().list().entry(0).setConfirmedSegments({{10, 20}});
+    session->jobs().lvClick();
+    session->jobs().segments().select(0);
+    session->jobs().lv_timeClick();
+    const QString before = session->jobs().segments().status(0);
+    click("play");
+    ASSERT_TRUE(preview().PreviewActive);
+    EXPECT_TRUE(preview().playsSegment());
+    EXPECT_EQ(session->jobs().segments().status(0), "Playing");
+    click("Stop");
+    EXPECT_FALSE(preview().PreviewActive);
+    EXPECT_EQ(session->jobs().segments().status(0), before);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+}
+
+TEST_F(PreviewSessionTest, AddingFilesAndCuttingStopThePreviewFirst)
+{
+    click("play");
+    ASSERT_TRUE(preview().PreviewActive);
+    session->jobs().addFiles({dir.filePath("b.wav")});
+    EXPECT_FALSE(preview().PreviewActive) << "adding needs the shared reader";
+    EXPECT_EQ(session->jobs().list().count(), 2);
+
+    session->jobs().list().select(0);
+    session->jobs().lvClick();
+    click("play");
+    ASSERT_TRUE(preview().PreviewActive);
+    session->options().functionChoice = 2;
+    session->options().pieceCount = 2;
+    session->jobPanel().setOutputFormat(1);
+    click("Split");
+    EXPECT_FALSE(preview().PreviewActive) << "the cut stopped the preview before it ran";
+    EXPECT_EQ(shell.calls.size(), 1) << "and opened the output folder after it";
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
+
+    // During a job the play command does nothing.
+    session->runner().JobRunning = true;
+    click("play");
+    EXPECT_FALSE(preview().PreviewActive);
+}
