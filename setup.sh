@@ -23,7 +23,7 @@ packages=(
   libmp3lame-dev libvorbis-dev libogg-dev libsdl2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg lame python3 python3-mutagen
+  ffmpeg lame sox python3 python3-mutagen
   # looking at the program as a user
   xvfb xauth xdotool imagemagick fonts-dejavu-core
 )

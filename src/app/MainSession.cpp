@@ -3,6 +3,7 @@
 #include "base/DataFolder.h"
 #include "base/Guarded.h"
 #include "base/Prompts.h"
+#include "base/Shell.h"
 #include "dialogs/HelpLinks.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,12 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     // Adding many files keeps the window responsive between them.
     links.pump = [] { QCoreApplication::processEvents(); };
     m_jobs.setLinks(std::move(links));
+    // The segment list follows a choice or split value confirmed in the settings.
+    m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
+    // Both open the settings dialog, also while a job runs.
+    for (const char* element : {"Settings", "Set"})
+        m_commands.add(QLatin1String(element),
+                       [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
 
@@ -45,6 +52,20 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     m_commands.add(QStringLiteral("Begin"), unlessRunning(&JobArea::SetSegmentBegin));
     m_commands.add(QStringLiteral("End"), unlessRunning(&JobArea::SetSegmentEnd));
     m_commands.add(QStringLiteral("Ok"), unlessRunning(&JobArea::ConfirmSegment));
+    m_commands.add(QStringLiteral("Split"), [this] { splitCommand(); });
+    m_commands.add(QStringLiteral("Join"), [this] { joinCommand(); });
+    m_commands.add(QStringLiteral("Stop"), [this] { stopAllCommand(); });
+
+    m_menuCommands.add(QStringLiteral("add files"), [this] { addFilesCommand(); });
+    m_menuCommands.add(QStringLiteral("add folder"), [this] { addFolderCommand(); });
+    m_menuCommands.add(QStringLiteral("move up"), [this] { m_jobs.MoveFileUp(); });
+    m_menuCommands.add(QStringLiteral("move down"), [this] { m_jobs.MoveFileDown(); });
+    m_menuCommands.add(QStringLiteral("remove file"), [this] { removeFileCommand(); });
+    m_menuCommands.add(QStringLiteral("clear"), [this] { clearCommand(); });
+    m_menuCommands.add(QStringLiteral("tag editor"),
+                       [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
+    m_menuCommands.add(QStringLiteral("stop all"), [this] { stopAllCommand(); });
+    m_menuCommands.add(QStringLiteral("cut"), [this] { cutCommand(); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -74,8 +95,40 @@ void MainSession::FormCloseQuery()
 
 void MainSession::StopJob()
 {
-    m_runner.JobRunning = false;
-    m_panel.SetConversionBar(0, m_options.wideConversionBar);
+    m_runner.StopJob();
+}
+
+bool MainSession::cutCommand()
+{
+    if (m_runner.JobRunning || m_jobs.list().isEmpty())
+        return false;
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    return m_runner.Cut();
+}
+
+void MainSession::splitCommand()
+{
+    if (cutCommand())
+        m_shell.openFolder(m_options.outputDir);
+}
+
+void MainSession::joinCommand()
+{
+    if (m_runner.JobRunning)
+        return;
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.Join())
+        m_shell.openFolder(m_options.outputDir);
+}
+
+void MainSession::stopAllCommand()
+{
+    if (m_preview.PreviewActive && m_preview.StopPreview)
+        m_preview.StopPreview();
+    if (m_runner.JobRunning)
+        StopJob();
 }
 
 void MainSession::Skin1Click(SkinObject* source)

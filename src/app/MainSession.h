@@ -1,17 +1,24 @@
 #pragma once
 
 #include "app/FrontPanel.h"
+#include "app/FrontPanelJobs.h"
+#include "app/JobTagRecords.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "audio/AudioTransform.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "engine/EncoderSetup.h"
+#include "engine/JobAreaView.h"
+#include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "jobs/JobArea.h"
 #include "player/PreviewState.h"
 #include "settings/Options.h"
+#include "settings/SettingsDialogModel.h"
 #include "skin/Skin.h"
+#include "tags/TagEditorModel.h"
 
 #include <functional>
 
@@ -43,6 +50,18 @@ public:
     // at its next test of the flag.
     void StopJob();
 
+    // The cut of the menu item "Cutter" (Start1Click): unless a job runs and
+    // only with files listed, stops the preview and runs the cut of the
+    // function choice. True when a cut ran.
+    bool cutCommand();
+    // "Split": the cut, then the output folder is opened when a cut ran.
+    void splitCommand();
+    // "Join": the join through the save dialog, then the output folder is
+    // opened when a join ran.
+    void joinCommand();
+    // "Stop" and the menus' "Stop": the preview, then the job.
+    void stopAllCommand();
+
     // The skin's click event: runs the command of the element's name.
     void Skin1Click(SkinObject* source);
 
@@ -61,10 +80,17 @@ public:
     JobArea& jobs() { return m_jobs; }
     JobSelection& selection() { return m_jobs.selection(); }
     JobRunner& runner() { return m_runner; }
+    FrontPanelJobs& jobPanel() { return m_jobPanel; }
+    // The MP3 command-line text of the settings dialog at this moment; set by
+    // the window.
+    std::function<QString()> mp3CommandLine;
     PreviewState& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
+    // The popup menus' commands by their names ("add files", "remove file",
+    // "stop all" ...); the menus of the lists and of the panel share them.
+    SkinCommands& menuCommands() { return m_menuCommands; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -76,6 +102,12 @@ public:
 
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
+
+    // The settings dialog's state; the MP3 configuration takes its command
+    // line. The tag editor's state and the records it edits.
+    settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
+    tags::TagEditorModel& tagEditor() { return m_tagEditor; }
+    tags::TagRecordList& tagRecords() { return m_tagRecords; }
 
 private:
     Prompts& m_prompts;
@@ -91,7 +123,17 @@ private:
     Skin m_skin;
     FrontPanel m_panel;
     SkinCommands m_commands;
-    JobRunner m_runner;
+    SkinCommands m_menuCommands;
     PreviewState m_preview;
     JobArea m_jobs;
+    JobAreaView m_jobView{m_jobs};
+    FrontPanelJobs m_jobPanel{m_panel, m_options};
+    EncoderSetup m_encoder{m_ini, m_mp3Encoder,
+                           [this] { return mp3CommandLine ? mp3CommandLine() : QString(); }};
+    EventLoopPump m_pump;
+    JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
+                                        m_encoder, m_prompts, m_pump}};
+    settings::SettingsDialogModel m_settingsDialog{m_options, m_ini, m_writer, m_prompts};
+    tags::TagEditorModel m_tagEditor;
+    JobTagRecords m_tagRecords{m_jobs.list()};
 };

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "base/SafeFile.h"
+
 #include <QString>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 
 // A file being written by one of the encoders: buffered, every failure
-// thrown as AudioError naming the file.
+// thrown as OutputWriteError "Cannot write <path>: <cause>".
 //
 // The data goes to a hidden file beside the target, which replaces the
-// target only when close() completes it. So a failed or abandoned write
-// leaves no file that looks finished, and a file of that name (an earlier
-// output, or a source still being read for this very output) stays intact
-// until the new one is complete.
+// target only when close() completes it (see SafeFile). So a failed or
+// abandoned write leaves no file that looks finished, and a file of that name
+// (an earlier output, or a source still being read for this very output)
+// stays intact until the new one is complete.
 class OutputFile {
 public:
     explicit OutputFile(QString path);
@@ -28,7 +30,7 @@ public:
     // Flushes, closes and puts the file in place of the target.
     void close();
 
-    // Throws AudioError "Cannot write <path>: <cause>".
+    // Throws OutputWriteError "Cannot write <path>: <cause>".
     [[noreturn]] void fail(const QString& cause) const { failFor(m_path, cause); }
     [[noreturn]] static void failFor(const QString& path, const QString& cause);
     // The refusals that need no file to be created: a folder of that name, a
@@ -36,9 +38,6 @@ public:
     static void checkTarget(const QString& path);
 
 private:
-    void discard();
-
     QString m_path;
-    QByteArray m_partPath; // the hidden file being written
-    std::FILE* m_file = nullptr;
+    std::unique_ptr<SafeFile> m_file;
 };

@@ -5,9 +5,80 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <optional>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// One line of the file: its bytes as found (written back unchanged unless
+// the line is replaced), its terminator, and its text for parsing.
+struct Line {
+    QByteArray bytes;
+    QByteArray end; // "\n", "\r\n", or empty for a last line without one
+    QString text;
+};
+
+struct Document {
+    QByteArray bom;
+    QList<Line> lines;
+    QByteArray newline = "\n"; // for added lines: as the file has them
+};
+
+QString decode(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    // A hand-edited file in a legacy code page: its bytes still read as characters.
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+Document load(const QString& path)
+{
+    Document doc;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return doc;
+    QByteArray data = file.readAll();
+    if (data.startsWith("\xef\xbb\xbf")) {
+        doc.bom = data.left(3);
+        data.remove(0, 3);
+    }
+    bool styleKnown = false;
+    qsizetype at = 0;
+    while (at < data.size()) {
+        const qsizetype nl = data.indexOf('\n', at);
+        Line line;
+        if (nl < 0) {
+            line.bytes = data.mid(at);
+            at = data.size();
+        } else {
+            const bool crlf = nl > at && data[nl - 1] == '\r';
+            line.bytes = data.mid(at, nl - at - (crlf ? 1 : 0));
+            line.end = crlf ? QByteArray("\r\n") : QByteArray("\n");
+            if (!styleKnown) {
+                doc.newline = line.end;
+                styleKnown = true;
+            }
+            at = nl + 1;
+        }
+        line.text = decode(line.bytes);
+        doc.lines.append(line);
+    }
+    return doc;
+}
+
+QByteArray serialise(Document doc)
+{
+    QByteArray out = doc.bom;
+    for (const Line& line : doc.lines)
+        out += line.bytes + line.end;
+    return out;
+}
 
 bool isSectionLine(const QString& trimmed)
 {
@@ -41,10 +112,57 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+bool isQuoted(const QString& value)
+{
+    return value.size() >= 2 && value.front() == value.back() &&
+           (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''));
+}
+
+// The stored form of a value that reads back as `value`.
+QString storedForm(const QString& value)
+{
+    if (value.trimmed() != value || isQuoted(value))
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    return value;
+}
+
+// Rewrites the file's content where it is: its inode, links, owner and mode
+// stay. The room for a longer content is claimed before any byte changes,
+// so that a full disk leaves the old content whole.
+bool writeInPlace(const QString& path, const QByteArray& data)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    const off_t oldSize = st.st_size;
+    const auto newSize = static_cast<off_t>(data.size());
+    if (ok && newSize > oldSize && ::posix_fallocate(fd, oldSize, newSize - oldSize) != 0) {
+        ok = false;
+        (void)::ftruncate(fd, oldSize);
+    }
+    for (qsizetype done = 0; ok && done < data.size();) {
+        const ssize_t n =
+            ::pwrite(fd, data.constData() + done, static_cast<size_t>(data.size() - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        done += n > 0 ? n : 0;
+    }
+    ok = ok && ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
 } // namespace
 
 IniWriteError::IniWriteError(const QString& path)
     : Error(QStringLiteral("Unable to write to %1").arg(path))
+{
+}
+
+IniWriteError::IniWriteError(const QString& path, const QString& cause)
+    : Error(QStringLiteral("Unable to write to %1: %2").arg(path, cause))
 {
 }
 
@@ -56,27 +174,12 @@ QString IniFile::defaultPath()
            QStringLiteral("/Vessimo.ini");
 }
 
-QStringList IniFile::readLines() const
-{
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 QString IniFile::readString(const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
     bool inSection = false;
-    for (const QString& line : readLines()) {
-        const QString trimmed = line.trimmed();
+    for (const Line& line : load(m_path).lines) {
+        const QString trimmed = line.text.trimmed();
         if (isSectionLine(trimmed)) {
             inSection = sameName(sectionName(trimmed), section);
             continue;
@@ -84,8 +187,10 @@ QString IniFile::readString(const QString& section, const QString& key,
         if (!inSection)
             continue;
         const auto k = keyOf(trimmed);
-        if (k && sameName(*k, key))
-            return trimmed.mid(trimmed.indexOf(QLatin1Char('=')) + 1).trimmed();
+        if (k && sameName(*k, key)) {
+            const QString value = trimmed.mid(trimmed.indexOf(QLatin1Char('=')) + 1).trimmed();
+            return isQuoted(value) ? value.mid(1, value.size() - 2) : value;
+        }
     }
     return defaultValue;
 }
@@ -105,15 +210,23 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    QStringList lines = readLines();
-    const QString entry = key + QLatin1Char('=') + value;
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+        throw IniWriteError(m_path, QStringLiteral("the value of %1 in [%2] holds a line break, "
+                                                   "which one line of the file cannot hold")
+                                        .arg(key, section));
+    Document doc = load(m_path);
+    QList<Line>& lines = doc.lines;
+    Line entry;
+    entry.text = key + QLatin1Char('=') + storedForm(value);
+    entry.bytes = entry.text.toUtf8();
+    entry.end = doc.newline;
 
     qsizetype sectionStart = -1; // index of the section's header line
     qsizetype lastEntry = -1;    // last non-blank line of the section
     bool inSection = false;
     bool done = false;
     for (qsizetype i = 0; i < lines.size() && !done; ++i) {
-        const QString trimmed = lines[i].trimmed();
+        const QString trimmed = lines[i].text.trimmed();
         if (isSectionLine(trimmed)) {
             if (inSection)
                 break; // the key is not in the first matching section
@@ -130,30 +243,55 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
             lastEntry = i;
         const auto k = keyOf(trimmed);
         if (k && sameName(*k, key)) {
+            entry.end = lines[i].end.isEmpty() ? QByteArray() : lines[i].end;
             lines[i] = entry;
             done = true;
         }
     }
     if (!done) {
+        // A last line without a terminator gets one before anything follows it.
+        if (!lines.isEmpty() && lines.last().end.isEmpty())
+            lines.last().end = doc.newline;
         if (sectionStart >= 0) {
             lines.insert(lastEntry + 1, entry);
         } else {
-            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-                lines.append(QString());
-            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            if (!lines.isEmpty() && !lines.last().text.trimmed().isEmpty())
+                lines.append(Line{{}, doc.newline, {}});
+            Line header;
+            header.text = QLatin1Char('[') + section + QLatin1Char(']');
+            header.bytes = header.text.toUtf8();
+            header.end = doc.newline;
+            lines.append(header);
             lines.append(entry);
         }
     }
+    store(serialise(doc));
+}
 
+void IniFile::store(const QByteArray& data) const
+{
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath()))
         throw IniWriteError(m_path);
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw IniWriteError(m_path);
-    QByteArray data = lines.join(QLatin1Char('\n')).toUtf8();
-    data.append('\n');
-    if (file.write(data) != data.size() || !file.commit())
+    // Replacing the file by a new one would split a hard link and give the
+    // file our owner; such a file is rewritten where it is.
+    struct stat st {};
+    const bool exists = ::stat(QFile::encodeName(m_path).constData(), &st) == 0;
+    const bool shared = exists && S_ISREG(st.st_mode) &&
+                        (st.st_nlink > 1 || st.st_uid != ::geteuid() || st.st_gid != ::getegid());
+    if (!shared) {
+        QSaveFile file(m_path);
+        if (file.open(QIODevice::WriteOnly)) {
+            if (file.write(data) != data.size() || !file.commit())
+                throw IniWriteError(m_path);
+            return;
+        }
+        // A folder that takes no new file (read-only, or full of entries)
+        // still lets a writable file be rewritten.
+        if (!exists || !S_ISREG(st.st_mode))
+            throw IniWriteError(m_path);
+    }
+    if (!writeInPlace(m_path, data))
         throw IniWriteError(m_path);
 }
 

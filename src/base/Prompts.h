@@ -17,8 +17,26 @@ public:
     virtual void error(const QString& text) = 0;
     // The open-files dialog; an empty list when cancelled.
     virtual QStringList openFiles(const QString& filter) = 0;
-    // The save dialog for the join target; empty when cancelled.
-    virtual QString joinTarget(const QString& filter) = 0;
+    // What the save dialog returns: the file name (empty when cancelled) and
+    // the file type chosen, counted from 1 in the order of the filter.
+    struct SaveChoice {
+        QString fileName;
+        int filterIndex = 1;
+    };
+    // The save dialog for the join target, showing `folder` with the file
+    // type `filterIndex` chosen; it asks before an existing file is replaced.
+    virtual SaveChoice joinTarget(const QString& filter, int filterIndex, const QString& folder)
+    {
+        (void)folder;
+        return {joinTarget(filter), filterIndex};
+    }
+    // The same dialog with the first file type and no folder of its own;
+    // an empty name when cancelled (as a seam that never asks answers).
+    virtual QString joinTarget(const QString& filter)
+    {
+        (void)filter;
+        return {};
+    }
     // The folder chooser with this caption; its chosen folder, empty when cancelled.
     virtual QString chooseFolder(const QString& caption) = 0;
     // Shows one of the program's modal dialogs and returns when it closes.

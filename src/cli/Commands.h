@@ -7,4 +7,7 @@
 namespace cli {
 int probe(const QStringList& args);
 int tags(const QStringList& args);
+int plan(const QStringList& args);
+int cut(const QStringList& args);
+int join(const QStringList& args);
 } // namespace cli

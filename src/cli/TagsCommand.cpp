@@ -2,13 +2,11 @@
 
 #include "jobs/CleanFileName.h"
 #include "tags/Id3Tags.h"
-#include "tags/OggComments.h"
 #include "tags/TagError.h"
+#include "tags/TagFile.h"
 #include "tags/TagText.h"
-#include "tags/WmaTags.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,128 +14,13 @@
 
 namespace {
 
-// The fields the tags command shows and sets, in the order it shows them.
-const char* const fieldNames[] = {"title", "artist", "album", "year", "comment", "genre", "track"};
-constexpr int fieldCount = 7;
-
-struct Fields {
-    QString values[fieldCount];
+// What the command line asks for.
+struct Request {
+    bool json = false;
+    QStringList files;
+    TagFields values;
+    TagFieldSet fields; // the fields --set names; none when only reading
 };
-
-enum class Kind { Mp3, Ogg, Wma, Other };
-
-Kind kindOf(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("mp3"))
-        return Kind::Mp3;
-    if (suffix == QLatin1String("ogg"))
-        return Kind::Ogg;
-    if (suffix == QLatin1String("wma"))
-        return Kind::Wma;
-    return Kind::Other;
-}
-
-bool emptyAfterCleaning(const QString& title)
-{
-    return trimTagText(CleanFileName(title)).isEmpty();
-}
-
-// A file that cannot be opened is an error for every kind, also for those
-// whose readers would quietly give empty fields.
-void requireReadable(const QString& path)
-{
-    QFile file(path);
-    if (!QFileInfo(path).isFile())
-        throw TagError(QStringLiteral("Cannot open %1: no such file").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-}
-
-Fields readFields(const QString& path)
-{
-    requireReadable(path);
-    Fields f;
-    switch (kindOf(path)) {
-    case Kind::Mp3: {
-        const QString v1Title = ReadId3v1Title(path);
-        const Mp3Tags t = ReadId3v2(path);
-        const QString title = !emptyAfterCleaning(t.title)   ? t.title
-                              : !emptyAfterCleaning(v1Title) ? v1Title
-                                                             : QString();
-        f = {{title, t.artist, t.album, t.year, t.comment, t.genre, t.track}};
-        break;
-    }
-    case Kind::Ogg: {
-        const OggTags t = ReadOggComments(path);
-        f = {{t.title, t.artist, t.album, t.date, t.comment, t.genre, t.trackNumber}};
-        break;
-    }
-    case Kind::Wma: {
-        const WmaTags t = ReadWmaTags(path);
-        const QString track = t.trackNumber ? QString::number(t.trackNumber) : QString();
-        f = {{t.title, t.artist, t.album, t.year, t.comment, t.genre, track}};
-        break;
-    }
-    case Kind::Other:
-        break;
-    }
-    return f;
-}
-
-void writeFields(const QString& path, const Fields& f)
-{
-    requireReadable(path);
-    const auto& [title, artist, album, year, comment, genre, track] = f.values;
-    switch (kindOf(path)) {
-    case Kind::Mp3:
-        WriteId3v2(path, Mp3Tags{title, artist, album, year, track, comment, genre});
-        return;
-    case Kind::Ogg:
-        WriteOggComments(path, OggTags{album, title, artist, comment, genre, year, track});
-        return;
-    case Kind::Wma: {
-        bool ok = true;
-        const uint number = track.isEmpty() ? 0 : track.toUInt(&ok);
-        if (!ok || number > 0xffff)
-            throw TagError(
-                QStringLiteral("Cannot write tags: %1: the track must be a number from 0 to 65535")
-                    .arg(path));
-        WmaTags t;
-        t.title = title;
-        t.artist = artist;
-        t.album = album;
-        t.year = year;
-        t.comment = comment;
-        t.genre = genre;
-        t.trackNumber = quint16(number);
-        if (!WriteWmaTags(path, t))
-            throw TagError(
-                QStringLiteral("Cannot write tags: %1: no Windows Media (ASF) header found")
-                    .arg(path));
-        return;
-    }
-    case Kind::Other:
-        throw TagError(
-            QStringLiteral("Cannot write tags: %1: only MP3, Ogg and WMA files carry tags")
-                .arg(path));
-    }
-}
-
-void printText(QTextStream& out, const QString& path, const Fields& f)
-{
-    out << path << '\n';
-    for (int i = 0; i < fieldCount; ++i)
-        out << "  " << fieldNames[i] << ": " << f.values[i] << '\n';
-}
-
-QJsonObject toJson(const QString& path, const Fields& f)
-{
-    QJsonObject object{{QStringLiteral("file"), path}};
-    for (int i = 0; i < fieldCount; ++i)
-        object.insert(QLatin1String(fieldNames[i]), f.values[i]);
-    return object;
-}
 
 int usage(QTextStream& err, const QString& problem)
 {
@@ -148,45 +31,81 @@ int usage(QTextStream& err, const QString& problem)
     return 2;
 }
 
+// The problem with the command line, or an empty text.
+QString parse(const QStringList& args, Request& request)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
+    const QCommandLineOption set(QStringLiteral("set"), QStringLiteral("Set a field."),
+                                 QStringLiteral("FIELD=VALUE"));
+    parser.addOption(json);
+    parser.addOption(set);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An audio file."));
+    if (!parser.parse(QStringList{QStringLiteral("vessimo-cli tags")} + args))
+        return parser.errorText();
+    request.json = parser.isSet(json);
+    request.files = parser.positionalArguments();
+    for (const QString& assignment : parser.values(set)) {
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        const std::optional<TagField> field =
+            equals < 0 ? std::nullopt : tagFieldNamed(QStringView(assignment).left(equals));
+        if (!field)
+            return QStringLiteral("unknown field in --set %1").arg(assignment);
+        request.values[*field] = assignment.mid(equals + 1);
+        request.fields |= *field;
+    }
+    if (request.files.isEmpty())
+        return QStringLiteral("no file given");
+    if (request.fields && (request.files.size() != 1 || request.json))
+        return QStringLiteral("--set takes exactly one file and no --json");
+    return {};
+}
+
+// The job list's rule for MP3 titles: the version 2 title, unless cleaning it
+// for a file name leaves nothing, then the version 1 title.
+TagFields shownFields(const QString& path)
+{
+    TagFields fields = TagFile::read(path);
+    if (TagFile::formatOf(path) == TagFile::Format::Mp3 &&
+        trimTagText(CleanFileName(fields.title)).isEmpty()) {
+        const QString v1Title = ReadId3v1Title(path);
+        fields.title = trimTagText(CleanFileName(v1Title)).isEmpty() ? QString() : v1Title;
+    }
+    return fields;
+}
+
+void printText(QTextStream& out, const QString& path, const TagFields& fields)
+{
+    out << path << '\n';
+    for (const TagField field : allTagFields)
+        out << "  " << tagFieldName(field) << ": " << fields[field] << '\n';
+}
+
+QJsonObject toJson(const QString& path, const TagFields& fields)
+{
+    QJsonObject object{{QStringLiteral("file"), path}};
+    for (const TagField field : allTagFields)
+        object.insert(tagFieldName(field), fields[field]);
+    return object;
+}
+
 } // namespace
 
+// vessimo-cli tags [--json] FILE...: the tag fields of each file; every file
+// is read even when one fails, the status is then 1.
+// vessimo-cli tags FILE --set FIELD=VALUE ...: changes the named fields.
 int cli::tags(const QStringList& args)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    bool json = false;
-    bool setting = false;
-    Fields given;
-    QStringList files;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == QLatin1String("--json")) {
-            json = true;
-        } else if (arg == QLatin1String("--set")) {
-            if (++i == args.size())
-                return usage(err, QStringLiteral("--set needs FIELD=VALUE"));
-            const QString assignment = args[i];
-            const qsizetype equals = assignment.indexOf(QLatin1Char('='));
-            const QString name = assignment.left(equals).toLower();
-            const auto* it =
-                std::find_if(std::begin(fieldNames), std::end(fieldNames),
-                             [&name](const char* n) { return name == QLatin1String(n); });
-            if (equals < 0 || it == std::end(fieldNames))
-                return usage(err, QStringLiteral("unknown field in --set %1").arg(assignment));
-            given.values[it - std::begin(fieldNames)] = assignment.mid(equals + 1);
-            setting = true;
-        } else {
-            files << arg;
-        }
-    }
-    if (files.isEmpty())
-        return usage(err, QStringLiteral("no file given"));
-    if (setting && (files.size() != 1 || json))
-        return usage(err, QStringLiteral("--set takes exactly one file and no --json"));
+    Request request;
+    if (const QString problem = parse(args, request); !problem.isEmpty())
+        return usage(err, problem);
 
-    if (setting) {
+    if (request.fields) {
         try {
-            writeFields(files.first(), given);
+            TagFile::write(request.files.first(), request.values, request.fields);
         } catch (const Error& e) {
             err << "vessimo-cli: " << e.message() << '\n';
             return 1;
@@ -196,19 +115,19 @@ int cli::tags(const QStringList& args)
 
     int status = 0;
     QJsonArray array;
-    for (const QString& path : files) {
+    for (const QString& path : request.files) {
         try {
-            const Fields f = readFields(path);
-            if (json)
-                array.append(toJson(path, f));
+            const TagFields fields = shownFields(path);
+            if (request.json)
+                array.append(toJson(path, fields));
             else
-                printText(out, path, f);
+                printText(out, path, fields);
         } catch (const Error& e) {
             err << "vessimo-cli: " << e.message() << '\n';
             status = 1;
         }
     }
-    if (json)
+    if (request.json)
         out << QJsonDocument(array).toJson(QJsonDocument::Indented);
     return status;
 }

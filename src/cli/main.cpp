@@ -9,7 +9,15 @@ void printUsage(QTextStream& out)
 {
     out << "usage: vessimo-cli probe [--json] FILE...\n"
            "       vessimo-cli tags [--json] FILE...\n"
-           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n";
+           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n"
+           "       vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI]\n"
+           "                        [--json] PATH...\n"
+           "       vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format FORMAT]\n"
+           "                       [--out DIR] [--fade-in S] [--fade-out S] [--settings INI]\n"
+           "                       [--json] [--jobs N] PATH...\n"
+           "       vessimo-cli join [--every N | --pieces N | --segments LIST] [--fade-in S]\n"
+           "                        [--fade-out S] [--settings INI] [--overwrite] [--json]\n"
+           "                        -o OUTPUT PATH...\n";
 }
 
 } // namespace
@@ -35,6 +43,12 @@ int main(int argc, char** argv)
         return cli::probe(args.mid(1));
     if (command == QLatin1String("tags"))
         return cli::tags(args.mid(1));
+    if (command == QLatin1String("plan"))
+        return cli::plan(args.mid(1));
+    if (command == QLatin1String("cut"))
+        return cli::cut(args.mid(1));
+    if (command == QLatin1String("join"))
+        return cli::join(args.mid(1));
     err << "vessimo-cli: unknown command: " << command << "\n";
     printUsage(err);
     return 2;

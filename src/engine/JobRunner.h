@@ -1,8 +1,72 @@
 #pragma once
 
-// The cut and join jobs' running flag. Commands that must not run during a
-// job test it first; Stop clears it and the job's loop ends at its next test.
-class JobRunner {
+#include "engine/JobPump.h"
+
+#include <QString>
+#include <functional>
+
+class AudioFile;
+class EncoderSetup;
+class JobPanel;
+class JobView;
+class Prompts;
+struct Options;
+
+// Runs the cut and join jobs and owns JobRunning. Between its steps a job
+// pumps: the surroundings' pump runs first (the window's events, or the
+// command line's stop flag), then JobRunning is tested, so a Stop that
+// arrives during the pump ends the job at that very step.
+class JobRunner : private JobPump {
 public:
+    struct Parts {
+        AudioFile& reader;
+        AudioFile& writer;
+        const Options& options;
+        JobView& view;
+        JobPanel& panel;
+        const EncoderSetup& encoder;
+        Prompts& prompts;
+        JobPump& surroundings;
+    };
+
+    explicit JobRunner(Parts parts);
+
     bool JobRunning = false;
+
+    // Clears JobRunning and empties the bar; the running job ends at its
+    // next pump and keeps what it wrote.
+    void StopJob();
+    void SetConversionBar(int progress);
+
+    // The cut command: runs the cut variant of the function choice. False
+    // when it refused (a job runs or the list is empty).
+    bool Cut();
+    // The join command after the preview was stopped: lets the user choose
+    // the target and runs the join variant of the function choice. False
+    // when it refused or the dialog was cancelled.
+    bool Join();
+
+    const Parts& parts() const { return m_parts; }
+    JobPump& jobPump() { return *this; }
+
+    // The failure path of every job: removes the output that was being
+    // written (finished outputs stay) and shows the message in the error box.
+    void fail(const QString& message);
+    // Notes the output being written, so a failure can remove it.
+    void beginOutput(const QString& path) { m_openOutput = path; }
+    void endOutput() { m_openOutput.clear(); }
+    // The end of every job, also after a failure or a stop: clears
+    // JobRunning, empties "pbpos" and the bar, closes reader and writer.
+    void finish();
+
+    // Refuses a missing or unwritable output folder before anything is read.
+    static void checkOutputFolder(const QString& folder);
+
+private:
+    bool pump() override;
+    void progress(int64_t done, int64_t total) override;
+    void abandonOutput();
+
+    Parts m_parts;
+    QString m_openOutput;
 };

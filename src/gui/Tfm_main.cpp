@@ -2,6 +2,7 @@
 
 #include "base/Guarded.h"
 #include "dialogs/HelpLinks.h"
+#include "gui/JobListViews.h"
 #include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/skin/SkinView.h"
@@ -10,30 +11,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QStandardItemModel>
 #include <QTimer>
 #include <QTreeView>
 
 #include <utility>
 
 namespace {
-
-// The lists' columns: captions and widths.
-void setColumns(QTreeView* view, const QStringList& captions, const QList<int>& widths)
-{
-    auto* model = new QStandardItemModel(0, static_cast<int>(captions.size()), view);
-    model->setHorizontalHeaderLabels(captions);
-    view->setModel(model);
-    view->header()->setSectionsClickable(false);
-    view->header()->setSectionsMovable(false);
-    for (int i = 0; i < widths.size(); ++i)
-        view->setColumnWidth(i, widths[i]);
-}
 
 // The controls on the panel follow the skin's colours, kept beside the form.
 QString controlStyle()
@@ -58,8 +45,81 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     setFont(font);
     createControls();
     createHelpMenu();
+    createListMenus();
+    m_lists = new JobListViews(m_session, lv, lv_time, sm, p_lv);
 
     m_session.commands().add(QStringLiteral("Help"), [this] { popUp(p_help, 383, 32); });
+    m_session.commands().add(QStringLiteral("file"), [this] {
+        if (!m_session.runner().JobRunning)
+            popUp(p_file, 179, 32);
+    });
+    m_session.commands().add(QStringLiteral("action"), [this] {
+        if (!m_session.runner().JobRunning)
+            popUp(p_action, 211, 32);
+    });
+}
+
+void Tfm_main::addPaths(const QStringList& paths)
+{
+    m_lists->addPaths(paths);
+}
+
+void Tfm_main::createListMenus()
+{
+    struct Item {
+        const char* caption;
+        const char* icon;
+        const char* command;
+    };
+    const auto menu = [this](const char* name, std::initializer_list<Item> items) {
+        auto* m = new QMenu(this);
+        m->setObjectName(QString::fromLatin1(name));
+        for (const Item& item : items) {
+            if (!item.caption) {
+                m->addSeparator();
+                continue;
+            }
+            const QString command = QString::fromLatin1(item.command);
+            m->addAction(SkinIcon(QString::fromLatin1(item.icon)),
+                         QString::fromLatin1(item.caption), this, [this, command] {
+                             if (command == QLatin1String("exit"))
+                                 close();
+                             else
+                                 RunGuarded(m_session.prompts(),
+                                            [&] { m_session.menuCommands().run(command); });
+                         });
+        }
+        return m;
+    };
+    const Item separator{nullptr, nullptr, nullptr};
+    p_lv = menu("p_lv", {{"Add File", "add", "add files"},
+                         {"Add Path", "folder", "add folder"},
+                         separator,
+                         {"Clear", "clear", "clear"},
+                         {"Remove", "remove", "remove file"},
+                         separator,
+                         {"ID3 info", "info", "tag editor"},
+                         separator,
+                         {"UP", "up", "move up"},
+                         {"Down", "down", "move down"},
+                         separator,
+                         {"Stop", "halt", "stop all"}});
+    p_file = menu("p_file", {{"Add File", "add", "add files"},
+                             {"Add Folder", "folder", "add folder"},
+                             separator,
+                             {"Remove", "remove", "remove file"},
+                             separator,
+                             {"Exit", "logo", "exit"}});
+    p_action = menu("p_action", {{"File Up", "up", "move up"},
+                                 {"File Down", "down", "move down"},
+                                 separator,
+                                 {"Remove", "remove", "remove file"},
+                                 {"Clear", "clear", "clear"},
+                                 separator,
+                                 {"ID3 info", "info", "tag editor"},
+                                 separator,
+                                 {"Cutter", "cut", "cut"},
+                                 {"Stop", "halt", "stop all"}});
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -95,11 +155,6 @@ void Tfm_main::createControls()
     cb_format = form.cb_format;
 
     Skin1->setSkin(m_session.skin(), this);
-    setColumns(lv, {QStringLiteral("File name"), QStringLiteral("Time")}, {143, 61});
-    setColumns(lv_time,
-               {QStringLiteral("Begin Time - End Time"), QStringLiteral("Length"),
-                QStringLiteral("Status")},
-               {133, 52, 56});
     sm->setPlainText(helpText());
     // A folder longer than the box shows its beginning, not its end, and the
     // whole path in the tooltip.
@@ -173,25 +228,7 @@ void Tfm_main::addReceivedFiles()
         }
         return;
     }
-    const QStringList paths = std::exchange(m_receivedFiles, {});
-    RunGuarded(m_session.prompts(), [&] {
-        // In the order given: runs of files as through the open-files dialog,
-        // each folder as through the folder dialog.
-        QStringList files;
-        const auto addFiles = [&] {
-            if (!files.isEmpty())
-                m_session.jobs().addFiles(std::exchange(files, {}));
-        };
-        for (const QString& path : paths) {
-            if (!QFileInfo(path).isDir()) {
-                files << path;
-                continue;
-            }
-            addFiles();
-            m_session.jobs().addFolder(path);
-        }
-        addFiles();
-    });
+    m_lists->addPaths(std::exchange(m_receivedFiles, {}));
 }
 
 void Tfm_main::showEvent(QShowEvent* event)

@@ -9,6 +9,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTreeView;
+class JobListViews;
 class SkinView;
 class Tfm_about;
 
@@ -36,13 +37,20 @@ public:
     QComboBox* cb_format;
     SkinView* Skin1;
     QMenu* p_help;
+    QMenu* p_lv;     // right click on either list
+    QMenu* p_file;   // the panel's "file"
+    QMenu* p_action; // the panel's "action"
+
+    // Files and folders given on the command line or dropped on a list, added
+    // as the file and folder dialogs add them.
+    void addPaths(const QStringList& paths);
 
     // The help memo's nine lines.
     static QString helpText();
 
     // Files and folders named on the command line, of this start or of a
-    // later one: added as the open-files and folder dialogs add them, once no
-    // job runs, and the window comes forward.
+    // later one: added as addPaths adds them once no job runs, and the window
+    // comes forward.
     void receiveFiles(const QStringList& paths);
 
 signals:
@@ -56,11 +64,13 @@ protected:
 private:
     void createControls();
     void createHelpMenu();
+    void createListMenus();
     void popUp(QMenu* menu, int x, int y);
     void addReceivedFiles();
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
+    JobListViews* m_lists = nullptr;
     bool m_shown = false;
     QStringList m_receivedFiles; // waiting for a running job to end
     bool m_waitingForJob = false;

@@ -4,10 +4,31 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace {
 const QString kBoxTitle = QStringLiteral("Vessimo");
+
+// "Text|*.a;*.b|..." pairs as Qt's dialogs take them: "Text (*.a *.b);;...".
+QString qtFilter(const QString& filter)
+{
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString text = parts[i];
+        // A text that shows its patterns already keeps them, spaced as Qt reads them.
+        const qsizetype open = text.indexOf(QLatin1Char('('));
+        if (open >= 0)
+            text = text.left(open).trimmed();
+        filters << text + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
 }
+} // namespace
 
 void WidgetPrompts::setFolderChooser(Tfm_dir* chooser)
 {
@@ -31,12 +52,47 @@ void WidgetPrompts::error(const QString& text)
 
 QStringList WidgetPrompts::openFiles(const QString& filter)
 {
-    return QFileDialog::getOpenFileNames(m_owner, QString(), QString(), filter);
+    return QFileDialog::getOpenFileNames(m_owner, QString(), QString(), qtFilter(filter));
 }
 
-QString WidgetPrompts::joinTarget(const QString& filter)
+Prompts::SaveChoice WidgetPrompts::joinTarget(const QString& filter, int filterIndex,
+                                              const QString& folder)
 {
-    return QFileDialog::getSaveFileName(m_owner, QString(), QString(), filter);
+    // The filter comes as "description|patterns|description|patterns";
+    // Qt takes the patterns from the descriptions' parentheses.
+    const QStringList fields = filter.split(QLatin1Char('|'));
+    QStringList names;
+    QStringList suffixes;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        names << fields[i];
+        suffixes << fields[i + 1].section(QLatin1Char('.'), -1);
+    }
+    QFileDialog dialog(m_owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(names);
+    dialog.setDirectory(folder);
+    const qsizetype chosen = std::clamp<qsizetype>(filterIndex - 1, 0, names.size() - 1);
+    if (!names.isEmpty()) {
+        dialog.selectNameFilter(names[chosen]);
+        dialog.setDefaultSuffix(suffixes[chosen]);
+    }
+    // The suffix follows the file type, so the name the dialog confirms
+    // before replacing a file is the name that is written.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, names, suffixes](const QString& name) {
+                         const qsizetype i = names.indexOf(name);
+                         if (i >= 0)
+                             dialog.setDefaultSuffix(suffixes[i]);
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    SaveChoice choice;
+    choice.fileName = dialog.selectedFiles().first();
+    choice.filterIndex = static_cast<int>(names.indexOf(dialog.selectedNameFilter())) + 1;
+    if (choice.filterIndex < 1)
+        choice.filterIndex = static_cast<int>(chosen) + 1;
+    return choice;
 }
 
 QString WidgetPrompts::chooseFolder(const QString& caption)

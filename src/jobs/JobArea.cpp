@@ -155,7 +155,7 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
                                                     : timecode::kSliderMinimumFromFolder);
         if (source == Source::FileDialog && m_list.entry(row).duration == 0) {
             removeRow(row);
-            m_prompts.information(name + QStringLiteral(" this File is Error or not supported."));
+            refuse(path, name + QStringLiteral(" this File is Error or not supported."));
             return false;
         }
         return true;
@@ -167,9 +167,15 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
         m_reader.SetEnabled(false);
         m_reader.SetEnabled(true);
         removeRow(row);
-        m_prompts.information(name + QStringLiteral(" this File is not supported."));
+        refuse(path, name + QStringLiteral(" this File is not supported."));
         return false;
     }
+}
+
+void JobArea::refuse(const QString& path, const QString& message)
+{
+    emit fileRefused(path, message);
+    m_prompts.information(message);
 }
 
 void JobArea::removeRow(int row)
@@ -447,7 +453,7 @@ void JobArea::lv_timeClick()
     m_selection.SegmentSelected = true;
 }
 
-int JobArea::editedEntry(bool refuse)
+int JobArea::editedEntry(bool complain)
 {
     const int sel = m_list.selectedRow();
     if (sel < 0)
@@ -459,7 +465,7 @@ int JobArea::editedEntry(bool refuse)
         return 0;
     case segmentplan::EverySeconds:
     case segmentplan::EqualCount:
-        if (refuse)
+        if (complain)
             m_prompts.information(kOnlyStoredChoices);
         return -1;
     default:

@@ -115,6 +115,8 @@ signals:
     void totalLengthChanged(const QString& text);
     // While files are added: `done` of `total` paths handled so far.
     void addingProgress(int done, int total);
+    // A file was left out; `message` is the text of the box shown for it.
+    void fileRefused(const QString& path, const QString& message);
 
 private:
     enum class Source { FileDialog, Folder };
@@ -124,13 +126,14 @@ private:
     void stopPreviewForReader();
     bool addOne(const QString& path, const QString& name, Source source);
     void removeRow(int row);
+    void refuse(const QString& path, const QString& message);
     void setHelpMemoVisible(bool visible);
     void showPositionTime(int32_t duration);
     void showStoredList(const listrecord& e);
     void showComputed(const QVector<Segment>& pieces);
     // The list the editor works on, or -1 when it does not edit (no file,
-    // a computed choice); `refuse` shows the message for computed choices.
-    int editedEntry(bool refuse);
+    // a computed choice); `complain` shows the message for computed choices.
+    int editedEntry(bool complain);
     // Rebuilds the rows from that list unless they show it; true when rebuilt.
     bool mirrorEditedList(int e);
     void setOpenSegmentBound(bool begin);

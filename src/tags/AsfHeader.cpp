@@ -1,7 +1,7 @@
 #include "tags/AsfHeader.h"
 
-#include "tags/FileReplacement.h"
-#include "tags/TagError.h"
+#include "base/SafeFile.h"
+#include "tags/TagText.h"
 
 #include <QIODevice>
 #include <QtEndian>
@@ -14,7 +14,21 @@ const QByteArray
 const QByteArray extendedContentDescriptionGuid(
     "\x40\xa4\xd0\xd2\x07\xe3\xd2\x11\x97\xf0\x00\xa0\xc9\x5e\xa8\x50", 16);
 
+const QByteArray
+    filePropertiesGuid("\xa1\xdc\xab\x8c\x47\xa9\xcf\x11\x8e\xe4\x00\xc0\x0c\x20\x53\x65", 16);
+
 constexpr qint64 objectHeaderSize = 24;
+// Where the File Properties object keeps the size of the whole file (behind
+// the file identifier), and its flags, whose lowest bit marks a broadcast,
+// for which the size is not known and stays as it is.
+constexpr qsizetype fileSizeOffset = 16;
+constexpr qsizetype filePropertiesFlagsOffset = 64;
+
+bool holdsFileSize(const QByteArray& payload)
+{
+    return payload.size() >= filePropertiesFlagsOffset + 4 &&
+           (qFromLittleEndian<quint32>(payload.constData() + filePropertiesFlagsOffset) & 1) == 0;
+}
 constexpr qint64 headerObjectSize = 30;
 // Headers hold descriptions and now and then a picture; anything larger is
 // taken for a broken size rather than read into memory.
@@ -48,7 +62,7 @@ QString fromUtf16Le(QByteArrayView bytes)
 // and its terminator.
 QByteArray toUtf16Le(const QString& text)
 {
-    const QString kept = text.left(32766);
+    const QString kept = cutTagText(text, 32766);
     QByteArray bytes(2 * (kept.size() + 1), '\0');
     for (qsizetype i = 0; i < kept.size(); ++i)
         qToLittleEndian<quint16>(kept.at(i).unicode(), bytes.data() + 2 * i);
@@ -273,7 +287,7 @@ QByteArray AsfHeader::extendedContentDescriptionPayload() const
     return payload;
 }
 
-void AsfHeader::write(QIODevice& input, FileReplacement& output) const
+void AsfHeader::write(QIODevice& input, SafeFile& output) const
 {
     QByteArray objects;
     quint32 count = 0;
@@ -283,8 +297,14 @@ void AsfHeader::write(QIODevice& input, FileReplacement& output) const
         objects += objectBytes(guid, payload);
         ++count;
     };
+    // The header's new size is known only once its objects are built; the
+    // file size in the File Properties object is filled in after that.
+    qsizetype fileSizeAt = -1;
     for (const Object& object : m_objects) {
-        if (object.guid == contentDescriptionGuid) {
+        if (object.guid == filePropertiesGuid && fileSizeAt < 0 && holdsFileSize(object.payload)) {
+            fileSizeAt = objects.size() + objectHeaderSize + fileSizeOffset;
+            add(object.guid, object.payload);
+        } else if (object.guid == contentDescriptionGuid) {
             if (!wroteContent)
                 add(object.guid, contentDescriptionPayload());
             wroteContent = true;
@@ -310,8 +330,12 @@ void AsfHeader::write(QIODevice& input, FileReplacement& output) const
     header.append(countBytes, 4);
     header += m_reserved;
 
+    if (fileSizeAt >= 0) {
+        const qint64 fileSize = headerObjectSize + objects.size() + (input.size() - m_size);
+        qToLittleEndian<quint64>(quint64(fileSize), objects.data() + fileSizeAt);
+    }
     output.write(header + objects);
     if (!input.seek(m_size))
-        throw TagError(input.errorString());
+        throw SafeFileError(output.path(), input.errorString());
     output.copyRest(input);
 }

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-class FileReplacement;
 class QIODevice;
+class SafeFile;
 
 // One attribute value as an ASF file stores it.
 struct AsfValue {
@@ -40,8 +40,8 @@ public:
     void setAttribute(const QString& name, const AsfValue& value);
 
     // Writes the header with the current attributes, then the input's bytes
-    // after its old header. Throws TagError on failure.
-    void write(QIODevice& input, FileReplacement& output) const;
+    // after its old header. Throws SafeFileError on failure.
+    void write(QIODevice& input, SafeFile& output) const;
 
 private:
     struct Object {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <QString>
 
 class QIODevice;
@@ -33,3 +35,11 @@ Mp3Tags ReadId3v2(QIODevice& file);
 // rewritten beside itself and renamed into place; throws TagError and leaves
 // the file as it was on any failure.
 void WriteId3v2(const QString& path, const Mp3Tags& tags);
+
+// Sets the fields in `which` to their values in `values` in the file's ID3
+// version 2.3 or 2.4 tag, or in a new version 2.3 tag: the frames of those
+// fields are replaced (an empty value leaves none), every other frame stays
+// as it is. The year is TYER in version 2.3 and TDRC in 2.4; the comment
+// replaces the comment frames without a description. Throws TagError and
+// leaves the file as it was on any failure.
+void UpdateId3v2(const QString& path, const Mp3Tags& values, TagFieldSet which);

@@ -1,12 +1,14 @@
 #include "tags/OggComments.h"
 
-#include "tags/FileReplacement.h"
+#include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/TagText.h"
 #include "tags/VorbisCommentEditor.h"
 
 #include <QFile>
+#include <QList>
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -82,7 +84,28 @@ OggTags ReadOggComments(const QString& path)
     return ReadOggComments(file, path);
 }
 
-bool WriteOggComments(const QString& path, const OggTags& tags)
+namespace {
+
+// The comment names the writer gives each field, in its order, and the
+// field's place in the buffer.
+struct CommentName {
+    TagField field;
+    const char* name;
+    QString OggTags::*value;
+};
+const CommentName commentNames[] = {
+    {TagField::Title, "Title", &OggTags::title},
+    {TagField::Artist, "Artist", &OggTags::artist},
+    {TagField::Album, "Album", &OggTags::album},
+    {TagField::Track, "TrackNumber", &OggTags::trackNumber},
+    {TagField::Year, "Date", &OggTags::date},
+    {TagField::Genre, "Genre", &OggTags::genre},
+    {TagField::Comment, "Comment", &OggTags::comment},
+};
+
+// Writes the file again with the comment list that `edit` leaves in the
+// editor's list (given the comments as they were).
+template <typename Edit> bool rewriteComments(const QString& path, Edit edit)
 {
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
@@ -95,27 +118,78 @@ bool WriteOggComments(const QString& path, const OggTags& tags)
     }
 
     vorbis_comment* comments = editor->comments();
+    QList<QByteArray> old;
+    for (int i = 0; i < comments->comments; ++i)
+        old << QByteArray(comments->user_comments[i], comments->comment_lengths[i]);
     vorbis_comment_clear(comments);
     vorbis_comment_init(comments);
-    const std::pair<const char*, const QString*> fields[] = {
-        {"Title=", &tags.title},    {"Artist=", &tags.artist},
-        {"Album=", &tags.album},    {"TrackNumber=", &tags.trackNumber},
-        {"Date=", &tags.date},      {"Genre=", &tags.genre},
-        {"Comment=", &tags.comment}};
-    for (const auto& [name, value] : fields) {
-        if (!value->isEmpty())
-            vorbis_comment_add(comments, (QByteArray(name) + value->toUtf8()).constData());
-    }
+    edit(comments, old);
 
     try {
-        FileReplacement replacement(path);
-        editor->write(replacement.file());
+        SafeFile replacement(path, SafeFile::Target::Existing);
+        editor->write(replacement.device());
         source.close();
         replacement.commit();
     } catch (const VorbisEditError& e) {
         throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.message()));
-    } catch (const TagError& e) {
-        throw TagError(QStringLiteral("Cannot write comments: %1").arg(e.message()));
+    } catch (const SafeFileError& e) {
+        throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.cause()));
     }
     return true;
+}
+
+void addComment(vorbis_comment* comments, const char* name, const QString& value)
+{
+    vorbis_comment_add(comments, (QByteArray(name) + '=' + value.toUtf8()).constData());
+}
+
+// Adds a comment as it was read, bytes after a zero byte included.
+void addRawComment(vorbis_comment* comments, const QByteArray& comment)
+{
+    vorbis_comment_add(comments, "");
+    const int last = comments->comments - 1;
+    auto* copy = static_cast<char*>(_ogg_malloc(size_t(comment.size()) + 1));
+    std::memcpy(copy, comment.constData(), size_t(comment.size()));
+    copy[comment.size()] = '\0';
+    _ogg_free(comments->user_comments[last]);
+    comments->user_comments[last] = copy;
+    comments->comment_lengths[last] = int(comment.size());
+}
+
+} // namespace
+
+bool WriteOggComments(const QString& path, const OggTags& tags)
+{
+    return rewriteComments(path, [&tags](vorbis_comment* comments, const QList<QByteArray>&) {
+        for (const CommentName& c : commentNames) {
+            if (!(tags.*c.value).isEmpty())
+                addComment(comments, c.name, tags.*c.value);
+        }
+    });
+}
+
+bool UpdateOggComments(const QString& path, const OggTags& values, TagFieldSet which)
+{
+    return rewriteComments(path, [&](vorbis_comment* comments, const QList<QByteArray>& old) {
+        // A comment stays unless its name is one the reader takes for a
+        // field being set; a comment without a valid name always stays.
+        for (const QByteArray& comment : old) {
+            const qsizetype equals = comment.indexOf('=');
+            const QByteArrayView name =
+                QByteArrayView(comment).first(std::max<qsizetype>(equals, 0));
+            const bool replaced =
+                equals >= 0 && isCommentName(name) &&
+                std::any_of(
+                    std::begin(commentNames), std::end(commentNames), [&](const CommentName& c) {
+                        return which.testFlag(c.field) &&
+                               name.compare(QByteArrayView(c.name), Qt::CaseInsensitive) == 0;
+                    });
+            if (!replaced)
+                addRawComment(comments, comment);
+        }
+        for (const CommentName& c : commentNames) {
+            if (which.testFlag(c.field) && !(values.*c.value).isEmpty())
+                addComment(comments, c.name, values.*c.value);
+        }
+    });
 }

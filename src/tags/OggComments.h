@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <QString>
 
 class QIODevice;
@@ -28,3 +30,8 @@ OggTags ReadOggComments(QIODevice& file, const QString& path);
 // "Cannot write comments: <cause>" when the new file cannot be written; the
 // original then stays as it was. Returns true when the file was replaced.
 bool WriteOggComments(const QString& path, const OggTags& tags);
+
+// Sets the fields in `which` to their values in `values`: the comments the
+// reader takes for those fields are replaced (an empty value leaves none);
+// every other comment stays, in its order. Fails as WriteOggComments does.
+bool UpdateOggComments(const QString& path, const OggTags& values, TagFieldSet which);

@@ -1,8 +1,9 @@
 #include "tags/WmaTags.h"
 
+#include "base/SafeFile.h"
 #include "tags/AsfHeader.h"
-#include "tags/FileReplacement.h"
 #include "tags/TagError.h"
+#include "tags/TagText.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -21,7 +22,7 @@ QString textAttribute(const AsfHeader& header, const char* name, int length)
     const QString text = value->text();
     if (2 * (text.size() + 1) > valueBufferSize)
         return {};
-    return text.left(length);
+    return cutTagText(text, length);
 }
 
 // Writers store the track as a number; some store it as a decimal text.
@@ -88,11 +89,11 @@ void readOldDescription(QIODevice& file, qint64 end, WmaTags& tags)
             !readOldText(file, qFromLittleEndian<quint16>(entry.constData() + 7), value))
             return;
         if (type == 1)
-            tags.artist = value.left(WmaTags::textLength);
+            tags.artist = cutTagText(value, WmaTags::textLength);
         else if (type == 2)
-            tags.title = value.left(WmaTags::textLength);
+            tags.title = cutTagText(value, WmaTags::textLength);
         else if (type == 4)
-            tags.comment = value.left(WmaTags::commentLength);
+            tags.comment = cutTagText(value, WmaTags::commentLength);
     }
 }
 
@@ -144,7 +145,33 @@ WmaTags ReadWmaTags(const QString& path)
     return ReadWmaTags(file);
 }
 
+namespace {
+
+// The attribute each field is written to, in the writer's order.
+struct AttributeName {
+    TagField field;
+    const char* name;
+    QString WmaTags::*text; // null for the track number
+    int length;
+};
+const AttributeName attributeNames[] = {
+    {TagField::Artist, "Author", &WmaTags::artist, WmaTags::textLength},
+    {TagField::Title, "Title", &WmaTags::title, WmaTags::textLength},
+    {TagField::Album, "WM/AlbumTitle", &WmaTags::album, WmaTags::textLength},
+    {TagField::Year, "WM/Year", &WmaTags::year, WmaTags::textLength},
+    {TagField::Comment, "Description", &WmaTags::comment, WmaTags::commentLength},
+    {TagField::Genre, "WM/Genre", &WmaTags::genre, WmaTags::genreLength},
+    {TagField::Track, "WM/TrackNumber", nullptr, 0},
+};
+
+} // namespace
+
 bool WriteWmaTags(const QString& path, const WmaTags& tags)
+{
+    return UpdateWmaTags(path, tags, everyTagField);
+}
+
+bool UpdateWmaTags(const QString& path, const WmaTags& values, TagFieldSet which)
 {
     // A file that cannot be opened has no attributes to set, like one
     // without an ASF header: nothing is written.
@@ -154,23 +181,20 @@ bool WriteWmaTags(const QString& path, const WmaTags& tags)
     std::optional<AsfHeader> header = AsfHeader::read(source);
     if (!header)
         return false;
-    const auto text = [](const QString& value, int length) {
-        return AsfValue::fromText(value.left(length));
-    };
-    header->setAttribute(QStringLiteral("Author"), text(tags.artist, WmaTags::textLength));
-    header->setAttribute(QStringLiteral("Title"), text(tags.title, WmaTags::textLength));
-    header->setAttribute(QStringLiteral("WM/AlbumTitle"), text(tags.album, WmaTags::textLength));
-    header->setAttribute(QStringLiteral("WM/Year"), text(tags.year, WmaTags::textLength));
-    header->setAttribute(QStringLiteral("Description"), text(tags.comment, WmaTags::commentLength));
-    header->setAttribute(QStringLiteral("WM/Genre"), text(tags.genre, WmaTags::genreLength));
-    header->setAttribute(QStringLiteral("WM/TrackNumber"), AsfValue::fromDword(tags.trackNumber));
+    for (const AttributeName& a : attributeNames) {
+        if (!which.testFlag(a.field))
+            continue;
+        header->setAttribute(QLatin1String(a.name),
+                             a.text ? AsfValue::fromText(cutTagText(values.*a.text, a.length))
+                                    : AsfValue::fromDword(values.trackNumber));
+    }
     try {
-        FileReplacement replacement(path);
+        SafeFile replacement(path, SafeFile::Target::Existing);
         header->write(source, replacement);
         source.close();
         replacement.commit();
-    } catch (const TagError& e) {
-        throw TagError(QStringLiteral("Cannot write tags: %1").arg(e.message()));
+    } catch (const SafeFileError& e) {
+        throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, e.cause()));
     }
     return true;
 }

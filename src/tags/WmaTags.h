@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <QString>
 
 class QIODevice;
@@ -31,8 +33,12 @@ WmaTags ReadWmaTags(const QString& path);
 WmaTags ReadWmaTags(QIODevice& file);
 
 // Sets "Author", "Title", "WM/AlbumTitle", "WM/Year", "Description",
-// "WM/Genre" as texts and "WM/TrackNumber" as a number. Returns false, with
+// "WM/Genre" as texts, cut to their field lengths at a character boundary,
+// and "WM/TrackNumber" as a number; every other attribute stays. Returns false, with
 // the file untouched, when it cannot be opened or has no ASF header that can
 // be rewritten; throws TagError when the new file cannot be written, leaving
 // the old one intact.
 bool WriteWmaTags(const QString& path, const WmaTags& tags);
+
+// As WriteWmaTags, for the attributes of the fields in `which` only.
+bool UpdateWmaTags(const QString& path, const WmaTags& values, TagFieldSet which);

@@ -150,3 +150,100 @@ TEST_F(MainSessionTest, AFailingCommandEndsInTheErrorBox)
     EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Join")));
     EXPECT_EQ(prompts.errors.size(), 2);
 }
+
+namespace {
+
+// Rows filled directly: the commands' choices need no audio.
+void addRows(MainSession& session, std::initializer_list<int> durations)
+{
+    JobList& list = session.jobs().list();
+    for (int d : durations) {
+        const int row = list.append(QString("f%1.wav").arg(d));
+        list.entry(row).duration = d;
+        list.entry(row).endTimes = {d};
+        list.entry(row).sliderMaximum = 1084;
+    }
+    list.select(0);
+    session.jobs().lvClick();
+}
+
+} // namespace
+
+TEST_F(MainSessionTest, RemoveAndClearActOnTheListClickedLast)
+{
+    auto session = start();
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
+    const auto click = [&](const char* name) { session->Skin1Click(form->FindElement(name)); };
+    addRows(*session, {100, 200, 300});
+    session->jobs().list().entry(0).setConfirmedSegments({{1, 2}, {3, 4}});
+    session->jobs().lvClick();
+
+    session->jobs().segments().select(0);
+    session->jobs().lv_timeClick();
+    session->menuCommands().run("remove file"); // the menus remove files only
+    EXPECT_EQ(session->jobs().list().count(), 3);
+    EXPECT_EQ(session->jobs().segments().count(), 3);
+    click("Remove"); // the panel removes the segment
+    EXPECT_EQ(session->jobs().list().count(), 3);
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 2);
+    click("Clear"); // the file's segments
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 1);
+    EXPECT_EQ(session->jobs().list().count(), 3);
+
+    session->jobs().lvClick(); // back to the file list
+    click("Remove");
+    EXPECT_EQ(session->jobs().list().count(), 2);
+    EXPECT_EQ(session->panel().tataltime().GetText(), "00:08:20");
+    session->menuCommands().run("clear");
+    EXPECT_TRUE(session->jobs().list().isEmpty());
+    EXPECT_EQ(session->panel().tataltime().GetText(), "00:00:00");
+}
+
+TEST_F(MainSessionTest, DuringAJobTheListCommandsDoNothingAndStopEndsIt)
+{
+    auto session = start();
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
+    addRows(*session, {100, 200});
+    session->runner().JobRunning = true;
+    session->jobs().list().select(1);
+    for (const char* name : {"addfile", "Up", "Down", "Remove", "Clear", "Begin", "End", "Ok"})
+        session->Skin1Click(form->FindElement(name));
+    for (const char* command : {"add files", "add folder", "move up", "remove file", "clear"})
+        session->menuCommands().run(command);
+    EXPECT_EQ(session->jobs().list().caption(1), "f200.wav");
+    EXPECT_EQ(session->jobs().list().count(), 2);
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 1);
+    EXPECT_TRUE(prompts.folderCaptions.isEmpty());
+
+    int previewStops = 0;
+    session->preview().PreviewActive = true;
+    session->preview().StopPreview = [&] {
+        ++previewStops;
+        session->preview().PreviewActive = false;
+    };
+    session->Skin1Click(form->FindElement("Stop"));
+    EXPECT_EQ(previewStops, 1);
+    EXPECT_FALSE(session->runner().JobRunning);
+    session->Skin1Click(form->FindElement("Up"));
+    EXPECT_EQ(session->jobs().list().caption(0), "f200.wav");
+}
+
+TEST_F(MainSessionTest, TheSliderOfThePanelGivesTheSegmentTimes)
+{
+    auto session = start();
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
+    addRows(*session, {240});
+    SkinScroller& pb = session->panel().pb();
+    EXPECT_EQ(pb.GetMax(), 1084);
+    EXPECT_EQ(pb.GetThumbSize(), 168);
+    pb.SetPosition(458); // half of the travel
+    session->Skin1Click(form->FindElement("Begin"));
+    EXPECT_EQ(session->selection().SliderPosition, 458);
+    EXPECT_EQ(session->jobs().segments().range(0), "00:02:00 - 00:04:00");
+    EXPECT_EQ(session->panel().tataltime().GetText(), "00:02:00");
+    session->options().functionChoice = 2;
+    session->Skin1Click(form->FindElement("Ok"));
+    EXPECT_EQ(
+        prompts.informations,
+        QStringList{"Only chose \"Custom\" or \"unification\" function, this button is usable."});
+}

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testsupport::readAll;
 using testsupport::writeAll;
 
@@ -149,4 +152,191 @@ TEST_F(IniFileTest, ReadsWindowsLineEndingsAndByteOrderMark)
     writeAll(path(), "\xef\xbb\xbf[Output]\r\nDir=C:\\My Music\\\r\n");
     IniFile ini(path());
     EXPECT_EQ(ini.readString("Output", "Dir", ""), "C:\\My Music\\");
+}
+
+// A hand-edited file in a legacy code page, with Windows line endings: the
+// lines the program does not change come back byte for byte, and the lines
+// it adds follow the file's line endings.
+TEST_F(IniFileTest, UnchangedLinesStayByteForByteInAnyEncoding)
+{
+    const QByteArray original = "; notes by J\xe9r\xf4me\r\n"
+                                "[Mine]\r\n"
+                                "caf\xe9=cr\xe8me br\xfbl\xe9\xe9\r\n"
+                                "\r\n"
+                                "[Output]\r\n"
+                                "Dir=/musique/\xe9t\xe9/\r\n"
+                                "[Choice]\r\n"
+                                "time=60";
+    writeAll(path(), original);
+    IniFile ini(path());
+    EXPECT_EQ(ini.readString("Output", "Dir", ""), "/musique/été/");
+    EXPECT_EQ(ini.readString("Mine", "café", ""), "crème brûléé");
+
+    ini.writeInteger("Function", "Choice", 2);
+    ini.writeInteger("Choice", "Count", 6);
+    ini.writeString("Output", "Dir", "/musique/été/");
+    EXPECT_EQ(readAll(path()), "; notes by J\xe9r\xf4me\r\n"
+                               "[Mine]\r\n"
+                               "caf\xe9=cr\xe8me br\xfbl\xe9\xe9\r\n"
+                               "\r\n"
+                               "[Output]\r\n"
+                               "Dir=/musique/\xc3\xa9t\xc3\xa9/\r\n"
+                               "[Choice]\r\n"
+                               "time=60\r\n"
+                               "Count=6\r\n"
+                               "\r\n"
+                               "[Function]\r\n"
+                               "Choice=2\r\n");
+    EXPECT_EQ(ini.readString("Output", "Dir", ""), "/musique/été/");
+}
+
+TEST_F(IniFileTest, ByteOrderMarkAndWindowsLineEndingsStay)
+{
+    writeAll(path(), "\xef\xbb\xbf; \xc3\xbc\r\n[Fade]\r\nIn=0\r\n");
+    IniFile ini(path());
+    ini.writeBool("Fade", "In", true);
+    ini.writeBool("VSM", "Skin", false);
+    EXPECT_EQ(readAll(path()),
+              "\xef\xbb\xbf; \xc3\xbc\r\n[Fade]\r\nIn=1\r\n\r\n[VSM]\r\nSkin=0\r\n");
+    EXPECT_TRUE(ini.readBool("fade", "in", false));
+}
+
+// Quotes around a value are not part of it, as private-profile reads give
+// it; what the program writes reads back exactly, blanks and quotes included.
+TEST_F(IniFileTest, EveryWrittenValueReadsBackAsWritten)
+{
+    writeAll(path(), "[Output]\nDir=\"C:\\My Music\\\"\nOne='x'\nHalf=\"x\nInner=a\"b\"c\n");
+    IniFile ini(path());
+    EXPECT_EQ(ini.readString("Output", "Dir", ""), "C:\\My Music\\");
+    EXPECT_EQ(ini.readString("Output", "One", ""), "x");
+    EXPECT_EQ(ini.readString("Output", "Half", ""), "\"x");
+    EXPECT_EQ(ini.readString("Output", "Inner", ""), "a\"b\"c");
+
+    for (const QString& value :
+         {QString(" /music with blanks/ "), QString("\"quoted\""), QString("'single'"),
+          QString("\""), QString("''"), QString(), QString("\t/tab/"), QString("a=b;c#d [e]")}) {
+        SCOPED_TRACE(value.toStdString());
+        ini.writeString("Main", "Path", value);
+        EXPECT_EQ(ini.readString("Main", "Path", "default"), value);
+    }
+}
+
+// A folder name may hold a line break; written raw it would end the line and
+// inject whatever follows as keys of its own.
+TEST_F(IniFileTest, ValuesWithLineBreaksAreRefusedAndChangeNothing)
+{
+    writeAll(path(), "[Output]\nDir=/old/\n");
+    IniFile ini(path());
+    for (const QString& value : {QString("/a\n[Fade]\nIn=1"), QString("/a\r/"), QString("\n")}) {
+        try {
+            ini.writeString("Output", "Dir", value);
+            ADD_FAILURE() << "a line break was written";
+        } catch (const IniWriteError& e) {
+            EXPECT_TRUE(
+                QString::fromStdString(e.what()).startsWith("Unable to write to " + path() + ": "));
+            EXPECT_TRUE(QString::fromStdString(e.what()).contains("line break"));
+        }
+    }
+    EXPECT_EQ(readAll(path()), "[Output]\nDir=/old/\n");
+    EXPECT_FALSE(ini.readBool("Fade", "In", false));
+}
+
+namespace {
+
+struct stat statOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
+} // namespace
+
+TEST_F(IniFileTest, HardLinksSymbolicLinksAndModeBitsStay)
+{
+    writeAll(path(), "[a]\nb=1\n");
+    const QString other = dir.filePath("linked.ini");
+    ASSERT_EQ(::link(QFile::encodeName(path()).constData(), QFile::encodeName(other).constData()),
+              0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0604), 0);
+    const ino_t inode = statOf(path()).st_ino;
+    IniFile ini(path());
+    ini.writeInteger("a", "b", 2);
+    EXPECT_EQ(statOf(path()).st_ino, inode);
+    EXPECT_EQ(statOf(path()).st_nlink, 2u);
+    EXPECT_EQ(readAll(other), "[a]\nb=2\n");
+    EXPECT_EQ(statOf(path()).st_mode & 07777, 0604u);
+    // Longer and shorter content, rewritten in place.
+    ini.writeString("a", "b", QString(5000, 'x'));
+    EXPECT_EQ(ini.readString("a", "b", ""), QString(5000, 'x'));
+    ini.writeString("a", "b", "3");
+    EXPECT_EQ(readAll(other), "[a]\nb=3\n");
+
+    // A symbolic link stays one; its target takes the new content.
+    const QString target = dir.filePath("target.ini");
+    const QString link = dir.filePath("symlink.ini");
+    writeAll(target, "[a]\nb=1\n");
+    ASSERT_TRUE(QFile::link(target, link));
+    IniFile viaLink(link);
+    viaLink.writeInteger("a", "b", 4);
+    EXPECT_TRUE(S_ISLNK(statOf(link).st_mode));
+    EXPECT_EQ(readAll(target), "[a]\nb=4\n");
+}
+
+TEST_F(IniFileTest, AFileOfAnotherOwnerKeepsItsOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another owner";
+    writeAll(path(), "[a]\nb=1\n");
+    ASSERT_EQ(::chown(QFile::encodeName(path()).constData(), 4321, 4322), 0);
+    IniFile ini(path());
+    ini.writeInteger("a", "b", 2);
+    EXPECT_EQ(statOf(path()).st_uid, 4321u);
+    EXPECT_EQ(statOf(path()).st_gid, 4322u);
+    EXPECT_EQ(readAll(path()), "[a]\nb=2\n");
+}
+
+TEST_F(IniFileTest, AWritableFileInAReadOnlyFolderIsRewrittenInPlace)
+{
+    const QString folder = dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + "/Vessimo.ini";
+    writeAll(file, "; mine\n[Output]\nDir=/old/\n");
+    // Root ignores the permission bits; an immutable folder refuses it too.
+    const QByteArray native = QFile::encodeName(folder);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        ASSERT_EQ(testsupport::run("chattr", {"+i", folder}).exitCode, 0);
+    else
+        ASSERT_EQ(::chmod(native.constData(), 0555), 0);
+    struct Unlock {
+        QString folder;
+        bool root;
+        ~Unlock()
+        {
+            if (root)
+                testsupport::run("chattr", {"-i", folder});
+            else
+                ::chmod(QFile::encodeName(folder).constData(), 0755);
+        }
+    } unlock{folder, root};
+    QFile probe(folder + "/probe");
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        GTEST_SKIP() << "this file system lets the folder take new files";
+    }
+
+    IniFile ini(file);
+    ini.writeString("Output", "Dir", "/a much longer folder name than before/");
+    ini.writeInteger("Function", "Choice", 3);
+    EXPECT_EQ(readAll(file),
+              "; mine\n[Output]\nDir=/a much longer folder name than before/\n\n[Function]\n"
+              "Choice=3\n");
+    ini.writeString("Output", "Dir", "/s/");
+    EXPECT_EQ(ini.readString("Output", "Dir", ""), "/s/");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"Vessimo.ini"});
+
+    // A new file cannot be made there: that is still refused.
+    IniFile fresh(folder + "/Other.ini");
+    EXPECT_THROW(fresh.writeInteger("a", "b", 1), IniWriteError);
 }

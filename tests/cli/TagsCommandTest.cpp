@@ -83,22 +83,32 @@ TEST_F(TagsCommand, Mp3TitleComesFromVersion2ElseVersion1)
     EXPECT_EQ(readJson(mp3)["title"].toString(), "Old/Title");
 }
 
-TEST_F(TagsCommand, SetWritesEveryFieldAndEmptiesTheOthers)
+TEST_F(TagsCommand, SetChangesOnlyTheNamedFields)
 {
     const QString title = QString::fromUtf8("Ärzte – 東京");
     for (const QString& name : QStringList{"a.mp3", "a.ogg", "a.wma"}) {
         const QString file = tone(path(name), {"-metadata", "album=Old album"});
-        const ProcessResult r =
+        const QString album = readJson(file)["album"].toString();
+        ProcessResult r =
             cli({file, "--set", "title=" + title, "--set", "ARTIST=Band", "--set", "year=1999",
                  "--set", "comment=x=y", "--set", "genre=Pop", "--set", "track=3"});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        const QJsonObject o = readJson(file);
+        QJsonObject o = readJson(file);
         EXPECT_EQ(o["title"].toString(), title) << name.toStdString();
         EXPECT_EQ(o["artist"].toString(), "Band");
-        EXPECT_EQ(o["album"].toString(), "");
+        EXPECT_EQ(o["album"].toString(), album) << "a field not named stays";
         EXPECT_EQ(o["year"].toString(), "1999");
         EXPECT_EQ(o["comment"].toString(), "x=y");
         EXPECT_EQ(o["genre"].toString(), "Pop");
+        EXPECT_EQ(o["track"].toString(), "3");
+
+        // A second set of one field leaves the others; an empty value clears.
+        r = cli({file, "--set", "artist=Other", "--set", "genre="});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        o = readJson(file);
+        EXPECT_EQ(o["title"].toString(), title) << name.toStdString();
+        EXPECT_EQ(o["artist"].toString(), "Other");
+        EXPECT_EQ(o["genre"].toString(), "");
         EXPECT_EQ(o["track"].toString(), "3");
     }
 }

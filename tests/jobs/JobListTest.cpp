@@ -40,6 +40,9 @@ private:
             mp3.write(v1);
         jobtest::makeOgg(path("song.ogg"), 3,
                          {"-metadata", "title= Ogg*Title ", "-metadata", "artist=Singer"});
+        testsupport::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050", "-t",
+                             "3.5", "-c:a", "wmav2", "-metadata", "title=Live | Loud", "-metadata",
+                             "artist=Crowd", "-metadata", "album=Tour", path("live.wma")});
         testsupport::writeAll(path("notes.mp3"), "These are my notes, not audio.\n");
         testsupport::writeAll(path("empty.wav"), {});
         testsupport::writeAll(path("cut.wav"), testsupport::readAll(path("a.wav")).left(30));
@@ -143,6 +146,16 @@ TEST_F(JobListTest, TheVersionOneTitleNamesTheRowThroughTheFileDialogOnly)
     addFiles({"v1.mp3"});
     EXPECT_EQ(captions(), QStringList{"AB"});
     EXPECT_TRUE(area->list().info(0).title.isEmpty()) << "the record takes the version 2 title";
+}
+
+TEST_F(JobListTest, WmaRowsShowTheCleanedTitleAndKeepTheAttributesAsRead)
+{
+    addFiles({"live.wma"});
+    EXPECT_EQ(captions(), QStringList{"Live  Loud"});
+    EXPECT_EQ(area->list().info(0).title, "Live | Loud");
+    EXPECT_EQ(area->list().info(0).artist, "Crowd");
+    EXPECT_EQ(area->list().info(0).album, "Tour");
+    EXPECT_EQ(area->list().timeText(0), "00:00:03");
 }
 
 TEST_F(JobListTest, CancelledDialogsAddNothing)

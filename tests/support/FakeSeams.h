@@ -24,7 +24,18 @@ public:
         fileFilters << filter;
         return filesAnswer;
     }
-    QString joinTarget(const QString&) override { return {}; }
+    // The join target dialog: what it was shown with, and its scripted answer.
+    QStringList joinFilters;
+    int joinFilterIndexShown = 0;
+    QString joinFolderShown;
+    SaveChoice joinAnswer;
+    SaveChoice joinTarget(const QString& filter, int filterIndex, const QString& folder) override
+    {
+        joinFilters << filter;
+        joinFilterIndexShown = filterIndex;
+        joinFolderShown = folder;
+        return joinAnswer;
+    }
     QString chooseFolder(const QString& caption) override
     {
         folderCaptions << caption;

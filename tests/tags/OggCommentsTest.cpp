@@ -1,5 +1,5 @@
 #include "tags/OggComments.h"
-#include "tags/FileReplacement.h"
+#include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/VorbisCommentEditor.h"
 
@@ -56,8 +56,8 @@ void setRawComments(const QString& path, const QList<QByteArray>& comments)
     vorbis_comment_init(editor.comments());
     for (const QByteArray& c : comments)
         vorbis_comment_add(editor.comments(), c.constData());
-    FileReplacement out(path);
-    editor.write(out.file());
+    SafeFile out(path, SafeFile::Target::Existing);
+    editor.write(out.device());
     out.commit();
 }
 

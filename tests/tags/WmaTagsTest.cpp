@@ -58,14 +58,32 @@ AsfLayout layoutOf(const QString& path)
     return layout;
 }
 
+const QByteArray fileProperties = QByteArray::fromHex("a1dcab8c47a9cf118ee400c00c205365");
+// The file size in the File Properties object: 24 bytes of object header,
+// then the file identifier.
+constexpr qsizetype fileSizeAt = 24 + 16;
+
+// The objects a tag write leaves alone, with the file size (which a write
+// that changes the header's length must change) blanked.
 QList<QByteArray> otherObjects(const AsfLayout& layout)
 {
     QList<QByteArray> list;
-    for (const QByteArray& o : layout.objects) {
+    for (QByteArray o : layout.objects) {
+        if (o.startsWith(fileProperties))
+            o.replace(fileSizeAt, 8, QByteArray(8, '\0'));
         if (!o.startsWith(contentDescription) && !o.startsWith(extendedDescription))
             list << o;
     }
     return list;
+}
+
+quint64 declaredFileSize(const AsfLayout& layout)
+{
+    for (const QByteArray& o : layout.objects) {
+        if (o.startsWith(fileProperties))
+            return qFromLittleEndian<quint64>(o.constData() + fileSizeAt);
+    }
+    return 0;
 }
 
 QByteArray utf16(const QString& text)
@@ -188,6 +206,18 @@ TEST_F(WmaFiles, OnlyTheDescriptionObjectsChange)
         size += o.size();
     EXPECT_EQ(after.headerSize, size);
     EXPECT_EQ(after.count, before.count);
+}
+
+TEST_F(WmaFiles, FilePropertiesGiveTheSizeOfTheRewrittenFile)
+{
+    const QString wma = makeAudio(path("a.wma"), {"-metadata", "title=Old"});
+    ASSERT_EQ(declaredFileSize(layoutOf(wma)), quint64(QFileInfo(wma).size()));
+    WmaTags longer = sampleTags();
+    longer.comment = QString(200, 'c');
+    for (const WmaTags& tags : {longer, WmaTags{}}) {
+        ASSERT_TRUE(WriteWmaTags(wma, tags));
+        EXPECT_EQ(declaredFileSize(layoutOf(wma)), quint64(QFileInfo(wma).size()));
+    }
 }
 
 TEST_F(WmaFiles, AddsTheDescriptionObjectsWhenMissing)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/JobPanel.h"
+
+#include <functional>
+
+class FrontPanel;
+struct Options;
+
+// The jobs' panel in the window: "pbpos" and "convertpb" of the front panel
+// and the format box, whose item the window keeps in step with this one.
+class FrontPanelJobs : public JobPanel {
+public:
+    FrontPanelJobs(FrontPanel& panel, const Options& options) : m_panel(panel), m_options(options)
+    {
+    }
+
+    void showPercent(const QString& text) override;
+    void SetConversionBar(int progress) override;
+    int outputFormat() const override { return m_format; }
+    void setOutputFormat(int format) override;
+
+    // Called when a job changes the format (the join's save dialog), so the
+    // format box shows it.
+    std::function<void(int)> onFormatChanged;
+
+private:
+    FrontPanel& m_panel;
+    const Options& m_options;
+    int m_format = 0;
+};

@@ -1,0 +1,482 @@
+#include "cli/CutCommand.h"
+#include "cli/Commands.h"
+
+#include "audio/AudioFile.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
+#include "base/IniFile.h"
+#include "engine/CutBatch.h"
+#include "engine/EncoderSetup.h"
+#include "engine/JobAreaView.h"
+#include "engine/JobPumps.h"
+#include "jobs/JobArea.h"
+#include "jobs/TimeCode.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <QThread>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+#include <unistd.h>
+
+namespace cli::jobs {
+
+void addSharedOptions(QCommandLineParser& parser)
+{
+    parser.addOptions({
+        {QStringLiteral("every"), QStringLiteral("Pieces of N seconds."), QStringLiteral("N")},
+        {QStringLiteral("pieces"), QStringLiteral("N pieces of equal length."),
+         QStringLiteral("N")},
+        {QStringLiteral("segments"),
+         QStringLiteral("The first file's segments, applied to every file."),
+         QStringLiteral("LIST")},
+        {QStringLiteral("fade-in"), QStringLiteral("Fade in over S seconds."), QStringLiteral("S")},
+        {QStringLiteral("fade-out"), QStringLiteral("Fade out over S seconds."),
+         QStringLiteral("S")},
+        {QStringLiteral("settings"), QStringLiteral("Read the options from this file."),
+         QStringLiteral("INI")},
+        {QStringLiteral("json"), QStringLiteral("Print JSON.")},
+    });
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders."));
+}
+
+int positiveNumber(const QString& option, const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (!digits.match(text).hasMatch() || text.toInt() < 1)
+        throw UsageError(
+            QStringLiteral("--%1 needs a whole number of 1 or more, not \"%2\"").arg(option, text));
+    return text.toInt();
+}
+
+namespace {
+
+// SS, MM:SS or HH:MM:SS in whole seconds.
+int32_t parseTime(const QString& text, const QString& segment)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(?:(?:([0-9]{1,5}):)?([0-9]{1,5}):)?([0-9]{1,9})$"));
+    const QRegularExpressionMatch m = form.match(text);
+    const auto bad = [&](const QString& why) {
+        return UsageError(
+            QStringLiteral("bad time \"%1\" in segment \"%2\": %3").arg(text, segment, why));
+    };
+    if (!m.hasMatch())
+        throw bad(QStringLiteral("write SS, MM:SS or HH:MM:SS"));
+    const qint64 seconds = m.captured(3).toLongLong();
+    const qint64 minutes = m.captured(2).toLongLong();
+    if (!m.captured(2).isEmpty() && seconds > 59)
+        throw bad(QStringLiteral("seconds must be below 60"));
+    if (!m.captured(1).isEmpty() && minutes > 59)
+        throw bad(QStringLiteral("minutes must be below 60"));
+    const qint64 total = m.captured(1).toLongLong() * 3600 + minutes * 60 + seconds;
+    if (total > INT32_MAX)
+        throw bad(QStringLiteral("too long"));
+    return static_cast<int32_t>(total);
+}
+
+QVector<Segment> parseSegments(const QString& list)
+{
+    QVector<Segment> segments;
+    for (const QString& item : list.split(QLatin1Char(','))) {
+        const QStringList ends = item.split(QLatin1Char('-'));
+        if (ends.size() != 2)
+            throw UsageError(
+                QStringLiteral("bad segment \"%1\": write BEGIN-END, e.g. 1:00-2:30").arg(item));
+        const Segment s{parseTime(ends[0].trimmed(), item), parseTime(ends[1].trimmed(), item)};
+        if (s.end < s.begin)
+            throw UsageError(
+                QStringLiteral("bad segment \"%1\": it ends before it begins").arg(item));
+        segments.append(s);
+    }
+    return segments;
+}
+
+} // namespace
+
+PlanChoice parsePlan(const QCommandLineParser& parser)
+{
+    PlanChoice plan;
+    int given = 0;
+    if (parser.isSet(QStringLiteral("every"))) {
+        ++given;
+        plan.choice = 1;
+        plan.number =
+            positiveNumber(QStringLiteral("every"), parser.value(QStringLiteral("every")));
+    }
+    if (parser.isSet(QStringLiteral("pieces"))) {
+        ++given;
+        plan.choice = 2;
+        plan.number =
+            positiveNumber(QStringLiteral("pieces"), parser.value(QStringLiteral("pieces")));
+    }
+    if (parser.isSet(QStringLiteral("segments"))) {
+        ++given;
+        plan.choice = 3;
+        plan.segments = parseSegments(parser.value(QStringLiteral("segments")));
+    }
+    if (given > 1)
+        throw UsageError(QStringLiteral("give only one of --every, --pieces and --segments"));
+    plan.given = given == 1;
+    for (const QString& name : parser.optionNames())
+        if (parser.values(name).size() > 1)
+            throw UsageError(QStringLiteral("--%1 is given more than once").arg(name));
+    return plan;
+}
+
+QString settingsPath(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(QStringLiteral("settings")))
+        return IniFile::defaultPath();
+    const QString ini = parser.value(QStringLiteral("settings"));
+    if (!QFileInfo(ini).isFile())
+        throw UsageError(QStringLiteral("no settings file %1").arg(ini));
+    return ini;
+}
+
+Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan)
+{
+    Options options = LoadOptions(IniFile(settingsPath(parser)));
+    options.functionChoice = plan.choice;
+    if (plan.choice == 1)
+        options.pieceSeconds = plan.number;
+    if (plan.choice == 2)
+        options.pieceCount = plan.number;
+    if (parser.isSet(QStringLiteral("fade-in"))) {
+        options.fadeIn = true;
+        options.fadeInSeconds =
+            positiveNumber(QStringLiteral("fade-in"), parser.value(QStringLiteral("fade-in")));
+    }
+    if (parser.isSet(QStringLiteral("fade-out"))) {
+        options.fadeOut = true;
+        options.fadeOutSeconds =
+            positiveNumber(QStringLiteral("fade-out"), parser.value(QStringLiteral("fade-out")));
+    }
+    return options;
+}
+
+std::atomic<bool>& stopFlag()
+{
+    static std::atomic<bool> flag{false};
+    return flag;
+}
+
+namespace {
+
+extern "C" void onInterrupt(int)
+{
+    stopFlag().store(true);
+    std::signal(SIGINT, SIG_DFL);
+}
+
+} // namespace
+
+void installStopHandler()
+{
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void QuietPrompts::information(const QString& text)
+{
+    errors << text;
+}
+
+void QuietPrompts::error(const QString& text)
+{
+    errors << text;
+}
+
+ProgressLine::ProgressLine() : m_enabled(isatty(STDERR_FILENO) == 1)
+{
+    m_clock.start();
+}
+
+ProgressLine::~ProgressLine()
+{
+    clear();
+}
+
+void ProgressLine::show(int piece, int pieces, const QString& name, int percent,
+                        double audioSeconds)
+{
+    if (!m_enabled)
+        return;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const qint64 now = m_clock.elapsed();
+    if (now - m_lastDraw < 100 && percent < 100)
+        return;
+    m_lastDraw = now;
+    const double speed = now > 0 ? audioSeconds * 1000.0 / double(now) : 0.0;
+    const QString line = QStringLiteral("\r\033[K[%1/%2] %3  %4%  %5x")
+                             .arg(piece)
+                             .arg(pieces)
+                             .arg(QFileInfo(name).fileName())
+                             .arg(percent)
+                             .arg(speed, 0, 'f', 1);
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    m_drawn = true;
+}
+
+void ProgressLine::clear()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_drawn) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        m_drawn = false;
+    }
+}
+
+QString checkFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir())
+        return QStringLiteral("The output folder %1 does not exist.").arg(folder);
+    if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("The output folder %1 cannot be written to.").arg(folder);
+    return {};
+}
+
+} // namespace cli::jobs
+
+namespace {
+
+using namespace cli::jobs;
+
+const char* const kCutUsage =
+    "usage: vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format mp3|wav|wma|ogg]\n"
+    "                       [--out DIR] [--fade-in S] [--fade-out S] [--settings INI] [--json]\n"
+    "                       [--jobs N] PATH...\n";
+
+int formatIndex(const QString& name)
+{
+    static const QStringList names{QStringLiteral("mp3"), QStringLiteral("wav"),
+                                   QStringLiteral("wma"), QStringLiteral("ogg")};
+    const int index = static_cast<int>(names.indexOf(name.toLower()));
+    if (index < 0)
+        throw UsageError(
+            QStringLiteral("--format takes mp3, wav, wma or ogg, not \"%1\"").arg(name));
+    return index;
+}
+
+struct TaskResult {
+    bool started = false;
+    int64_t frames = 0;
+    QString error;
+};
+
+// The progress of all workers together, in seconds of audio.
+class CutProgress {
+public:
+    CutProgress(ProgressLine& line, const QVector<CutTask>& tasks) : m_line(line)
+    {
+        m_pieces = static_cast<int>(tasks.size());
+        for (const CutTask& t : tasks)
+            m_total += std::max(0, t.piece.end - t.piece.begin);
+    }
+
+    // A worker reports `done` of `total` frames of its current piece.
+    void report(int worker, int piece, const QString& name, int64_t done, int64_t total,
+                int32_t seconds)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_current.size() <= static_cast<size_t>(worker))
+            m_current.resize(static_cast<size_t>(worker) + 1, 0.0);
+        m_current[size_t(worker)] = total > 0 ? double(done) / double(total) * seconds : 0.0;
+        double sum = m_finished;
+        for (double s : m_current)
+            sum += s;
+        const int percent = m_total > 0 ? int(sum * 100.0 / m_total) : 100;
+        m_line.show(piece + 1, m_pieces, name, std::min(percent, 100), sum);
+    }
+    void finished(int worker, int32_t seconds)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_finished += std::max(0, seconds);
+        if (m_current.size() > static_cast<size_t>(worker))
+            m_current[size_t(worker)] = 0.0;
+    }
+
+private:
+    ProgressLine& m_line;
+    std::mutex m_mutex;
+    std::vector<double> m_current;
+    double m_finished = 0;
+    double m_total = 0;
+    int m_pieces = 0;
+};
+
+// Cuts the tasks with `workers` threads, each with its own reader, writer
+// and encoder configuration; the names were decided up front, so the
+// outputs do not depend on the number of workers.
+QVector<TaskResult> runTasks(const QVector<CutTask>& tasks, int format, const Options& options,
+                             const QString& iniPath, int workers, ProgressLine& line)
+{
+    QVector<TaskResult> results(tasks.size());
+    std::atomic<int> next{0};
+    CutProgress progress(line, tasks);
+    auto work = [&](int worker) {
+        AudioFile reader;
+        AudioFile writer;
+        reader.SetEnabled(true);
+        writer.SetEnabled(true);
+        IniFile ini(iniPath);
+        Mp3EncoderSettings mp3;
+        const EncoderSetup encoder(ini, mp3);
+        QString openSource;
+        for (int i = next++; i < tasks.size(); i = next++) {
+            if (stopFlag().load())
+                break;
+            const CutTask& task = tasks[i];
+            TaskResult& result = results[i];
+            result.started = true;
+            const int32_t seconds = task.piece.end - task.piece.begin;
+            StopFlagPump pump(stopFlag(), [&](int64_t done, int64_t total) {
+                progress.report(worker, i, task.output, done, total, seconds);
+            });
+            try {
+                if (openSource != task.source && reader.IsOpen())
+                    reader.Close();
+                openSource = task.source;
+                result.frames = CutBatch::cut(task, format, reader, writer, encoder, options, pump);
+            } catch (const std::exception& e) {
+                result.error = QString::fromUtf8(e.what());
+                if (reader.IsOpen())
+                    reader.Close();
+                openSource.clear();
+            }
+            progress.finished(worker, seconds);
+        }
+    };
+    if (workers <= 1) {
+        work(0);
+    } else {
+        std::vector<std::thread> threads;
+        for (int w = 0; w < workers; ++w)
+            threads.emplace_back(work, w);
+        for (std::thread& t : threads)
+            t.join();
+    }
+    return results;
+}
+
+} // namespace
+
+// vessimo-cli cut: cuts every piece of the plan into a file of its own.
+int cli::cut(const QStringList& args)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    addSharedOptions(parser);
+    parser.addOptions({
+        {QStringLiteral("format"), QStringLiteral("Output format: mp3, wav, wma or ogg."),
+         QStringLiteral("FORMAT")},
+        {QStringLiteral("out"), QStringLiteral("Output folder."), QStringLiteral("DIR")},
+        {QStringLiteral("jobs"), QStringLiteral("Pieces cut at once."), QStringLiteral("N")},
+    });
+
+    PlanChoice plan;
+    Options options;
+    int format = 0;
+    int workers = std::max(1, QThread::idealThreadCount());
+    QString iniPath;
+    try {
+        if (!parser.parse(QStringList{QStringLiteral("vessimo-cli cut")} + args))
+            throw UsageError(parser.errorText());
+        if (parser.positionalArguments().isEmpty())
+            throw UsageError(QStringLiteral("no file or folder given"));
+        plan = parsePlan(parser);
+        iniPath = settingsPath(parser);
+        options = loadOptions(parser, plan);
+        if (parser.isSet(QStringLiteral("format")))
+            format = formatIndex(parser.value(QStringLiteral("format")));
+        if (parser.isSet(QStringLiteral("out")))
+            options.outputDir = parser.value(QStringLiteral("out"));
+        if (parser.isSet(QStringLiteral("jobs")))
+            workers = positiveNumber(QStringLiteral("jobs"), parser.value(QStringLiteral("jobs")));
+    } catch (const UsageError& e) {
+        err << "vessimo-cli cut: " << QString::fromStdString(e.what()) << "\n" << kCutUsage;
+        return 2;
+    }
+    const bool json = parser.isSet(QStringLiteral("json"));
+
+    QJsonArray results;
+    bool failed = false;
+    auto failure = [&](const QString& path, const QString& message) {
+        failed = true;
+        results.append(
+            QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("error"), message}});
+        err << "vessimo-cli cut: " << message << "\n";
+        err.flush();
+    };
+
+    if (const QString problem = checkFolder(options.outputDir); !problem.isEmpty()) {
+        failure(options.outputDir, problem);
+        if (json)
+            out << QJsonDocument(results).toJson(QJsonDocument::Indented);
+        return 1;
+    }
+
+    QuietPrompts prompts;
+    AudioFile reader;
+    reader.SetEnabled(true);
+    JobArea area(prompts, reader, options);
+    for (const QString& path : parser.positionalArguments()) {
+        const qsizetype before = prompts.errors.size();
+        if (QFileInfo(path).isDir())
+            area.addFolder(path);
+        else
+            area.addFiles({path});
+        for (qsizetype k = before; k < prompts.errors.size(); ++k)
+            failure(path, prompts.errors[k]);
+    }
+    JobList& list = area.list();
+    if (plan.choice == 3 && !list.isEmpty())
+        list.entry(0).setConfirmedSegments(plan.segments);
+
+    installStopHandler();
+    const QVector<CutTask> tasks =
+        CutBatch::plan(JobAreaView(area).files(), plan.choice, format, options.outputDir, options);
+    ProgressLine line;
+    const QVector<TaskResult> done = runTasks(tasks, format, options, iniPath, workers, line);
+    line.clear();
+
+    for (int i = 0; i < tasks.size(); ++i) {
+        const CutTask& task = tasks[i];
+        const TaskResult& r = done[i];
+        if (!r.started)
+            continue;
+        if (!r.error.isEmpty()) {
+            failure(task.source, r.error);
+            continue;
+        }
+        if (json)
+            results.append(QJsonObject{
+                {QStringLiteral("source"), task.source},
+                {QStringLiteral("output"), task.output},
+                {QStringLiteral("begin"), timecode::FormatTime(task.piece.begin)},
+                {QStringLiteral("end"), timecode::FormatTime(task.piece.end)},
+                {QStringLiteral("frames"), static_cast<qint64>(r.frames)},
+            });
+        else
+            out << task.output << "\n";
+    }
+    if (stopFlag().load()) {
+        failed = true;
+        err << "vessimo-cli cut: stopped; the piece being cut was kept as far as it got\n";
+    }
+    if (json)
+        out << QJsonDocument(results).toJson(QJsonDocument::Indented);
+    return failed ? 1 : 0;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// What the cut and join commands share: the plan options (as the plan
+// command takes them), the stop flag that Ctrl-C raises, the progress line
+// on a terminal, and the prompts of a run without a window.
+
+#include "base/Prompts.h"
+#include "jobs/JobEntry.h"
+#include "settings/Options.h"
+
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <atomic>
+#include <mutex>
+#include <stdexcept>
+
+namespace cli::jobs {
+
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// The options both commands take besides their own.
+void addSharedOptions(QCommandLineParser& parser);
+
+struct PlanChoice {
+    int choice = 0; // the function choice of the run
+    int number = 0; // seconds per piece or piece count
+    QVector<Segment> segments;
+    bool given = false;
+};
+
+// --every, --pieces, --segments; throws UsageError.
+PlanChoice parsePlan(const QCommandLineParser& parser);
+// A whole number of 1 or more; throws UsageError naming the option.
+int positiveNumber(const QString& option, const QString& text);
+// The options file of the run (--settings or the user's) and its options,
+// with the plan and the fades of the command line applied.
+QString settingsPath(const QCommandLineParser& parser);
+Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan);
+
+// Ctrl-C raises the flag once; a second Ctrl-C ends the process at once.
+std::atomic<bool>& stopFlag();
+void installStopHandler();
+
+// Prompts without a window: messages go to standard error and are kept;
+// nothing is ever asked.
+class QuietPrompts : public Prompts {
+public:
+    QStringList errors;
+    void information(const QString& text) override;
+    void error(const QString& text) override;
+    QStringList openFiles(const QString&) override { return {}; }
+    SaveChoice joinTarget(const QString&, int, const QString&) override { return {}; }
+    QString chooseFolder(const QString&) override { return {}; }
+    void showModal(Dialog) override {}
+};
+
+// One progress line on standard error, drawn only when it is a terminal and
+// at most ten times a second; safe to call from several threads.
+class ProgressLine {
+public:
+    ProgressLine();
+    ~ProgressLine();
+
+    // `piece` of `pieces` (1-based), the file being written, the percentage
+    // of the whole run and the seconds of audio done so far.
+    void show(int piece, int pieces, const QString& name, int percent, double audioSeconds);
+    void clear();
+
+private:
+    bool m_enabled;
+    bool m_drawn = false;
+    std::mutex m_mutex;
+    QElapsedTimer m_clock;
+    qint64 m_lastDraw = -1000;
+};
+
+// The folder outputs go to must exist and be writable; it is never created.
+// Returns the message, empty when the folder can be used.
+QString checkFolder(const QString& folder);
+
+} // namespace cli::jobs

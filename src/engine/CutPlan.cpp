@@ -1,0 +1,74 @@
+#include "engine/CutPlan.h"
+
+#include "engine/FrameMath.h"
+#include "settings/Options.h"
+
+#include <algorithm>
+
+namespace cutplan {
+
+int processedSegments(int32_t segmentCount)
+{
+    return segmentCount <= 1 ? std::max(segmentCount, 0) : segmentCount - 1;
+}
+
+namespace {
+
+QVector<PlannedPiece> storedList(const JobFile& list, int32_t clipTo, bool clip)
+{
+    QVector<PlannedPiece> out;
+    const int count =
+        std::min<int>(processedSegments(list.segmentCount),
+                      static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
+    for (int j = 0; j < count; ++j) {
+        if (clip && list.beginTimes[j] > clipTo)
+            break;
+        const int32_t end = clip ? std::min(clipTo, list.endTimes[j]) : list.endTimes[j];
+        out.push_back({j, list.beginTimes[j], end});
+    }
+    return out;
+}
+
+} // namespace
+
+QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& first,
+                             const Options& options)
+{
+    const int32_t S = file.duration;
+    QVector<PlannedPiece> out;
+    switch (choice) {
+    case 0:
+        return storedList(file, S, false);
+    case 1: {
+        // The settings dialog never stores less than 1; a hand-edited file might.
+        const int32_t T = std::max(options.pieceSeconds, 1);
+        for (int32_t k = 0; k <= S / T; ++k)
+            out.push_back(
+                {k, k * T, static_cast<int32_t>(std::min<int64_t>(S, int64_t(k + 1) * T))});
+        return out;
+    }
+    case 2: {
+        const int32_t N = std::max(options.pieceCount, 1);
+        const int32_t P = S / N;
+        for (int32_t k = 0; k < N; ++k)
+            out.push_back({k, k * P, std::min(S, (k + 1) * P)});
+        return out;
+    }
+    case 3:
+        return storedList(first, S, true);
+    default:
+        return out;
+    }
+}
+
+int64_t startFrame(const PlannedPiece& piece, int64_t N, int64_t L)
+{
+    return framemath::Scale64(int64_t(piece.begin) * 1000, N, L);
+}
+
+int64_t lengthFrames(const PlannedPiece& piece, int64_t N, int64_t L)
+{
+    return framemath::Scale64(int64_t(piece.end) * 1000, N, L) - startFrame(piece, N, L);
+}
+
+} // namespace cutplan

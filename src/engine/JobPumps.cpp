@@ -1,0 +1,9 @@
+#include "engine/JobPumps.h"
+
+#include <QCoreApplication>
+
+bool EventLoopPump::pump()
+{
+    QCoreApplication::processEvents();
+    return true;
+}

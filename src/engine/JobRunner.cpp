@@ -1,0 +1,101 @@
+#include "engine/JobRunner.h"
+
+#include "audio/AudioFile.h"
+#include "base/Prompts.h"
+#include "engine/AbandonOutput.h"
+#include "engine/CutJob.h"
+#include "engine/FrameMath.h"
+#include "engine/JobError.h"
+#include "engine/JobPanel.h"
+#include "engine/JobView.h"
+#include "engine/JoinJob.h"
+#include "settings/Options.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <unistd.h>
+
+JobRunner::JobRunner(Parts parts) : m_parts(parts) {}
+
+void JobRunner::StopJob()
+{
+    JobRunning = false;
+    SetConversionBar(0);
+}
+
+void JobRunner::SetConversionBar(int progress)
+{
+    m_parts.panel.SetConversionBar(progress);
+}
+
+bool JobRunner::pump()
+{
+    if (!m_parts.surroundings.pump() && JobRunning)
+        StopJob();
+    return JobRunning;
+}
+
+void JobRunner::progress(int64_t done, int64_t total)
+{
+    m_parts.surroundings.progress(done, total);
+    const int32_t value = framemath::Progress(done, total);
+    m_parts.panel.showPercent(QString::number(value / 100) + QLatin1Char('%'));
+    SetConversionBar(value);
+}
+
+bool JobRunner::Cut()
+{
+    if (JobRunning || m_parts.view.fileCount() == 0)
+        return false;
+    CutJob(*this).run(m_parts.options.functionChoice);
+    return true;
+}
+
+bool JobRunner::Join()
+{
+    if (JobRunning)
+        return false;
+    JoinJob job(*this);
+    if (!job.ChooseJoinTarget())
+        return false;
+    job.run(m_parts.options.functionChoice);
+    return true;
+}
+
+void JobRunner::checkOutputFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir())
+        throw JobError(QStringLiteral("The output folder %1 does not exist.").arg(folder));
+    if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) != 0)
+        throw JobError(QStringLiteral("The output folder %1 cannot be written to.").arg(folder));
+}
+
+void JobRunner::abandonOutput()
+{
+    if (m_openOutput.isEmpty())
+        return;
+    AbandonOutput(m_parts.writer, m_openOutput);
+    m_openOutput.clear();
+}
+
+void JobRunner::fail(const QString& message)
+{
+    abandonOutput();
+    m_parts.prompts.error(message);
+}
+
+void JobRunner::finish()
+{
+    JobRunning = false;
+    m_parts.panel.showPercent(QString());
+    SetConversionBar(0);
+    for (AudioFile* component : {&m_parts.reader, &m_parts.writer}) {
+        try {
+            if (component->IsOpen())
+                component->Close();
+        } catch (const std::exception& e) {
+            m_parts.prompts.error(QString::fromUtf8(e.what()));
+        }
+    }
+}

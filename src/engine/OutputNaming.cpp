@@ -1,0 +1,93 @@
+#include "engine/OutputNaming.h"
+
+#include "jobs/CleanFileName.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString OutputNaming::OutputExtension(int format)
+{
+    switch (format) {
+    case 0:
+        return QStringLiteral(".mp3");
+    case 1:
+        return QStringLiteral(".wav");
+    case 2:
+        return QStringLiteral(".wma");
+    case 3:
+        return QStringLiteral(".ogg");
+    default:
+        return {};
+    }
+}
+
+QString OutputNaming::BaseName(const QString& caption)
+{
+    const qsizetype dot = caption.indexOf(QLatin1Char('.'));
+    return dot <= 0 ? caption : caption.left(dot);
+}
+
+QString OutputNaming::WithExtension(const QString& name, const QString& extension)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return (dot < 0 ? name : name.left(dot)) + extension;
+}
+
+OutputNaming::OutputNaming(QString folder) : m_folder(std::move(folder))
+{
+    if (!m_folder.isEmpty() && !m_folder.endsWith(QLatin1Char('/')))
+        m_folder += QLatin1Char('/');
+}
+
+QString OutputNaming::key(const QString& path)
+{
+    // Sources are compared by what they really are, so that a link or a
+    // "./" spelling of a source is still recognised.
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+void OutputNaming::protect(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        m_protected.insert(key(path));
+}
+
+bool OutputNaming::isTaken(const QString& path) const
+{
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink())
+        return true;
+    const QString k = key(path);
+    return m_protected.contains(k) || m_given.contains(k);
+}
+
+void OutputNaming::release(const QString& path)
+{
+    m_given.remove(key(path));
+}
+
+QString OutputNaming::search(const QString& first, const QString& stem, const QString& extension)
+{
+    // The number goes behind the stem with its extension already taken off,
+    // so that every number gives another name and the search always ends.
+    QString path = m_folder + WithExtension(first, extension);
+    for (qint64 k = 1; isTaken(path); ++k)
+        path = m_folder + stem + QLatin1Char('_') + QString::number(k) + extension;
+    m_given.insert(key(path));
+    return path;
+}
+
+QString OutputNaming::choose(const QString& caption, const QString& extension, bool numberedFirst)
+{
+    const QString base = BaseName(caption);
+    const QString first = CleanFileName(numberedFirst ? base + QStringLiteral("_1") : base);
+    return search(first, WithExtension(CleanFileName(base), QString()), extension);
+}
+
+QString OutputNaming::fallback(const QString& sourcePath, const QString& extension)
+{
+    const QString name = QFileInfo(sourcePath).fileName();
+    return search(name, WithExtension(name, QString()), extension);
+}

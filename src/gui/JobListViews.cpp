@@ -1,0 +1,172 @@
+#include "gui/JobListViews.h"
+
+#include "app/MainSession.h"
+#include "base/Guarded.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTreeView>
+#include <QUrl>
+
+namespace {
+
+void showModel(QTreeView* view, QAbstractItemModel* model, QItemSelectionModel* selection,
+               const QList<int>& widths)
+{
+    QAbstractItemModel* old = view->model();
+    view->setModel(model);
+    view->setSelectionModel(selection);
+    if (old && old->parent() == view)
+        old->deleteLater();
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->header()->setSectionsClickable(false);
+    view->header()->setSectionsMovable(false);
+    view->header()->setStretchLastSection(false);
+    for (int i = 0; i < widths.size(); ++i)
+        view->setColumnWidth(i, widths[i]);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setAcceptDrops(true);
+    view->viewport()->setAcceptDrops(true);
+    view->setDragDropMode(QAbstractItemView::DropOnly);
+}
+
+} // namespace
+
+JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_time,
+                           QPlainTextEdit* sm, QMenu* p_lv)
+    : QObject(lv), m_session(session), m_lv(lv), m_lvTime(lv_time), m_sm(sm)
+{
+    JobArea& jobs = session.jobs();
+    showModel(lv, &jobs.list(), jobs.list().selectionModel(), {jobs.list().nameColumnWidth(), 61});
+    showModel(lv_time, &jobs.segments(), jobs.segments().selectionModel(), {133, 52, 56});
+    for (QTreeView* view : {lv, lv_time}) {
+        view->viewport()->installEventFilter(this);
+        connect(view, &QWidget::customContextMenuRequested, p_lv,
+                [view, p_lv](const QPoint& at) { p_lv->popup(view->viewport()->mapToGlobal(at)); });
+    }
+
+    connect(&jobs.list(), &JobList::nameColumnWidthChanged, lv,
+            [lv](int width) { lv->setColumnWidth(JobList::NameColumn, width); });
+    connect(&jobs, &JobArea::helpMemoVisibleChanged, sm, &QWidget::setVisible);
+    connect(&jobs, &JobArea::fileListFocusRequested, lv, [lv] { lv->setFocus(); });
+    connect(&jobs, &JobArea::addingProgress, this,
+            [this](int done, int total) { showProgress(done, total); });
+    sm->setVisible(jobs.helpMemoVisible());
+}
+
+void JobListViews::showProgress(int done, int total)
+{
+    // Only an add that takes more than a moment shows where it is.
+    if (done == 0) {
+        m_adding.start();
+        m_progressShown = false;
+    }
+    const bool finished = done >= total;
+    if (!m_progressShown && (finished || m_adding.elapsed() < 400))
+        return;
+    m_progressShown = !finished;
+    SkinText& label = m_session.panel().pbpos();
+    label.SetText(finished ? QString() : QStringLiteral("%1/%2").arg(done).arg(total));
+    m_session.panel().pbposFrame().Redraw();
+}
+
+QStringList JobListViews::droppedPaths(const QEvent* event)
+{
+    const auto* drop = static_cast<const QDropEvent*>(event);
+    const QMimeData* data = drop->mimeData();
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+void JobListViews::addPaths(const QStringList& paths)
+{
+    RunGuarded(m_session.prompts(), [&] {
+        QStringList files;
+        const auto flush = [&] {
+            if (!files.isEmpty())
+                m_session.jobs().addFiles(files);
+            files.clear();
+        };
+        for (const QString& path : paths) {
+            if (QFileInfo(path).isDir()) {
+                flush();
+                m_session.jobs().addFolder(path);
+            } else {
+                files << path;
+            }
+        }
+        flush();
+    });
+}
+
+bool JobListViews::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool onFiles = watched == m_lv->viewport();
+    if (!onFiles && watched != m_lvTime->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease: {
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        // The view finishes the click first (a click on empty space may
+        // clear the selection then); the handlers read what it leaves.
+        watched->removeEventFilter(this);
+        QCoreApplication::sendEvent(watched, event);
+        watched->installEventFilter(this);
+        RunGuarded(m_session.prompts(), [&] {
+            if (onFiles)
+                m_session.jobs().lvClick();
+            else
+                m_session.jobs().lv_timeClick();
+        });
+        return true;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (!onFiles)
+            RunGuarded(m_session.prompts(), [&] { m_session.jobs().lv_timeDblClick(); });
+        return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (!m_session.runner().JobRunning && !droppedPaths(event).isEmpty()) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = droppedPaths(event);
+        if (m_session.runner().JobRunning || paths.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        addPaths(paths);
+        return true;
+    }
+    default:
+        return false;
+    }
+}

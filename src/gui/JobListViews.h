@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+
+class MainSession;
+class QEvent;
+class QMenu;
+class QPlainTextEdit;
+class QTreeView;
+class QWidget;
+
+// Puts the job list area on the window: the file list `lv` and the segment
+// list `lv_time` show its two models, their clicks run its handlers, the help
+// memo `sm` follows it, and both lists take files dropped from a file manager.
+class JobListViews : public QObject {
+    Q_OBJECT
+public:
+    JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_time, QPlainTextEdit* sm,
+                 QMenu* p_lv);
+
+    // Files and folders as the file and folder dialogs add them, in the
+    // given order; a path that is neither is tried as a file and refused.
+    void addPaths(const QStringList& paths);
+    // The local paths a drop carries, empty when it carries none.
+    static QStringList droppedPaths(const QEvent* event);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showProgress(int done, int total);
+
+    MainSession& m_session;
+    QTreeView* m_lv;
+    QTreeView* m_lvTime;
+    QPlainTextEdit* m_sm;
+    QElapsedTimer m_adding;
+    bool m_progressShown = false;
+};

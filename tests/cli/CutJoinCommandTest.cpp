@@ -1,0 +1,225 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+
+using testsupport::ffmpeg;
+using testsupport::run;
+
+namespace {
+
+QByteArray md5(const QString& path)
+{
+    return QCryptographicHash::hash(testsupport::readAll(path), QCryptographicHash::Md5);
+}
+
+int64_t decodedFrames(const QString& path)
+{
+    const auto r = run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", path,
+                                  "-f", "s16le", "-ac", "2", "-"});
+    return r.exitCode == 0 ? r.out.size() / 4 : -1;
+}
+
+class CutJoinCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkdir("out");
+        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=44100:duration=5.5", "-ac",
+                "2", "-c:a", "pcm_s16le", path("tone.wav")});
+        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=44100:duration=3", "-ac", "2",
+                "-c:a", "libmp3lame", "-metadata", "title=Other", path("other.mp3")});
+        // An options file of its own, so the user's is never read.
+        testsupport::writeAll(path("Vessimo.ini"), "[Output]\nDir=" + path("out").toUtf8() + "/\n");
+        sourceSums = {md5(path("tone.wav")), md5(path("other.mp3"))};
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(md5(path("tone.wav")), sourceSums[0]);
+        EXPECT_EQ(md5(path("other.mp3")), sourceSums[1]);
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QStringList outputs(const QString& folder = "out") const
+    {
+        return QDir(path(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    testsupport::ProcessResult cli(const QString& command, const QStringList& args)
+    {
+        return run(VESSIMO_CLI, QStringList{command, "--settings", path("Vessimo.ini")} + args);
+    }
+    static QJsonArray jsonArray(const testsupport::ProcessResult& r)
+    {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+        return doc.array();
+    }
+
+    QTemporaryDir dir;
+    std::vector<QByteArray> sourceSums;
+};
+
+TEST_F(CutJoinCommand, CutsPiecesWithTheSameOutputsWhateverTheNumberOfWorkers)
+{
+    QDir(dir.path()).mkdir("out2");
+    const auto one = cli("cut", {"--every", "2", "--format", "mp3", "--json", "--jobs", "1",
+                                 path("tone.wav"), path("other.mp3")});
+    const auto many = cli("cut", {"--every", "2", "--format", "mp3", "--json", "--jobs", "3",
+                                  "--out", path("out2"), path("tone.wav"), path("other.mp3")});
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    ASSERT_EQ(many.exitCode, 0) << many.err.toStdString();
+    EXPECT_TRUE(one.err.isEmpty()) << "nothing but results, and no progress without a terminal";
+
+    const QStringList expected{"Other_1.mp3", "Other_2.mp3", "tone_1.mp3", "tone_2.mp3",
+                               "tone_3.mp3"};
+    EXPECT_EQ(outputs(), expected);
+    EXPECT_EQ(outputs("out2"), expected);
+    for (const QString& name : expected)
+        EXPECT_EQ(md5(path("out/" + name)), md5(path("out2/" + name))) << name.toStdString();
+    EXPECT_EQ(QString::fromUtf8(one.out).replace(path("out"), "OUT"),
+              QString::fromUtf8(many.out).replace(path("out2"), "OUT"));
+
+    const QJsonArray pieces = jsonArray(one);
+    ASSERT_EQ(pieces.size(), 5);
+    const QJsonObject third = pieces[2].toObject();
+    EXPECT_EQ(third["source"].toString(), path("tone.wav"));
+    EXPECT_EQ(third["output"].toString(), path("out/tone_3.mp3"));
+    EXPECT_EQ(third["begin"].toString(), "00:00:04");
+    EXPECT_EQ(third["end"].toString(), "00:00:05");
+    EXPECT_EQ(third["frames"].toInt(), 44100);
+    EXPECT_EQ(decodedFrames(path("out/tone_3.mp3")), 44100);
+    EXPECT_EQ(pieces[4].toObject()["frames"].toInt(), 44100) << "Other: 2-3 s";
+}
+
+TEST_F(CutJoinCommand, FadesAndSegmentsComeFromTheCommandLine)
+{
+    const auto r = cli("cut", {"--segments", "0:01-0:03,4-5", "--format", "wav", "--fade-in", "1",
+                               "--json", path("tone.wav")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"tone_1.wav", "tone_2.wav"}));
+    EXPECT_EQ(decodedFrames(path("out/tone_1.wav")), 2 * 44100);
+    const QByteArray pcm =
+        run("ffmpeg", {"-loglevel", "error", "-i", path("out/tone_1.wav"), "-f", "s16le", "-"}).out;
+    ASSERT_GT(pcm.size(), 400);
+    const auto* s = reinterpret_cast<const int16_t*>(pcm.constData());
+    EXPECT_LT(std::abs(int(s[2])), 30) << "faded in from silence";
+}
+
+TEST_F(CutJoinCommand, UsageErrorsExitWithTwo)
+{
+    EXPECT_EQ(cli("cut", {"--every", "2", "--pieces", "3", path("tone.wav")}).exitCode, 2);
+    EXPECT_EQ(cli("cut", {"--format", "flac", path("tone.wav")}).exitCode, 2);
+    EXPECT_EQ(cli("cut", {"--jobs", "0", path("tone.wav")}).exitCode, 2);
+    EXPECT_EQ(cli("cut", {"--fade-in", "0", path("tone.wav")}).exitCode, 2);
+    EXPECT_EQ(cli("cut", {}).exitCode, 2);
+    EXPECT_EQ(cli("join", {"-o", path("mix.flac"), path("tone.wav")}).exitCode, 2);
+    EXPECT_EQ(cli("join", {"-o", path("mix"), path("tone.wav")}).exitCode, 2);
+    EXPECT_EQ(cli("join", {path("tone.wav")}).exitCode, 2);
+    EXPECT_TRUE(outputs().isEmpty());
+}
+
+TEST_F(CutJoinCommand, AGarbageFileIsReportedAndTheOthersAreCut)
+{
+    testsupport::writeAll(path("junk.mp3"), QByteArray(3000, '\x55'));
+    const auto r = cli("cut", {"--json", "--format", "wav", path("junk.mp3"), path("other.mp3")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("junk.mp3")) << r.err.toStdString();
+    const QJsonArray items = jsonArray(r);
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].toObject()["path"].toString(), path("junk.mp3"));
+    EXPECT_FALSE(items[0].toObject()["error"].toString().isEmpty());
+    EXPECT_EQ(items[1].toObject()["output"].toString(), path("out/Other.wav"));
+}
+
+TEST_F(CutJoinCommand, AMissingOutputFolderIsNeverCreated)
+{
+    const auto r = cli("cut", {"--out", path("nowhere"), path("tone.wav")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(path("nowhere").toUtf8())) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("nowhere")));
+    const auto j = cli("join", {"-o", path("nowhere/mix.wav"), path("tone.wav")});
+    EXPECT_EQ(j.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(path("nowhere")));
+}
+
+TEST_F(CutJoinCommand, JoinsIntoTheFormatOfTheOutputsExtension)
+{
+    const auto r =
+        cli("join", {"--json", "-o", path("out/Mix.WAV"), path("tone.wav"), path("other.mp3")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject result = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(result["output"].toString(), path("out/Mix.WAV"));
+    EXPECT_EQ(result["parts"].toInt(), 2);
+    EXPECT_EQ(result["frames"].toInt(), int(5.5 * 44100) + 3 * 44100);
+    EXPECT_EQ(decodedFrames(path("out/Mix.WAV")), int(5.5 * 44100) + 3 * 44100);
+    EXPECT_EQ(run("ffprobe", {"-v", "error", "-show_entries", "format=format_name", "-of",
+                              "csv=p=0", path("out/Mix.WAV")})
+                  .out.trimmed(),
+              "wav");
+}
+
+TEST_F(CutJoinCommand, AJoinNeverReplacesUnlessAskedAndNeverWritesOntoASource)
+{
+    testsupport::writeAll(path("out/mix.mp3"), "old");
+    auto r = cli("join", {"-o", path("out/mix.mp3"), path("tone.wav")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(testsupport::readAll(path("out/mix.mp3")), "old");
+
+    ASSERT_TRUE(QFile::link(path("tone.wav"), path("link.wav")));
+    for (const QString& target : {path("tone.wav"), dir.path() + "/./tone.wav", path("link.wav")}) {
+        r = cli("join", {"--overwrite", "-o", target, path("tone.wav"), path("other.mp3")});
+        EXPECT_EQ(r.exitCode, 1) << target.toStdString();
+        EXPECT_TRUE(r.err.contains("one of the files")) << r.err.toStdString();
+    }
+    // Relative to the working folder.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(VESSIMO_CLI, {"join", "--settings", path("Vessimo.ini"), "--overwrite", "-o",
+                          "tone.wav", path("tone.wav")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+
+    r = cli("join", {"--overwrite", "-o", path("out/mix.mp3"), path("other.mp3")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(decodedFrames(path("out/mix.mp3")), 3 * 44100);
+}
+
+TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
+{
+    ffmpeg({"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:duration=120", "-ac", "2", "-c:a",
+            "pcm_s16le", path("long.wav")});
+    QProcess p;
+    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--format", "mp3", "--jobs",
+                          "1", "--json", path("long.wav")});
+    ASSERT_TRUE(p.waitForStarted());
+    // Interrupted once the piece is being written (its data lies beside it).
+    for (int i = 0; i < 600 && outputs().isEmpty(); ++i)
+        QThread::msleep(20);
+    ASSERT_FALSE(outputs().isEmpty()) << "the cut never began";
+    QThread::msleep(300);
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("stopped"));
+    const QJsonArray pieces = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    ASSERT_EQ(pieces.size(), 1);
+    const int64_t frames = pieces[0].toObject()["frames"].toInteger();
+    EXPECT_GT(frames, 0);
+    EXPECT_LT(frames, 120 * 44100);
+    EXPECT_EQ(outputs(), QStringList{"long.mp3"});
+    EXPECT_EQ(decodedFrames(path("out/long.mp3")), frames);
+}
+
+} // namespace

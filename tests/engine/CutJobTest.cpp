@@ -1,0 +1,243 @@
+#include "JobSessionFixture.h"
+
+#include "engine/JobRunner.h"
+#include "skin/SkinnedWindow.h"
+#include "tags/Id3Tags.h"
+
+#include <QFile>
+
+namespace {
+
+using namespace enginetest;
+
+using CutJobTest = JobSessionTest;
+
+TEST_F(CutJobTest, CustomCutsAFreshFileWholeAsOneBitIdenticalPiece)
+{
+    makeNoiseWav(src("Song.wav"), 3.5);
+    add({src("Song.wav")});
+    setFormat(1);
+    session->splitCommand();
+
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+    EXPECT_EQ(outputs(), QStringList{"Song.wav"});
+    // [0, 3] seconds, exactly; the half second behind the last whole second
+    // belongs to no segment.
+    const QByteArray piece = decodePcm16(out("Song.wav"));
+    EXPECT_EQ(piece.size(), 3 * 44100 * 4);
+    EXPECT_TRUE(piece == decodePcm16(src("Song.wav")).left(3 * 44100 * 4));
+    EXPECT_EQ(statusLog[0], (QStringList{"OK", "Converting", "Finish"}));
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 1);
+    EXPECT_EQ(shell.calls, QStringList{"folder:" + outDir()});
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, CustomCutsTheConfirmedSegmentsAndSkipsNamesInUse)
+{
+    makeSource(src("Song.wav"), 4.0);
+    add({src("Song.wav")});
+    session->jobs().list().entry(0).setConfirmedSegments({{0, 1}, {2, 4}});
+    testsupport::writeAll(out("Song.wav"), "earlier run");
+    setFormat(1);
+    EXPECT_TRUE(session->cutCommand());
+
+    EXPECT_EQ(outputs(), (QStringList{"Song.wav", "Song_1.wav", "Song_2.wav"}));
+    EXPECT_EQ(testsupport::readAll(out("Song.wav")), "earlier run");
+    EXPECT_EQ(decodedFrames(out("Song_1.wav")), 44100);
+    EXPECT_EQ(decodedFrames(out("Song_2.wav")), 2 * 44100);
+    // The open segment was left out while the job ran and is listed again.
+    EXPECT_EQ(session->jobs().segments().count(), 2);
+    EXPECT_EQ(statusLog[0], (QStringList{"Converting", "Finish"}));
+    EXPECT_EQ(statusLog[1], (QStringList{"Converting", "Finish"}));
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 3);
+    // The menu's cut does not open the folder.
+    EXPECT_TRUE(shell.calls.isEmpty());
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+// Pieces of an MP3 made by lame, written in each lossy format, decoded back
+// by ffmpeg: every piece holds exactly its share of the source.
+struct FormatCase {
+    int format;
+    const char* extension;
+    int tolerance; // frames
+};
+
+class CutFormatTest : public JobSessionTest, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(CutFormatTest, TimedPiecesHoldExactlyTheirFrames)
+{
+    const FormatCase c = GetParam();
+    makeSource(src("tone.wav"), 5.0);
+    makeLameMp3(src("tone.wav"), src("Tone.mp3"));
+    add({src("Tone.mp3")});
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 2;
+    setFormat(c.format);
+    session->splitCommand();
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+
+    const QString ext = c.extension;
+    ASSERT_EQ(outputs(), (QStringList{"Tone_1" + ext, "Tone_2" + ext, "Tone_3" + ext}));
+    const int64_t expected[] = {88200, 88200, 44100};
+    for (int k = 0; k < 3; ++k) {
+        const QString piece = out(QStringLiteral("Tone_%1").arg(k + 1) + ext);
+        const int64_t frames = c.format == 3 ? oggFrames(piece) : decodedFrames(piece);
+        EXPECT_NEAR(frames, expected[k], c.tolerance) << piece.toStdString();
+        EXPECT_EQ(rateOf(piece), 44100);
+    }
+    EXPECT_EQ(statusLog[2], (QStringList{"Converting", "Finish"}));
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CutFormatTest,
+                         ::testing::Values(FormatCase{0, ".mp3", 0}, FormatCase{3, ".ogg", 0},
+                                           FormatCase{2, ".wma", 2048}),
+                         [](const auto& info) { return std::string(info.param.extension + 1); });
+
+TEST_F(CutJobTest, TimedPiecesOfAnExactMultipleEndInAnEmptyPiece)
+{
+    makeSource(src("even.wav"), 4.0);
+    add({src("even.wav")});
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 2;
+    setFormat(1);
+    session->cutCommand();
+    EXPECT_EQ(outputs(), (QStringList{"even_1.wav", "even_2.wav", "even_3.wav"}));
+    EXPECT_EQ(decodedFrames(out("even_2.wav")), 88200);
+    EXPECT_EQ(decodedFrames(out("even_3.wav")), 0);
+    EXPECT_EQ(session->jobs().segments().count(), 3);
+}
+
+TEST_F(CutJobTest, EqualPiecesLeaveTheRemainderUncut)
+{
+    makeNoiseWav(src("seven.wav"), 7.0);
+    add({src("seven.wav")});
+    session->options().functionChoice = 2;
+    session->options().pieceCount = 3;
+    setFormat(1);
+    session->cutCommand();
+    EXPECT_EQ(outputs(), (QStringList{"seven_1.wav", "seven_2.wav", "seven_3.wav"}));
+    for (const QString& name : outputs())
+        EXPECT_EQ(decodedFrames(out(name)), 2 * 44100) << name.toStdString();
+    const QByteArray all = decodePcm16(src("seven.wav"));
+    EXPECT_TRUE(decodePcm16(out("seven_3.wav")) == all.mid(4 * 44100 * 4, 2 * 44100 * 4));
+}
+
+TEST_F(CutJobTest, UnifiedSegmentsAreClippedToEachFile)
+{
+    makeSource(src("long.wav"), 6.0);
+    makeSource(src("short.wav"), 3.0);
+    add({src("long.wav"), src("short.wav")});
+    session->jobs().list().entry(0).setConfirmedSegments({{0, 2}, {2, 5}, {4, 6}});
+    session->options().functionChoice = 3;
+    session->jobs().lvClick();
+    setFormat(1);
+    session->cutCommand();
+
+    EXPECT_EQ(outputs(), (QStringList{"long_1.wav", "long_2.wav", "long_3.wav", "short_1.wav",
+                                      "short_2.wav"}));
+    EXPECT_EQ(decodedFrames(out("long_2.wav")), 3 * 44100);
+    EXPECT_EQ(decodedFrames(out("short_2.wav")), 44100) << "2 to 5 clipped to the file's 3 s";
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 4);
+    EXPECT_EQ(session->jobs().list().entry(1).segmentCount, 1);
+    expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
+{
+    makeSource(src("tagged.wav"), 2.0);
+    testsupport::ffmpeg({"-i", src("tagged.wav"), "-c:a", "libmp3lame", "-id3v2_version", "3",
+                         "-metadata", "title=Night Song", "-metadata", "artist=The Band",
+                         "-metadata", "album=Live", "-metadata", "genre=Rock", src("tagged.mp3")});
+    add({src("tagged.mp3")});
+    // The tag editor sets what adding leaves empty.
+    session->jobs().list().info(0).year = "1999";
+    for (int format : {0, 3}) {
+        setFormat(format);
+        session->cutCommand();
+    }
+    ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg"}));
+    const Mp3Tags mp3 = ReadId3v2(out("Night Song.mp3"));
+    EXPECT_EQ(mp3.title, "Night Song");
+    EXPECT_EQ(mp3.artist, "The Band");
+    EXPECT_EQ(mp3.album, "Live");
+    EXPECT_EQ(mp3.year, "1999");
+    EXPECT_EQ(mp3.genre, "Rock");
+    EXPECT_EQ(ffprobeTag(out("Night Song.mp3"), "artist"), "The Band");
+    EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "title"), "Night Song");
+    EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "album"), "Live");
+    expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, FadesShapeEveryPiecesStartAndEnd)
+{
+    makeSource(src("tone.wav"), 6.0);
+    add({src("tone.wav")});
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 3;
+    session->options().fadeIn = true;
+    session->options().fadeOut = true;
+    session->options().fadeInSeconds = 1;
+    session->options().fadeOutSeconds = 1;
+    setFormat(1);
+    session->cutCommand();
+    for (const QString& name : {QString("tone_1.wav"), QString("tone_2.wav")}) {
+        const std::vector<int16_t> s = samples(decodePcm16(out(name)));
+        ASSERT_EQ(s.size(), 3u * 44100 * 2) << name.toStdString();
+        EXPECT_LT(peak(s, 2, 0, 100), 50);
+        EXPECT_GT(peak(s, 2, 60000, 80000), 4000) << "the middle is untouched";
+        // The fade-out spans exactly the last second: full before it, half
+        // way down in its middle, silent at the end.
+        EXPECT_GT(peak(s, 2, 2 * 44100 - 1000, 2 * 44100), 4000);
+        EXPECT_NEAR(peak(s, 2, 2 * 44100 + 22050 - 200, 2 * 44100 + 22050 + 200), 2048, 150);
+        EXPECT_LT(peak(s, 2, 3 * 44100 - 100, 3 * 44100), 50);
+    }
+}
+
+TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
+{
+    makeSource(src("long.wav"), 12.0);
+    testsupport::ffmpeg({"-i", src("long.wav"), "-c:a", "libmp3lame", "-metadata", "title=Stopped",
+                         src("long.mp3")});
+    add({src("long.mp3")});
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 6;
+    setFormat(0);
+    // A click on "Stop" arrives while the first piece is a third done.
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
+    ASSERT_NE(form, nullptr);
+    QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
+        if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
+            session->commands().run("Stop");
+    });
+    session->splitCommand();
+
+    EXPECT_EQ(outputs(), QStringList{"Stopped_1.mp3"});
+    const int64_t frames = decodedFrames(out("Stopped_1.mp3"));
+    EXPECT_EQ(frames, 88200);
+    EXPECT_EQ(ReadId3v2(out("Stopped_1.mp3")).title, "Stopped");
+    EXPECT_EQ(statusLog[0], (QStringList{"Converting", "Finish"}));
+    EXPECT_EQ(statusLog.count(1), 0u) << "later rows keep their status";
+    EXPECT_EQ(shell.calls.size(), 1) << "a stopped Split still opens the folder";
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, RefusesWhileRunningOrWithAnEmptyList)
+{
+    EXPECT_FALSE(session->cutCommand());
+    session->splitCommand();
+    EXPECT_TRUE(shell.calls.isEmpty());
+    makeSource(src("a.wav"), 1.0);
+    add({src("a.wav")});
+    session->runner().JobRunning = true;
+    session->splitCommand();
+    EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_TRUE(shell.calls.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+#include "JobSessionFixture.h"
+
+#include <QFile>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace enginetest;
+
+using JobFaultTest = JobSessionTest;
+
+// Files bigger than `bytes` cannot be written while it lives, as on a full
+// disk: writes fail with EFBIG instead of killing the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+};
+
+TEST_F(JobFaultTest, ASourceThatTurnedIntoGarbageEndsTheJobCleanly)
+{
+    makeSource(src("good.wav"), 2.0);
+    makeSource(src("bad.wav"), 2.0);
+    add({src("good.wav"), src("bad.wav")});
+    session->jobs().list().entry(1).setConfirmedSegments({{0, 1}});
+    testsupport::writeAll(src("bad.wav"), QByteArray(5000, 'x'));
+    sums[src("bad.wav")] = md5(src("bad.wav"));
+    setFormat(1);
+    session->splitCommand();
+
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("bad.wav")) << prompts.errors[0].toStdString();
+    // The first file's piece is finished and stays; nothing of the second.
+    EXPECT_EQ(outputs(), QStringList{"good.wav"});
+    EXPECT_EQ(decodedFrames(out("good.wav")), 88200);
+    // The open segment the job took out is listed again.
+    EXPECT_EQ(session->jobs().list().entry(1).segmentCount, 2);
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+TEST_F(JobFaultTest, ASourceDeletedBeforeItsTurnIsNamed)
+{
+    makeSource(src("first.wav"), 2.0);
+    makeSource(src("second.wav"), 2.0);
+    add({src("first.wav"), src("second.wav")});
+    sums.erase(src("second.wav"));
+    QFile::remove(src("second.wav"));
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 1;
+    setFormat(0);
+    session->cutCommand();
+
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("second.wav")) << prompts.errors[0].toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"first_1.mp3", "first_2.mp3", "first_3.mp3"}));
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+TEST_F(JobFaultTest, AMissingOutputFolderIsNamedBeforeAnythingIsRead)
+{
+    makeSource(src("a.wav"), 1.0);
+    add({src("a.wav")});
+    const QString missing = dir.filePath("gone/");
+    session->options().outputDir = missing;
+    session->splitCommand();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(prompts.errors[0], "The output folder " + missing + " does not exist.");
+    EXPECT_FALSE(QFileInfo::exists(missing)) << "the folder is never created";
+    EXPECT_EQ(session->jobs().segments().status(0), "Uncertain") << "no piece was begun";
+    expectJobEnded();
+}
+
+TEST_F(JobFaultTest, AReadOnlyOutputFolderIsNamedBeforeAnythingIsRead)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    makeSource(src("a.wav"), 1.0);
+    add({src("a.wav")});
+    QFile::setPermissions(outDir(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    session->cutCommand();
+    QFile::setPermissions(outDir(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(prompts.errors[0], "The output folder " + outDir() + " cannot be written to.");
+    EXPECT_TRUE(outputs().isEmpty());
+    expectJobEnded();
+}
+
+TEST_F(JobFaultTest, AFullDiskLeavesNoUnfinishedFileAndKeepsFinishedOnes)
+{
+    makeNoiseWav(src("big.wav"), 8.0);
+    add({src("big.wav")});
+    session->jobs().list().entry(0).setConfirmedSegments({{0, 1}, {1, 7}});
+    setFormat(1);
+    {
+        // One second of CD audio fits, six do not.
+        FileSizeLimit limit(400 * 1024);
+        session->splitCommand();
+    }
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("big_1.wav")) << prompts.errors[0].toStdString();
+    // No hidden part file either.
+    EXPECT_EQ(outputs(), QStringList{"big.wav"});
+    EXPECT_EQ(decodedFrames(out("big.wav")), 44100);
+    EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 3);
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+TEST_F(JobFaultTest, AFailedJoinLeavesTheFileItWasToReplaceIntact)
+{
+    makeNoiseWav(src("a.wav"), 4.0);
+    add({src("a.wav")});
+    testsupport::writeAll(out("mix.wav"), "the user's old mix");
+    prompts.joinAnswer = {out("mix.wav"), 2};
+    {
+        FileSizeLimit limit(200 * 1024);
+        session->joinCommand();
+    }
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("mix.wav")) << prompts.errors[0].toStdString();
+    EXPECT_EQ(outputs(), QStringList{"mix.wav"});
+    EXPECT_EQ(testsupport::readAll(out("mix.wav")), "the user's old mix");
+    expectJobEnded();
+    expectSourcesUnchanged();
+}
+
+} // namespace

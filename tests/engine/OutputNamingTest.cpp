@@ -1,0 +1,115 @@
+#include "engine/OutputNaming.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+void touch(const QString& path)
+{
+    testsupport::writeAll(path, "x");
+}
+
+TEST(OutputNaming, ExtensionsBaseNamesAndReplacement)
+{
+    EXPECT_EQ(OutputNaming::OutputExtension(0), ".mp3");
+    EXPECT_EQ(OutputNaming::OutputExtension(1), ".wav");
+    EXPECT_EQ(OutputNaming::OutputExtension(2), ".wma");
+    EXPECT_EQ(OutputNaming::OutputExtension(3), ".ogg");
+    EXPECT_EQ(OutputNaming::OutputExtension(4), "");
+
+    EXPECT_EQ(OutputNaming::BaseName("My.Song.mp3"), "My");
+    EXPECT_EQ(OutputNaming::BaseName("Song"), "Song");
+    EXPECT_EQ(OutputNaming::BaseName(".hidden.mp3"), ".hidden.mp3");
+
+    EXPECT_EQ(OutputNaming::WithExtension("Song_1", ".mp3"), "Song_1.mp3");
+    EXPECT_EQ(OutputNaming::WithExtension("a.b.wav", ".ogg"), "a.b.ogg");
+}
+
+TEST(OutputNaming, CustomStartsBareOthersStartNumbered)
+{
+    QTemporaryDir dir;
+    OutputNaming custom(dir.path());
+    EXPECT_EQ(custom.choose("Song", ".mp3", false), dir.filePath("Song.mp3"));
+    // Names given out in the same job count as taken, though not yet written.
+    EXPECT_EQ(custom.choose("Song", ".mp3", false), dir.filePath("Song_1.mp3"));
+    EXPECT_EQ(custom.choose("Song", ".mp3", false), dir.filePath("Song_2.mp3"));
+
+    OutputNaming timed(dir.path() + "/");
+    EXPECT_EQ(timed.choose("My.Song.mp3", ".wav", true), dir.filePath("My_1.wav"));
+    EXPECT_EQ(timed.choose("My.Song.mp3", ".wav", true), dir.filePath("My_2.wav"));
+
+    OutputNaming cleaned(dir.path());
+    EXPECT_EQ(cleaned.choose("AC/DC: Live", ".mp3", false), dir.filePath("ACDC Live.mp3"));
+}
+
+TEST(OutputNaming, ExistingFilesAreSkippedPastAHundred)
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("Song.mp3"));
+    for (int k = 1; k <= 100; ++k)
+        touch(dir.filePath(QStringLiteral("Song_%1.mp3").arg(k)));
+    OutputNaming naming(dir.path());
+    EXPECT_EQ(naming.choose("Song", ".mp3", false), dir.filePath("Song_101.mp3"));
+    EXPECT_EQ(naming.choose("Song", ".mp3", true), dir.filePath("Song_102.mp3"));
+    // Nothing was written over.
+    EXPECT_EQ(testsupport::readAll(dir.filePath("Song_100.mp3")), "x");
+}
+
+TEST(OutputNaming, SourcesAndLinksAreNeverChosen)
+{
+    QTemporaryDir dir;
+    // A source in the output folder under the first candidate's name, once
+    // deleted (its name must still not be used) and once reached by a link.
+    const QString source = dir.filePath("Song.mp3");
+    OutputNaming naming(dir.path());
+    naming.protect({dir.path() + "/./Song.mp3"});
+    EXPECT_EQ(naming.choose("Song", ".mp3", false), dir.filePath("Song_1.mp3"));
+
+    touch(dir.filePath("real.wav"));
+    ASSERT_TRUE(QFile::link(dir.filePath("real.wav"), dir.filePath("Track.wav")));
+    OutputNaming linked(dir.path());
+    EXPECT_EQ(linked.choose("Track", ".wav", false), dir.filePath("Track_1.wav"));
+    // A dangling link is a name in use too.
+    ASSERT_TRUE(QFile::link(dir.filePath("gone.wav"), dir.filePath("Gone.wav")));
+    EXPECT_EQ(linked.choose("Gone", ".wav", false), dir.filePath("Gone_1.wav"));
+    EXPECT_FALSE(QFile::exists(source));
+}
+
+TEST(OutputNaming, FallbackUsesTheSourceNameAndSearchesOn)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("take.one.wav");
+    touch(source);
+    OutputNaming naming(dir.path());
+    naming.protect({source});
+    EXPECT_EQ(naming.fallback(source, ".mp3"), dir.filePath("take.one.mp3"));
+    // Same extension as the source, in the source's folder: never the source.
+    EXPECT_EQ(naming.fallback(source, ".wav"), dir.filePath("take.one_1.wav"));
+    EXPECT_EQ(testsupport::readAll(source), "x");
+}
+
+TEST(OutputNaming, ACaptionThatIsAllExtensionStillFindsAFreeName)
+{
+    QTemporaryDir dir;
+    OutputNaming naming(dir.path());
+    const QString first = naming.choose(".mp3", ".mp3", false);
+    const QString second = naming.choose(".mp3", ".mp3", false);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(naming.choose(".mp3", ".mp3", false), dir.filePath("_2.mp3"));
+}
+
+TEST(OutputNaming, ReleasedNamesAreFreeAgain)
+{
+    QTemporaryDir dir;
+    OutputNaming naming(dir.path());
+    const QString name = naming.choose("Song", ".ogg", true);
+    naming.release(name);
+    EXPECT_EQ(naming.choose("Song", ".ogg", true), name);
+}
+
+} // namespace

@@ -1,0 +1,204 @@
+#include "gui/JobListViews.h"
+#include "gui/Tfm_main.h"
+#include "gui/skin/SkinView.h"
+#include "support/FakeSeams.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QUrl>
+
+namespace {
+
+void makeWav(const QString& path, int seconds)
+{
+    testsupport::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t",
+                         QString::number(seconds), "-c:a", "pcm_s16le", path});
+}
+
+class JobListViewsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        sources = new QTemporaryDir;
+        makeWav(src("long.wav"), 240);
+        makeWav(src("short.wav"), 30);
+        QDir(sources->path()).mkdir("folder");
+        makeWav(src("folder/one.wav"), 5);
+        makeWav(src("folder/two.wav"), 6);
+        testsupport::writeAll(src("folder/junk.ogg"), "no ogg");
+    }
+    static void TearDownTestSuite() { delete sources; }
+    static QString src(const QString& name) { return sources->filePath(name); }
+
+    void SetUp() override
+    {
+        window = std::make_unique<Tfm_main>(prompts, shell, config.filePath("Vessimo.ini"),
+                                            testsupport::sourceDir() + "/skin/vessimo.skin");
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void clickElement(const QString& name)
+    {
+        SkinnedWindow* form = window->session().skin().GetSkinnedWindow(window.get());
+        QTest::mouseClick(window->Skin1, Qt::LeftButton, {},
+                          form->element(name)->GetBounds().toQRect().center());
+    }
+    void clickRow(QTreeView* view, int row)
+    {
+        const QRect r = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    static QStringList column(QTreeView* view, int col)
+    {
+        QStringList texts;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            texts << view->model()->index(r, col).data().toString();
+        return texts;
+    }
+    void drop(QTreeView* view, const QList<QUrl>& urls, bool* accepted = nullptr)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPointF at(10, 10);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(view->viewport(), &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(view->viewport(), &dropped);
+        if (accepted)
+            *accepted = enter.isAccepted() && dropped.isAccepted();
+    }
+
+    static QTemporaryDir* sources;
+    QTemporaryDir config;
+    RecordingPrompts prompts;
+    RecordingShell shell;
+    std::unique_ptr<Tfm_main> window;
+};
+
+QTemporaryDir* JobListViewsTest::sources = nullptr;
+
+} // namespace
+
+TEST_F(JobListViewsTest, AddClickAndMarkASegmentThroughThePanel)
+{
+    QTreeView* lv = window->lv;
+    QTreeView* lv_time = window->lv_time;
+    EXPECT_EQ(lv->columnWidth(0), 143);
+    EXPECT_EQ(lv->columnWidth(1), 61);
+    EXPECT_EQ(lv->model()->headerData(0, Qt::Horizontal).toString(), "File name");
+    EXPECT_EQ(lv_time->model()->headerData(2, Qt::Horizontal).toString(), "Status");
+    EXPECT_TRUE(window->sm->isVisible());
+
+    prompts.filesAnswer = {src("long.wav"), src("short.wav")};
+    clickElement("addfile");
+    EXPECT_EQ(column(lv, 0), (QStringList{"long.wav", "short.wav"}));
+    EXPECT_EQ(column(lv, 1), (QStringList{"00:04:00", "00:00:30"}));
+    EXPECT_FALSE(window->sm->isVisible());
+    EXPECT_EQ(window->session().panel().tataltime().GetText(), "00:04:30");
+
+    clickRow(lv, 1);
+    EXPECT_EQ(column(lv_time, 0), QStringList{"00:00:00 - 00:00:30"});
+    // A click below the rows keeps the file.
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, QPoint(20, lv->viewport()->height() - 5));
+    EXPECT_EQ(window->session().jobs().list().selectedRow(), 1);
+    clickRow(lv, 0);
+    EXPECT_EQ(column(lv_time, 0), QStringList{"00:00:00 - 00:04:00"});
+
+    // A 240 s file: slider maximum 1084, thumb 168, travel 916.
+    SkinScroller& pb = window->session().panel().pb();
+    EXPECT_EQ(pb.GetMax(), 1084);
+    pb.SetPosition(305);
+    clickElement("Begin");
+    pb.SetPosition(458);
+    clickElement("End");
+    clickElement("Ok");
+    EXPECT_EQ(column(lv_time, 0), (QStringList{"00:01:20 - 00:02:00", "00:00:00 - 00:04:00"}));
+    EXPECT_EQ(column(lv_time, 1), (QStringList{"00:00:40", "00:04:00"}));
+    EXPECT_EQ(column(lv_time, 2), (QStringList{"Ok", "Uncertain"}));
+    EXPECT_EQ(window->session().panel().tataltime().GetText(), "00:01:10");
+
+    // After a click on the segment list, Remove removes the segment, not the file.
+    clickRow(lv_time, 0);
+    EXPECT_TRUE(window->session().selection().SegmentSelected);
+    clickElement("Remove");
+    EXPECT_EQ(column(lv_time, 2), QStringList{"Uncertain"});
+    EXPECT_EQ(lv->model()->rowCount(), 2);
+    EXPECT_TRUE(prompts.informations.isEmpty());
+}
+
+TEST_F(JobListViewsTest, DroppedFilesAndFoldersAreAddedUnlessAJobRuns)
+{
+    bool accepted = false;
+    window->session().runner().JobRunning = true;
+    drop(window->lv, {QUrl::fromLocalFile(src("short.wav"))}, &accepted);
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(window->lv->model()->rowCount(), 0);
+    window->session().runner().JobRunning = false;
+
+    drop(window->lv_time, {QUrl("https://example.org/a.mp3")}, &accepted);
+    EXPECT_FALSE(accepted) << "only local files";
+
+    drop(window->lv_time,
+         {QUrl::fromLocalFile(src("short.wav")), QUrl::fromLocalFile(src("folder")),
+          QUrl::fromLocalFile(src("long.wav"))},
+         &accepted);
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(column(window->lv, 0), (QStringList{"short.wav", "one.wav", "two.wav", "long.wav"}));
+    EXPECT_EQ(prompts.informations, QStringList{"junk.ogg this File is not supported."});
+    EXPECT_TRUE(prompts.folderCaptions.isEmpty()) << "no dialog for a dropped folder";
+}
+
+TEST_F(JobListViewsTest, CommandLinePathsAddAsTheDialogsDo)
+{
+    window->addPaths({src("folder"), src("missing.wav"), src("long.wav")});
+    EXPECT_EQ(column(window->lv, 0), (QStringList{"one.wav", "two.wav", "long.wav"}));
+    EXPECT_EQ(prompts.informations, (QStringList{"junk.ogg this File is not supported.",
+                                                 "missing.wav this File is not supported."}));
+    EXPECT_EQ(window->session().jobs().list().selectedRow(), 0);
+}
+
+TEST_F(JobListViewsTest, TheListMenusRunTheirCommands)
+{
+    QStringList captions;
+    for (QAction* a : window->p_lv->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions, (QStringList{"Add File", "Add Path", "-", "Clear", "Remove", "-",
+                                     "ID3 info", "-", "UP", "Down", "-", "Stop"}));
+    window->addPaths({src("short.wav"), src("long.wav")});
+    const auto trigger = [](QMenu* menu, const QString& text) {
+        for (QAction* a : menu->actions())
+            if (a->text() == text)
+                a->trigger();
+    };
+    window->session().jobs().list().select(1);
+    trigger(window->p_action, "File Up");
+    EXPECT_EQ(column(window->lv, 0), (QStringList{"long.wav", "short.wav"}));
+
+    // The menus' Remove removes files only, and not after a segment click.
+    clickRow(window->lv_time, 0);
+    trigger(window->p_lv, "Remove");
+    EXPECT_EQ(window->lv->model()->rowCount(), 2);
+    clickRow(window->lv, 1);
+    trigger(window->p_file, "Remove");
+    EXPECT_EQ(column(window->lv, 0), QStringList{"long.wav"});
+
+    window->session().runner().JobRunning = true;
+    trigger(window->p_lv, "Clear");
+    EXPECT_EQ(window->lv->model()->rowCount(), 1) << "nothing during a job";
+    trigger(window->p_lv, "Stop");
+    EXPECT_FALSE(window->session().runner().JobRunning);
+    trigger(window->p_lv, "Clear");
+    EXPECT_EQ(window->lv->model()->rowCount(), 0);
+    EXPECT_TRUE(window->sm->isVisible());
+}

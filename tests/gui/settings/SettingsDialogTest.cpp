@@ -1,0 +1,337 @@
+#include "app/MainSession.h"
+#include "gui/settings/Tfm_set.h"
+#include "settings/SettingsDialogModel.h"
+#include "support/FakeSeams.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+using settings::SettingsDialogModel;
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+// Clicks a check box or radio button on its indicator, where a user aims.
+void click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+class SettingsDialogWidgets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        session =
+            std::make_unique<MainSession>(prompts, shell, iniPath, config.filePath("no-skin"));
+        model = std::make_unique<SettingsDialogModel>(session->options(), session->ini(),
+                                                      session->AudioFile2write(), prompts);
+        model->setOutputDirBox([this] { return edtDir.text(); },
+                               [this](const QString& d) { edtDir.setText(d); });
+        model->setLvClick([this] { ++lvClicks; });
+        mainWindow.move(120, 80);
+        mainWindow.resize(521, 380);
+        dialog = std::make_unique<Tfm_set>(*model, prompts, &mainWindow);
+    }
+
+    void open()
+    {
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+
+    template <typename T = QWidget> T* get(const char* name)
+    {
+        T* w = dialog->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void choosePage(int index)
+    {
+        auto* tree = get<QTreeWidget>("TreeView1");
+        QTreeWidgetItemIterator it(tree);
+        for (int i = 0; i < index; ++i)
+            ++it;
+        tree->setCurrentItem(*it);
+    }
+
+    QString stored(const char* section, const char* key)
+    {
+        return session->ini().readString(section, key, "<none>");
+    }
+
+    QTemporaryDir config;
+    QString iniPath = config.filePath("Vessimo.ini");
+    RecordingPrompts prompts;
+    RecordingShell shell;
+    std::unique_ptr<MainSession> session;
+    std::unique_ptr<SettingsDialogModel> model;
+    QLineEdit edtDir{"/music/out"};
+    QWidget mainWindow;
+    std::unique_ptr<Tfm_set> dialog;
+    int lvClicks = 0;
+};
+
+} // namespace
+
+TEST_F(SettingsDialogWidgets, FirstShowingShowsGeneralWithTheFreshValues)
+{
+    open();
+    EXPECT_EQ(dialog->windowTitle(), "Settings");
+    EXPECT_EQ(dialog->objectName(), "fm_set");
+    EXPECT_EQ(dialog->pos(), mainWindow.pos() + QPoint(10, 10));
+    EXPECT_EQ(get<QLabel>("lab")->text(), "Set General");
+    EXPECT_TRUE(get<QLabel>("lab")->font().bold());
+    EXPECT_EQ(get<QStackedWidget>("pages")->currentWidget()->objectName(), "gb_cdgeneral");
+    int visiblePages = 0;
+    for (auto* page : get<QStackedWidget>("pages")->findChildren<QGroupBox*>(
+             QRegularExpression("^gb_"), Qt::FindDirectChildrenOnly))
+        visiblePages += page->isVisible();
+    EXPECT_EQ(visiblePages, 1);
+
+    EXPECT_TRUE(get<QRadioButton>("rb_custom")->isChecked());
+    EXPECT_EQ(get<QLineEdit>("edt_time")->text(), "60");
+    EXPECT_EQ(get<QLineEdit>("edt_count")->text(), "6");
+    EXPECT_FALSE(get<QCheckBox>("cb_fadein")->isChecked());
+    EXPECT_EQ(get<QComboBox>("cb_fadeintime")->currentText(), "5s");
+    EXPECT_EQ(get<QComboBox>("cb_fadeouttime")->count(), 20);
+    EXPECT_EQ(get<QSpinBox>("ud_mp3_quality")->value(), 4);
+    EXPECT_EQ(get<QSpinBox>("ud_mp3_vbr")->value(), 4);
+    EXPECT_EQ(get<QComboBox>("cb_mp3_frequency")->currentText(), "44100 Hz");
+    EXPECT_EQ(get<QComboBox>("cb_mp3_bitrate")->currentText(), "128 Kbps");
+    EXPECT_EQ(get<QComboBox>("cb_mp3_channel")->currentText(), "Stereo");
+    EXPECT_EQ(get<QComboBox>("cb_wma")->currentText(), "WMA9 44KHz, 128Kbps, Stereo, CBR");
+    EXPECT_EQ(get<QComboBox>("cb_wma")->count(), 47);
+    EXPECT_EQ(get<QSpinBox>("ud_ogg_quality")->value(), 300);
+    EXPECT_EQ(get<QRadioButton>("rb_cdmode_0")->text(), "CD quality WAV format.");
+    EXPECT_TRUE(get<QRadioButton>("rb_cdmode_0")->isChecked());
+    EXPECT_EQ(get<QRadioButton>("rg_prest_10")->text(), "R3Mix");
+    EXPECT_TRUE(get<QRadioButton>("rg_alt_0")->isChecked());
+    EXPECT_EQ(edtDir.text(), session->options().outputDir) << "showing puts the folder back";
+}
+
+TEST_F(SettingsDialogWidgets, TheTreeChoosesThePageAndTheDialogReopensOnIt)
+{
+    open();
+    auto* tree = get<QTreeWidget>("TreeView1");
+    EXPECT_EQ(tree->topLevelItemCount(), 5);
+    EXPECT_EQ(tree->topLevelItem(1)->childCount(), 6);
+    EXPECT_EQ(tree->topLevelItem(1)->child(5)->text(0), "Command Line");
+    choosePage(3);
+    EXPECT_EQ(get<QLabel>("lab")->text(), "Set MP3 VBR");
+    EXPECT_TRUE(get<QWidget>("gb_mp3vbr")->isVisible());
+    EXPECT_FALSE(get<QWidget>("gb_cdgeneral")->isVisible());
+    choosePage(10);
+    EXPECT_TRUE(get<QWidget>("gb_ogg")->isVisible());
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    open();
+    EXPECT_EQ(get<QLabel>("lab")->text(), "Set OGG Format");
+    EXPECT_EQ(tree->currentItem()->text(0), "OGG");
+}
+
+TEST_F(SettingsDialogWidgets, ChoicesMadeInTheWidgetsReachTheFileAtOk)
+{
+    open();
+    choosePage(2);
+    get<QComboBox>("cb_mp3_bitrate")->setCurrentIndex(5); // as a screen reader would
+    get<QComboBox>("cb_mp3_channel")->setCurrentIndex(0);
+    get<QSpinBox>("ud_mp3_quality")->stepUp();
+    choosePage(10);
+    click(get<QCheckBox>("ck_oggquality"));
+    EXPECT_FALSE(get<QCheckBox>("ck_oggvbr")->isEnabled());
+    EXPECT_TRUE(get<QSpinBox>("ud_ogg_quality")->isEnabled());
+    EXPECT_TRUE(get<QLineEdit>("edt_ogg_quality")->isEnabled());
+    auto* quality = get<QSpinBox>("ud_ogg_quality");
+    quality->setFocus();
+    quality->selectAll();
+    QTest::keyClicks(quality, "15x00");
+    EXPECT_EQ(get<QLineEdit>("edt_ogg_quality")->text(), "1500");
+    edtDir.setText("/music/out");             // typed into the main window meanwhile
+    QTest::keyClick(quality, Qt::Key_Return); // Enter is Ok
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(stored("mp3", "bitrate"), "5");
+    EXPECT_EQ(stored("mp3", "channel"), "0");
+    EXPECT_EQ(stored("mp3", "quality"), "5");
+    EXPECT_EQ(stored("ogg", "oggquality"), "1");
+    EXPECT_EQ(stored("ogg", "quality"), "1000") << "typed beyond the range, brought to its end";
+    EXPECT_EQ(stored("Main", "Path"), "/music/out");
+    EXPECT_EQ(lvClicks, 1);
+}
+
+TEST_F(SettingsDialogWidgets, EnableRulesFollowTheBoxesWhateverChangedThem)
+{
+    open();
+    choosePage(4);
+    get<QCheckBox>("chHFilt")->setChecked(true); // toggled, not clicked
+    EXPECT_TRUE(get<QSpinBox>("udHFiltF")->isEnabled());
+    EXPECT_TRUE(get<QLabel>("lab_HFiltW")->isEnabled());
+    EXPECT_FALSE(get<QSpinBox>("udLFiltW")->isEnabled());
+    choosePage(6);
+    click(get<QCheckBox>("ck_preset"));
+    EXPECT_TRUE(get<QGroupBox>("rg_prest")->isEnabled());
+    EXPECT_FALSE(get<QCheckBox>("ck_alt")->isEnabled());
+    click(get<QRadioButton>("rg_prest_8"));
+    choosePage(3);
+    get<QComboBox>("cb_mp3vbrcm")->setCurrentIndex(2);
+    EXPECT_TRUE(get<QComboBox>("cb_mp3_vbr")->isEnabled());
+    choosePage(8);
+    click(get<QRadioButton>("rb_cdmode_2"));
+    EXPECT_TRUE(get<QComboBox>("cb_wav_bit")->isEnabled());
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    EXPECT_EQ(stored("MP3Prest", "preset"), "1");
+    EXPECT_EQ(stored("MP3Prest", "rg_prest"), "8");
+    EXPECT_EQ(stored("MP3Filt", "chHFilt"), "1");
+    EXPECT_EQ(stored("wav", "mode"), "2");
+    EXPECT_EQ(stored("MP3VBR", "Coding Method"), "2");
+}
+
+TEST_F(SettingsDialogWidgets, DefaultThenOkAndDefaultThenCancel)
+{
+    open();
+    QTest::mouseClick(get<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(get<QComboBox>("cb_wav_frequency")->currentText(), "48000 Hz");
+    EXPECT_EQ(get<QSpinBox>("ud_mp3_quality")->value(), 5);
+    QTest::mouseClick(get<QPushButton>("Cancel"), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(iniPath));
+    open();
+    EXPECT_EQ(get<QComboBox>("cb_wav_frequency")->currentText(), "44100 Hz");
+    QTest::mouseClick(get<QPushButton>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    EXPECT_EQ(stored("wav", "frequency"), "8");
+}
+
+TEST_F(SettingsDialogWidgets, EscapeRestoresTheChoiceAndTheCommandLine)
+{
+    open();
+    click(get<QRadioButton>("rb_unification"));
+    choosePage(7);
+    QTest::keyClicks(get<QPlainTextEdit>("txtCommLine"), "-b 64");
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(session->options().functionChoice, 0);
+    EXPECT_EQ(model->commandLine(), "");
+    EXPECT_EQ(lvClicks, 0);
+    open();
+    EXPECT_TRUE(get<QRadioButton>("rb_custom")->isChecked());
+    EXPECT_EQ(get<QPlainTextEdit>("txtCommLine")->toPlainText(), "");
+    QTest::keyClicks(get<QPlainTextEdit>("txtCommLine"), "-b 64");
+    choosePage(0);
+    click(get<QRadioButton>("rb_count"));
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    EXPECT_EQ(session->options().functionChoice, 2);
+    EXPECT_EQ(model->commandLine(), "-b 64");
+}
+
+TEST_F(SettingsDialogWidgets, SplitEditsIgnoreNonDigitsAndEnterPressesOk)
+{
+    open();
+    auto* count = get<QLineEdit>("edt_count");
+    count->setFocus();
+    count->selectAll();
+    QTest::keyClicks(count, "12a");
+    EXPECT_EQ(count->text(), "12") << "a typed letter neither goes in nor deletes";
+    auto* time = get<QLineEdit>("edt_time");
+    time->setFocus(); // leaves edt_count
+    time->selectAll();
+    QTest::keyClicks(time, "0");
+    get<QLineEdit>("edt_count")->setFocus();
+    EXPECT_EQ(time->text(), "60") << "left at 0";
+    count->selectAll();
+    QTest::keyClick(count, Qt::Key_Backspace);
+    QTest::keyClick(count, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(session->options().pieceCount, 1) << "empty at Ok";
+    EXPECT_TRUE(prompts.informations.isEmpty());
+}
+
+TEST_F(SettingsDialogWidgets, PastedTextAndRefusedFormatsKeepTheDialogOpen)
+{
+    open();
+    get<QLineEdit>("edt_time")->setText("1e3"); // pasted
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompts.informations.last(), "'1e3' is not a valid integer value");
+    get<QLineEdit>("edt_time")->setText("30");
+    choosePage(2);
+    get<QComboBox>("cb_mp3_bitrate")->setCurrentIndex(0);
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompts.informations.last(), SettingsDialogModel::Mp3Message());
+    edtDir.clear();
+    get<QComboBox>("cb_mp3_bitrate")->setCurrentIndex(9);
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompts.informations.last(), SettingsDialogModel::EmptyFolderMessage());
+    EXPECT_FALSE(QFile::exists(iniPath));
+}
+
+TEST_F(SettingsDialogWidgets, EveryFieldHasANameAndTheExpertOptionsExplainThemselves)
+{
+    open();
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w) &&
+            !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QPlainTextEdit*>(w) &&
+            !qobject_cast<QTreeWidget*>(w) &&
+            !(qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parent()) &&
+              !qobject_cast<QAbstractSpinBox*>(w->parent())))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr);
+        EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty())
+            << w->objectName().toStdString();
+    }
+    for (const char* name : {"ck_crc", "ck_comply", "ck_allow", "ck_short", "ck_bit", "cb_ath",
+                             "cb_de", "ck_preset", "ck_alt", "txtCommLine"})
+        EXPECT_GT(get(name)->toolTip().size(), 20) << name;
+}
+
+TEST_F(SettingsDialogWidgets, NoTextIsCutOffOnAnyPage)
+{
+    open();
+    for (int page = 0; page < 11; ++page) {
+        choosePage(page);
+        QCoreApplication::processEvents();
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (!w->isVisible())
+                continue;
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
+                EXPECT_GE(w->width(), w->minimumSizeHint().width())
+                    << w->objectName().toStdString() << " on page " << page;
+                EXPECT_GE(w->height(), w->minimumSizeHint().height())
+                    << w->objectName().toStdString() << " on page " << page;
+            }
+        }
+    }
+}
+
+TEST_F(SettingsDialogWidgets, TabLeavesThePageForTheButtons)
+{
+    open();
+    get<QComboBox>("cb_fadeintime")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "cb_fadeout");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "Ok");
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "tags/TagEditorModel.h"
+
+#include <array>
+#include <ostream>
+#include <vector>
+
+// A job list as the tag editor sees it: a caption and a tag record per row.
+class SmallJobList : public tags::TagRecordList {
+public:
+    struct Row {
+        QString caption;
+        std::array<QString, tags::kTagFieldCount> fields;
+        bool operator==(const Row&) const = default;
+    };
+    std::vector<Row> rows;
+
+    void add(const QString& caption, const QString& title, const QString& artist = {})
+    {
+        Row r{caption, {}};
+        r.fields[int(tags::TagField::Title)] = title;
+        r.fields[int(tags::TagField::Artist)] = artist;
+        rows.push_back(r);
+    }
+    QString at(int row, tags::TagField f) const { return rows.at(row).fields[int(f)]; }
+
+    int rowCount() const override { return static_cast<int>(rows.size()); }
+    QString caption(int row) const override { return rows.at(row).caption; }
+    QString field(int row, tags::TagField f) const override { return at(row, f); }
+    void setField(int row, tags::TagField f, const QString& text) override
+    {
+        rows.at(row).fields[int(f)] = text;
+    }
+    void setCaption(int row, const QString& caption) override { rows.at(row).caption = caption; }
+};
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
