@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -36,10 +37,10 @@ public:
     QLineEdit* edt_dir;
     QComboBox* cb_format;
     SkinView* Skin1;
-    QMenu* p_help;
     QMenu* p_lv;     // right click on either list
     QMenu* p_file;   // the panel's "file"
     QMenu* p_action; // the panel's "action"
+    QMenu* p_help;
 
     // Files and folders given on the command line or dropped on a list, added
     // as the file and folder dialogs add them.
@@ -63,9 +64,12 @@ protected:
 
 private:
     void createControls();
-    void createHelpMenu();
-    void createListMenus();
-    void popUp(QMenu* menu, int x, int y);
+    void createMenus();
+    void createKeys();
+    // The keys of the segment list and the slider; true when used.
+    bool editorKey(QKeyEvent* event);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void popUp(QMenu* menu, Menu id);
     void addReceivedFiles();
 
     MainSession m_session;

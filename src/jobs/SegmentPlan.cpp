@@ -24,10 +24,17 @@ QVector<Segment> TimedPieces(int32_t duration, int seconds)
     return pieces;
 }
 
+int equalPieceCount(int32_t duration, int count)
+{
+    return std::min(atLeastOne(count), std::max<int32_t>(duration, kMaxEmptyPieces));
+}
+
 QVector<Segment> EqualPieces(int32_t duration, int count)
 {
-    const int64_t n = atLeastOne(count);
-    const int64_t p = std::max<int32_t>(duration, 0) / n;
+    // The piece length comes from the count as given; only the number of
+    // (then empty) pieces is bounded.
+    const int64_t p = std::max<int32_t>(duration, 0) / atLeastOne(count);
+    const int64_t n = equalPieceCount(duration, count);
     QVector<Segment> pieces;
     pieces.reserve(static_cast<qsizetype>(n));
     for (int64_t k = 0; k < n; ++k)

@@ -31,7 +31,15 @@ int atLeastOne(int n);
 // Pieces of `seconds` each: duration div seconds + 1 of them, the last one
 // shorter and empty when the duration is an exact multiple.
 QVector<Segment> TimedPieces(int32_t duration, int seconds);
-// `count` pieces of duration div count seconds; the remainder is no piece's.
+// How many pieces choice 2 makes of a file of `duration` seconds. A count
+// above the duration gives pieces of 0 seconds only, so the list stops at the
+// duration, or at kMaxEmptyPieces for a shorter file: neither the segment
+// list nor a cut can be made to list or write a billion empty pieces by a
+// huge typed or hand-edited count. Counts up to either bound are kept.
+constexpr int kMaxEmptyPieces = 100;
+int equalPieceCount(int32_t duration, int count);
+// `count` pieces of duration div count seconds (as many as equalPieceCount
+// allows); the remainder is no piece's.
 QVector<Segment> EqualPieces(int32_t duration, int count);
 
 // The segments of a stored list that a run cuts: the confirmed ones, or the

@@ -1,6 +1,9 @@
 #include "JobSessionFixture.h"
 
+#include "engine/CutPlan.h"
 #include "engine/JobRunner.h"
+#include "jobs/SegmentPlan.h"
+#include "settings/Options.h"
 #include "skin/SkinnedWindow.h"
 #include "tags/Id3Tags.h"
 
@@ -127,6 +130,29 @@ TEST_F(CutJobTest, EqualPiecesLeaveTheRemainderUncut)
     EXPECT_TRUE(decodePcm16(out("seven_3.wav")) == all.mid(4 * 44100 * 4, 2 * 44100 * 4));
 }
 
+TEST(CutPlanTest, EqualPiecesOfAHugeCountAreTheOnesTheSegmentListShows)
+{
+    Options options;
+    JobFile file;
+    const std::pair<int32_t, int> cases[] = {
+        {7, 3}, {7, 60}, {7, 1000000000}, {3600, 3600}, {3600, INT32_MAX}};
+    for (const auto& [duration, count] : cases) {
+        file.duration = duration;
+        options.pieceCount = count;
+        const QVector<PlannedPiece> cut = cutplan::pieces(2, file, file, options);
+        const QVector<Segment> shown = segmentplan::EqualPieces(duration, count);
+        ASSERT_EQ(cut.size(), shown.size()) << duration << " s, " << count << " pieces";
+        for (int k = 0; k < cut.size(); ++k) {
+            EXPECT_EQ(cut[k].begin, shown[k].begin);
+            EXPECT_EQ(cut[k].end, shown[k].end);
+        }
+    }
+    options.pieceCount = 1000000000;
+    file.duration = 7;
+    EXPECT_EQ(cutplan::pieces(2, file, file, options).size(), segmentplan::kMaxEmptyPieces)
+        << "a billion empty files are never written";
+}
+
 TEST_F(CutJobTest, UnifiedSegmentsAreClippedToEachFile)
 {
     makeSource(src("long.wav"), 6.0);
@@ -147,7 +173,7 @@ TEST_F(CutJobTest, UnifiedSegmentsAreClippedToEachFile)
     expectSourcesUnchanged();
 }
 
-TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
+TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)
 {
     makeSource(src("tagged.wav"), 2.0);
     testsupport::ffmpeg({"-i", src("tagged.wav"), "-c:a", "libmp3lame", "-id3v2_version", "3",
@@ -156,11 +182,11 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
     add({src("tagged.mp3")});
     // The tag editor sets what adding leaves empty.
     session->jobs().list().info(0).year = "1999";
-    for (int format : {0, 3}) {
+    for (int format : {0, 2, 3}) {
         setFormat(format);
         session->cutCommand();
     }
-    ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg"}));
+    ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg", "Night Song.wma"}));
     const Mp3Tags mp3 = ReadId3v2(out("Night Song.mp3"));
     EXPECT_EQ(mp3.title, "Night Song");
     EXPECT_EQ(mp3.artist, "The Band");
@@ -170,6 +196,8 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
     EXPECT_EQ(ffprobeTag(out("Night Song.mp3"), "artist"), "The Band");
     EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "title"), "Night Song");
     EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "album"), "Live");
+    EXPECT_EQ(ffprobeTag(out("Night Song.wma"), "title"), "Night Song");
+    EXPECT_EQ(ffprobeTag(out("Night Song.wma"), "artist"), "The Band");
     expectSourcesUnchanged();
 }
 
@@ -212,7 +240,7 @@ TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
     ASSERT_NE(form, nullptr);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
         if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
-            session->commands().run("Stop");
+            session->commands().click("Stop");
     });
     session->splitCommand();
 

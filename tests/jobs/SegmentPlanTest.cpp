@@ -81,6 +81,33 @@ TEST_F(SegmentPlanTest, HandEditedCountsBelowOneCountAsOne)
     EXPECT_EQ(options.pieceSeconds, -5) << "the option itself is left as it is";
 }
 
+TEST_F(SegmentPlanTest, AHugeCountListsNoMoreEmptyPiecesThanTheFileHasSeconds)
+{
+    addEntry(3600);
+    addEntry(4);
+    // Counts up to the file's seconds, or up to the floor for a short file,
+    // list exactly as many pieces as asked.
+    choose(2, 60, 3600);
+    click(0);
+    ASSERT_EQ(area->segments().count(), 3600);
+    EXPECT_EQ(ranges().last(), "00:59:59 - 01:00:00");
+    choose(2, 60, segmentplan::kMaxEmptyPieces);
+    click(1);
+    EXPECT_EQ(area->segments().count(), segmentplan::kMaxEmptyPieces);
+
+    // A count of a billion (typed or hand-edited) gives empty pieces only;
+    // the list stops at the file's seconds instead of freezing the window.
+    choose(2, 60, 1000000000);
+    click(0);
+    ASSERT_EQ(area->segments().count(), 3600);
+    EXPECT_EQ(ranges(), QStringList(3600, "00:00:00 - 00:00:00"));
+    click(1);
+    EXPECT_EQ(area->segments().count(), segmentplan::kMaxEmptyPieces);
+    area->ShowTotalLength();
+    EXPECT_EQ(area->totalLength(), 3600 + 4) << "the total is still every file's length";
+    EXPECT_EQ(options.pieceCount, 1000000000) << "the option itself is left as it is";
+}
+
 TEST_F(SegmentPlanTest, CustomTotalsCountConfirmedSegmentsOrTheLoneOpenOne)
 {
     choose(0);
