@@ -6,9 +6,13 @@
 #include "gui/dialogs/Tfm_dir.h"
 #include "gui/settings/Tfm_set.h"
 #include "gui/tags/Tfm_id3.h"
+#include "jobs/JobList.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QTextStream>
 #include <QTimer>
 
 int main(int argc, char** argv)
@@ -49,8 +53,30 @@ int main(int argc, char** argv)
     fm_main.show();
     // Files and folders named on the command line (the desktop entry's %F)
     // are added once the window has been shown and has read its options.
-    const QStringList paths = QCoreApplication::arguments().mid(1);
-    if (!paths.isEmpty())
-        QTimer::singleShot(0, &fm_main, [&fm_main, paths] { fm_main.addPaths(paths); });
+    // Relative names count from the working folder and are kept absolute,
+    // as the file dialog gives them.
+    QStringList paths;
+    for (const QString& argument : QCoreApplication::arguments().mid(1))
+        if (!argument.isEmpty())
+            paths << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+    // VESSIMO_PRINT_FILES=1 makes a start with files observable from
+    // outside (scripts, the tests): once they are added, the file list's rows
+    // go to standard output, one "name<TAB>time<TAB>path" a line, and the
+    // window closes as if the user had closed it.
+    const bool printFiles = qEnvironmentVariableIntValue("VESSIMO_PRINT_FILES") != 0;
+    if (!paths.isEmpty() || printFiles)
+        QTimer::singleShot(0, &fm_main, [&fm_main, paths, printFiles] {
+            if (!paths.isEmpty())
+                fm_main.addPaths(paths);
+            if (!printFiles)
+                return;
+            const JobList& list = fm_main.session().jobs().list();
+            QTextStream out(stdout);
+            for (int row = 0; row < list.count(); ++row)
+                out << list.caption(row) << '\t' << list.timeText(row) << '\t'
+                    << list.entry(row).path << '\n';
+            out.flush();
+            fm_main.close();
+        });
     return app.exec();
 }
