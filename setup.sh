@@ -23,9 +23,11 @@ packages=(
   libmp3lame-dev libvorbis-dev libogg-dev libsdl2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg lame sox python3 python3-mutagen
+  ffmpeg lame sox vorbis-tools python3 python3-mutagen
   # looking at the program as a user
   xvfb xauth xdotool imagemagick fonts-dejavu-core
+  # the accessibility test: the AT-SPI bus, its Python binding, a window manager
+  at-spi2-core python3-pyatspi dbus openbox
 )
 
 missing=()

@@ -4,23 +4,26 @@
 
 namespace {
 
-QString AudioFileinfo::*member(tags::TagField field)
+// The record has no track; the editor never asks for one.
+QString AudioFileinfo::*member(TagField field)
 {
     switch (field) {
-    case tags::TagField::Title:
+    case TagField::Title:
         return &AudioFileinfo::title;
-    case tags::TagField::Artist:
+    case TagField::Artist:
         return &AudioFileinfo::artist;
-    case tags::TagField::Album:
+    case TagField::Album:
         return &AudioFileinfo::album;
-    case tags::TagField::Year:
+    case TagField::Year:
         return &AudioFileinfo::year;
-    case tags::TagField::Genre:
+    case TagField::Genre:
         return &AudioFileinfo::genre;
-    case tags::TagField::Comment:
+    case TagField::Comment:
         return &AudioFileinfo::comment;
+    case TagField::Track:
+        break;
     }
-    return &AudioFileinfo::title;
+    return nullptr;
 }
 
 } // namespace
@@ -35,14 +38,16 @@ QString JobTagRecords::caption(int row) const
     return m_list.caption(row);
 }
 
-QString JobTagRecords::field(int row, tags::TagField field) const
+QString JobTagRecords::field(int row, TagField field) const
 {
-    return m_list.info(row).*member(field);
+    const auto m = member(field);
+    return m ? m_list.info(row).*m : QString();
 }
 
-void JobTagRecords::setField(int row, tags::TagField field, const QString& text)
+void JobTagRecords::setField(int row, TagField field, const QString& text)
 {
-    m_list.info(row).*member(field) = text;
+    if (const auto m = member(field))
+        m_list.info(row).*m = text;
 }
 
 void JobTagRecords::setCaption(int row, const QString& caption)

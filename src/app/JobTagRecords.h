@@ -11,8 +11,8 @@ public:
 
     int rowCount() const override;
     QString caption(int row) const override;
-    QString field(int row, tags::TagField field) const override;
-    void setField(int row, tags::TagField field, const QString& text) override;
+    QString field(int row, TagField field) const override;
+    void setField(int row, TagField field, const QString& text) override;
     void setCaption(int row, const QString& caption) override;
 
 private:

@@ -18,54 +18,69 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     links.JobRunning = &m_runner.JobRunning;
     links.PreviewActive = &m_preview.PreviewActive;
     links.PreviewFileIndex = &m_preview.PreviewFileIndex;
-    links.StopPreview = [this] {
-        if (m_preview.StopPreview)
-            m_preview.StopPreview();
-    };
+    links.StopPreview = [this] { m_preview.StopPreview(); };
     // Adding many files keeps the window responsive between them.
     links.pump = [] { QCoreApplication::processEvents(); };
     m_jobs.setLinks(std::move(links));
-    // The segment list follows a choice or split value confirmed in the settings.
+    // The segment list follows a choice or split value confirmed in the
+    // settings; the MP3 configuration uses the command line of the last Ok.
     m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
-    // Both open the settings dialog, also while a job runs.
-    for (const char* element : {"Settings", "Set"})
-        m_commands.add(QLatin1String(element),
-                       [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
+    mp3CommandLine = [this] { return m_settingsDialog.commandLine(); };
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
+    QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(source); });
+    });
+    QObject::connect(&m_skin, &Skin::OnMouseUp, [this](SkinObject* source, int, int, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseUp(source); });
+    });
+    QObject::connect(&m_skin, &Skin::OnScrollTrack, [this](SkinObject* source, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(source); });
+    });
+    provideOperations();
+}
 
-    const auto unlessRunning = [this](void (JobArea::*operation)()) {
-        return [this, operation] {
-            if (!m_runner.JobRunning)
-                (m_jobs.*operation)();
-        };
-    };
-    m_commands.add(QStringLiteral("helpfile"), [this] { OpenHelpFile(m_shell); });
-    m_commands.add(QStringLiteral("dir"),
-                   [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
-    m_commands.add(QStringLiteral("addfile"), [this] { addFilesCommand(); });
-    // Up and Down test JobRunning themselves.
-    m_commands.add(QStringLiteral("Up"), [this] { m_jobs.MoveFileUp(); });
-    m_commands.add(QStringLiteral("Down"), [this] { m_jobs.MoveFileDown(); });
-    m_commands.add(QStringLiteral("Remove"), [this] { removeCommand(); });
-    m_commands.add(QStringLiteral("Clear"), [this] { clearCommand(); });
-    m_commands.add(QStringLiteral("Begin"), unlessRunning(&JobArea::SetSegmentBegin));
-    m_commands.add(QStringLiteral("End"), unlessRunning(&JobArea::SetSegmentEnd));
-    m_commands.add(QStringLiteral("Ok"), unlessRunning(&JobArea::ConfirmSegment));
-    m_commands.add(QStringLiteral("Split"), [this] { splitCommand(); });
-    m_commands.add(QStringLiteral("Join"), [this] { joinCommand(); });
-    m_commands.add(QStringLiteral("Stop"), [this] { stopAllCommand(); });
-
-    m_menuCommands.add(QStringLiteral("add files"), [this] { addFilesCommand(); });
-    m_menuCommands.add(QStringLiteral("add folder"), [this] { addFolderCommand(); });
-    m_menuCommands.add(QStringLiteral("move up"), [this] { m_jobs.MoveFileUp(); });
-    m_menuCommands.add(QStringLiteral("move down"), [this] { m_jobs.MoveFileDown(); });
-    m_menuCommands.add(QStringLiteral("remove file"), [this] { removeFileCommand(); });
-    m_menuCommands.add(QStringLiteral("clear"), [this] { clearCommand(); });
-    m_menuCommands.add(QStringLiteral("tag editor"),
-                       [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
-    m_menuCommands.add(QStringLiteral("stop all"), [this] { stopAllCommand(); });
-    m_menuCommands.add(QStringLiteral("cut"), [this] { cutCommand(); });
+void MainSession::provideOperations()
+{
+    m_commands.setState({
+        [this] { return m_runner.JobRunning; },
+        [this] { return m_jobs.selection().SegmentSelected; },
+        [this] { return m_preview.PreviewActive; },
+        [this] { return !m_jobs.list().isEmpty(); },
+    });
+    SkinCommands& c = m_commands;
+    c.provide(Operation::AddFiles, [this] { m_jobs.AddFiles(); });
+    c.provide(Operation::AddFolder, [this] { m_jobs.AddFolder(); });
+    c.provide(Operation::MoveFileUp, [this] { m_jobs.MoveFileUp(); });
+    c.provide(Operation::MoveFileDown, [this] { m_jobs.MoveFileDown(); });
+    c.provide(Operation::RemoveFile, [this] { m_jobs.RemoveFile(); });
+    c.provide(Operation::RemoveSegment, [this] { m_jobs.RemoveSegment(); });
+    c.provide(Operation::ClearJobList, [this] { m_jobs.ClearJobList(); });
+    c.provide(Operation::ClearSegments, [this] { m_jobs.ClearSegments(); });
+    c.provide(Operation::ShowTotalLength, [this] { m_jobs.ShowTotalLength(); });
+    c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
+    c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
+    c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
+    c.provide(Operation::Cut, [this] { return cutCommand(); });
+    c.provide(Operation::Join, [this] {
+        if (m_preview.PreviewActive)
+            m_preview.StopPreview();
+        return m_runner.Join();
+    });
+    c.provide(Operation::OpenOutputFolder, [this] { m_shell.openFolder(m_options.outputDir); });
+    c.provide(Operation::StopJob, [this] { StopJob(); });
+    c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
+    c.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
+    c.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
+    c.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
+    // Both settings elements open it, also while a job runs.
+    c.provide(Operation::ShowSettings, [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
+    c.provide(Operation::ShowTagEditor,
+              [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
+    c.provide(Operation::ChooseOutputFolder,
+              [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
+    c.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
+    c.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,
@@ -84,6 +99,8 @@ void MainSession::FormShow(Skin::WindowHandle window,
     m_preview.SliderDragging = false;
     m_jobs.selection().SegmentSelected = false;
     m_panel.pb().SetPosition(0);
+    m_preview.attachPanel(
+        {&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(), &m_panel.timecaptionFrame()});
 }
 
 void MainSession::FormCloseQuery()
@@ -102,33 +119,24 @@ bool MainSession::cutCommand()
 {
     if (m_runner.JobRunning || m_jobs.list().isEmpty())
         return false;
-    if (m_preview.PreviewActive && m_preview.StopPreview)
+    if (m_preview.PreviewActive)
         m_preview.StopPreview();
     return m_runner.Cut();
 }
 
 void MainSession::splitCommand()
 {
-    if (cutCommand())
-        m_shell.openFolder(m_options.outputDir);
+    runCommand(Command::Split);
 }
 
 void MainSession::joinCommand()
 {
-    if (m_runner.JobRunning)
-        return;
-    if (m_preview.PreviewActive && m_preview.StopPreview)
-        m_preview.StopPreview();
-    if (m_runner.Join())
-        m_shell.openFolder(m_options.outputDir);
+    runCommand(Command::Join);
 }
 
 void MainSession::stopAllCommand()
 {
-    if (m_preview.PreviewActive && m_preview.StopPreview)
-        m_preview.StopPreview();
-    if (m_runner.JobRunning)
-        StopJob();
+    runCommand(Command::StopAll);
 }
 
 void MainSession::Skin1Click(SkinObject* source)
@@ -136,45 +144,10 @@ void MainSession::Skin1Click(SkinObject* source)
     if (!source)
         return;
     const QString name = source->GetName();
-    RunGuarded(m_prompts, [&] { m_commands.run(name); });
+    RunGuarded(m_prompts, [&] { m_commands.click(name); });
 }
 
-void MainSession::addFilesCommand()
+void MainSession::runCommand(Command command)
 {
-    if (!m_runner.JobRunning)
-        m_jobs.AddFiles();
-}
-
-void MainSession::addFolderCommand()
-{
-    if (!m_runner.JobRunning)
-        m_jobs.AddFolder();
-}
-
-void MainSession::removeFileCommand()
-{
-    if (!m_runner.JobRunning && !m_jobs.selection().SegmentSelected)
-        m_jobs.RemoveFile();
-}
-
-void MainSession::removeCommand()
-{
-    if (m_runner.JobRunning)
-        return;
-    if (m_jobs.selection().SegmentSelected)
-        m_jobs.RemoveSegment();
-    else
-        m_jobs.RemoveFile();
-    m_jobs.ShowTotalLength();
-}
-
-void MainSession::clearCommand()
-{
-    if (m_runner.JobRunning)
-        return;
-    if (m_jobs.selection().SegmentSelected)
-        m_jobs.ClearSegments();
-    else
-        m_jobs.ClearJobList();
-    m_jobs.ShowTotalLength();
+    RunGuarded(m_prompts, [&] { m_commands.run(command); });
 }

@@ -3,6 +3,7 @@
 #include "app/FrontPanel.h"
 #include "app/FrontPanelJobs.h"
 #include "app/JobTagRecords.h"
+#include "app/SessionPreviewSource.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
@@ -14,7 +15,7 @@
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "jobs/JobArea.h"
-#include "player/PreviewState.h"
+#include "player/Preview.h"
 #include "settings/Options.h"
 #include "settings/SettingsDialogModel.h"
 #include "skin/Skin.h"
@@ -64,16 +65,8 @@ public:
 
     // The skin's click event: runs the command of the element's name.
     void Skin1Click(SkinObject* source);
-
-    // Commands shared by the front panel and the menus; each refuses while a
-    // job runs where the panel does.
-    void addFilesCommand();
-    void addFolderCommand();
-    // The menus' remove: files only, nothing while a segment is selected.
-    void removeFileCommand();
-    // "Remove" and "Clear" act on the segment list after a click on it.
-    void removeCommand();
-    void clearCommand();
+    // A menu item or a key was chosen.
+    void runCommand(Command command);
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
@@ -84,13 +77,10 @@ public:
     // The MP3 command-line text of the settings dialog at this moment; set by
     // the window.
     std::function<QString()> mp3CommandLine;
-    PreviewState& preview() { return m_preview; }
+    Preview& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
-    // The popup menus' commands by their names ("add files", "remove file",
-    // "stop all" ...); the menus of the lists and of the panel share them.
-    SkinCommands& menuCommands() { return m_menuCommands; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -110,6 +100,8 @@ public:
     tags::TagRecordList& tagRecords() { return m_tagRecords; }
 
 private:
+    void provideOperations();
+
     Prompts& m_prompts;
     Shell& m_shell;
     QString m_skinFile;
@@ -123,17 +115,17 @@ private:
     Skin m_skin;
     FrontPanel m_panel;
     SkinCommands m_commands;
-    SkinCommands m_menuCommands;
-    PreviewState m_preview;
     JobArea m_jobs;
     JobAreaView m_jobView{m_jobs};
     FrontPanelJobs m_jobPanel{m_panel, m_options};
     EncoderSetup m_encoder{m_ini, m_mp3Encoder,
-                           [this] { return mp3CommandLine ? mp3CommandLine() : QString(); }};
+                           [this] { return m_settingsDialog.commandLineText(); }};
     EventLoopPump m_pump;
     JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
                                         m_encoder, m_prompts, m_pump}};
     settings::SettingsDialogModel m_settingsDialog{m_options, m_ini, m_writer, m_prompts};
     tags::TagEditorModel m_tagEditor;
     JobTagRecords m_tagRecords{m_jobs.list()};
+    SessionPreviewSource m_previewSource{m_jobs, m_runner, m_options};
+    Preview m_preview{m_reader, m_player, m_previewSource, m_prompts};
 };

@@ -107,6 +107,12 @@ void AudioPlayer::QueueBlock(const SampleArray& block)
             QStringLiteral("A block of %1 channels cannot be played on an output of %2.")
                 .arg(block.channels)
                 .arg(m_channels));
+    // Played at the output's rate, a block of another rate would sound at the
+    // wrong pitch and move the position display at the wrong speed.
+    if (block.rate != m_rate)
+        throw AudioError(QStringLiteral("A block of %1 Hz cannot be played on an output of %2 Hz.")
+                             .arg(block.rate)
+                             .arg(m_rate));
     const size_t bytes = block.samples.size() * sizeof(float);
     if (SDL_QueueAudio(m_device, block.samples.data(), static_cast<Uint32>(bytes)) != 0)
         throw AudioError(

@@ -1,17 +1,13 @@
 #include "base/IniFile.h"
 
+#include "base/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <optional>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,7 +68,7 @@ Document load(const QString& path)
     return doc;
 }
 
-QByteArray serialise(Document doc)
+QByteArray serialise(const Document& doc)
 {
     QByteArray out = doc.bom;
     for (const Line& line : doc.lines)
@@ -124,34 +120,6 @@ QString storedForm(const QString& value)
     if (value.trimmed() != value || isQuoted(value))
         return QLatin1Char('"') + value + QLatin1Char('"');
     return value;
-}
-
-// Rewrites the file's content where it is: its inode, links, owner and mode
-// stay. The room for a longer content is claimed before any byte changes,
-// so that a full disk leaves the old content whole.
-bool writeInPlace(const QString& path, const QByteArray& data)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    const off_t oldSize = st.st_size;
-    const auto newSize = static_cast<off_t>(data.size());
-    if (ok && newSize > oldSize && ::posix_fallocate(fd, oldSize, newSize - oldSize) != 0) {
-        ok = false;
-        (void)::ftruncate(fd, oldSize);
-    }
-    for (qsizetype done = 0; ok && done < data.size();) {
-        const ssize_t n =
-            ::pwrite(fd, data.constData() + done, static_cast<size_t>(data.size() - done), done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        done += n > 0 ? n : 0;
-    }
-    ok = ok && ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
 }
 
 } // namespace
@@ -273,26 +241,16 @@ void IniFile::store(const QByteArray& data) const
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath()))
         throw IniWriteError(m_path);
-    // Replacing the file by a new one would split a hard link and give the
-    // file our owner; such a file is rewritten where it is.
-    struct stat st {};
-    const bool exists = ::stat(QFile::encodeName(m_path).constData(), &st) == 0;
-    const bool shared = exists && S_ISREG(st.st_mode) &&
-                        (st.st_nlink > 1 || st.st_uid != ::geteuid() || st.st_gid != ::getegid());
-    if (!shared) {
-        QSaveFile file(m_path);
-        if (file.open(QIODevice::WriteOnly)) {
-            if (file.write(data) != data.size() || !file.commit())
-                throw IniWriteError(m_path);
-            return;
-        }
-        // A folder that takes no new file (read-only, or full of entries)
-        // still lets a writable file be rewritten.
-        if (!exists || !S_ISREG(st.st_mode))
-            throw IniWriteError(m_path);
-    }
-    if (!writeInPlace(m_path, data))
+    // An existing file keeps its hard links, owner, mode and symbolic link,
+    // and is rewritten in place where its folder takes no new file.
+    const bool exists = info.exists() || info.isSymLink();
+    try {
+        SafeFile file(m_path, exists ? SafeFile::Target::Existing : SafeFile::Target::New);
+        file.write(data);
+        file.commit();
+    } catch (const SafeFileError&) {
         throw IniWriteError(m_path);
+    }
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)

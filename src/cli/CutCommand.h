@@ -4,6 +4,7 @@
 // command takes them), the stop flag that Ctrl-C raises, the progress line
 // on a terminal, and the prompts of a run without a window.
 
+#include "base/Error.h"
 #include "base/Prompts.h"
 #include "jobs/JobEntry.h"
 #include "settings/Options.h"
@@ -19,9 +20,9 @@
 
 namespace cli::jobs {
 
-class UsageError : public std::runtime_error {
+class UsageError : public Error {
 public:
-    explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    using Error::Error;
 };
 
 // The options both commands take besides their own.

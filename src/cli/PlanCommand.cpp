@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "audio/AudioFile.h"
+#include "base/Error.h"
 #include "base/IniFile.h"
 #include "base/Prompts.h"
 #include "jobs/JobArea.h"
@@ -23,9 +24,9 @@ const char* const kUsage =
     "usage: vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI] "
     "[--json] PATH...\n";
 
-class UsageError : public std::runtime_error {
+class UsageError : public Error {
 public:
-    explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    using Error::Error;
 };
 
 // No window: the refusals are collected through the job list's own signal,

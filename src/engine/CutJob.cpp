@@ -62,9 +62,11 @@ void CutJob::cutFiles(int choice)
     const Options& options = parts.options;
     JobPump& pump = m_runner.jobPump();
 
+    const int fileCount = view.fileCount();
+    if (fileCount == 0)
+        return;
     JobRunner::checkOutputFolder(options.outputDir);
     OutputNaming naming(options.outputDir);
-    const int fileCount = view.fileCount();
     QStringList sources;
     for (int i = 0; i < fileCount; ++i)
         sources << view.file(i).path;

@@ -40,22 +40,14 @@ QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& fir
     switch (choice) {
     case 0:
         return storedList(file, S, false);
-    case 1: {
-        // The settings dialog never stores less than 1; a hand-edited file might.
-        const int32_t T = std::max(options.pieceSeconds, 1);
-        for (int32_t k = 0; k <= S / T; ++k)
-            out.push_back(
-                {k, k * T, static_cast<int32_t>(std::min<int64_t>(S, int64_t(k + 1) * T))});
-        return out;
-    }
+    case 1:
     case 2: {
-        const int32_t N = std::max(options.pieceCount, 1);
-        const int32_t P = S / N;
-        // As many pieces as the segment list shows, so a huge count cannot
-        // write a flood of empty files.
-        const int32_t pieceCount = segmentplan::equalPieceCount(S, N);
-        for (int32_t k = 0; k < pieceCount; ++k)
-            out.push_back({k, k * P, std::min(S, (k + 1) * P)});
+        // The same pieces the segment list shows for the file.
+        const QVector<Segment> computed = choice == 1
+                                              ? segmentplan::TimedPieces(S, options.pieceSeconds)
+                                              : segmentplan::EqualPieces(S, options.pieceCount);
+        for (int k = 0; k < computed.size(); ++k)
+            out.push_back({k, computed[k].begin, computed[k].end});
         return out;
     }
     case 3:

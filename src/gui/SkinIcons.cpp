@@ -244,6 +244,31 @@ const QHash<QString, Draw>& icons()
              p.setPen(line(ink, 2.4));
              p.drawPolyline(QPolygonF({QPointF(5, 12.5), QPointF(10, 17.5), QPointF(19, 7)}));
          }},
+        {QStringLiteral("exit"),
+         [](QPainter& p, const QColor& ink) {
+             // A door with an arrow leaving it.
+             p.setPen(line(ink, 1.8));
+             p.drawPolyline(
+                 QPolygonF({QPointF(13, 4), QPointF(5, 4), QPointF(5, 20), QPointF(13, 20)}));
+             p.setPen(line(ink, 2));
+             p.drawLine(QPointF(10, 12), QPointF(20, 12));
+             p.drawPolyline(QPolygonF({QPointF(16, 8), QPointF(20, 12), QPointF(16, 16)}));
+         }},
+        {QStringLiteral("tag"),
+         [](QPainter& p, const QColor& ink) {
+             p.setPen(line(ink, 1.8));
+             QPainterPath path;
+             path.moveTo(3, 4);
+             path.lineTo(12, 4);
+             path.lineTo(21, 13);
+             path.lineTo(13, 21);
+             path.lineTo(3, 12);
+             path.closeSubpath();
+             p.drawPath(path);
+             p.setPen(Qt::NoPen);
+             p.setBrush(ink);
+             p.drawEllipse(QPointF(8, 9), 1.8, 1.8);
+         }},
         {QStringLiteral("logo"),
          [](QPainter& p, const QColor& ink) {
              // A waveform cut in two by a blade.

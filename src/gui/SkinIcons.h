@@ -10,7 +10,7 @@ class QPainter;
 // The program's icons, drawn as vector shapes so that they stay crisp at any
 // size and device pixel ratio. Names: play, stop, back, forward, add, up,
 // down, remove, clear, folder, settings, help, book, globe, info, cut, join,
-// halt, begin, end, confirm, logo. An unknown name draws nothing.
+// halt, begin, end, confirm, exit, tag, logo. An unknown name draws nothing.
 void DrawSkinIcon(QPainter& painter, const QString& name, const QRectF& box, const QColor& ink);
 bool HasSkinIcon(const QString& name);
 

@@ -2,20 +2,32 @@
 
 #include "base/Guarded.h"
 #include "dialogs/HelpLinks.h"
+#include "gui/FrontPanelMenus.h"
 #include "gui/JobListViews.h"
 #include "gui/SkinIcons.h"
 #include "gui/dialogs/Tfm_about.h"
+#include "gui/skin/SkinAccessible.h"
 #include "gui/skin/SkinView.h"
 #include "ui_Tfm_main.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QShortcut>
+#include <QStandardItemModel>
+#include <QTimer>
 #include <QTreeView>
+
+#include <utility>
 
 namespace {
 
@@ -26,6 +38,15 @@ QString controlStyle()
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
+}
+
+// The main window is announced as a window, not as a plain client area.
+QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (className == QLatin1String("Tfm_main") && widget && widget->isWindow())
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
 }
 
 } // namespace
@@ -40,83 +61,21 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     setFont(font);
+    static const bool accessible = [] {
+        InstallSkinAccessibility();
+        QAccessible::installFactory(mainWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     createControls();
-    createHelpMenu();
-    createListMenus();
+    createMenus();
     m_lists = new JobListViews(m_session, lv, lv_time, sm, p_lv);
-
-    m_session.commands().add(QStringLiteral("Help"), [this] { popUp(p_help, 383, 32); });
-    m_session.commands().add(QStringLiteral("file"), [this] {
-        if (!m_session.runner().JobRunning)
-            popUp(p_file, 179, 32);
-    });
-    m_session.commands().add(QStringLiteral("action"), [this] {
-        if (!m_session.runner().JobRunning)
-            popUp(p_action, 211, 32);
-    });
+    createKeys();
 }
 
 void Tfm_main::addPaths(const QStringList& paths)
 {
     m_lists->addPaths(paths);
-}
-
-void Tfm_main::createListMenus()
-{
-    struct Item {
-        const char* caption;
-        const char* icon;
-        const char* command;
-    };
-    const auto menu = [this](const char* name, std::initializer_list<Item> items) {
-        auto* m = new QMenu(this);
-        m->setObjectName(QString::fromLatin1(name));
-        for (const Item& item : items) {
-            if (!item.caption) {
-                m->addSeparator();
-                continue;
-            }
-            const QString command = QString::fromLatin1(item.command);
-            m->addAction(SkinIcon(QString::fromLatin1(item.icon)),
-                         QString::fromLatin1(item.caption), this, [this, command] {
-                             if (command == QLatin1String("exit"))
-                                 close();
-                             else
-                                 RunGuarded(m_session.prompts(),
-                                            [&] { m_session.menuCommands().run(command); });
-                         });
-        }
-        return m;
-    };
-    const Item separator{nullptr, nullptr, nullptr};
-    p_lv = menu("p_lv", {{"Add File", "add", "add files"},
-                         {"Add Path", "folder", "add folder"},
-                         separator,
-                         {"Clear", "clear", "clear"},
-                         {"Remove", "remove", "remove file"},
-                         separator,
-                         {"ID3 info", "info", "tag editor"},
-                         separator,
-                         {"UP", "up", "move up"},
-                         {"Down", "down", "move down"},
-                         separator,
-                         {"Stop", "halt", "stop all"}});
-    p_file = menu("p_file", {{"Add File", "add", "add files"},
-                             {"Add Folder", "folder", "add folder"},
-                             separator,
-                             {"Remove", "remove", "remove file"},
-                             separator,
-                             {"Exit", "logo", "exit"}});
-    p_action = menu("p_action", {{"File Up", "up", "move up"},
-                                 {"File Down", "down", "move down"},
-                                 separator,
-                                 {"Remove", "remove", "remove file"},
-                                 {"Clear", "clear", "clear"},
-                                 separator,
-                                 {"ID3 info", "info", "tag editor"},
-                                 separator,
-                                 {"Cutter", "cut", "cut"},
-                                 {"Stop", "halt", "stop all"}});
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -153,6 +112,26 @@ void Tfm_main::createControls()
 
     Skin1->setSkin(m_session.skin(), this);
     sm->setPlainText(helpText());
+
+    // The format box and the jobs' format follow each other (the join's save
+    // dialog may choose another one).
+    connect(cb_format, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_session.jobPanel().setOutputFormat(index); });
+    m_session.jobPanel().onFormatChanged = [this](int format) {
+        cb_format->setCurrentIndex(format);
+    };
+
+    // On Linux Qt names a combo box after its current item; assistive
+    // technology then takes the box's name from the label it is the buddy
+    // of. The skin paints the visible caption, so this label draws nothing.
+    auto* formatLabel = new QLabel(QStringLiteral("Output format"), this);
+    formatLabel->setObjectName(QStringLiteral("lbl_format"));
+    formatLabel->setBuddy(cb_format);
+    formatLabel->setGeometry(390, 37, 39, 22);
+    formatLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette clear = formatLabel->palette();
+    clear.setColor(QPalette::WindowText, Qt::transparent);
+    formatLabel->setPalette(clear);
     // A folder longer than the box shows its beginning, not its end, and the
     // whole path in the tooltip.
     connect(edt_dir, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -161,26 +140,81 @@ void Tfm_main::createControls()
             edt_dir->setCursorPosition(0);
     });
     edt_dir->setToolTip(edt_dir->text());
+    // The jobs read the format box's item, and the join's save dialog sets it.
+    FrontPanelJobs& jobs = m_session.jobPanel();
+    jobs.setOutputFormat(cb_format->currentIndex());
+    connect(cb_format, &QComboBox::currentIndexChanged, this,
+            [&jobs](int index) { jobs.setOutputFormat(index); });
+    jobs.onFormatChanged = [this](int format) {
+        const QSignalBlocker block(cb_format);
+        cb_format->setCurrentIndex(format);
+    };
     setStyleSheet(controlStyle());
 }
 
-void Tfm_main::createHelpMenu()
+void Tfm_main::createMenus()
 {
-    p_help = new QMenu(this);
-    p_help->setObjectName(QStringLiteral("p_help"));
-    p_help->addAction(SkinIcon(QStringLiteral("book")), QStringLiteral("Content"), this,
-                      [this] { Content1Click(); });
-    p_help->addSeparator();
-    p_help->addAction(SkinIcon(QStringLiteral("globe")), QStringLiteral("HomePage"), this,
-                      [this] { HomePage1Click(); });
-    p_help->addSeparator();
-    p_help->addAction(SkinIcon(QStringLiteral("info")), QStringLiteral("About"), this,
-                      [this] { About1Click(); });
+    p_lv = BuildPopupMenu(Menu::p_lv, m_session, this);
+    p_file = BuildPopupMenu(Menu::p_file, m_session, this);
+    p_action = BuildPopupMenu(Menu::p_action, m_session, this);
+    p_help = BuildPopupMenu(Menu::p_help, m_session, this);
+    SkinCommands& commands = m_session.commands();
+    commands.provide(Operation::PopUpFileMenu, [this] { popUp(p_file, Menu::p_file); });
+    commands.provide(Operation::PopUpActionMenu, [this] { popUp(p_action, Menu::p_action); });
+    commands.provide(Operation::PopUpHelpMenu, [this] { popUp(p_help, Menu::p_help); });
+    commands.provide(Operation::ShowAbout, [this] { About1Click(); });
+    commands.provide(Operation::CloseMainWindow, [this] { close(); });
 }
 
-void Tfm_main::popUp(QMenu* menu, int x, int y)
+void Tfm_main::createKeys()
 {
-    menu->popup(mapToGlobal(QPoint(x, y)));
+    const auto shortcut = [this](const QKeySequence& key, Command command) {
+        auto* s = new QShortcut(key, this);
+        connect(s, &QShortcut::activated, this, [this, command] { m_session.runCommand(command); });
+    };
+    shortcut(CommandShortcut(Command::AddFiles), Command::AddFiles);
+    shortcut(CommandShortcut(Command::RemoveSelection), Command::RemoveSelection);
+    shortcut(CommandShortcut(Command::HelpFile), Command::HelpFile);
+    // Space plays, or stops what plays.
+    auto* space = new QShortcut(CommandShortcut(Command::Play), this);
+    connect(space, &QShortcut::activated, this, [this] {
+        m_session.runCommand(m_session.preview().PreviewActive ? Command::StopPreview
+                                                               : Command::Play);
+    });
+    lv_time->installEventFilter(this);
+    Skin1->keyHandler = [this](SkinElement* focused, QKeyEvent* event) {
+        return focused && focused->kind() == SkinKind::Slider && editorKey(event);
+    };
+}
+
+bool Tfm_main::editorKey(QKeyEvent* event)
+{
+    if (event->modifiers() & ~(Qt::KeypadModifier))
+        return false;
+    for (Command command :
+         {Command::Begin, Command::End, Command::Ok, Command::StepBack, Command::StepForward}) {
+        const QKeySequence key = CommandShortcut(command);
+        const bool enter = command == Command::Ok && event->key() == Qt::Key_Enter;
+        if (enter || (!key.isEmpty() && key[0].key() == event->key())) {
+            m_session.runCommand(command);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Tfm_main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lv_time && event->type() == QEvent::KeyPress &&
+        editorKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+// popup(), never exec(): the click that opened the menu returns at once.
+void Tfm_main::popUp(QMenu* menu, Menu id)
+{
+    menu->popup(mapToGlobal(PopupMenuOf(id).at));
 }
 
 void Tfm_main::Content1Click()
@@ -197,6 +231,37 @@ void Tfm_main::About1Click()
 {
     if (m_about)
         m_about->showOrRaise();
+}
+
+void Tfm_main::receiveFiles(const QStringList& paths)
+{
+    m_receivedFiles += paths;
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    addReceivedFiles();
+}
+
+void Tfm_main::addReceivedFiles()
+{
+    if (m_receivedFiles.isEmpty())
+        return;
+    // A job walks the job list; the files wait until it has ended rather
+    // than being dropped.
+    if (m_session.runner().JobRunning) {
+        if (!m_waitingForJob) {
+            m_waitingForJob = true;
+            QTimer::singleShot(250, this, [this] {
+                m_waitingForJob = false;
+                addReceivedFiles();
+            });
+        }
+        return;
+    }
+    // In the order given: runs of files as through the open-files dialog,
+    // each folder as through the folder dialog.
+    addPaths(std::exchange(m_receivedFiles, {}));
 }
 
 void Tfm_main::showEvent(QShowEvent* event)

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -36,10 +37,10 @@ public:
     QLineEdit* edt_dir;
     QComboBox* cb_format;
     SkinView* Skin1;
-    QMenu* p_help;
     QMenu* p_lv;     // right click on either list
     QMenu* p_file;   // the panel's "file"
     QMenu* p_action; // the panel's "action"
+    QMenu* p_help;
 
     // Files and folders given on the command line or dropped on a list, added
     // as the file and folder dialogs add them.
@@ -47,6 +48,11 @@ public:
 
     // The help memo's nine lines.
     static QString helpText();
+
+    // Files and folders named on the command line, of this start or of a
+    // later one: added as the open-files and folder dialogs add them, once no
+    // job runs, and the window comes forward.
+    void receiveFiles(const QStringList& paths);
 
 signals:
     // The window has closed; the program ends.
@@ -58,12 +64,18 @@ protected:
 
 private:
     void createControls();
-    void createHelpMenu();
-    void createListMenus();
-    void popUp(QMenu* menu, int x, int y);
+    void createMenus();
+    void createKeys();
+    // The keys of the segment list and the slider; true when used.
+    bool editorKey(QKeyEvent* event);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void popUp(QMenu* menu, Menu id);
+    void addReceivedFiles();
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;
     JobListViews* m_lists = nullptr;
     bool m_shown = false;
+    QStringList m_receivedFiles; // waiting for a running job to end
+    bool m_waitingForJob = false;
 };

@@ -10,23 +10,58 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstdio>
+
+namespace {
+
+QStringList fileArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return SingleInstance::filesFromArguments(arguments, QDir::currentPath());
+}
+
+// One "name<TAB>time<TAB>path" line per row of the file list.
+void printFileList(const JobList& list)
+{
+    QTextStream out(stdout);
+    for (int row = 0; row < list.count(); ++row)
+        out << list.caption(row) << '\t' << list.timeText(row) << '\t' << list.entry(row).path
+            << '\n';
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    // A second start ends at once and silently; the running instance is left alone.
     SingleInstance instance;
-    if (!instance.acquire())
-        return 0;
+    if (!instance.acquire()) {
+        // A second start without files ends at once and silently, leaving the
+        // running instance alone; with files it hands them over.
+        const QStringList files = fileArguments(argc, argv);
+        if (files.isEmpty())
+            return 0;
+        QCoreApplication app(argc, argv);
+        if (SingleInstance::handOver(QStringLiteral("Vessimo V1.00"), files))
+            return 0;
+        std::fputs("vessimo: the running Vessimo did not take the files; try again once it "
+                   "responds\n",
+                   stderr);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vessimo"));
     QGuiApplication::setDesktopFileName(QStringLiteral("vessimo"));
     // The main window ends the program, even while the about box is open.
     QApplication::setQuitOnLastWindowClosed(false);
+    // QApplication has taken its own options (-platform …) out of argv.
+    const QStringList files = fileArguments(argc, argv);
 
     DesktopShell shell;
     WidgetPrompts prompts;
@@ -51,32 +86,25 @@ int main(int argc, char** argv)
 
     QObject::connect(&fm_main, &Tfm_main::closed, &app, &QCoreApplication::quit);
     fm_main.show();
-    // Files and folders named on the command line (the desktop entry's %F)
-    // are added once the window has been shown and has read its options.
-    // Relative names count from the working folder and are kept absolute,
-    // as the file dialog gives them.
-    QStringList paths;
-    for (const QString& argument : QCoreApplication::arguments().mid(1))
-        if (!argument.isEmpty())
-            paths << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
-    // VESSIMO_PRINT_FILES=1 makes a start with files observable from
-    // outside (scripts, the tests): once they are added, the file list's rows
-    // go to standard output, one "name<TAB>time<TAB>path" a line, and the
-    // window closes as if the user had closed it.
+    // Files of this start are added once the window shows; those of later
+    // starts when they arrive, from the event loop rather than from inside
+    // the channel's handler.
+    // VESSIMO_PRINT_FILES=1 makes a start with files observable from outside
+    // (scripts, the tests): once they are added, the file list's rows go to
+    // standard output and the window closes as if the user had closed it.
     const bool printFiles = qEnvironmentVariableIntValue("VESSIMO_PRINT_FILES") != 0;
-    if (!paths.isEmpty() || printFiles)
-        QTimer::singleShot(0, &fm_main, [&fm_main, paths, printFiles] {
-            if (!paths.isEmpty())
-                fm_main.addPaths(paths);
-            if (!printFiles)
-                return;
-            const JobList& list = fm_main.session().jobs().list();
-            QTextStream out(stdout);
-            for (int row = 0; row < list.count(); ++row)
-                out << list.caption(row) << '\t' << list.timeText(row) << '\t'
-                    << list.entry(row).path << '\n';
-            out.flush();
-            fm_main.close();
+    if (!files.isEmpty() || printFiles)
+        QTimer::singleShot(0, &fm_main, [&fm_main, files, printFiles] {
+            if (!files.isEmpty())
+                fm_main.receiveFiles(files);
+            if (printFiles) {
+                printFileList(fm_main.session().jobs().list());
+                fm_main.close();
+            }
         });
+    QObject::connect(&instance, &SingleInstance::filesHandedOver, &fm_main, &Tfm_main::receiveFiles,
+                     Qt::QueuedConnection);
+    if (!instance.listen())
+        std::fputs("vessimo: later starts cannot hand files to this one\n", stderr);
     return app.exec();
 }

@@ -137,6 +137,12 @@ QString SettingsDialogModel::groupBox() const
     return m_page < 0 ? QString() : QString::fromLatin1(SettingsPages()[m_page].groupBox);
 }
 
+int SettingsDialogModel::shownChoice() const
+{
+    const int choice = m_options.functionChoice;
+    return choice >= 0 && choice <= 3 ? choice : 0;
+}
+
 void SettingsDialogModel::TreeView1Click(int index)
 {
     if (index >= 0 && index < static_cast<int>(SettingsPages().size()))
@@ -147,9 +153,7 @@ void SettingsDialogModel::FormShow()
 {
     // The choice shown is only a proposal until Ok; a stored choice that
     // names no function shows as Custom.
-    m_choice = m_options.functionChoice >= 0 && m_options.functionChoice <= 3
-                   ? m_options.functionChoice
-                   : 0;
+    m_choice = shownChoice();
     if (m_showOutputDir)
         m_showOutputDir(m_options.outputDir);
     m_timeText = QString::number(m_options.pieceSeconds >= 1 ? m_options.pieceSeconds
@@ -399,7 +403,7 @@ void SettingsDialogModel::CancelClick()
     // The choice and the other general values are proposals until Ok; the
     // next showing reloads them. The command line goes back to what the MP3
     // configuration uses.
-    m_choice = m_options.functionChoice;
+    m_choice = shownChoice();
     m_commandLineText = m_commandLine;
 }
 

@@ -117,6 +117,8 @@ public:
 
 private:
     enum class Change { User, Program };
+    // The option's choice as the radio buttons can show it.
+    int shownChoice() const;
     void change(const Key& key, int value, Change how);
     void runRule(const Key& key);
     void enable(std::initializer_list<const char*> controls, bool on);

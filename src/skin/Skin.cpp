@@ -1,5 +1,7 @@
 #include "skin/Skin.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 Skin::Skin(QObject* parent) : QObject(parent) {}
@@ -135,4 +137,23 @@ void Skin::mouseLeave(WindowHandle window)
 {
     if (!m_pressed)
         setHovered(window, nullptr);
+}
+
+void Skin::clickElement(SkinElement* element)
+{
+    if (element)
+        emit OnClick(element);
+}
+
+void Skin::moveSlider(SkinSlider* slider, int position)
+{
+    if (!slider)
+        return;
+    const int pos = std::clamp(position, 0, slider->range());
+    const SkinRect r = slider->GetBounds();
+    emit OnMouseDown(slider, 0, r.left, r.top);
+    slider->SetPosition(pos);
+    slider->Redraw();
+    emit OnScrollTrack(slider, pos);
+    emit OnMouseUp(slider, 0, r.left, r.top);
 }

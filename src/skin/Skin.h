@@ -37,6 +37,13 @@ public:
     void mouseRelease(WindowHandle window, int x, int y, int button);
     void mouseLeave(WindowHandle window);
 
+    // Input that does not come from the mouse (the keyboard, assistive
+    // technology): a click on an element, and the slider put at a position as
+    // if it had been pressed, dragged there and released. The position is
+    // clipped to the slider's usable range.
+    void clickElement(SkinElement* element);
+    void moveSlider(SkinSlider* slider, int position);
+
     // For the painter: the element under the mouse and the one held down.
     SkinElement* hovered() const { return m_hovered; }
     SkinElement* pressed() const { return m_pressed; }

@@ -6,7 +6,7 @@
 
 SkinElement::SkinElement(SkinnedWindow* window, const SkinElementDesc& desc)
     : m_window(window), m_kind(desc.kind), m_name(desc.name), m_bounds(desc.bounds),
-      m_drawnBounds(desc.bounds), m_attributes(desc.attributes)
+      m_designBounds(desc.bounds), m_drawnBounds(desc.bounds), m_attributes(desc.attributes)
 {
 }
 

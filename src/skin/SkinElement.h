@@ -25,6 +25,9 @@ public:
     QString GetName() const override { return m_name; }
     SkinRect GetBounds() const override { return m_bounds; }
     void SetBounds(const SkinRect& bounds) override { m_bounds = bounds; }
+    // The rectangle the skin file gives, whatever the program set since
+    // (the full length of a bar).
+    SkinRect designBounds() const { return m_designBounds; }
     void Redraw() override;
 
 private:
@@ -32,6 +35,7 @@ private:
     SkinKind m_kind;
     QString m_name;
     SkinRect m_bounds;
+    SkinRect m_designBounds;
     SkinRect m_drawnBounds; // what the screen shows, repainted together with the new rectangle
     QHash<QString, QString> m_attributes;
 };

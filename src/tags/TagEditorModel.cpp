@@ -161,7 +161,7 @@ QString TagEditorModel::copyField(int row, TagField field) const
 {
     if (row < 0 || row >= static_cast<int>(m_copy.size()))
         return {};
-    return m_copy[row][index(field)];
+    return m_copy[row][field];
 }
 
 void TagEditorModel::takeRows(const TagRecordList& list)
@@ -174,9 +174,9 @@ void TagEditorModel::takeRows(const TagRecordList& list)
         return;
     for (int row = 0; row < count; ++row) {
         m_rows << list.caption(row);
-        Record record;
-        for (int f = 0; f < kTagFieldCount; ++f)
-            record[f] = list.field(row, static_cast<TagField>(f));
+        TagFields record;
+        for (TagField f : kEditorFields)
+            record[f] = list.field(row, f);
         m_copy.push_back(record);
     }
     m_selected = 0;
@@ -193,10 +193,9 @@ void TagEditorModel::FormShow(const TagRecordList& list)
 
 void TagEditorModel::showSelected(bool titleFromCaption)
 {
-    const Record& record = m_copy[m_selected];
-    m_fields = record;
+    m_fields = m_copy[m_selected];
     if (titleFromCaption)
-        m_fields[index(TagField::Title)] = m_rows.at(m_selected);
+        m_fields.title = m_rows.at(m_selected);
     // The fields' change handlers store what was shown, so a file without a
     // title gets the caption it is listed under.
     m_copy[m_selected] = m_fields;
@@ -212,22 +211,22 @@ void TagEditorModel::lv_id3Click(int row)
 
 void TagEditorModel::setField(TagField field, const QString& text)
 {
-    m_fields[index(field)] = text;
+    m_fields[field] = text;
     if (m_selected >= 0)
-        m_copy[m_selected][index(field)] = text;
+        m_copy[m_selected][field] = text;
 }
 
 void TagEditorModel::fieldExit(TagField field)
 {
-    setField(field, m_fields[index(field)]);
+    setField(field, m_fields[field]);
     if (field == TagField::Title && m_selected >= 0)
-        m_rows[m_selected] = m_fields[index(field)];
+        m_rows[m_selected] = m_fields.title;
 }
 
 void TagEditorModel::AllClick(TagField field)
 {
-    for (Record& record : m_copy)
-        record[index(field)] = m_fields[index(field)];
+    for (TagFields& record : m_copy)
+        record[field] = m_fields[field];
 }
 
 void TagEditorModel::Button7Click(const TagRecordList& list)
@@ -244,9 +243,9 @@ void TagEditorModel::btn_okClick(TagRecordList& list)
     // another file.
     const int rows = std::min(static_cast<int>(m_copy.size()), list.rowCount());
     for (int row = 0; row < rows; ++row) {
-        for (int f = 0; f < kTagFieldCount; ++f)
-            list.setField(row, static_cast<TagField>(f), m_copy[row][f]);
-        const QString& title = m_copy[row][index(TagField::Title)];
+        for (TagField f : kEditorFields)
+            list.setField(row, f, m_copy[row][f]);
+        const QString& title = m_copy[row].title;
         if (!title.isEmpty())
             list.setCaption(row, title);
     }

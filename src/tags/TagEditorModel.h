@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -7,10 +9,10 @@
 
 namespace tags {
 
-// The six texts of a file's tag record that the tag editor shows, in the
-// order of its fields.
-enum class TagField { Title, Artist, Album, Year, Genre, Comment };
-inline constexpr int kTagFieldCount = 6;
+// The fields of a tag record that the tag editor edits, in its order.
+inline constexpr std::array<TagField, 6> kEditorFields{TagField::Title, TagField::Artist,
+                                                       TagField::Album, TagField::Year,
+                                                       TagField::Genre, TagField::Comment};
 
 // The rows the tag editor edits: one caption and one tag record per row of
 // the job list, in row order.
@@ -53,21 +55,19 @@ public:
     const QStringList& rows() const { return m_rows; }
     int selectedRow() const { return m_selected; }
     int columnWidth() const { return m_rows.size() < 20 ? 143 : 127; }
-    QString fieldText(TagField field) const { return m_fields[index(field)]; }
+    QString fieldText(TagField field) const { return m_fields[field]; }
     QString copyField(int row, TagField field) const;
     const QStringList& genreItems() const { return m_genreItems; }
 
 private:
-    using Record = std::array<QString, kTagFieldCount>;
-    static int index(TagField field) { return static_cast<int>(field); }
     void takeRows(const TagRecordList& list);
     // The selected file into the fields; showing counts as a change.
     void showSelected(bool titleFromCaption);
 
     QStringList m_rows;
     int m_selected = -1;
-    std::vector<Record> m_copy;
-    Record m_fields;
+    std::vector<TagFields> m_copy;
+    TagFields m_fields;
     QStringList m_genreItems;
 };
 

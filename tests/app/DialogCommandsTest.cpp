@@ -7,8 +7,6 @@
 
 #include <QTemporaryDir>
 
-using tags::TagField;
-
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
@@ -57,9 +55,9 @@ protected:
 
 TEST_F(DialogCommands, SettingsAndSetOpenTheSettingsDialogAlsoDuringAJob)
 {
-    session->commands().run("Settings");
+    session->commands().click("Settings");
     session->runner().JobRunning = true;
-    session->commands().run("Set");
+    session->commands().click("Set");
     EXPECT_EQ(prompts.shown,
               (QList<Prompts::Dialog>{Prompts::Dialog::Settings, Prompts::Dialog::Settings}));
 }

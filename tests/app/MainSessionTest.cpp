@@ -126,28 +126,27 @@ TEST_F(MainSessionTest, ClicksRunTheCommandOfTheExactElementName)
     session->Skin1Click(form->FindElement("dir"));
     EXPECT_EQ(prompts.folderCaptions, QStringList{"Output Directory"});
 
-    // Elements whose commands come later do nothing yet; names are exact.
+    // Elements without a command do nothing; names are exact.
     for (const char* name : {"Split", "play", "pb", "tataltime"})
         session->Skin1Click(form->FindElement(name));
-    int lowerCase = 0;
-    session->commands().add("Dir", [&] { ++lowerCase; });
-    session->Skin1Click(form->FindElement("dir"));
-    EXPECT_EQ(lowerCase, 0);
+    EXPECT_EQ(CommandOfElement("Dir"), nullptr);
+    EXPECT_FALSE(session->commands().click("Dir"));
     EXPECT_EQ(shell.calls.size(), 1);
-    EXPECT_EQ(prompts.folderCaptions.size(), 2);
+    EXPECT_EQ(prompts.folderCaptions.size(), 1);
 }
 
 TEST_F(MainSessionTest, AFailingCommandEndsInTheErrorBox)
 {
     auto session = start();
-    session->commands().add("Split", [] { throw std::runtime_error("Cannot open the file"); });
+    session->commands().provide(Operation::Join,
+                                [] { throw std::runtime_error("Cannot open the file"); });
     SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
-    EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Split")));
+    EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Join")));
     EXPECT_EQ(prompts.errors, QStringList{"Cannot open the file"});
 
     // Not only the failures the program expects stay on this side of the event loop.
-    session->commands().add("Join", [] { (void)std::vector<int>().at(3); });
-    EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Join")));
+    session->commands().provide(Operation::SetSegmentBegin, [] { (void)std::vector<int>().at(3); });
+    EXPECT_NO_THROW(session->Skin1Click(form->FindElement("Begin")));
     EXPECT_EQ(prompts.errors.size(), 2);
 }
 
@@ -180,7 +179,7 @@ TEST_F(MainSessionTest, RemoveAndClearActOnTheListClickedLast)
 
     session->jobs().segments().select(0);
     session->jobs().lv_timeClick();
-    session->menuCommands().run("remove file"); // the menus remove files only
+    session->runCommand(Command::RemoveFile); // the menus remove files only
     EXPECT_EQ(session->jobs().list().count(), 3);
     EXPECT_EQ(session->jobs().segments().count(), 3);
     click("Remove"); // the panel removes the segment
@@ -194,7 +193,7 @@ TEST_F(MainSessionTest, RemoveAndClearActOnTheListClickedLast)
     click("Remove");
     EXPECT_EQ(session->jobs().list().count(), 2);
     EXPECT_EQ(session->panel().tataltime().GetText(), "00:08:20");
-    session->menuCommands().run("clear");
+    session->runCommand(Command::Clear);
     EXPECT_TRUE(session->jobs().list().isEmpty());
     EXPECT_EQ(session->panel().tataltime().GetText(), "00:00:00");
 }
@@ -208,21 +207,17 @@ TEST_F(MainSessionTest, DuringAJobTheListCommandsDoNothingAndStopEndsIt)
     session->jobs().list().select(1);
     for (const char* name : {"addfile", "Up", "Down", "Remove", "Clear", "Begin", "End", "Ok"})
         session->Skin1Click(form->FindElement(name));
-    for (const char* command : {"add files", "add folder", "move up", "remove file", "clear"})
-        session->menuCommands().run(command);
+    for (Command command : {Command::AddFiles, Command::AddFolder, Command::MoveUp,
+                            Command::RemoveFile, Command::Clear})
+        session->runCommand(command);
     EXPECT_EQ(session->jobs().list().caption(1), "f200.wav");
     EXPECT_EQ(session->jobs().list().count(), 2);
     EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 1);
     EXPECT_TRUE(prompts.folderCaptions.isEmpty());
 
-    int previewStops = 0;
     session->preview().PreviewActive = true;
-    session->preview().StopPreview = [&] {
-        ++previewStops;
-        session->preview().PreviewActive = false;
-    };
     session->Skin1Click(form->FindElement("Stop"));
-    EXPECT_EQ(previewStops, 1);
+    EXPECT_FALSE(session->preview().PreviewActive);
     EXPECT_FALSE(session->runner().JobRunning);
     session->Skin1Click(form->FindElement("Up"));
     EXPECT_EQ(session->jobs().list().caption(0), "f200.wav");

@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <csignal>
+#include <future>
 
 namespace {
 
@@ -38,7 +42,8 @@ protected:
 
     QProcess* launch() { return launch(program); }
 
-    QProcess* launch(const QString& path)
+    QProcess* launch(const QString& path, const QStringList& arguments = {},
+                     const QString& workingDir = {})
     {
         auto* p = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -46,7 +51,9 @@ protected:
         env.insert("XDG_CONFIG_HOME", config.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");
         p->setProcessEnvironment(env);
-        p->start(path, {});
+        if (!workingDir.isEmpty())
+            p->setWorkingDirectory(workingDir);
+        p->start(path, arguments);
         started << p;
         return p;
     }
@@ -85,6 +92,21 @@ TEST_F(ProgramTest, ASecondStartEndsAtOnceAndTheFirstKeepsRunning)
     EXPECT_TRUE(second->readAllStandardOutput().isEmpty());
 
     EXPECT_FALSE(first->waitForFinished(500));
+    EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(ProgramTest, ASecondStartWithFilesHandsThemOverAndEndsWithZero)
+{
+    QProcess* first = launch();
+    ASSERT_TRUE(first->waitForStarted(5000));
+    ASSERT_TRUE(waitForLock(5000));
+
+    QTemporaryDir work;
+    testsupport::writeAll(work.filePath("take.wav"), "not checked by the hand-over");
+    QProcess* second = launch(program, {"take.wav"}, work.path());
+    ASSERT_TRUE(second->waitForFinished(10000));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0) << second->readAllStandardError().constData();
     EXPECT_EQ(first->state(), QProcess::Running);
 }
 
@@ -179,4 +201,94 @@ TEST(SingleInstanceTest, LocksQtCannotJudgeAreTakenOverUnlessTheirHolderLives)
         EXPECT_TRUE(QFile::exists(lock));
     }
     qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+namespace {
+
+// A private runtime folder for the lock and the channel.
+class HandOverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    void TearDown() override { qputenv("XDG_RUNTIME_DIR", saved); }
+
+    // Hands over from another thread, as another process would, while this
+    // thread's event loop serves the channel.
+    bool handOverFromElsewhere(const QStringList& paths, int timeoutMs = 5000)
+    {
+        auto result = std::async(std::launch::async,
+                                 [&] { return SingleInstance::handOver(title, paths, timeoutMs); });
+        while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            QTest::qWait(10);
+        return result.get();
+    }
+
+    QTemporaryDir runtime;
+    QByteArray saved;
+    const QString title = "Vessimo hand-over test";
+};
+
+} // namespace
+
+TEST_F(HandOverTest, TheRunningInstanceReceivesThePathsInTheirOrder)
+{
+    SingleInstance running(title);
+    ASSERT_TRUE(running.acquire());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy received(&running, &SingleInstance::filesHandedOver);
+
+    // Any character a file name may hold, a line break included.
+    const QStringList first{"/music/b side.mp3", "/music/a\nline.wav", "/музыка/ünï.ogg"};
+    EXPECT_TRUE(handOverFromElsewhere(first));
+    const QStringList second{"/music/next.wav"};
+    EXPECT_TRUE(handOverFromElsewhere(second));
+
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_EQ(received[0][0].toStringList(), first);
+    EXPECT_EQ(received[1][0].toStringList(), second);
+}
+
+TEST_F(HandOverTest, NobodyToTakeThemIsAFailureNotAHang)
+{
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(SingleInstance::handOver(title, {"/music/a.wav"}, 300));
+    EXPECT_LT(clock.elapsed(), 3000);
+
+    // A holder that does not listen (still starting, or hung) takes nothing either.
+    SingleInstance silent(title);
+    ASSERT_TRUE(silent.acquire());
+    EXPECT_FALSE(handOverFromElsewhere({"/music/a.wav"}, 300));
+}
+
+TEST_F(HandOverTest, TheChannelOfACrashedInstanceIsReplaced)
+{
+    testsupport::writeAll(SingleInstance::channelPath(title), "left by a crash");
+    SingleInstance running(title);
+    ASSERT_TRUE(running.acquire());
+    ASSERT_TRUE(running.listen());
+    QSignalSpy received(&running, &SingleInstance::filesHandedOver);
+    EXPECT_TRUE(handOverFromElsewhere({"/music/a.wav"}));
+    EXPECT_EQ(received.size(), 1);
+    EXPECT_EQ(SingleInstance::channelPath(title),
+              QDir(runtime.path()).filePath("Vessimo hand-over test.socket"));
+}
+
+TEST(SingleInstanceTest, FilesFromTheCommandLineAreAbsoluteAndInOrder)
+{
+    EXPECT_EQ(SingleInstance::filesFromArguments({"b.mp3", "/abs/a.wav", "../up/c.ogg"},
+                                                 "/home/me/music"),
+              QStringList({"/home/me/music/b.mp3", "/abs/a.wav", "/home/me/up/c.ogg"}));
+    EXPECT_EQ(SingleInstance::filesFromArguments({"-style", "--reverse", "x.wav"}, "/w"),
+              QStringList({"/w/x.wav"}))
+        << "options are not files";
+    EXPECT_EQ(SingleInstance::filesFromArguments({"--", "-dash.wav", "--"}, "/w"),
+              QStringList({"/w/-dash.wav", "/w/--"}))
+        << "after --, every argument is a file";
+    EXPECT_TRUE(SingleInstance::filesFromArguments({}, "/w").isEmpty());
 }

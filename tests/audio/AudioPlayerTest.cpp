@@ -194,7 +194,7 @@ TEST_F(PlayerOnDisk, TimerCarriesTheLevelsFirstAndThePlayedCountThird)
 TEST_F(PlayerOnDisk, StopEndsPlaybackWithoutEvents)
 {
     AudioPlayer player;
-    player.OpenOutput(22050, 2);
+    player.OpenOutput(kRate, 2);
     int events = 0;
     QObject::connect(&player, &AudioPlayer::OnEndPlay, [&] { ++events; });
     QObject::connect(&player, &AudioPlayer::OnEndArrayPlay, [&] { ++events; });

@@ -1,5 +1,5 @@
-#include "audio/WriterTesting.h"
 #include "audio/AudioError.h"
+#include "audio/WriterTesting.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 
 #include <gtest/gtest.h>

@@ -43,7 +43,12 @@ void withLame(const QString& input, const QString& output, const QStringList& en
     ASSERT_EQ(run("lame", encode + QStringList{"--quiet", input, output}).exitCode, 0);
 }
 
-// Our own writer, fed the same signal the tools get, in blocks a job uses.
+void withOggenc(const QString& input, const QString& output, const QStringList& encode)
+{
+    ASSERT_EQ(run("oggenc", encode + QStringList{"--quiet", "-o", output, input}).exitCode, 0);
+}
+
+// Our own writer, fed a sweep in blocks of the size a job uses.
 void withWriter(const QString& output, int rate, int channels,
                 const std::function<void(AudioWriter&)>& select)
 {
@@ -78,6 +83,16 @@ const std::vector<Source>& sources()
         {"ff_vorbis_22k_mono.ogg",
          [](auto in, auto out) {
              withFfmpeg(in, out, {"-ac", "1", "-ar", "22050", "-c:a", "libvorbis"});
+         },
+         false},
+        {"oggenc.ogg",
+         [](auto in, auto out) {
+             withOggenc(in, out, {"-q", "4"});
+         },
+         false},
+        {"oggenc_22k_mono.ogg",
+         [](auto in, auto out) {
+             withOggenc(in, out, {"-q", "-1", "--downmix", "--resample", "22050"});
          },
          false},
         {"own_vorbis_cbr.ogg",

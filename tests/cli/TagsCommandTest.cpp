@@ -113,6 +113,30 @@ TEST_F(TagsCommand, SetChangesOnlyTheNamedFields)
     }
 }
 
+TEST_F(TagsCommand, SetKeepsTheTagsItDoesNotKnow)
+{
+    for (const QString& name : QStringList{"k.mp3", "k.ogg", "k.wma"}) {
+        const QString file = path(name);
+        ffmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-metadata", "mood=calm", "-metadata",
+                "title=Old", "-id3v2_version", "3", file});
+        const ProcessResult r = cli({file, "--set", "title=New"});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const ProcessResult probe =
+            run("ffprobe",
+                {"-v", "error", "-show_entries", "format_tags:stream_tags", "-of", "json", file});
+        // Ogg keeps its comments with the stream, the others with the file.
+        const QJsonObject root = QJsonDocument::fromJson(probe.out).object();
+        QJsonObject tags = root["format"].toObject()["tags"].toObject();
+        if (name.endsWith(".ogg"))
+            tags = root["streams"].toArray().at(0).toObject()["tags"].toObject();
+        QJsonObject lower;
+        for (auto it = tags.begin(); it != tags.end(); ++it)
+            lower.insert(it.key().toLower(), it.value());
+        EXPECT_EQ(lower["title"].toString(), "New") << name.toStdString();
+        EXPECT_EQ(lower["mood"].toString(), "calm") << name.toStdString();
+    }
+}
+
 TEST_F(TagsCommand, ErrorsNameTheFileAndTheCause)
 {
     const QString missing = path("missing.mp3");

@@ -173,7 +173,7 @@ TEST_F(CutJobTest, UnifiedSegmentsAreClippedToEachFile)
     expectSourcesUnchanged();
 }
 
-TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
+TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)
 {
     makeSource(src("tagged.wav"), 2.0);
     testsupport::ffmpeg({"-i", src("tagged.wav"), "-c:a", "libmp3lame", "-id3v2_version", "3",
@@ -182,11 +182,11 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
     add({src("tagged.mp3")});
     // The tag editor sets what adding leaves empty.
     session->jobs().list().info(0).year = "1999";
-    for (int format : {0, 3}) {
+    for (int format : {0, 2, 3}) {
         setFormat(format);
         session->cutCommand();
     }
-    ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg"}));
+    ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg", "Night Song.wma"}));
     const Mp3Tags mp3 = ReadId3v2(out("Night Song.mp3"));
     EXPECT_EQ(mp3.title, "Night Song");
     EXPECT_EQ(mp3.artist, "The Band");
@@ -196,6 +196,8 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3AndOggPieces)
     EXPECT_EQ(ffprobeTag(out("Night Song.mp3"), "artist"), "The Band");
     EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "title"), "Night Song");
     EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "album"), "Live");
+    EXPECT_EQ(ffprobeTag(out("Night Song.wma"), "title"), "Night Song");
+    EXPECT_EQ(ffprobeTag(out("Night Song.wma"), "artist"), "The Band");
     expectSourcesUnchanged();
 }
 
@@ -238,7 +240,7 @@ TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
     ASSERT_NE(form, nullptr);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
         if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
-            session->commands().run("Stop");
+            session->commands().click("Stop");
     });
     session->splitCommand();
 

@@ -161,7 +161,7 @@ TEST_F(JoinJobTest, StopHalfwayLeavesAValidShorterOutput)
     SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
         if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
-            session->commands().run("Stop");
+            session->commands().click("Stop");
     });
     prompts.joinAnswer = {out("mix.wav"), 2};
     session->joinCommand();

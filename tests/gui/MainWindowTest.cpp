@@ -111,6 +111,10 @@ TEST_F(MainWindowTest, LayoutCaptionsAndTexts)
     // The controls' colours come from the style sheet in the resources.
     EXPECT_TRUE(window->styleSheet().contains("QComboBox#cb_format"));
     EXPECT_EQ(window->Skin1->geometry(), window->rect());
+    EXPECT_EQ(window->lv->accessibleName(), "Files");
+    EXPECT_EQ(window->lv_time->accessibleName(), "Segments");
+    EXPECT_EQ(window->edt_dir->accessibleName(), "Output folder");
+    EXPECT_EQ(window->cb_format->accessibleName(), "Output format");
     EXPECT_EQ(window->childAt(QPoint(3, 200)), window->Skin1)
         << "the panel lies under the controls";
 }
@@ -150,6 +154,41 @@ TEST_F(MainWindowTest, AnOutputFolderLongerThanTheBoxShowsItsBeginningAndAllInTh
     EXPECT_EQ(window->edt_dir->cursorPosition(), 0);
     EXPECT_GT(window->edt_dir->fontMetrics().horizontalAdvance(folder), window->edt_dir->width())
         << "the folder is longer than the box";
+}
+
+TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
+{
+    const QString a = dir.filePath("b first.wav");
+    const QString b = dir.filePath("a second.wav");
+    for (const QString& path : {a, b})
+        testsupport::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "2", path});
+    showWindow();
+    JobList& list = window->session().jobs().list();
+
+    // A job walks the list: the files wait for it rather than being dropped.
+    window->session().runner().JobRunning = true;
+    window->receiveFiles({a, b});
+    QTest::qWait(600);
+    EXPECT_EQ(list.count(), 0);
+
+    window->session().runner().JobRunning = false;
+    for (int waited = 0; waited < 5000 && list.count() < 2; waited += 20)
+        QTest::qWait(20);
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.entry(0).path, a) << "in the order given, not sorted";
+    EXPECT_EQ(list.entry(1).path, b);
+    EXPECT_EQ(list.entry(0).duration, 2);
+    EXPECT_EQ(list.selectedRow(), 0) << "as after the open-files dialog";
+    EXPECT_TRUE(prompts.errors.isEmpty()) << qPrintable(prompts.errors.join("; "));
+
+    // A later hand-over adds to what is there; a folder as the folder dialog adds it.
+    QTemporaryDir folder;
+    testsupport::ffmpeg(
+        {"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "1", folder.filePath("in.wav")});
+    window->receiveFiles({folder.path(), a});
+    ASSERT_EQ(list.count(), 4);
+    EXPECT_EQ(list.entry(2).path, folder.filePath("in.wav"));
+    EXPECT_EQ(list.entry(3).path, a);
 }
 
 TEST_F(MainWindowTest, ShowingLoadsTheOptionsOnceAndClosingSavesThem)

@@ -506,6 +506,10 @@ TEST_F(SettingsDialog, ABadOptionsFileShowsDefaultsWhereValuesAreUnusable)
     options = LoadOptions(ini);
     model.FormShow();
     EXPECT_EQ(model.functionChoice(), 0);
+    model.rb_timeClick();
+    model.CancelClick();
+    EXPECT_EQ(model.functionChoice(), 0) << "Cancel goes back to a choice the dialog can show";
+    model.FormShow();
     EXPECT_EQ(model.timeText(), "60");
     EXPECT_EQ(model.countText(), "6");
     EXPECT_TRUE(model.fadeIn());

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 using namespace testsupport;
 using namespace tagtest;
@@ -192,6 +193,59 @@ TEST(ReadId3v2, NothingAfterThePaddingIsTakenForAFrame)
     EXPECT_EQ(t.title, "");
 }
 
+TEST(ReadId3v2, AnExtendedHeaderIsSkipped)
+{
+    const QByteArray frames =
+        frame("TIT2", QByteArray("\0Title", 6)) + frame("TPE1", QByteArray("\0Me", 3));
+    // Version 2.3 counts the extended header without its size bytes (6, or
+    // 10 with a checksum); 2.4 with them, in seven-bit bytes.
+    const QByteArray headers[][2] = {
+        {"\3", be32(6) + QByteArray(6, '\0')},
+        {"\3", be32(10) + QByteArray("\x80\0", 2) + QByteArray(4, '\0') + be32(0x12345678)},
+        {"\4", syncsafe(6) + QByteArray("\x01\0", 2)},
+        {"\4",
+         syncsafe(12) + QByteArray("\x01\x20", 2) + QByteArray("\x05\x01\x02\x03\x04\x05", 6)},
+    };
+    for (const auto& [version, extended] : headers) {
+        QByteArray bytes = tag(extended + frames, version[0]);
+        bytes[5] = '\x40';
+        const Mp3Tags t = readBytes(bytes);
+        EXPECT_EQ(t.title, "Title") << int(version[0]) << " " << extended.toHex().constData();
+        EXPECT_EQ(t.artist, "Me");
+    }
+    // One that claims more than the tag holds leaves the tag unread.
+    QByteArray bytes = tag(be32(500) + QByteArray(6, '\0') + frames);
+    bytes[5] = '\x40';
+    EXPECT_EQ(readBytes(bytes), Mp3Tags{});
+}
+
+// Counts the reads that reach the data.
+class CountingBuffer : public QBuffer {
+public:
+    int reads = 0;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        ++reads;
+        return QBuffer::readData(data, maxSize);
+    }
+};
+
+TEST(ReadId3v2, ATagOfCountlessTinyFramesIsReadInOneGo)
+{
+    QByteArray frames;
+    const QByteArray empty = frame("XXXX", {});
+    for (int i = 0; i < 100000; ++i)
+        frames += empty;
+    frames += frame("TIT2", QByteArray("\0Last", 5));
+    CountingBuffer buffer;
+    buffer.setData(tag(frames));
+    buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    EXPECT_EQ(ReadId3v2(buffer).title, "Last");
+    EXPECT_LE(buffer.reads, 3) << "the header, then the tag";
+}
+
 TEST(ReadId3v1Title, TitleUpToTheFirstZero)
 {
     QByteArray block = QByteArray("TAG") + QByteArray("A/B\0junk", 8) + QByteArray(117, '\0');
@@ -366,6 +420,35 @@ TEST_F(Id3Files, WritingThroughASymbolicLinkReplacesTheFileItPointsTo)
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadId3v2(mp3), sampleTags());
     EXPECT_EQ(filesIn(path("real")), QStringList{"a.mp3"});
+}
+
+TEST_F(Id3Files, HardLinksStayLinked)
+{
+    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString other = path("b.mp3");
+    ASSERT_EQ(::link(QFile::encodeName(mp3).constData(), QFile::encodeName(other).constData()), 0);
+    WriteId3v2(mp3, sampleTags());
+    EXPECT_EQ(ReadId3v2(other), sampleTags());
+    EXPECT_EQ(filesIn(dir.path()), (QStringList{"a.mp3", "b.mp3"}));
+}
+
+TEST_F(Id3Files, AFileInAReadOnlyFolderIsWrittenInPlace)
+{
+    // As a user who may write the file but not its folder.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
+    const QString mp3 = makeAudio(path("ro/a.mp3"));
+    const QByteArray audio = decodedAudio(mp3);
+    ASSERT_EQ(::chown(QFile::encodeName(mp3).constData(), 65534, 65534), 0);
+    setMode(dir.path(), 0755);
+    setMode(path("ro"), 0555);
+    asUnprivileged([&] {
+        WriteId3v2(mp3, sampleTags());
+        return ReadId3v2(mp3) == sampleTags();
+    });
+    setMode(path("ro"), 0755);
+    EXPECT_EQ(ReadId3v2(mp3), sampleTags());
+    EXPECT_EQ(decodedAudio(mp3), audio);
+    EXPECT_EQ(filesIn(path("ro")), QStringList{"a.mp3"});
 }
 
 TEST_F(Id3Files, AFailedWriteLeavesTheFileAndNoTemporaryFile)

@@ -11,7 +11,7 @@ class SmallJobList : public tags::TagRecordList {
 public:
     struct Row {
         QString caption;
-        std::array<QString, tags::kTagFieldCount> fields;
+        TagFields fields;
         bool operator==(const Row&) const = default;
     };
     std::vector<Row> rows;
@@ -19,18 +19,18 @@ public:
     void add(const QString& caption, const QString& title, const QString& artist = {})
     {
         Row r{caption, {}};
-        r.fields[int(tags::TagField::Title)] = title;
-        r.fields[int(tags::TagField::Artist)] = artist;
+        r.fields.title = title;
+        r.fields.artist = artist;
         rows.push_back(r);
     }
-    QString at(int row, tags::TagField f) const { return rows.at(row).fields[int(f)]; }
+    QString at(int row, TagField f) const { return rows.at(row).fields[f]; }
 
     int rowCount() const override { return static_cast<int>(rows.size()); }
     QString caption(int row) const override { return rows.at(row).caption; }
-    QString field(int row, tags::TagField f) const override { return at(row, f); }
-    void setField(int row, tags::TagField f, const QString& text) override
+    QString field(int row, TagField f) const override { return at(row, f); }
+    void setField(int row, TagField f, const QString& text) override
     {
-        rows.at(row).fields[int(f)] = text;
+        rows.at(row).fields[f] = text;
     }
     void setCaption(int row, const QString& caption) override { rows.at(row).caption = caption; }
 };

@@ -51,9 +51,9 @@ TEST_F(TagEditor, OpeningShowsTheFirstFileWithItsCaptionAsTitle)
     EXPECT_EQ(model.fieldText(TagField::Title), "track02.mp3");
     EXPECT_EQ(model.fieldText(TagField::Artist), "Band");
     EXPECT_EQ(model.copyField(0, TagField::Title), "track02.mp3") << "showing counts as a change";
-    EXPECT_EQ(list.rows[0].fields[0], "") << "nothing reaches the records before Ok";
+    EXPECT_EQ(list.rows[0].fields.title, "") << "nothing reaches the records before Ok";
     model.btn_okClick(list);
-    EXPECT_EQ(list.rows[0].fields[0], "track02.mp3");
+    EXPECT_EQ(list.rows[0].fields.title, "track02.mp3");
     EXPECT_TRUE(model.rows().isEmpty()) << "closing empties the list";
 }
 
@@ -82,10 +82,10 @@ TEST_F(TagEditor, EditsGoToTheSelectedRowAndTitlesToTheCaptions)
     model.setField(TagField::Year, "1999");
     model.btn_okClick(list);
     EXPECT_EQ(list.rows[1].caption, "Second ✓");
-    EXPECT_EQ(list.rows[1].fields[int(TagField::Genre)], "Not A Genre");
-    EXPECT_EQ(list.rows[1].fields[int(TagField::Comment)], "line one\nline two");
-    EXPECT_EQ(list.rows[1].fields[int(TagField::Year)], "1999");
-    EXPECT_EQ(list.rows[0].fields[int(TagField::Year)], "");
+    EXPECT_EQ(list.rows[1].fields[TagField::Genre], "Not A Genre");
+    EXPECT_EQ(list.rows[1].fields[TagField::Comment], "line one\nline two");
+    EXPECT_EQ(list.rows[1].fields[TagField::Year], "1999");
+    EXPECT_EQ(list.rows[0].fields[TagField::Year], "");
 }
 
 TEST_F(TagEditor, AllCopiesTheFieldEvenWhenEmptyAndLeavesCaptions)
@@ -100,8 +100,8 @@ TEST_F(TagEditor, AllCopiesTheFieldEvenWhenEmptyAndLeavesCaptions)
     EXPECT_EQ(model.rows(), (QStringList{"Intro", "track02.mp3", "Ünïcode ☃"}));
     model.btn_okClick(list);
     for (const auto& row : list.rows) {
-        EXPECT_EQ(row.fields[int(TagField::Album)], "Live");
-        EXPECT_EQ(row.fields[int(TagField::Artist)], "");
+        EXPECT_EQ(row.fields[TagField::Album], "Live");
+        EXPECT_EQ(row.fields[TagField::Artist], "");
         EXPECT_EQ(row.caption, "Same") << "titles become captions at Ok";
     }
 }
@@ -158,7 +158,7 @@ TEST_F(TagEditor, ATitlelessRowKeepsItsCaption)
     model.lv_id3Click(1); // shows the record's empty title
     model.btn_okClick(list);
     EXPECT_EQ(list.rows[1].caption, "track02.mp3");
-    EXPECT_EQ(list.rows[1].fields[0], "");
+    EXPECT_EQ(list.rows[1].fields.title, "");
 }
 
 TEST_F(TagEditor, GenresStay148AndTheColumnNarrowsFrom20Rows)
@@ -186,5 +186,5 @@ TEST_F(TagEditor, OkStoresOnlyRowsTheJobListStillHas)
     list.rows.pop_back();
     model.btn_okClick(list);
     EXPECT_EQ(list.rowCount(), 2);
-    EXPECT_EQ(list.rows[1].fields[int(TagField::Artist)], "Band");
+    EXPECT_EQ(list.rows[1].fields[TagField::Artist], "Band");
 }

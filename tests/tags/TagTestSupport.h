@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <sys/types.h>
@@ -83,6 +84,11 @@ private:
 };
 
 QString dataFile(const QString& name);
+
+// Runs a check in a child process without root's privileges (as "nobody"),
+// where permissions hold; the test fails unless the check returns true.
+// Folders and files the child needs must be open to it.
+void asUnprivileged(const std::function<bool()>& check);
 
 } // namespace tagtest
 

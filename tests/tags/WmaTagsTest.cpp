@@ -257,6 +257,43 @@ TEST_F(WmaFiles, TextsLongerThanTheValueBufferAreNotDelivered)
     EXPECT_EQ(ffprobeTag(wma, "comment"), QString(255, 'c'));
 }
 
+TEST_F(WmaFiles, TextsAreCutBetweenCharactersNotInsideThem)
+{
+    // U+1F600 takes two UTF-16 units; a limit that falls between them cuts
+    // before the character.
+    const QString smiley = QString::fromUtf8("😀");
+    const QString wma = makeAudio(path("a.wma"));
+    WmaTags tags;
+    tags.title = QString(127, 't') + smiley;
+    tags.genre = QString(31, 'g') + smiley;
+    tags.comment = QString(254, 'c') + smiley;
+    ASSERT_TRUE(WriteWmaTags(wma, tags));
+    const WmaTags read = ReadWmaTags(wma);
+    EXPECT_EQ(read.title, QString(127, 't'));
+    EXPECT_EQ(read.genre, QString(31, 'g'));
+    // Another reader decodes every text strictly.
+    EXPECT_EQ(python(R"(
+import sys
+from mutagen.asf import ASF
+f = ASF(sys.argv[1])
+print(len(str(f['Title'][0])), len(str(f['WM/Genre'][0])), len(str(f['Description'][0])))
+)",
+                     {wma}),
+              "127 31 254\n");
+
+    // Texts longer than a field are cut on reading too.
+    const QString other = makeAudio(path("b.wma"));
+    python(R"(
+import sys
+from mutagen.asf import ASF
+f = ASF(sys.argv[1])
+f['WM/Genre'] = 'g' * 31 + '\U0001F600' + 'g'
+f.save()
+)",
+           {other});
+    EXPECT_EQ(ReadWmaTags(other).genre, QString(31, 'g'));
+}
+
 TEST_F(WmaFiles, TrackFallsBackToWmTrack)
 {
     const QString wma = makeAudio(path("a.wma"), {"-metadata", "WM/Track=5"});

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "audio/OutputFile.h"
 #include "audio/encoders/AudioEncoder.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
-#include "audio/OutputFile.h"
 
 #include <memory>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/encoders/AudioEncoder.h"
 #include "audio/OutputFile.h"
+#include "audio/encoders/AudioEncoder.h"
 
 #include <memory>
 

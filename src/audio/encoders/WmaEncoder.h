@@ -1,8 +1,8 @@
 #pragma once
 
-#include "audio/encoders/AudioEncoder.h"
 #include "audio/FfmpegPtr.h"
 #include "audio/OutputFile.h"
+#include "audio/encoders/AudioEncoder.h"
 #include "audio/encoders/WmaProfiles.h"
 
 #include <QString>

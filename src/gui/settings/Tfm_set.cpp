@@ -100,7 +100,7 @@ void Tfm_set::createPageTree()
     // Wide enough for every node at any font size, with room for the scroll bar.
     ui->TreeView1->resizeColumnToContents(0);
     ui->TreeView1->setFixedWidth(ui->TreeView1->columnWidth(0) + 2 * ui->TreeView1->frameWidth() +
-                                   ui->TreeView1->fontMetrics().averageCharWidth() * 4);
+                                 ui->TreeView1->fontMetrics().averageCharWidth() * 4);
 }
 
 void Tfm_set::bindControls()
@@ -276,6 +276,13 @@ void Tfm_set::reject()
     QDialog::reject();
 }
 
+void Tfm_set::done(int result)
+{
+    m_closing = true;
+    QDialog::done(result);
+    m_closing = false;
+}
+
 bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
 {
     const bool time = watched == ui->edt_time;
@@ -290,7 +297,8 @@ bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
         } else if (event->type() == QEvent::FocusOut) {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             // Another window coming to the front does not leave the edit.
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            if (!m_closing && reason != Qt::ActiveWindowFocusReason &&
+                reason != Qt::PopupFocusReason)
                 handle([&] { time ? m_model.edt_timeExit() : m_model.edt_countExit(); });
         }
     }

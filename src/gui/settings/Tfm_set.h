@@ -34,6 +34,7 @@ public:
 
     // Escape and the close box end like Cancel.
     void reject() override;
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -54,4 +55,6 @@ private:
     QList<QTreeWidgetItem*> m_pageItems;
     QHash<const settings::Key*, QButtonGroup*> m_radioGroups;
     bool m_refreshing = false;
+    // Closing is not leaving an edit: no rule runs on the way out.
+    bool m_closing = false;
 };

@@ -2,12 +2,17 @@
 
 #include "gui/SkinIcons.h"
 
+#include <QFocusEvent>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolTip>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -72,6 +77,118 @@ SkinView::SkinView(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Tab walks the panel's elements one by one, then leaves for the lists.
+    // Only the keyboard focuses it: a mouse click on the panel leaves the
+    // focus in the list the user works in.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+SkinnedWindow* SkinView::skinnedWindow() const
+{
+    return m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
+}
+
+std::vector<SkinElement*> SkinView::focusableElements() const
+{
+    std::vector<SkinElement*> out;
+    const SkinnedWindow* w = skinnedWindow();
+    if (!w)
+        return out;
+    for (const auto& e : w->elements())
+        if (e->isInteractive() && !e->GetName().isEmpty())
+            out.push_back(e.get());
+    // Reading order: rows from the top, then from the left; elements whose
+    // centres lie within a few pixels of one another share a row.
+    std::stable_sort(out.begin(), out.end(), [](const SkinElement* a, const SkinElement* b) {
+        const int ay = a->GetBounds().top + a->GetBounds().height() / 2;
+        const int by = b->GetBounds().top + b->GetBounds().height() / 2;
+        if (std::abs(ay - by) > 6)
+            return ay < by;
+        return a->GetBounds().left < b->GetBounds().left;
+    });
+    return out;
+}
+
+SkinElement* SkinView::focusedElement() const
+{
+    const auto elements = focusableElements();
+    if (m_focusIndex < 0 || m_focusIndex >= static_cast<int>(elements.size()))
+        return nullptr;
+    return elements[static_cast<size_t>(m_focusIndex)];
+}
+
+void SkinView::setFocusedElement(SkinElement* element)
+{
+    const auto elements = focusableElements();
+    const auto it = std::find(elements.begin(), elements.end(), element);
+    const int index = it == elements.end() ? -1 : static_cast<int>(it - elements.begin());
+    if (index == m_focusIndex)
+        return;
+    m_focusIndex = index;
+    update();
+    emit focusedElementChanged(focusedElement());
+}
+
+bool SkinView::isButton(const SkinElement* e) const
+{
+    return e && e->kind() == SkinKind::Button;
+}
+
+void SkinView::focusInEvent(QFocusEvent* event)
+{
+    const auto elements = focusableElements();
+    if (!elements.empty()) {
+        if (event->reason() == Qt::BacktabFocusReason)
+            setFocusedElement(elements.back());
+        else if (event->reason() == Qt::TabFocusReason || !focusedElement())
+            setFocusedElement(elements.front());
+    }
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void SkinView::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+bool SkinView::focusNextPrevChild(bool next)
+{
+    const auto elements = focusableElements();
+    const int target = m_focusIndex + (next ? 1 : -1);
+    if (hasFocus() && target >= 0 && target < static_cast<int>(elements.size())) {
+        setFocusedElement(elements[static_cast<size_t>(target)]);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void SkinView::keyPressEvent(QKeyEvent* event)
+{
+    SkinElement* focused = focusedElement();
+    const int key = event->key();
+    const bool activate = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (activate && isButton(focused) && m_skin && event->modifiers() == Qt::NoModifier) {
+        m_skin->clickElement(focused);
+        return;
+    }
+    if (keyHandler && keyHandler(focused, event))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+void SkinView::paintFocusRing(QPainter& p) const
+{
+    const SkinElement* e = focusedElement();
+    if (!e || !hasFocus())
+        return;
+    const QRectF r = QRectF(e->GetBounds().toQRect()).adjusted(-2.5, -2.5, 2.5, 2.5);
+    const qreal radius = std::min<qreal>(e->intAttribute(QStringLiteral("radius"), 3) + 2,
+                                         std::min(r.width(), r.height()) / 2);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0xff, 0xd4, 0x4d), 2));
+    p.drawRoundedRect(r, radius, radius);
 }
 
 void SkinView::setSkin(Skin& skin, Skin::WindowHandle window)
@@ -122,6 +239,7 @@ void SkinView::paintEvent(QPaintEvent*)
         return;
     for (const auto& e : w->elements())
         paintElement(p, *e);
+    paintFocusRing(p);
 }
 
 void SkinView::paintElement(QPainter& p, const SkinElement& e) const
@@ -324,11 +442,25 @@ void SkinView::leaveEvent(QEvent*)
 
 bool SkinView::event(QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Space and Enter press the focused button before any shortcut of
+        // the window sees them.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool activate = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+                              key->key() == Qt::Key_Enter;
+        if (activate && isButton(focusedElement()) && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         const SkinnedWindow* w = m_skin ? m_skin->GetSkinnedWindow(m_window) : nullptr;
         const SkinElement* e = w ? w->elementAt(help->pos().x(), help->pos().y()) : nullptr;
-        const QString hint = e ? e->attribute(QStringLiteral("hint")) : QString();
+        QString hint = e ? e->attribute(QStringLiteral("hint")) : QString();
+        const QString key = e ? e->attribute(QStringLiteral("key")) : QString();
+        if (!hint.isEmpty() && !key.isEmpty())
+            hint += QStringLiteral(" (%1)").arg(key);
         if (hint.isEmpty())
             QToolTip::hideText();
         else

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <vector>
 
 class QPainter;
 
@@ -21,6 +23,23 @@ public:
     // repaint requests of its elements.
     void attach();
 
+    Skin* skin() const { return m_skin; }
+    SkinnedWindow* skinnedWindow() const;
+
+    // The elements Tab visits, in reading order: the buttons and the slider.
+    std::vector<SkinElement*> focusableElements() const;
+    // The element with the keyboard focus inside the panel, or nullptr.
+    SkinElement* focusedElement() const;
+    void setFocusedElement(SkinElement* element);
+
+    // Keys the panel does not handle itself (Space and Enter press the
+    // focused button); answers whether it used the key.
+    std::function<bool(SkinElement* focused, QKeyEvent* event)> keyHandler;
+
+signals:
+    // The keyboard focus moved to another element of the panel.
+    void focusedElementChanged(SkinElement* element);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -28,6 +47,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void paintElement(QPainter& p, const SkinElement& e) const;
@@ -37,8 +60,11 @@ private:
     void paintSlider(QPainter& p, const SkinSlider& e) const;
     void paintBar(QPainter& p, const SkinElement& e) const;
     void updateCursor();
+    void paintFocusRing(QPainter& p) const;
+    bool isButton(const SkinElement* e) const;
 
     Skin* m_skin = nullptr;
     Skin::WindowHandle m_window = nullptr;
     QPointer<SkinnedWindow> m_attached;
+    int m_focusIndex = -1;
 };

@@ -7,8 +7,6 @@
 #include <QFocusEvent>
 #include <QSignalBlocker>
 
-using tags::TagField;
-
 Tfm_id3::Tfm_id3(tags::TagEditorModel& model, tags::TagRecordList& list, Prompts& prompts,
                  QWidget* mainWindow)
     : QDialog(mainWindow), ui(std::make_unique<Ui::Tfm_id3>()), m_model(model), m_list(list),

@@ -11,7 +11,6 @@ class Tfm_id3;
 namespace tags {
 class TagEditorModel;
 class TagRecordList;
-enum class TagField;
 } // namespace tags
 
 // The tag editor: shows the state of its model over the job list's tag

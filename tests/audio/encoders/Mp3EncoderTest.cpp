@@ -1,6 +1,6 @@
+#include "audio/AudioError.h"
 #include "audio/Mp3Frames.h"
 #include "audio/WriterTesting.h"
-#include "audio/AudioError.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 
 #include <gtest/gtest.h>

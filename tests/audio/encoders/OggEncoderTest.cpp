@@ -1,6 +1,6 @@
 #include "audio/encoders/OggEncoder.h"
-#include "audio/WriterTesting.h"
 #include "audio/AudioError.h"
+#include "audio/WriterTesting.h"
 
 #include <gtest/gtest.h>
 

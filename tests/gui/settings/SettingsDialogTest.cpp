@@ -1,5 +1,6 @@
 #include "app/MainSession.h"
 #include "gui/settings/Tfm_set.h"
+#include "settings/Options.h"
 #include "settings/SettingsDialogModel.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
@@ -334,4 +335,52 @@ TEST_F(SettingsDialogWidgets, TabLeavesThePageForTheButtons)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "Ok");
+}
+
+TEST_F(SettingsDialogWidgets, ABadOptionsFileShowsDefaultsAndOkWritesValidValues)
+{
+    testsupport::writeAll(iniPath, "[Function]\nChoice=-7\n[Choice]\ntime=abc\nCount=-3\n"
+                                   "[Fade]\nIntime=99\n"
+                                   "[mp3]\nbitrate=15\nquality=99999999999\n"
+                                   "[MP3Filt]\nudHFiltF=-1\n[wma]\nformat=-1\n"
+                                   "[ogg]\nfrequency=9\nquality=5000\n\x01\x02=\xff\n");
+    session->options() = LoadOptions(session->ini());
+    open();
+    EXPECT_TRUE(get<QRadioButton>("rb_custom")->isChecked());
+    EXPECT_EQ(get<QLineEdit>("edt_time")->text(), "60");
+    EXPECT_EQ(get<QLineEdit>("edt_count")->text(), "6");
+    EXPECT_EQ(get<QComboBox>("cb_fadeintime")->currentText(), "5s");
+    EXPECT_EQ(get<QComboBox>("cb_mp3_bitrate")->currentText(), "128 Kbps");
+    EXPECT_EQ(get<QSpinBox>("ud_mp3_quality")->value(), 4);
+    EXPECT_EQ(get<QSpinBox>("udHFiltF")->value(), 30);
+    EXPECT_EQ(get<QComboBox>("cb_wma")->currentIndex(), 9);
+    EXPECT_EQ(get<QComboBox>("cb_ogg_fre")->currentText(), "44100 Hz");
+    EXPECT_EQ(get<QSpinBox>("ud_ogg_quality")->value(), 300);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    open();
+    edtDir.setText("/music/out");
+    QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
+    ASSERT_FALSE(dialog->isVisible());
+    EXPECT_EQ(session->options().functionChoice, 0);
+    EXPECT_EQ(session->options().pieceCount, 6);
+    EXPECT_EQ(session->options().fadeInSeconds, 5);
+    EXPECT_EQ(stored("mp3", "bitrate"), "9");
+    EXPECT_EQ(stored("mp3", "quality"), "4");
+    EXPECT_EQ(stored("MP3Filt", "udHFiltF"), "30");
+    EXPECT_EQ(stored("wma", "format"), "9");
+    EXPECT_EQ(stored("ogg", "frequency"), "7");
+    EXPECT_EQ(stored("ogg", "quality"), "300");
+}
+
+TEST_F(SettingsDialogWidgets, EscapeFromAnEditHoldingNoNumberClosesWithoutAMessage)
+{
+    open();
+    auto* time = get<QLineEdit>("edt_time");
+    time->setFocus();
+    time->setText("12x"); // pasted
+    QTest::keyClick(time, Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(prompts.informations.isEmpty()) << prompts.informations.join("|").toStdString();
+    open();
+    EXPECT_EQ(get<QLineEdit>("edt_time")->text(), "60");
 }

@@ -15,8 +15,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-using tags::TagField;
-
 namespace {
 
 class TagEditorDialog : public ::testing::Test {

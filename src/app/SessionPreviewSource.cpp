@@ -1,0 +1,78 @@
+#include "app/SessionPreviewSource.h"
+
+#include "engine/JobRunner.h"
+#include "jobs/JobArea.h"
+#include "settings/Options.h"
+
+SessionPreviewSource::SessionPreviewSource(JobArea& jobs, const JobRunner& runner,
+                                           const Options& options)
+    : m_jobs(jobs), m_runner(runner), m_options(options)
+{
+}
+
+bool SessionPreviewSource::JobRunning() const
+{
+    return m_runner.JobRunning;
+}
+
+bool SessionPreviewSource::SegmentSelected() const
+{
+    return m_jobs.selection().SegmentSelected;
+}
+
+int SessionPreviewSource::functionChoice() const
+{
+    return m_options.functionChoice;
+}
+
+int SessionPreviewSource::fileCount() const
+{
+    return m_jobs.list().count();
+}
+
+int SessionPreviewSource::selectedFileRow() const
+{
+    return m_jobs.list().selectedRow();
+}
+
+int SessionPreviewSource::selectedSegmentRow() const
+{
+    return m_jobs.segments().selectedRow();
+}
+
+QString SessionPreviewSource::filePath(int fileRow) const
+{
+    return m_jobs.list().entry(fileRow).path;
+}
+
+int SessionPreviewSource::fileSeconds(int fileRow) const
+{
+    return m_jobs.list().entry(fileRow).duration;
+}
+
+std::optional<PreviewSource::Segment> SessionPreviewSource::segment(int fileRow,
+                                                                    int segmentRow) const
+{
+    if (!m_jobs.list().isRow(fileRow))
+        return std::nullopt;
+    const listrecord& entry = m_jobs.list().entry(fileRow);
+    if (segmentRow < 0 || segmentRow >= entry.usedSegments())
+        return std::nullopt;
+    const ::Segment s = entry.segment(segmentRow);
+    return Segment{s.begin, s.end};
+}
+
+int SessionPreviewSource::segmentRowCount() const
+{
+    return m_jobs.segments().count();
+}
+
+QString SessionPreviewSource::segmentStatus(int row) const
+{
+    return m_jobs.segments().status(row);
+}
+
+void SessionPreviewSource::setSegmentStatus(int row, const QString& status)
+{
+    m_jobs.segments().setStatus(row, status);
+}
