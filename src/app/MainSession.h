@@ -74,8 +74,7 @@ public:
     JobSelection& selection() { return m_jobs.selection(); }
     JobRunner& runner() { return m_runner; }
     FrontPanelJobs& jobPanel() { return m_jobPanel; }
-    // The MP3 command-line text of the settings dialog at this moment; set by
-    // the window.
+    // The MP3 command-line text of the settings dialog as its last Ok left it.
     std::function<QString()> mp3CommandLine;
     Preview& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }

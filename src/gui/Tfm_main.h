@@ -52,8 +52,8 @@ public:
     static QString helpText();
 
     // Files and folders named on the command line, of this start or of a
-    // later one: added as the open-files and folder dialogs add them, once no
-    // job runs, and the window comes forward.
+    // later one: added as addPaths adds them once no job runs, and the window
+    // comes forward.
     void receiveFiles(const QStringList& paths);
 
 signals:

@@ -6,10 +6,12 @@
 #include "gui/dialogs/Tfm_dir.h"
 #include "gui/settings/Tfm_set.h"
 #include "gui/tags/Tfm_id3.h"
+#include "jobs/JobList.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
@@ -22,6 +24,15 @@ QStringList fileArguments(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return SingleInstance::filesFromArguments(arguments, QDir::currentPath());
+}
+
+// One "name<TAB>time<TAB>path" line per row of the file list.
+void printFileList(const JobList& list)
+{
+    QTextStream out(stdout);
+    for (int row = 0; row < list.count(); ++row)
+        out << list.caption(row) << '\t' << list.timeText(row) << '\t' << list.entry(row).path
+            << '\n';
 }
 
 } // namespace
@@ -78,8 +89,19 @@ int main(int argc, char** argv)
     // Files of this start are added once the window shows; those of later
     // starts when they arrive, from the event loop rather than from inside
     // the channel's handler.
-    if (!files.isEmpty())
-        QTimer::singleShot(0, &fm_main, [&fm_main, files] { fm_main.receiveFiles(files); });
+    // VESSIMO_PRINT_FILES=1 makes a start with files observable from outside
+    // (scripts, the tests): once they are added, the file list's rows go to
+    // standard output and the window closes as if the user had closed it.
+    const bool printFiles = qEnvironmentVariableIntValue("VESSIMO_PRINT_FILES") != 0;
+    if (!files.isEmpty() || printFiles)
+        QTimer::singleShot(0, &fm_main, [&fm_main, files, printFiles] {
+            if (!files.isEmpty())
+                fm_main.receiveFiles(files);
+            if (printFiles) {
+                printFileList(fm_main.session().jobs().list());
+                fm_main.close();
+            }
+        });
     QObject::connect(&instance, &SingleInstance::filesHandedOver, &fm_main, &Tfm_main::receiveFiles,
                      Qt::QueuedConnection);
     if (!instance.listen())

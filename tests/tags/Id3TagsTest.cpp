@@ -438,7 +438,9 @@ TEST_F(Id3Files, AFileInAReadOnlyFolderIsWrittenInPlace)
     ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
     const QString mp3 = makeAudio(path("ro/a.mp3"));
     const QByteArray audio = decodedAudio(mp3);
-    ASSERT_EQ(::chown(QFile::encodeName(mp3).constData(), 65534, 65534), 0);
+    if (::geteuid() == 0) { // the file belongs to whoever runs the check
+        ASSERT_EQ(::chown(QFile::encodeName(mp3).constData(), 65534, 65534), 0);
+    }
     setMode(dir.path(), 0755);
     setMode(path("ro"), 0555);
     asUnprivileged([&] {
