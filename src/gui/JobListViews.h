@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 class MainSession;
@@ -33,8 +34,11 @@ private:
     void showProgress(int done, int total);
 
     MainSession& m_session;
-    QTreeView* m_lv;
-    QTreeView* m_lvTime;
+    // The filtered viewports, kept rather than asked of their views: a
+    // viewport sends its last events while its view is already being
+    // destroyed and can no longer be asked for anything.
+    QPointer<QObject> m_lvViewport;
+    QPointer<QObject> m_lvTimeViewport;
     QPlainTextEdit* m_sm;
     QElapsedTimer m_adding;
     bool m_progressShown = false;

@@ -216,3 +216,30 @@ TEST_F(JobListViewsTest, TheListMenusRunTheirCommands)
     EXPECT_EQ(window->lv->model()->rowCount(), 0);
     EXPECT_TRUE(window->sm->isVisible());
 }
+
+TEST_F(JobListViewsTest, TheListsCanBeDestroyedInEitherOrder)
+{
+    // A viewport's last events reach the filter while its view is being
+    // destroyed; the filter must not ask that view for anything then.
+    window->addPaths({src("short.wav"), src("long.wav")});
+    for (const bool filesFirst : {true, false}) {
+        auto* lv = new QTreeView;
+        auto* lvTime = new QTreeView;
+        QPlainTextEdit sm;
+        QMenu menu;
+        new JobListViews(window->session(), lv, lvTime, &sm, &menu);
+        lv->resize(300, 200);
+        lv->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(lv));
+        if (filesFirst) {
+            delete lv;
+            delete lvTime;
+            continue;
+        }
+        delete lvTime;
+        // The file list still answers its clicks without its partner.
+        clickRow(lv, 1);
+        EXPECT_EQ(window->session().jobs().selection().SelectedFileIndex, 1);
+        delete lv;
+    }
+}
