@@ -58,6 +58,21 @@ int BlockConverter::convert(const float* interleaved, int frames)
 {
     if (!m_swr) {
         reserve(frames);
+        // Fixed strides for mono and stereo let the compiler vectorise the
+        // copy; these are nearly all blocks.
+        if (m_inChannels == 1) {
+            std::copy_n(interleaved, frames, m_planePointers[0]);
+            return frames;
+        }
+        if (m_inChannels == 2) {
+            float* left = m_planePointers[0];
+            float* right = m_planePointers[1];
+            for (int i = 0; i < frames; ++i) {
+                left[i] = interleaved[2 * i];
+                right[i] = interleaved[2 * i + 1];
+            }
+            return frames;
+        }
         for (int c = 0; c < m_outChannels; ++c) {
             float* out = m_planePointers[static_cast<size_t>(c)];
             const float* in = interleaved + c;

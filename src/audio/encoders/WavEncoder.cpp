@@ -1,6 +1,9 @@
 #include "audio/encoders/WavEncoder.h"
 
+#include "audio/encoders/PcmSample.h"
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -31,10 +34,38 @@ void putTag(std::vector<uint8_t>& out, const char* tag)
 }
 
 // The same scaling as FFmpeg's float to integer conversion, so that a PCM
-// round trip through our writer and FFmpeg's reader is exact.
-inline int32_t toInt(float x, double scale, double low, double high)
+// round trip through our writer and FFmpeg's reader is exact. 32 bits need
+// double precision; the narrower widths use pcmsample.
+inline int32_t toInt32(float x)
 {
-    return static_cast<int32_t>(std::clamp(std::nearbyint(double(x) * scale), low, high));
+    return static_cast<int32_t>(
+        std::clamp(std::nearbyint(double(x) * 2147483648.0), -2147483648.0, 2147483647.0));
+}
+
+// One loop per channel count that jobs use, so that the compiler sees
+// fixed strides and vectorises the conversion.
+template <typename T, T (*convert)(float)>
+void interleave(const float* const* planes, int frames, int channels, T* out)
+{
+    if (channels == 1) {
+        const float* a = planes[0];
+        for (int i = 0; i < frames; ++i)
+            out[i] = convert(a[i]);
+    } else if (channels == 2) {
+        const float* a = planes[0];
+        const float* b = planes[1];
+        for (int i = 0; i < frames; ++i) {
+            out[2 * i] = convert(a[i]);
+            out[2 * i + 1] = convert(b[i]);
+        }
+    } else {
+        for (int c = 0; c < channels; ++c) {
+            const float* a = planes[c];
+            T* o = out + c;
+            for (int i = 0; i < frames; ++i, o += channels)
+                *o = convert(a[i]);
+        }
+    }
 }
 
 } // namespace
@@ -92,33 +123,30 @@ void WavEncoder::encode(const float* const* planes, int frames)
         static_cast<size_t>(frames) * static_cast<size_t>(m_channels) * bytesPerSample;
     if (m_dataBytes + total > std::numeric_limits<uint32_t>::max() - 64)
         m_file.fail(QStringLiteral("a WAV file cannot hold more than 4 GB"));
-    m_buffer.resize(total);
-    uint8_t* out = m_buffer.data();
-    for (int i = 0; i < frames; ++i) {
-        for (int c = 0; c < m_channels; ++c) {
-            const float x = planes[c][i];
-            switch (m_bits) {
-            case 8:
-                *out++ = static_cast<uint8_t>(toInt(x, 128.0, -128.0, 127.0) + 128);
-                break;
-            case 16: {
-                const int32_t v = toInt(x, 32768.0, -32768.0, 32767.0);
-                *out++ = static_cast<uint8_t>(v);
-                *out++ = static_cast<uint8_t>(v >> 8);
-                break;
-            }
-            default: {
-                const int32_t v = toInt(x, 2147483648.0, -2147483648.0, 2147483647.0);
-                *out++ = static_cast<uint8_t>(v);
-                *out++ = static_cast<uint8_t>(v >> 8);
-                *out++ = static_cast<uint8_t>(v >> 16);
-                *out++ = static_cast<uint8_t>(v >> 24);
-                break;
-            }
+    const size_t samples = static_cast<size_t>(frames) * static_cast<size_t>(m_channels);
+    const uint8_t* data = nullptr;
+    if (m_bits == 16 && std::endian::native == std::endian::little) {
+        m_samples16.resize(samples);
+        interleave<int16_t, pcmsample::toInt16>(planes, frames, m_channels, m_samples16.data());
+        data = reinterpret_cast<const uint8_t*>(m_samples16.data());
+    } else if (m_bits == 8) {
+        m_buffer.resize(total);
+        interleave<uint8_t, pcmsample::toUnsigned8>(planes, frames, m_channels, m_buffer.data());
+        data = m_buffer.data();
+    } else {
+        m_buffer.resize(total);
+        uint8_t* out = m_buffer.data();
+        for (int i = 0; i < frames; ++i) {
+            for (int c = 0; c < m_channels; ++c) {
+                const int32_t v =
+                    m_bits == 16 ? pcmsample::toInt16(planes[c][i]) : toInt32(planes[c][i]);
+                for (size_t b = 0; b < bytesPerSample; ++b)
+                    *out++ = static_cast<uint8_t>(v >> (8 * b));
             }
         }
+        data = m_buffer.data();
     }
-    m_file.write(m_buffer.data(), total);
+    m_file.write(data, total);
     m_dataBytes += total;
 }
 

@@ -29,4 +29,5 @@ private:
     int m_bits;
     uint64_t m_dataBytes = 0;
     std::vector<uint8_t> m_buffer;
+    std::vector<int16_t> m_samples16;
 };

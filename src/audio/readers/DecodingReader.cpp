@@ -55,6 +55,8 @@ bool DecodingReader::fetchFrame()
             continue;
         }
         m_rewound = false;
+        if (m_endsAtCount && start + m_frame->nb_samples > m_count)
+            m_frame->nb_samples = static_cast<int>(std::max<int64_t>(m_count - start, 0));
         const int n = m_frame->nb_samples;
         m_nextStart = start + n;
         if (n <= 0 || start + n <= m_dropBefore)

@@ -38,6 +38,9 @@ protected:
     virtual int64_t forwardDecodeLimit() const { return m_rate; }
 
     const QString m_path;
+    // Decoded frames past the sample count are dropped: for sources whose
+    // count comes from the container and whose decoder runs on past it.
+    bool m_endsAtCount = false;
 
 private:
     bool fetchFrame();

@@ -256,6 +256,8 @@ bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
             continue;
         }
         if (m_packet->stream_index == m_streamIndex) {
+            if (m_endsAtCount)
+                keepPacketEnd(*m_packet);
             rc = avcodec_send_packet(m_codec.get(), m_packet.get());
             if (rc < 0 && rc != AVERROR(EAGAIN)) {
                 if (++m_decodeErrors > kMaxDecodeErrors)
@@ -289,6 +291,21 @@ void FfmpegReader::place(AVFrame* frame, int64_t& start)
     }
     if (m_fromStart >= 0)
         m_fromStart += frame->nb_samples;
+}
+
+void FfmpegReader::keepPacketEnd(AVPacket& packet)
+{
+    // The Ogg demuxer times a Vorbis stream's packets as if the first packet
+    // decoded to audio, while it only primes the decoder: its timestamps run a
+    // packet ahead of the granule positions, and the end trimming it derives
+    // for the last packet is off by as much (too much, or nothing where it
+    // comes out negative). Frame positions counted from the
+    // first frame delivered match the granule positions, so the stream is
+    // ended at the last one instead (endsAtCount).
+    size_t size = 0;
+    uint8_t* skip = av_packet_get_side_data(&packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
+    if (skip && size >= 8)
+        std::fill(skip + 4, skip + 8, uint8_t(0));
 }
 
 bool FfmpegReader::silenceFor(const AVPacket& packet, AVFrame* frame)
@@ -327,8 +344,9 @@ int64_t FfmpegReader::countFrames()
         m_stream->start_time == 0 && m_stream->duration > 0) {
         // The granule position of the last complete page, which the demuxer
         // reads from the end of the file, counts the samples up to it, and
-        // the decoder trims the last packet to it; a page cut off at the end
-        // of the file is dropped whole.
+        // the last packet is trimmed to it; a page cut off at the end of
+        // the file is dropped whole.
+        m_endsAtCount = true;
         return m_stream->duration;
     }
     return countByDecoding();

@@ -24,6 +24,7 @@ private:
     void place(AVFrame* frame, int64_t& start);
     // A frame of silence in place of a packet the decoder refused.
     bool silenceFor(const AVPacket& packet, AVFrame* frame);
+    static void keepPacketEnd(AVPacket& packet);
     QString chooseFormatName() const;
     int64_t countFrames();
     bool timestampsAreSamples() const;
