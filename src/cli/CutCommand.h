@@ -4,9 +4,8 @@
 // command takes them), the stop flag that Ctrl-C raises, the progress line
 // on a terminal, and the prompts of a run without a window.
 
-#include "base/Error.h"
 #include "base/Prompts.h"
-#include "jobs/JobEntry.h"
+#include "cli/PlanOptions.h"
 #include "settings/Options.h"
 
 #include <QCommandLineParser>
@@ -16,32 +15,16 @@
 #include <QVector>
 #include <atomic>
 #include <mutex>
-#include <stdexcept>
 
 namespace cli::jobs {
-
-class UsageError : public Error {
-public:
-    using Error::Error;
-};
 
 // The options both commands take besides their own.
 void addSharedOptions(QCommandLineParser& parser);
 
-struct PlanChoice {
-    int choice = 0; // the function choice of the run
-    int number = 0; // seconds per piece or piece count
-    QVector<Segment> segments;
-    bool given = false;
-};
-
-// --every, --pieces, --segments; throws UsageError.
-PlanChoice parsePlan(const QCommandLineParser& parser);
-// A whole number of 1 or more; throws UsageError naming the option.
-int positiveNumber(const QString& option, const QString& text);
-// The options file of the run (--settings or the user's) and its options,
-// with the plan and the fades of the command line applied.
-QString settingsPath(const QCommandLineParser& parser);
+// The plan options with every option given at most once; throws UsageError.
+PlanChoice parseSharedOptions(const QCommandLineParser& parser);
+// The options of the run's options file (settingsPath), with the plan and the
+// fades of the command line applied.
 Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan);
 
 // Ctrl-C raises the flag once; a second Ctrl-C ends the process at once.
