@@ -4,12 +4,12 @@
 #include "engine/BlockLoop.h"
 #include "engine/CutPlan.h"
 #include "engine/EncoderSetup.h"
-#include "engine/FrameMath.h"
 #include "engine/JobPanel.h"
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
 #include "engine/OutputNaming.h"
 #include "engine/WriteOutputTags.h"
+#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 namespace {
@@ -96,7 +96,7 @@ void CutJob::cutFiles(int choice)
         const int32_t n = static_cast<int32_t>(before.sampleCount);
         const int32_t S = before.duration;
         const int32_t fadeOutFrames = static_cast<int32_t>(
-            framemath::Scale64(int64_t(options.fadeOutSeconds) * 1000, n, int64_t(S) * 1000));
+            timecode::Scale64(int64_t(options.fadeOutSeconds) * 1000, n, int64_t(S) * 1000));
         view.showFile(i, displayFor(choice));
         if (choice == 0) {
             const int rows = view.segmentRowCount();
