@@ -9,7 +9,6 @@
 #include "engine/JobAreaView.h"
 #include "engine/JobPumps.h"
 #include "jobs/JobArea.h"
-#include "jobs/SegmentPlan.h"
 #include "jobs/TimeCode.h"
 
 #include <QDir>
@@ -96,6 +95,21 @@ void QuietPrompts::information(const QString& text)
 void QuietPrompts::error(const QString& text)
 {
     errors << text;
+}
+
+void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
+              const std::function<void(const QString& path, const QString& message)>& refused)
+{
+    for (const QString& path : paths) {
+        const qsizetype before = prompts.errors.size();
+        if (QFileInfo(path).isDir())
+            area.addFolder(path);
+        else
+            area.addFiles({path});
+        if (refused)
+            for (qsizetype k = before; k < prompts.errors.size(); ++k)
+                refused(path, prompts.errors[k]);
+    }
 }
 
 ProgressLine::ProgressLine() : m_enabled(isatty(STDERR_FILENO) == 1)
@@ -334,18 +348,8 @@ int cli::cut(const QStringList& args)
     AudioFile reader;
     reader.SetEnabled(true);
     JobArea area(prompts, reader, options);
-    for (const QString& path : parser.positionalArguments()) {
-        const qsizetype before = prompts.errors.size();
-        if (QFileInfo(path).isDir())
-            area.addFolder(path);
-        else
-            area.addFiles({path});
-        for (qsizetype k = before; k < prompts.errors.size(); ++k)
-            failure(path, prompts.errors[k]);
-    }
-    JobList& list = area.list();
-    if (plan.choice == segmentplan::Unification && !list.isEmpty())
-        list.entry(0).setConfirmedSegments(plan.segments);
+    addPaths(area, prompts, parser.positionalArguments(), failure);
+    applySegments(plan, area.list());
 
     installStopHandler();
     const QVector<CutTask> tasks =

@@ -14,7 +14,10 @@
 #include <QStringList>
 #include <QVector>
 #include <atomic>
+#include <functional>
 #include <mutex>
+
+class JobArea;
 
 namespace cli::jobs {
 
@@ -43,6 +46,11 @@ public:
     QString chooseFolder(const QString&) override { return {}; }
     void showModal(Dialog) override {}
 };
+
+// Adds each path as the file or folder dialog would; `refused`, when given,
+// gets each path with every message the list refused it with.
+void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
+              const std::function<void(const QString& path, const QString& message)>& refused = {});
 
 // One progress line on standard error, drawn only when it is a terminal and
 // at most ten times a second; safe to call from several threads.

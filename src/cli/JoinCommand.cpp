@@ -119,15 +119,7 @@ int cli::join(const QStringList& args)
     reader.SetEnabled(true);
     writer.SetEnabled(true);
     JobArea area(prompts, reader, options);
-    for (const QString& path : parser.positionalArguments()) {
-        const qsizetype before = prompts.errors.size();
-        if (QFileInfo(path).isDir())
-            area.addFolder(path);
-        else
-            area.addFiles({path});
-        for (qsizetype k = before; k < prompts.errors.size(); ++k)
-            fail(path, prompts.errors[k]);
-    }
+    addPaths(area, prompts, parser.positionalArguments(), fail);
     // A join without one of its files would be a different file: nothing
     // is written when any path was refused.
     if (!failures.isEmpty())
@@ -143,8 +135,7 @@ int cli::join(const QStringList& args)
             return finishFailed();
         }
     }
-    if (plan.choice == segmentplan::Unification)
-        list.entry(0).setConfirmedSegments(plan.segments);
+    applySegments(plan, list);
 
     installStopHandler();
     IniFile ini(iniPath);

@@ -5,11 +5,9 @@
 #include "audio/AudioFile.h"
 #include "base/IniFile.h"
 #include "jobs/JobArea.h"
-#include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -66,15 +64,9 @@ int cli::plan(const QStringList& args)
                          err.flush();
                      });
 
-    for (const QString& path : parser.positionalArguments()) {
-        if (QFileInfo(path).isDir())
-            area.addFolder(path);
-        else
-            area.addFiles({path});
-    }
+    addPaths(area, prompts, parser.positionalArguments());
     JobList& list = area.list();
-    if (plan.choice == segmentplan::Unification && !list.isEmpty())
-        list.entry(0).setConfirmedSegments(plan.segments);
+    applySegments(plan, list);
 
     QJsonArray files;
     for (int row = 0; row < list.count(); ++row) {

@@ -1,6 +1,7 @@
 #include "cli/PlanOptions.h"
 
 #include "base/IniFile.h"
+#include "jobs/JobList.h"
 #include "jobs/SegmentPlan.h"
 
 #include <QFileInfo>
@@ -125,6 +126,12 @@ void applyPlan(const PlanChoice& plan, Options& options)
         options.pieceSeconds = plan.number;
     if (plan.choice == segmentplan::EqualCount)
         options.pieceCount = plan.number;
+}
+
+void applySegments(const PlanChoice& plan, JobList& list)
+{
+    if (plan.choice == segmentplan::Unification && !list.isEmpty())
+        list.entry(0).setConfirmedSegments(plan.segments);
 }
 
 void refuseRepeats(const QCommandLineParser& parser, const QStringList& names)

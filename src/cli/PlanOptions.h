@@ -14,6 +14,8 @@
 #include <QTextStream>
 #include <QVector>
 
+class JobList;
+
 namespace cli {
 
 // A command line the command cannot run; the command prints it with its
@@ -43,6 +45,9 @@ struct PlanChoice {
 PlanChoice parsePlan(const QCommandLineParser& parser);
 // Sets the function choice and its number in `options`.
 void applyPlan(const PlanChoice& plan, Options& options);
+// Gives a --segments list to the first file of `list`, whose segments the
+// Unification plan applies to every file.
+void applySegments(const PlanChoice& plan, JobList& list);
 // Throws UsageError for the first of `names` given more than once.
 void refuseRepeats(const QCommandLineParser& parser, const QStringList& names);
 // A whole number of 1 or more; throws UsageError naming the option.
