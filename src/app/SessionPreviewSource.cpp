@@ -62,6 +62,11 @@ std::optional<PreviewSource::Segment> SessionPreviewSource::segment(int fileRow,
     return Segment{s.begin, s.end};
 }
 
+int& SessionPreviewSource::SliderPosition()
+{
+    return m_jobs.selection().SliderPosition;
+}
+
 int SessionPreviewSource::segmentRowCount() const
 {
     return m_jobs.segments().count();

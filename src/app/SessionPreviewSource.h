@@ -20,6 +20,7 @@ public:
     QString filePath(int fileRow) const override;
     int fileSeconds(int fileRow) const override;
     std::optional<Segment> segment(int fileRow, int segmentRow) const override;
+    int& SliderPosition() override;
     int segmentRowCount() const override;
     QString segmentStatus(int row) const override;
     void setSegmentStatus(int row, const QString& status) override;

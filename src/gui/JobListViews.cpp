@@ -3,10 +3,13 @@
 #include "app/MainSession.h"
 #include "base/Guarded.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -43,6 +46,51 @@ void showModel(QTreeView* view, QAbstractItemModel* model, QItemSelectionModel* 
     view->setDragDropMode(QAbstractItemView::DropOnly);
 }
 
+// The segment list has no prescribed widths; its columns are sized to the
+// widest text they can hold ("Converting", a full range), and the font steps
+// down where the list would otherwise cut the status or scroll sideways.
+void fitSegmentColumns(QTreeView* view)
+{
+    const QStringList widest = {QStringLiteral("00:00:00 - 00:00:00"), QStringLiteral("00:00:00"),
+                                QStringLiteral("Converting")};
+    constexpr int padding = 12;       // the item's margins on both sides, with room to spare
+    constexpr int scrollBarRoom = 10; // the style sheet's scroll bar, once many rows show
+    const int available = view->width() - 2 * view->frameWidth() - scrollBarRoom;
+    QFont font = view->font();
+    QList<int> widths;
+    for (;;) {
+        const QFontMetrics metrics(font);
+        widths.clear();
+        int total = 0;
+        for (int i = 0; i < widest.size(); ++i) {
+            const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
+            widths << std::max(metrics.horizontalAdvance(widest[i]),
+                               metrics.horizontalAdvance(caption)) +
+                          padding;
+            total += widths.back();
+        }
+        if (total <= available)
+            break;
+        // The style may give the font in pixels or in points.
+        if (font.pixelSize() > 0) {
+            if (font.pixelSize() <= 9)
+                break;
+            font.setPixelSize(font.pixelSize() - 1);
+        } else {
+            if (font.pointSizeF() <= 7.0)
+                break;
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        }
+    }
+    view->setFont(font);
+    view->header()->setFont(font);
+    // The last column takes what is left, so no gap shows after it.
+    const int used = widths[0] + widths[1];
+    widths[2] = std::max(widths[2], available - used);
+    for (int i = 0; i < widths.size(); ++i)
+        view->setColumnWidth(i, widths[i]);
+}
+
 } // namespace
 
 JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_time,
@@ -51,7 +99,11 @@ JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_ti
 {
     JobArea& jobs = session.jobs();
     showModel(lv, &jobs.list(), jobs.list().selectionModel(), {jobs.list().nameColumnWidth(), 61});
-    showModel(lv_time, &jobs.segments(), jobs.segments().selectionModel(), {133, 52, 56});
+    showModel(lv_time, &jobs.segments(), jobs.segments().selectionModel(), {});
+    fitSegmentColumns(lv_time);
+    // The file list's two fixed columns are laid out for its width, one pixel
+    // of border aside; a scroll bar for that pixel would only cover a row.
+    lv->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (QTreeView* view : {lv, lv_time}) {
         view->viewport()->installEventFilter(this);
         connect(view, &QWidget::customContextMenuRequested, p_lv,

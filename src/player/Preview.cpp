@@ -93,8 +93,8 @@ void Preview::PlayFromSlider()
     m_segmentMode = false;
     try {
         openPreviewFile(PreviewFileIndex);
-        SliderPosition = m_panel.pb->GetPosition();
-        PreviewStartSample = Scale(SliderPosition, m_reader.GetSampleCount(), SliderRange());
+        SliderPosition() = m_panel.pb->GetPosition();
+        PreviewStartSample = Scale(SliderPosition(), m_reader.GetSampleCount(), SliderRange());
         m_reader.Seek(PreviewStartSample, 3);
         m_player.Play();
         QueueNextBlock();
@@ -159,7 +159,7 @@ void Preview::StopPreview()
         PreviewSegmentIndex < m_source.segmentRowCount() &&
         m_source.segmentStatus(PreviewSegmentIndex) == kPlaying)
         m_source.setSegmentStatus(PreviewSegmentIndex, m_savedStatus);
-    SliderPosition = 0;
+    SliderPosition() = 0;
     if (m_panel.pb)
         moveSlider(0);
     if (m_panel.timecaption)
@@ -200,18 +200,18 @@ void Preview::AudioPlayer21Timer(int, int, int playedFrames)
     const int32_t played = playedPosition(playedFrames, PreviewStartSample);
     const int32_t sampleCount = m_reader.GetSampleCount();
     if (!m_segmentMode) {
-        SliderPosition = Scale(played, range, sampleCount);
+        SliderPosition() = Scale(played, range, sampleCount);
     } else {
         const int length = segmentLengthSamples(m_segment);
         // A segment without length has been played as soon as it starts.
-        SliderPosition = length > 0 ? Scale(played, range, length) : range;
+        SliderPosition() = length > 0 ? Scale(played, range, length) : range;
     }
-    if (SliderPosition > range)
-        SliderPosition = range;
-    moveSlider(SliderPosition);
+    if (SliderPosition() > range)
+        SliderPosition() = range;
+    moveSlider(SliderPosition());
     showTime(Scale(played, m_reader.GetDurationMs() / 1000, sampleCount));
-    SliderPosition = m_panel.pb->GetPosition();
-    if (SliderPosition >= range)
+    SliderPosition() = m_panel.pb->GetPosition();
+    if (SliderPosition() >= range)
         StopPreview();
 }
 
@@ -259,11 +259,11 @@ void Preview::Skin1ScrollTrack(SkinObject* source)
     if (row < 0 || row >= m_source.fileCount())
         return;
     const int range = SliderRange();
-    SliderPosition = std::min(m_panel.pb->GetPosition(), range);
+    SliderPosition() = std::min(m_panel.pb->GetPosition(), range);
     if (PreviewActive && m_segmentMode)
-        showTime(Scale(SliderPosition, m_segment.end - m_segment.begin, range));
+        showTime(Scale(SliderPosition(), m_segment.end - m_segment.begin, range));
     else
-        showTime(Scale(SliderPosition, m_source.fileSeconds(row), range));
+        showTime(Scale(SliderPosition(), m_source.fileSeconds(row), range));
 }
 
 void Preview::Skin1MouseUp(SkinObject* source)
@@ -274,16 +274,16 @@ void Preview::Skin1MouseUp(SkinObject* source)
     if (!PreviewActive)
         return;
     const int range = SliderRange();
-    SliderPosition = m_panel.pb->GetPosition();
-    if (SliderPosition >= range) {
+    SliderPosition() = m_panel.pb->GetPosition();
+    if (SliderPosition() >= range) {
         StopPreview();
         return;
     }
     if (m_segmentMode) {
-        PreviewStartSample = Scale(SliderPosition, segmentLengthSamples(m_segment), range);
+        PreviewStartSample = Scale(SliderPosition(), segmentLengthSamples(m_segment), range);
         m_reader.Seek(segmentStartSample(m_segment) + PreviewStartSample, 3);
     } else {
-        PreviewStartSample = Scale(SliderPosition, m_reader.GetSampleCount(), range);
+        PreviewStartSample = Scale(SliderPosition(), m_reader.GetSampleCount(), range);
         m_reader.Seek(PreviewStartSample, 3);
     }
     // The player asks for data from the new position and counts from 0 again.
@@ -302,19 +302,19 @@ void Preview::step(int direction)
     if (seconds <= 0)
         return;
     const int range = SliderRange();
-    SliderPosition = m_panel.pb->GetPosition();
+    SliderPosition() = m_panel.pb->GetPosition();
     int stepSize = range / seconds;
     if (stepSize == 1)
         stepSize = 2;
     if (direction > 0) {
-        SliderPosition += stepSize;
-        if (SliderPosition >= range)
+        SliderPosition() += stepSize;
+        if (SliderPosition() >= range)
             return;
     } else {
-        SliderPosition = std::max(SliderPosition - stepSize, 0);
+        SliderPosition() = std::max(SliderPosition() - stepSize, 0);
     }
-    moveSlider(SliderPosition);
-    showTime(Scale(SliderPosition, seconds, range));
+    moveSlider(SliderPosition());
+    showTime(Scale(SliderPosition(), seconds, range));
 }
 
 void Preview::StepForward()

@@ -71,13 +71,15 @@ public:
     int PreviewFileIndex = 0;
     int PreviewSegmentIndex = 0;
     int PreviewStartSample = 0;
-    int SliderPosition = 0;
+    // The slider position last read or set (kept with the job list's selection).
+    int sliderPosition() const { return m_source.SliderPosition(); }
 
     // Whether the running preview plays a segment (chosen when it started,
     // so that clicking another list meanwhile does not change the display).
     bool playsSegment() const { return m_segmentMode; }
 
 private:
+    int& SliderPosition() { return m_source.SliderPosition(); }
     bool canStart() const;
     // Closes a previous file, opens the entry's file and the player output.
     // On failure the preview is left idle and the error passes on.

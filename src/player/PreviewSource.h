@@ -32,6 +32,10 @@ public:
     // Stored segment `segmentRow` of entry `fileRow`, if there is one.
     virtual std::optional<Segment> segment(int fileRow, int segmentRow) const = 0;
 
+    // The last position read from or set on the slider, shared with the
+    // segment editor, which reads the slider the same way.
+    virtual int& SliderPosition() = 0;
+
     // The "Status" cells of the segment list as it is shown.
     virtual int segmentRowCount() const = 0;
     virtual QString segmentStatus(int row) const = 0;

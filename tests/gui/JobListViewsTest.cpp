@@ -90,6 +90,20 @@ QTemporaryDir* JobListViewsTest::sources = nullptr;
 
 } // namespace
 
+TEST_F(JobListViewsTest, SegmentColumnsHoldTheirWidestTextsWithoutScrollingSideways)
+{
+    QTreeView* lv_time = window->lv_time;
+    const QFontMetrics metrics(lv_time->font());
+    const QStringList widest = {"00:00:00 - 00:00:00", "00:00:00", "Converting"};
+    int total = 0;
+    for (int i = 0; i < widest.size(); ++i) {
+        EXPECT_GE(lv_time->columnWidth(i), metrics.horizontalAdvance(widest[i]) + 8)
+            << qPrintable(widest[i]);
+        total += lv_time->columnWidth(i);
+    }
+    EXPECT_LE(total, lv_time->width() - 2 * lv_time->frameWidth());
+}
+
 TEST_F(JobListViewsTest, AddClickAndMarkASegmentThroughThePanel)
 {
     QTreeView* lv = window->lv;

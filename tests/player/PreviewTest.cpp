@@ -127,10 +127,12 @@ TEST_F(PreviewTest,
     preview->PlaySelection();
     preview->PlayFromSlider();
     EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2) << "a second play is ignored";
-    ASSERT_TRUE(waitUntil([&] { return playedAtLeast(4 * kRate); }));
-    ASSERT_FALSE(time.shown.isEmpty());
+    // The display follows the player's polls, which may lag behind the
+    // device on a busy machine: wait for both.
+    ASSERT_TRUE(waitUntil([&] {
+        return playedAtLeast(4 * kRate) && !time.shown.isEmpty() && time.shown.back() >= "00:02:32";
+    })) << time.shown.join(' ').toStdString();
     EXPECT_GE(time.shown.front(), "00:02:30") << time.shown.join(' ').toStdString();
-    EXPECT_GE(time.shown.back(), "00:02:32") << time.shown.join(' ').toStdString();
     EXPECT_GE(panel.pb.GetPosition(), 458);
 
     preview->StopPreview();
@@ -202,10 +204,12 @@ TEST_F(PreviewTest,
     EXPECT_FALSE(preview->SliderDragging);
     EXPECT_EQ(preview->PreviewStartSample, 15 * kRate);
     time.shown.clear();
-    ASSERT_TRUE(waitUntil([&] { return playedAtLeast(2 * kRate); }));
-    ASSERT_FALSE(time.shown.isEmpty());
+    // The display follows the player's polls, which may lag behind what the
+    // device has taken on a busy machine: wait for both.
+    ASSERT_TRUE(waitUntil([&] {
+        return playedAtLeast(2 * kRate) && !time.shown.isEmpty() && time.shown.back() >= "00:00:16";
+    })) << "the time goes on to 00:00:16";
     EXPECT_GE(time.shown.front(), "00:00:15") << "the time goes on from the new point";
-    EXPECT_GE(time.shown.back(), "00:00:16");
     preview->StopPreview();
 
     // What reached the device before the jump (the device's own buffer at
@@ -336,7 +340,7 @@ TEST_F(PreviewTest, DraggingWhileIdleShowsTheTimeAndOnlyTheSliderCounts)
     EXPECT_EQ(time.GetText(), "00:02:30");
     panel.pb.SetPosition(1000);
     preview->Skin1ScrollTrack(&panel.pb);
-    EXPECT_EQ(preview->SliderPosition, 916) << "clipped to the range";
+    EXPECT_EQ(preview->sliderPosition(), 916) << "clipped to the range";
     EXPECT_EQ(time.GetText(), "00:05:00");
     preview->Skin1MouseUp(&panel.pb);
     EXPECT_FALSE(preview->SliderDragging);

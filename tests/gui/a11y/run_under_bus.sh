@@ -10,8 +10,8 @@ skip() {
   echo "SKIP: $*"
   exit 77
 }
-for tool in dbus-run-session xvfb-run; do
-  command -v "$tool" >/dev/null || skip "$tool is missing (packages dbus, xvfb)"
+for tool in dbus-run-session xvfb-run xdotool; do
+  command -v "$tool" >/dev/null || skip "$tool is missing (packages dbus, xvfb, xdotool)"
 done
 launcher=/usr/libexec/at-spi-bus-launcher
 [ -x "$launcher" ] || skip "the accessibility bus launcher is missing (package at-spi2-core)"
