@@ -28,125 +28,28 @@ namespace cli::jobs {
 
 void addSharedOptions(QCommandLineParser& parser)
 {
+    addPlanOptions(parser);
     parser.addOptions({
-        {QStringLiteral("every"), QStringLiteral("Pieces of N seconds."), QStringLiteral("N")},
-        {QStringLiteral("pieces"), QStringLiteral("N pieces of equal length."),
-         QStringLiteral("N")},
-        {QStringLiteral("segments"),
-         QStringLiteral("The first file's segments, applied to every file."),
-         QStringLiteral("LIST")},
         {QStringLiteral("fade-in"), QStringLiteral("Fade in over S seconds."), QStringLiteral("S")},
         {QStringLiteral("fade-out"), QStringLiteral("Fade out over S seconds."),
          QStringLiteral("S")},
-        {QStringLiteral("settings"), QStringLiteral("Read the options from this file."),
-         QStringLiteral("INI")},
-        {QStringLiteral("json"), QStringLiteral("Print JSON.")},
     });
+    addSettingsOption(parser);
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
     parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders."));
 }
 
-int positiveNumber(const QString& option, const QString& text)
+PlanChoice parseSharedOptions(const QCommandLineParser& parser)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
-    if (!digits.match(text).hasMatch() || text.toInt() < 1)
-        throw UsageError(
-            QStringLiteral("--%1 needs a whole number of 1 or more, not \"%2\"").arg(option, text));
-    return text.toInt();
-}
-
-namespace {
-
-// SS, MM:SS or HH:MM:SS in whole seconds.
-int32_t parseTime(const QString& text, const QString& segment)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^(?:(?:([0-9]{1,5}):)?([0-9]{1,5}):)?([0-9]{1,9})$"));
-    const QRegularExpressionMatch m = form.match(text);
-    const auto bad = [&](const QString& why) {
-        return UsageError(
-            QStringLiteral("bad time \"%1\" in segment \"%2\": %3").arg(text, segment, why));
-    };
-    if (!m.hasMatch())
-        throw bad(QStringLiteral("write SS, MM:SS or HH:MM:SS"));
-    const qint64 seconds = m.captured(3).toLongLong();
-    const qint64 minutes = m.captured(2).toLongLong();
-    if (!m.captured(2).isEmpty() && seconds > 59)
-        throw bad(QStringLiteral("seconds must be below 60"));
-    if (!m.captured(1).isEmpty() && minutes > 59)
-        throw bad(QStringLiteral("minutes must be below 60"));
-    const qint64 total = m.captured(1).toLongLong() * 3600 + minutes * 60 + seconds;
-    if (total > INT32_MAX)
-        throw bad(QStringLiteral("too long"));
-    return static_cast<int32_t>(total);
-}
-
-QVector<Segment> parseSegments(const QString& list)
-{
-    QVector<Segment> segments;
-    for (const QString& item : list.split(QLatin1Char(','))) {
-        const QStringList ends = item.split(QLatin1Char('-'));
-        if (ends.size() != 2)
-            throw UsageError(
-                QStringLiteral("bad segment \"%1\": write BEGIN-END, e.g. 1:00-2:30").arg(item));
-        const Segment s{parseTime(ends[0].trimmed(), item), parseTime(ends[1].trimmed(), item)};
-        if (s.end < s.begin)
-            throw UsageError(
-                QStringLiteral("bad segment \"%1\": it ends before it begins").arg(item));
-        segments.append(s);
-    }
-    return segments;
-}
-
-} // namespace
-
-PlanChoice parsePlan(const QCommandLineParser& parser)
-{
-    PlanChoice plan;
-    int given = 0;
-    if (parser.isSet(QStringLiteral("every"))) {
-        ++given;
-        plan.choice = 1;
-        plan.number =
-            positiveNumber(QStringLiteral("every"), parser.value(QStringLiteral("every")));
-    }
-    if (parser.isSet(QStringLiteral("pieces"))) {
-        ++given;
-        plan.choice = 2;
-        plan.number =
-            positiveNumber(QStringLiteral("pieces"), parser.value(QStringLiteral("pieces")));
-    }
-    if (parser.isSet(QStringLiteral("segments"))) {
-        ++given;
-        plan.choice = 3;
-        plan.segments = parseSegments(parser.value(QStringLiteral("segments")));
-    }
-    if (given > 1)
-        throw UsageError(QStringLiteral("give only one of --every, --pieces and --segments"));
-    plan.given = given == 1;
-    for (const QString& name : parser.optionNames())
-        if (parser.values(name).size() > 1)
-            throw UsageError(QStringLiteral("--%1 is given more than once").arg(name));
+    const PlanChoice plan = parsePlan(parser);
+    refuseRepeats(parser, parser.optionNames());
     return plan;
-}
-
-QString settingsPath(const QCommandLineParser& parser)
-{
-    if (!parser.isSet(QStringLiteral("settings")))
-        return IniFile::defaultPath();
-    const QString ini = parser.value(QStringLiteral("settings"));
-    if (!QFileInfo(ini).isFile())
-        throw UsageError(QStringLiteral("no settings file %1").arg(ini));
-    return ini;
 }
 
 Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan)
 {
     Options options = LoadOptions(IniFile(settingsPath(parser)));
-    options.functionChoice = plan.choice;
-    if (plan.choice == 1)
-        options.pieceSeconds = plan.number;
-    if (plan.choice == 2)
-        options.pieceCount = plan.number;
+    applyPlan(plan, options);
     if (parser.isSet(QStringLiteral("fade-in"))) {
         options.fadeIn = true;
         options.fadeInSeconds =
@@ -192,6 +95,21 @@ void QuietPrompts::information(const QString& text)
 void QuietPrompts::error(const QString& text)
 {
     errors << text;
+}
+
+void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
+              const std::function<void(const QString& path, const QString& message)>& refused)
+{
+    for (const QString& path : paths) {
+        const qsizetype before = prompts.errors.size();
+        if (QFileInfo(path).isDir())
+            area.addFolder(path);
+        else
+            area.addFiles({path});
+        if (refused)
+            for (qsizetype k = before; k < prompts.errors.size(); ++k)
+                refused(path, prompts.errors[k]);
+    }
 }
 
 ProgressLine::ProgressLine() : m_enabled(isatty(STDERR_FILENO) == 1)
@@ -250,6 +168,7 @@ QString checkFolder(const QString& folder)
 
 namespace {
 
+using namespace cli;
 using namespace cli::jobs;
 
 const char* const kCutUsage =
@@ -377,6 +296,7 @@ int cli::cut(const QStringList& args)
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    const QString command = QStringLiteral("vessimo-cli cut");
     QCommandLineParser parser;
     addSharedOptions(parser);
     parser.addOptions({
@@ -392,11 +312,8 @@ int cli::cut(const QStringList& args)
     int workers = std::max(1, QThread::idealThreadCount());
     QString iniPath;
     try {
-        if (!parser.parse(QStringList{QStringLiteral("vessimo-cli cut")} + args))
-            throw UsageError(parser.errorText());
-        if (parser.positionalArguments().isEmpty())
-            throw UsageError(QStringLiteral("no file or folder given"));
-        plan = parsePlan(parser);
+        parseCommandLine(parser, command, args);
+        plan = parseSharedOptions(parser);
         iniPath = settingsPath(parser);
         options = loadOptions(parser, plan);
         if (parser.isSet(QStringLiteral("format")))
@@ -406,8 +323,7 @@ int cli::cut(const QStringList& args)
         if (parser.isSet(QStringLiteral("jobs")))
             workers = positiveNumber(QStringLiteral("jobs"), parser.value(QStringLiteral("jobs")));
     } catch (const UsageError& e) {
-        err << "vessimo-cli cut: " << QString::fromStdString(e.what()) << "\n" << kCutUsage;
-        return 2;
+        return usageFailure(err, command, e, kCutUsage);
     }
     const bool json = parser.isSet(QStringLiteral("json"));
 
@@ -432,18 +348,8 @@ int cli::cut(const QStringList& args)
     AudioFile reader;
     reader.SetEnabled(true);
     JobArea area(prompts, reader, options);
-    for (const QString& path : parser.positionalArguments()) {
-        const qsizetype before = prompts.errors.size();
-        if (QFileInfo(path).isDir())
-            area.addFolder(path);
-        else
-            area.addFiles({path});
-        for (qsizetype k = before; k < prompts.errors.size(); ++k)
-            failure(path, prompts.errors[k]);
-    }
-    JobList& list = area.list();
-    if (plan.choice == 3 && !list.isEmpty())
-        list.entry(0).setConfirmedSegments(plan.segments);
+    addPaths(area, prompts, parser.positionalArguments(), failure);
+    applySegments(plan, area.list());
 
     installStopHandler();
     const QVector<CutTask> tasks =

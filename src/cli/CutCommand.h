@@ -4,9 +4,8 @@
 // command takes them), the stop flag that Ctrl-C raises, the progress line
 // on a terminal, and the prompts of a run without a window.
 
-#include "base/Error.h"
 #include "base/Prompts.h"
-#include "jobs/JobEntry.h"
+#include "cli/PlanOptions.h"
 #include "settings/Options.h"
 
 #include <QCommandLineParser>
@@ -15,33 +14,20 @@
 #include <QStringList>
 #include <QVector>
 #include <atomic>
+#include <functional>
 #include <mutex>
-#include <stdexcept>
+
+class JobArea;
 
 namespace cli::jobs {
-
-class UsageError : public Error {
-public:
-    using Error::Error;
-};
 
 // The options both commands take besides their own.
 void addSharedOptions(QCommandLineParser& parser);
 
-struct PlanChoice {
-    int choice = 0; // the function choice of the run
-    int number = 0; // seconds per piece or piece count
-    QVector<Segment> segments;
-    bool given = false;
-};
-
-// --every, --pieces, --segments; throws UsageError.
-PlanChoice parsePlan(const QCommandLineParser& parser);
-// A whole number of 1 or more; throws UsageError naming the option.
-int positiveNumber(const QString& option, const QString& text);
-// The options file of the run (--settings or the user's) and its options,
-// with the plan and the fades of the command line applied.
-QString settingsPath(const QCommandLineParser& parser);
+// The plan options with every option given at most once; throws UsageError.
+PlanChoice parseSharedOptions(const QCommandLineParser& parser);
+// The options of the run's options file (settingsPath), with the plan and the
+// fades of the command line applied.
 Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan);
 
 // Ctrl-C raises the flag once; a second Ctrl-C ends the process at once.
@@ -60,6 +46,11 @@ public:
     QString chooseFolder(const QString&) override { return {}; }
     void showModal(Dialog) override {}
 };
+
+// Adds each path as the file or folder dialog would; `refused`, when given,
+// gets each path with every message the list refused it with.
+void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
+              const std::function<void(const QString& path, const QString& message)>& refused = {});
 
 // One progress line on standard error, drawn only when it is a terminal and
 // at most ten times a second; safe to call from several threads.

@@ -12,6 +12,7 @@
 #include "engine/JoinJob.h"
 #include "engine/OutputNaming.h"
 #include "jobs/JobArea.h"
+#include "jobs/SegmentPlan.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -21,6 +22,7 @@
 
 namespace {
 
+using namespace cli;
 using namespace cli::jobs;
 
 const char* const kJoinUsage =
@@ -55,6 +57,7 @@ int cli::join(const QStringList& args)
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    const QString command = QStringLiteral("vessimo-cli join");
     QCommandLineParser parser;
     addSharedOptions(parser);
     parser.addOptions({
@@ -70,23 +73,19 @@ int cli::join(const QStringList& args)
     int format = 0;
     QString iniPath;
     try {
-        if (!parser.parse(QStringList{QStringLiteral("vessimo-cli join")} + args))
-            throw UsageError(parser.errorText());
-        if (parser.positionalArguments().isEmpty())
-            throw UsageError(QStringLiteral("no file or folder given"));
+        parseCommandLine(parser, command, args);
         if (!parser.isSet(QStringLiteral("o")))
             throw UsageError(QStringLiteral("no output given (-o OUTPUT)"));
-        plan = parsePlan(parser);
+        plan = parseSharedOptions(parser);
         // Whole files unless the shared segments are given.
-        if (plan.choice != 3)
+        if (plan.choice != segmentplan::Unification)
             plan.choice = 1;
         iniPath = settingsPath(parser);
         options = loadOptions(parser, plan);
         target = parser.value(QStringLiteral("o"));
         format = formatOfTarget(target);
     } catch (const UsageError& e) {
-        err << "vessimo-cli join: " << QString::fromStdString(e.what()) << "\n" << kJoinUsage;
-        return 2;
+        return usageFailure(err, command, e, kJoinUsage);
     }
     const bool json = parser.isSet(QStringLiteral("json"));
 
@@ -120,15 +119,7 @@ int cli::join(const QStringList& args)
     reader.SetEnabled(true);
     writer.SetEnabled(true);
     JobArea area(prompts, reader, options);
-    for (const QString& path : parser.positionalArguments()) {
-        const qsizetype before = prompts.errors.size();
-        if (QFileInfo(path).isDir())
-            area.addFolder(path);
-        else
-            area.addFiles({path});
-        for (qsizetype k = before; k < prompts.errors.size(); ++k)
-            fail(path, prompts.errors[k]);
-    }
+    addPaths(area, prompts, parser.positionalArguments(), fail);
     // A join without one of its files would be a different file: nothing
     // is written when any path was refused.
     if (!failures.isEmpty())
@@ -144,8 +135,7 @@ int cli::join(const QStringList& args)
             return finishFailed();
         }
     }
-    if (plan.choice == 3)
-        list.entry(0).setConfirmedSegments(plan.segments);
+    applySegments(plan, list);
 
     installStopHandler();
     IniFile ini(iniPath);

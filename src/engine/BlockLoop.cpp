@@ -2,8 +2,8 @@
 
 #include "audio/AudioFile.h"
 #include "audio/AudioTransform.h"
-#include "engine/FrameMath.h"
 #include "engine/JobPump.h"
+#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 #include <algorithm>
@@ -22,8 +22,8 @@ int64_t RunCutBlockLoop(AudioFile& reader, AudioFile& writer, const Options& opt
         const bool fadeIn = options.fadeIn && position == 0;
         if (fadeIn) {
             const int64_t fadeInFrames =
-                framemath::Scale64(int64_t(options.fadeInSeconds) * 1000, piece.storedSamples,
-                                   int64_t(piece.storedSeconds) * 1000);
+                timecode::Scale64(int64_t(options.fadeInSeconds) * 1000, piece.storedSamples,
+                                  int64_t(piece.storedSeconds) * 1000);
             if (fadeInFrames > 0)
                 request = std::min(fadeInFrames, remaining);
         }

@@ -4,10 +4,10 @@
 #include "engine/AbandonOutput.h"
 #include "engine/BlockLoop.h"
 #include "engine/EncoderSetup.h"
-#include "engine/FrameMath.h"
 #include "engine/JobPump.h"
 #include "engine/OutputNaming.h"
 #include "engine/WriteOutputTags.h"
+#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 QVector<CutTask> CutBatch::plan(const QVector<JobFile>& files, int choice, int format,
@@ -64,8 +64,8 @@ int64_t CutBatch::cut(const CutTask& task, int format, AudioFile& reader, AudioF
     loop.storedSamples = task.storedSamples;
     loop.storedSeconds = task.storedSeconds;
     loop.fadeOutFrames = static_cast<int32_t>(
-        framemath::Scale64(int64_t(options.fadeOutSeconds) * 1000, task.storedSamples,
-                           int64_t(task.storedSeconds) * 1000));
+        timecode::Scale64(int64_t(options.fadeOutSeconds) * 1000, task.storedSamples,
+                          int64_t(task.storedSeconds) * 1000));
     loop.earlyEnd = task.earlyEnd;
     int64_t frames = 0;
     try {

@@ -4,12 +4,12 @@
 #include "engine/BlockLoop.h"
 #include "engine/CutPlan.h"
 #include "engine/EncoderSetup.h"
-#include "engine/FrameMath.h"
 #include "engine/JobPanel.h"
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
 #include "engine/OutputNaming.h"
 #include "engine/WriteOutputTags.h"
+#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 namespace {
@@ -26,6 +26,23 @@ SegmentDisplay displayFor(int choice)
     default:
         return SegmentDisplay::Keep;
     }
+}
+
+// The open segment, the last row, is not cut while more rows stand before
+// it; a single row is cut and marked "OK". Counts the rows left as the
+// file's segments. True when the open row was taken out.
+bool takeOutOpenSegment(JobView& view, int file)
+{
+    bool removed = false;
+    const int rows = view.segmentRowCount();
+    if (rows == 1) {
+        view.setSegmentStatus(0, QStringLiteral("OK"));
+    } else if (rows > 1) {
+        view.removeLastSegmentRow();
+        removed = true;
+    }
+    view.setSegmentCount(file, view.segmentRowCount());
+    return removed;
 }
 
 } // namespace
@@ -78,14 +95,8 @@ void CutJob::cutFiles(int choice)
     if (choice == 3) {
         // The shared list loses its open segment for the whole job.
         view.showFile(0, SegmentDisplay::Unified);
-        const int rows = view.segmentRowCount();
-        if (rows == 1) {
-            view.setSegmentStatus(0, QStringLiteral("OK"));
-        } else if (rows > 1) {
-            view.removeLastSegmentRow();
+        if (takeOutOpenSegment(view, 0))
             m_sharedOpenSegmentRemoved = true;
-        }
-        view.setSegmentCount(0, view.segmentRowCount());
     }
 
     QString extension;
@@ -96,18 +107,10 @@ void CutJob::cutFiles(int choice)
         const int32_t n = static_cast<int32_t>(before.sampleCount);
         const int32_t S = before.duration;
         const int32_t fadeOutFrames = static_cast<int32_t>(
-            framemath::Scale64(int64_t(options.fadeOutSeconds) * 1000, n, int64_t(S) * 1000));
+            timecode::Scale64(int64_t(options.fadeOutSeconds) * 1000, n, int64_t(S) * 1000));
         view.showFile(i, displayFor(choice));
-        if (choice == 0) {
-            const int rows = view.segmentRowCount();
-            if (rows == 1) {
-                view.setSegmentStatus(0, QStringLiteral("OK"));
-            } else if (rows > 1) {
-                view.removeLastSegmentRow();
-                m_openSegmentRemoved[i] = true;
-            }
-            view.setSegmentCount(i, view.segmentRowCount());
-        }
+        if (choice == 0 && takeOutOpenSegment(view, i))
+            m_openSegmentRemoved[i] = true;
         const JobFile file = view.file(i);
 
         if (reader.IsOpen())

@@ -1,7 +1,7 @@
 #include "engine/CutPlan.h"
 
-#include "engine/FrameMath.h"
 #include "jobs/SegmentPlan.h"
+#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 #include <algorithm>
@@ -59,12 +59,12 @@ QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& fir
 
 int64_t startFrame(const PlannedPiece& piece, int64_t N, int64_t L)
 {
-    return framemath::Scale64(int64_t(piece.begin) * 1000, N, L);
+    return timecode::Scale64(int64_t(piece.begin) * 1000, N, L);
 }
 
 int64_t lengthFrames(const PlannedPiece& piece, int64_t N, int64_t L)
 {
-    return framemath::Scale64(int64_t(piece.end) * 1000, N, L) - startFrame(piece, N, L);
+    return timecode::Scale64(int64_t(piece.end) * 1000, N, L) - startFrame(piece, N, L);
 }
 
 } // namespace cutplan

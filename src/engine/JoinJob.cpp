@@ -11,6 +11,7 @@
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
 #include "engine/OutputNaming.h"
+#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 #include <QFileInfo>
@@ -142,7 +143,7 @@ QVector<JoinJob::Part> JoinJob::partsOf(Variant variant, const JobFile& file, co
                              : framemath::ScaleHalfEven(p.sourceFrames, targetRate, rate);
         parts.push_back(p);
     };
-    auto frame = [&](int32_t seconds) { return framemath::Scale64(int64_t(seconds) * 1000, N, L); };
+    auto frame = [&](int32_t seconds) { return timecode::Scale64(int64_t(seconds) * 1000, N, L); };
     if (variant == Variant::Whole) {
         add(0, 0, N);
         return parts;
@@ -194,8 +195,8 @@ void JoinJob::join(Variant variant)
             targetChannels = reader.GetChannels();
             // The output runs at the first file's rate, so its lengths are
             // the first file's.
-            fadeInFrames = framemath::Scale64(int64_t(options.fadeInSeconds) * 1000, N, L);
-            fadeOutFrames = framemath::Scale64(int64_t(options.fadeOutSeconds) * 1000, N, L);
+            fadeInFrames = timecode::Scale64(int64_t(options.fadeInSeconds) * 1000, N, L);
+            fadeOutFrames = timecode::Scale64(int64_t(options.fadeOutSeconds) * 1000, N, L);
         }
         plans[i].rate = rate;
         plans[i].parts = partsOf(variant, file, first, N, L, rate, targetRate);

@@ -4,22 +4,37 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QVector>
 #include <algorithm>
 
 namespace {
 const QString kBoxTitle = QStringLiteral("Vessimo");
+
+// One file type of a "description|patterns|description|patterns" filter.
+struct FileType {
+    QString description;
+    QString patterns; // "*.a;*.b"
+};
+
+QVector<FileType> fileTypes(const QString& filter)
+{
+    const QStringList fields = filter.split(QLatin1Char('|'));
+    QVector<FileType> types;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
+        types.append({fields[i], fields[i + 1]});
+    return types;
+}
 
 // "Text|*.a;*.b|..." pairs as Qt's dialogs take them: "Text (*.a *.b);;...".
 QString qtFilter(const QString& filter)
 {
     if (!filter.contains(QLatin1Char('|')))
         return filter;
-    const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
+    for (const FileType& type : fileTypes(filter)) {
+        QString patterns = type.patterns;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        QString text = parts[i];
+        QString text = type.description;
         // A text that shows its patterns already keeps them, spaced as Qt reads them.
         const qsizetype open = text.indexOf(QLatin1Char('('));
         if (open >= 0)
@@ -60,12 +75,11 @@ Prompts::SaveChoice WidgetPrompts::joinTarget(const QString& filter, int filterI
 {
     // The filter comes as "description|patterns|description|patterns";
     // Qt takes the patterns from the descriptions' parentheses.
-    const QStringList fields = filter.split(QLatin1Char('|'));
     QStringList names;
     QStringList suffixes;
-    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
-        names << fields[i];
-        suffixes << fields[i + 1].section(QLatin1Char('.'), -1);
+    for (const FileType& type : fileTypes(filter)) {
+        names << type.description;
+        suffixes << type.patterns.section(QLatin1Char('.'), -1);
     }
     QFileDialog dialog(m_owner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -357,10 +357,17 @@ void JobArea::showStoredList(const listrecord& e)
                           i == n - 1 ? kUncertain : QStringLiteral("OK"));
 }
 
-void JobArea::showComputed(const QVector<Segment>& pieces)
+void JobArea::showComputed(QVector<Segment> (*plan)(int32_t duration, int number), int number)
 {
-    for (const Segment& s : pieces)
+    const int sel = m_list.selectedRow();
+    if (sel < 0)
+        return;
+    const int32_t d = m_list.entry(sel).duration;
+    showPositionTime(d);
+    m_segments.clear();
+    for (const Segment& s : plan(d, number))
         m_segments.addRow(s.begin, s.end, QStringLiteral("Unconvert"));
+    m_shownEntry = -1;
 }
 
 void JobArea::ShowCustomSegments()
@@ -376,26 +383,12 @@ void JobArea::ShowCustomSegments()
 
 void JobArea::ShowTimedPieces()
 {
-    const int sel = m_list.selectedRow();
-    if (sel < 0)
-        return;
-    const int32_t d = m_list.entry(sel).duration;
-    showPositionTime(d);
-    m_segments.clear();
-    showComputed(segmentplan::TimedPieces(d, m_options.pieceSeconds));
-    m_shownEntry = -1;
+    showComputed(segmentplan::TimedPieces, m_options.pieceSeconds);
 }
 
 void JobArea::ShowEqualPieces()
 {
-    const int sel = m_list.selectedRow();
-    if (sel < 0)
-        return;
-    const int32_t d = m_list.entry(sel).duration;
-    showPositionTime(d);
-    m_segments.clear();
-    showComputed(segmentplan::EqualPieces(d, m_options.pieceCount));
-    m_shownEntry = -1;
+    showComputed(segmentplan::EqualPieces, m_options.pieceCount);
 }
 
 void JobArea::ShowUnifiedSegments()

@@ -130,7 +130,8 @@ private:
     void setHelpMemoVisible(bool visible);
     void showPositionTime(int32_t duration);
     void showStoredList(const listrecord& e);
-    void showComputed(const QVector<Segment>& pieces);
+    // Shows the pieces `plan` computes from the selected file's duration.
+    void showComputed(QVector<Segment> (*plan)(int32_t duration, int number), int number);
     // The list the editor works on, or -1 when it does not edit (no file,
     // a computed choice); `complain` shows the message for computed choices.
     int editedEntry(bool complain);

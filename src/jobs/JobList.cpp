@@ -57,22 +57,12 @@ void JobList::clear()
 
 int JobList::selectedRow() const
 {
-    const QModelIndexList rows = m_selection.selectedRows();
-    if (!rows.isEmpty())
-        return rows.first().row();
-    // A view that selected single cells still marks a row.
-    const QModelIndexList cells = m_selection.selectedIndexes();
-    return cells.isEmpty() ? -1 : cells.first().row();
+    return m_selection.selectedRow();
 }
 
 void JobList::select(int row)
 {
-    if (!isRow(row)) {
-        m_selection.clearSelection();
-        return;
-    }
-    m_selection.setCurrentIndex(index(row, 0),
-                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_selection.selectRow(row);
 }
 
 void JobList::AdjustNameColumn()

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "jobs/JobEntry.h"
+#include "jobs/RowSelection.h"
 
 #include <QAbstractTableModel>
-#include <QItemSelectionModel>
 #include <vector>
 
 // The job list: per row the shown caption and time, the job list entry
@@ -71,6 +71,6 @@ private:
     size_t checked(int row) const;
 
     std::vector<Row> m_rows;
-    QItemSelectionModel m_selection;
+    RowSelection m_selection;
     int m_nameColumnWidth = 143;
 };

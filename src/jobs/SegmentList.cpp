@@ -82,21 +82,12 @@ void SegmentList::clear()
 
 int SegmentList::selectedRow() const
 {
-    const QModelIndexList rows = m_selection.selectedRows();
-    if (!rows.isEmpty())
-        return rows.first().row();
-    const QModelIndexList cells = m_selection.selectedIndexes();
-    return cells.isEmpty() ? -1 : cells.first().row();
+    return m_selection.selectedRow();
 }
 
 void SegmentList::select(int row)
 {
-    if (!isRow(row)) {
-        m_selection.clearSelection();
-        return;
-    }
-    m_selection.setCurrentIndex(index(row, 0),
-                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_selection.selectRow(row);
 }
 
 int SegmentList::rowCount(const QModelIndex& parent) const

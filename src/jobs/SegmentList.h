@@ -1,7 +1,8 @@
 #pragma once
 
+#include "jobs/RowSelection.h"
+
 #include <QAbstractTableModel>
-#include <QItemSelectionModel>
 #include <cstdint>
 #include <vector>
 
@@ -52,5 +53,5 @@ private:
     const Row& at(int row) const;
 
     std::vector<Row> m_rows;
-    QItemSelectionModel m_selection;
+    RowSelection m_selection;
 };

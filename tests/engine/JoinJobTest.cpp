@@ -179,7 +179,7 @@ TEST(JoinProgress, CountsPast2To31FramesIn64Bits)
     EXPECT_EQ(framemath::Progress(total / 10000 * 9999, total), 9999);
     // Below 2^31 the 64-bit arithmetic is the time code's Scale.
     for (int32_t a : {0, 1, 7, 12345, 2000000000})
-        EXPECT_EQ(framemath::Scale64(a, 10000, 2100000000), timecode::Scale(a, 10000, 2100000000));
+        EXPECT_EQ(timecode::Scale64(a, 10000, 2100000000), timecode::Scale(a, 10000, 2100000000));
     EXPECT_EQ(framemath::ScaleHalfEven(88199, 1, 4), 22050);
     EXPECT_EQ(framemath::ScaleHalfEven(88197, 1, 2), 44098);
     EXPECT_EQ(framemath::ScaleHalfEven(88199, 1, 2), 44100);

@@ -1,0 +1,82 @@
+#include "gui/WidgetPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// Runs `look` on the file dialog once it is shown modally; `look` closes it.
+template <typename Look> void whenDialogShows(Look look)
+{
+    QTimer::singleShot(0, [look] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        look(*dialog);
+    });
+}
+
+} // namespace
+
+// The open dialog gets one Qt filter a file type, with the patterns spaced
+// and a description's own parentheses replaced by the patterns.
+TEST(WidgetPromptsTest, OpenDialogTakesEveryFileTypeOfTheFilter)
+{
+    WidgetPrompts prompts;
+    QStringList filters;
+    whenDialogShows([&](QFileDialog& dialog) {
+        filters = dialog.nameFilters();
+        dialog.reject();
+    });
+    const QStringList chosen = prompts.openFiles(
+        "All Supported Files|*.mp3;*.wav|MP3 Files(*.mp3;*.mp2)|*.mp3;*.mp2|WAV File(*.wav)|*.wav");
+    EXPECT_TRUE(chosen.isEmpty());
+    EXPECT_EQ(filters, (QStringList{"All Supported Files (*.mp3 *.wav)", "MP3 Files (*.mp3 *.mp2)",
+                                    "WAV File (*.wav)"}));
+}
+
+// A filter without file types reaches the dialog as it is.
+TEST(WidgetPromptsTest, OpenDialogKeepsAPlainQtFilter)
+{
+    WidgetPrompts prompts;
+    QStringList filters;
+    whenDialogShows([&](QFileDialog& dialog) {
+        filters = dialog.nameFilters();
+        dialog.reject();
+    });
+    prompts.openFiles("Audio (*.mp3 *.wav);;Any (*)");
+    EXPECT_EQ(filters, (QStringList{"Audio (*.mp3 *.wav)", "Any (*)"}));
+}
+
+// The save dialog shows the chosen file type with its suffix, follows a
+// change of type with the suffix, and reports the type the user ends with.
+TEST(WidgetPromptsTest, JoinTargetFollowsTheFileType)
+{
+    QTemporaryDir dir;
+    WidgetPrompts prompts;
+    QStringList filters;
+    QString firstFilter;
+    QString firstSuffix;
+    QString laterSuffix;
+    whenDialogShows([&](QFileDialog& dialog) {
+        filters = dialog.nameFilters();
+        firstFilter = dialog.selectedNameFilter();
+        firstSuffix = dialog.defaultSuffix();
+        dialog.selectNameFilter("OGG Files(*.ogg)");
+        emit dialog.filterSelected("OGG Files(*.ogg)");
+        laterSuffix = dialog.defaultSuffix();
+        dialog.selectFile(dir.filePath("joined.ogg"));
+        static_cast<QDialog&>(dialog).accept(); // public as a QDialog
+    });
+    const Prompts::SaveChoice choice = prompts.joinTarget(
+        "MP3 Files(*.mp3)|*.mp3|WAV Files(*.wav)|*.wav|OGG Files(*.ogg)|*.ogg", 2, dir.path());
+    EXPECT_EQ(filters, (QStringList{"MP3 Files(*.mp3)", "WAV Files(*.wav)", "OGG Files(*.ogg)"}));
+    EXPECT_EQ(firstFilter, "WAV Files(*.wav)");
+    EXPECT_EQ(firstSuffix, "wav");
+    EXPECT_EQ(laterSuffix, "ogg");
+    EXPECT_EQ(choice.fileName, dir.filePath("joined.ogg"));
+    EXPECT_EQ(choice.filterIndex, 3);
+}
