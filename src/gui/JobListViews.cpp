@@ -47,7 +47,8 @@ void showModel(QTreeView* view, QAbstractItemModel* model, QItemSelectionModel* 
 
 JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_time,
                            QPlainTextEdit* sm, QMenu* p_lv)
-    : QObject(lv), m_session(session), m_lv(lv), m_lvTime(lv_time), m_sm(sm)
+    : QObject(lv), m_session(session), m_lv(lv), m_lvTime(lv_time), m_lvViewport(lv->viewport()),
+      m_lvTimeViewport(lv_time->viewport()), m_sm(sm)
 {
     JobArea& jobs = session.jobs();
     showModel(lv, &jobs.list(), jobs.list().selectionModel(), {jobs.list().nameColumnWidth(), 61});
@@ -119,8 +120,8 @@ void JobListViews::addPaths(const QStringList& paths)
 
 bool JobListViews::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool onFiles = watched == m_lv->viewport();
-    if (!onFiles && watched != m_lvTime->viewport())
+    const bool onFiles = watched == m_lvViewport;
+    if (!onFiles && watched != m_lvTimeViewport)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonRelease: {

@@ -35,6 +35,10 @@ private:
     MainSession& m_session;
     QTreeView* m_lv;
     QTreeView* m_lvTime;
+    // The lists' viewports, kept so that the filter need not ask a list that
+    // is being destroyed for its viewport.
+    const QObject* m_lvViewport;
+    const QObject* m_lvTimeViewport;
     QPlainTextEdit* m_sm;
     QElapsedTimer m_adding;
     bool m_progressShown = false;
