@@ -64,6 +64,11 @@ bool AudioFile::IsOpen() const
     return m_reader || m_writer->isOpen();
 }
 
+void AudioFile::Abandon() noexcept
+{
+    m_writer->abandon();
+}
+
 void AudioFile::Close()
 {
     m_reader.reset();

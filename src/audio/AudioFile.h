@@ -56,6 +56,10 @@ public:
     // `mode` is the described component's; outputs are always created anew.
     void OpenWrite(const QString& fileName, int mode = 0);
     void WriteBlock(const SampleArray& block);
+    // Drops the output being written without completing it: nothing is left
+    // under its name and a file that was there stays as it was. An open
+    // reader stays open. Never throws: it runs on the way out of a failure.
+    void Abandon() noexcept;
 
 private:
     const AudioReader& reader() const;

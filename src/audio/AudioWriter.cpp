@@ -206,6 +206,11 @@ void AudioWriter::close()
     d->abandon(); // finished: the encoder now only lets go of the complete file
 }
 
+void AudioWriter::abandon() noexcept
+{
+    d->abandon();
+}
+
 bool AudioWriter::checkMp3Format(int rate, int kbps, int channelMode)
 {
     return Mp3Encoder::check(rate, kbps, channelMode);

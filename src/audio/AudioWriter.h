@@ -26,6 +26,9 @@ public:
     void write(const SampleArray& block);
     // Completes the output file (headers, tag frames, trailing packets).
     void close();
+    // Drops the open output unfinished: nothing is left under its name, and a
+    // file that was there stays as it was.
+    void abandon() noexcept;
 
     static bool checkMp3Format(int rate, int kbps, int channelMode);
     static bool checkOggFormat(int rate, int channels, int kbps, int minKbps, int maxKbps);

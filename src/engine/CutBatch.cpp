@@ -1,7 +1,6 @@
 #include "engine/CutBatch.h"
 
 #include "audio/AudioFile.h"
-#include "engine/AbandonOutput.h"
 #include "engine/BlockLoop.h"
 #include "engine/EncoderSetup.h"
 #include "engine/JobPump.h"
@@ -71,7 +70,7 @@ int64_t CutBatch::cut(const CutTask& task, int format, AudioFile& reader, AudioF
     try {
         frames = RunCutBlockLoop(reader, writer, options, loop, pump);
     } catch (...) {
-        AbandonOutput(writer, task.output);
+        writer.Abandon();
         throw;
     }
     writer.Close();

@@ -2,7 +2,6 @@
 
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
-#include "engine/AbandonOutput.h"
 #include "engine/CutJob.h"
 #include "engine/FrameMath.h"
 #include "engine/JobError.h"
@@ -75,7 +74,7 @@ void JobRunner::abandonOutput()
 {
     if (m_openOutput.isEmpty())
         return;
-    AbandonOutput(m_parts.writer, m_openOutput);
+    m_parts.writer.Abandon();
     m_openOutput.clear();
 }
 

@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -198,4 +201,52 @@ TEST_F(AudioFileTest, ConfiguredOutputsReadBackWithTheWrittenLength)
     reader.OpenRead(dir.filePath("out.wma"), 0, 1);
     EXPECT_EQ(reader.GetFormatName(), "wma");
     EXPECT_NEAR(reader.GetSampleCount(), frames, 2048);
+}
+
+TEST_F(AudioFileTest, AbandonedOutputLeavesNothingAndKeepsAnEarlierFile)
+{
+    Mp3EncoderSettings mp3;
+    const std::vector<std::pair<QString, std::function<void()>>> formats = {
+        {"out.wav", [this] { writer.SetWavFormat(44100, 2, 16); }},
+        {"out.mp3", [&] { writer.SetMp3Encoder(mp3); }},
+        {"out.ogg", [this] { writer.SetOggFormat(44100, 2, 96, 0, 0, -1); }},
+        {"out.wma", [this] { writer.SetWmaProfile(10); }}};
+    for (const bool earlier : {false, true}) {
+        for (const auto& [name, select] : formats) {
+            SCOPED_TRACE(name.toStdString() + (earlier ? " over an earlier file" : ""));
+            const QString file = dir.filePath(name);
+            if (earlier)
+                testsupport::writeAll(file, "the earlier output");
+            select();
+            writer.SetBlockFormat(44100, 2);
+            writer.OpenWrite(file);
+            writer.WriteBlock(writertest::tone(44100, 2, 44100, 440.0, 0));
+            writer.Abandon();
+            EXPECT_FALSE(writer.IsOpen());
+            if (earlier) {
+                EXPECT_EQ(testsupport::readAll(file), "the earlier output");
+            } else {
+                EXPECT_FALSE(QFile::exists(file));
+            }
+            // Closing afterwards completes nothing.
+            writer.Close();
+            if (!earlier) {
+                EXPECT_FALSE(QFile::exists(file));
+            }
+            QFile::remove(file);
+        }
+    }
+    // No hidden partial file is left behind either.
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+    // The component writes the next output as usual; dropping with nothing
+    // open, and with a reader open, changes nothing.
+    writer.Abandon();
+    const QString next = dir.filePath("next.wav");
+    writer.SetWavFormat(44100, 2, 16);
+    writeThroughFacade(next, 44100, 2, 22050);
+    reader.OpenRead(next);
+    reader.Abandon();
+    EXPECT_TRUE(reader.IsOpen());
+    EXPECT_EQ(readAllFrames(), 22050);
 }
