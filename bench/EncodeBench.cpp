@@ -5,8 +5,8 @@
 //   vessimo_bench_encode [--benchmark_filter=Mp3]
 
 #include "audio/AudioWriter.h"
-#include "audio/encoders/Mp3EncoderSettings.h"
 #include "audio/SampleArray.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
 
 #include <benchmark/benchmark.h>
 #include <lame/lame.h>
