@@ -6,7 +6,7 @@ of each side (of --repeat runs), their ratio (ours / theirs; 1.0 or less is
 the goal) and the peak memory of each process. Then the peak memory of cuts
 of a 1-hour and a 3-hour file, which should be the same and below 80 MB.
 
-    bench/cutjoin_bench.py --cli build/src/cli/vessimo-cli [--work DIR]
+    bench/cutjoin_bench.py --cli build/vessimo-cli [--work DIR]
                            [--repeat 3] [--skip-long]
 
 Needs ffmpeg (with libmp3lame) and sox on the PATH.
