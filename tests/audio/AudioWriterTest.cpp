@@ -1,6 +1,7 @@
 #include "audio/AudioError.h"
 #include "audio/WriterTesting.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -296,23 +297,6 @@ TEST_F(Writer, NamesAsLongAsTheFileSystemTakesAreWritten)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
-
-// Lets writes beyond `bytes` fail (EFBIG), as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 TEST_F(Writer, AFailedWriteLeavesTheEarlierFileAndNothingElse)
 {

@@ -1,4 +1,5 @@
 #include "base/SafeFile.h"
+#include "support/FileSizeLimit.h"
 
 #include "support/TestSupport.h"
 
@@ -31,24 +32,6 @@ struct stat statOf(const QString& path)
     EXPECT_EQ(::stat(encoded(path).constData(), &st), 0) << path.toStdString();
     return st;
 }
-
-// Limits the size of files this process may write while it lives, so that a
-// write fails half way even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 // Runs a check in a child process without root's privileges (as "nobody"),
 // where permissions hold; the check's result is the child's exit status and

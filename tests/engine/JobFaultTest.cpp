@@ -1,4 +1,5 @@
 #include "JobSessionFixture.h"
+#include "support/FileSizeLimit.h"
 
 #include <QFile>
 #include <csignal>
@@ -10,29 +11,6 @@ namespace {
 using namespace enginetest;
 
 using JobFaultTest = JobSessionTest;
-
-// Files bigger than `bytes` cannot be written while it lives, as on a full
-// disk: writes fail with EFBIG instead of killing the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-};
 
 TEST_F(JobFaultTest, ASourceThatTurnedIntoGarbageEndsTheJobCleanly)
 {

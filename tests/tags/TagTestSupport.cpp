@@ -103,23 +103,6 @@ QStringList filesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-FileSizeLimit::FileSizeLimit(qint64 bytes)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    m_soft = limit.rlim_cur;
-    m_hard = limit.rlim_max;
-    limit.rlim_cur = rlim_t(bytes);
-    setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    rlimit limit{rlim_t(m_soft), rlim_t(m_hard)};
-    setrlimit(RLIMIT_FSIZE, &limit);
-}
-
 QString dataFile(const QString& name)
 {
     return testsupport::sourceDir() + "/tests/data/tags/" + name;

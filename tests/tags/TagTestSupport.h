@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/FileSizeLimit.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
@@ -70,18 +71,6 @@ void setMode(const QString& path, mode_t mode);
 
 // Files in a folder, for checking that no temporary file is left behind.
 QStringList filesIn(const QString& folder);
-
-// Limits the size of files this process may write while it lives, so that a
-// write fails half way even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes);
-    ~FileSizeLimit();
-
-private:
-    unsigned long long m_soft;
-    unsigned long long m_hard;
-};
 
 QString dataFile(const QString& name);
 
