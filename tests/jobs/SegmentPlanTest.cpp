@@ -1,7 +1,7 @@
 #include "JobAreaFixture.h"
 
+#include "base/TimeCode.h"
 #include "jobs/SegmentPlan.h"
-#include "jobs/TimeCode.h"
 
 #include <gtest/gtest.h>
 
