@@ -1,5 +1,6 @@
 #include "app/JobAreaView.h"
 
+#include "base/SessionState.h"
 #include "jobs/JobArea.h"
 
 int JobAreaView::fileCount() const
@@ -44,7 +45,7 @@ void JobAreaView::setSegmentCount(int index, int32_t count)
 void JobAreaView::showFile(int index, SegmentDisplay display)
 {
     m_area.list().select(index);
-    m_area.selection().SelectedFileIndex = index;
+    m_area.state().setSelectedFileIndex(index);
     switch (display) {
     case SegmentDisplay::Custom:
         m_area.ShowCustomSegments();

@@ -12,20 +12,15 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
     : m_prompts(prompts), m_shell(shell),
       m_skinFile(skinFile.isEmpty() ? SkinFilePath() : skinFile), m_ini(iniPath),
-      m_jobs(prompts, m_reader, m_options)
+      m_jobs(prompts, m_reader, m_options, m_state)
 {
-    JobArea::Links links;
-    links.JobRunning = &m_runner.JobRunning;
-    links.PreviewActive = &m_preview.PreviewActive;
-    links.PreviewFileIndex = &m_preview.PreviewFileIndex;
-    links.StopPreview = [this] { m_preview.StopPreview(); };
-    // Adding many files keeps the window responsive between them.
-    links.pump = [] { QCoreApplication::processEvents(); };
-    m_jobs.setLinks(std::move(links));
+    // Adding many files keeps the window responsive between them; probing
+    // needs the reader the preview plays from.
+    QObject::connect(&m_jobs, &JobArea::pumpRequested, [] { QCoreApplication::processEvents(); });
+    QObject::connect(&m_jobs, &JobArea::stopPreviewRequested, &m_preview, &Preview::StopPreview);
     // The segment list follows a choice or split value confirmed in the
-    // settings; the MP3 configuration uses the command line of the last Ok.
+    // settings.
     m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
-    mp3CommandLine = [this] { return m_settingsDialog.commandLine(); };
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
     QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
@@ -42,12 +37,6 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
 
 void MainSession::provideOperations()
 {
-    m_commands.setState({
-        [this] { return m_runner.JobRunning; },
-        [this] { return m_jobs.selection().SegmentSelected; },
-        [this] { return m_preview.PreviewActive; },
-        [this] { return !m_jobs.list().isEmpty(); },
-    });
     SkinCommands& c = m_commands;
     c.provide(Operation::AddFiles, [this] { m_jobs.AddFiles(); });
     c.provide(Operation::AddFolder, [this] { m_jobs.AddFolder(); });
@@ -61,12 +50,8 @@ void MainSession::provideOperations()
     c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
     c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
     c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
-    c.provide(Operation::Cut, [this] { return cutCommand(); });
-    c.provide(Operation::Join, [this] {
-        if (m_preview.PreviewActive)
-            m_preview.StopPreview();
-        return m_runner.Join();
-    });
+    c.provide(Operation::Cut, [this] { return m_runner.Cut(); });
+    c.provide(Operation::Join, [this] { return m_runner.Join(); });
     c.provide(Operation::OpenOutputFolder, [this] { m_shell.openFolder(m_options.outputDir); });
     c.provide(Operation::StopJob, [this] { StopJob(); });
     c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
@@ -93,11 +78,7 @@ void MainSession::FormShow(Skin::WindowHandle window,
                         &m_panel.tataltimeFrame()});
     m_reader.SetEnabled(true);
     m_writer.SetEnabled(true);
-    m_jobs.selection().SelectedSegmentIndex = 0;
-    m_runner.JobRunning = false;
-    m_preview.PreviewActive = false;
-    m_preview.SliderDragging = false;
-    m_jobs.selection().SegmentSelected = false;
+    m_state.reset();
     m_panel.pb().SetPosition(0);
     m_preview.attachPanel(
         {&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(), &m_panel.timecaptionFrame()});
@@ -105,7 +86,7 @@ void MainSession::FormShow(Skin::WindowHandle window,
 
 void MainSession::FormCloseQuery()
 {
-    if (m_runner.JobRunning)
+    if (m_state.JobRunning())
         StopJob();
     RunGuarded(m_prompts, [this] { SaveOptions(m_ini, m_options); });
 }
@@ -117,11 +98,7 @@ void MainSession::StopJob()
 
 bool MainSession::cutCommand()
 {
-    if (m_runner.JobRunning || m_jobs.list().isEmpty())
-        return false;
-    if (m_preview.PreviewActive)
-        m_preview.StopPreview();
-    return m_runner.Cut();
+    return m_commands.run(Command::Cut);
 }
 
 void MainSession::splitCommand()

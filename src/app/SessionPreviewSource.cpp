@@ -1,23 +1,11 @@
 #include "app/SessionPreviewSource.h"
 
-#include "engine/JobRunner.h"
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
-SessionPreviewSource::SessionPreviewSource(JobArea& jobs, const JobRunner& runner,
-                                           const Options& options)
-    : m_jobs(jobs), m_runner(runner), m_options(options)
+SessionPreviewSource::SessionPreviewSource(JobArea& jobs, const Options& options)
+    : m_jobs(jobs), m_options(options)
 {
-}
-
-bool SessionPreviewSource::JobRunning() const
-{
-    return m_runner.JobRunning;
-}
-
-bool SessionPreviewSource::SegmentSelected() const
-{
-    return m_jobs.selection().SegmentSelected;
 }
 
 int SessionPreviewSource::functionChoice() const
@@ -60,11 +48,6 @@ std::optional<PreviewSource::Segment> SessionPreviewSource::segment(int fileRow,
         return std::nullopt;
     const ::Segment s = entry.segment(segmentRow);
     return Segment{s.begin, s.end};
-}
-
-int& SessionPreviewSource::SliderPosition()
-{
-    return m_jobs.selection().SliderPosition;
 }
 
 int SessionPreviewSource::segmentRowCount() const

@@ -5,6 +5,7 @@
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "engine/CutBatch.h"
 #include "engine/EncoderSetup.h"
@@ -347,7 +348,8 @@ int cli::cut(const QStringList& args)
     QuietPrompts prompts;
     AudioFile reader;
     reader.SetEnabled(true);
-    JobArea area(prompts, reader, options);
+    SessionState state;
+    JobArea area(prompts, reader, options, state);
     addPaths(area, prompts, parser.positionalArguments(), failure);
     applySegments(plan, area.list());
 

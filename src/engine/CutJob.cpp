@@ -51,7 +51,7 @@ void CutJob::run(int choice)
 {
     if (choice < 0 || choice > 3)
         return;
-    m_runner.JobRunning = true;
+    m_runner.startJob();
     JobView& view = m_runner.parts().view;
     m_openSegmentRemoved = QVector<bool>(view.fileCount(), false);
     m_sharedOpenSegmentRemoved = false;

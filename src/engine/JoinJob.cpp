@@ -101,7 +101,7 @@ void JoinJob::run(int choice)
     default:
         return;
     }
-    m_runner.JobRunning = true;
+    m_runner.startJob();
     m_completed = false;
     try {
         join(variant);
@@ -295,5 +295,5 @@ void JoinJob::join(Variant variant)
     writer.Close();
     m_runner.endOutput();
     m_framesWritten = written;
-    m_completed = m_runner.JobRunning;
+    m_completed = m_runner.JobRunning();
 }

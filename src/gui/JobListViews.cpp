@@ -199,7 +199,7 @@ bool JobListViews::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
-        if (!m_session.runner().JobRunning && !droppedPaths(event).isEmpty()) {
+        if (!m_session.state().busy() && !droppedPaths(event).isEmpty()) {
             drag->setDropAction(Qt::CopyAction);
             drag->accept();
         } else {
@@ -210,7 +210,7 @@ bool JobListViews::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const QStringList paths = droppedPaths(event);
-        if (m_session.runner().JobRunning || paths.isEmpty()) {
+        if (m_session.state().busy() || paths.isEmpty()) {
             drop->ignore();
             return true;
         }

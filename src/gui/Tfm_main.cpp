@@ -182,7 +182,7 @@ void Tfm_main::createKeys()
     // Space plays, or stops what plays.
     auto* space = new QShortcut(CommandShortcut(Command::Play), this);
     connect(space, &QShortcut::activated, this, [this] {
-        m_session.runCommand(m_session.preview().PreviewActive ? Command::StopPreview
+        m_session.runCommand(m_session.state().PreviewActive() ? Command::StopPreview
                                                                : Command::Play);
     });
     lv_time->installEventFilter(this);
@@ -253,7 +253,7 @@ void Tfm_main::addReceivedFiles()
         return;
     // A job walks the job list; the files wait until it has ended rather
     // than being dropped.
-    if (m_session.runner().JobRunning) {
+    if (m_session.state().busy()) {
         if (!m_waitingForJob) {
             m_waitingForJob = true;
             QTimer::singleShot(250, this, [this] {

@@ -2,6 +2,7 @@
 
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SourceTags.h"
@@ -44,24 +45,17 @@ const QString JobArea::kFileFilter = QStringLiteral(
     "All Supported Files|*.mp3;*.wav;*.wma;*.ogg;*.mp2|MP3 Files(*.mp3;*.mp2)|*.mp3;*.mp2|"
     "WMA Files(*.wma)|*.wma|OGG Files(*.ogg)|*.ogg|WAV File(*.wav)|*.wav");
 
-JobArea::JobArea(Prompts& prompts, AudioFile& reader, const Options& options, Links links,
+JobArea::JobArea(Prompts& prompts, AudioFile& reader, const Options& options, SessionState& state,
                  QObject* parent)
-    : QObject(parent), m_prompts(prompts), m_reader(reader), m_options(options),
-      m_links(std::move(links))
+    : QObject(parent), m_prompts(prompts), m_reader(reader), m_options(options), m_state(state)
 {
-}
-
-void JobArea::pump()
-{
-    if (m_links.pump)
-        m_links.pump();
 }
 
 void JobArea::stopPreviewForReader()
 {
     // Probing uses the reader the preview plays from.
-    if (previewActive() && m_links.StopPreview)
-        m_links.StopPreview();
+    if (m_state.PreviewActive())
+        emit stopPreviewRequested();
 }
 
 void JobArea::setHelpMemoVisible(bool visible)
@@ -93,7 +87,7 @@ int JobArea::addFiles(const QStringList& paths)
     stopPreviewForReader();
     int added = 0;
     for (int i = 0; i < paths.size(); ++i) {
-        pump();
+        emit pumpRequested();
         emit addingProgress(i, static_cast<int>(paths.size()));
         if (addOne(paths[i], QFileInfo(paths[i]).fileName(), Source::FileDialog))
             ++added;
@@ -104,7 +98,7 @@ int JobArea::addFiles(const QStringList& paths)
     lvClick();
     emit fileListFocusRequested();
     if (m_list.selectedRow() >= 0)
-        m_selection.SelectedFileIndex = m_list.selectedRow();
+        m_state.setSelectedFileIndex(m_list.selectedRow());
     ShowTotalLength();
     return added;
 }
@@ -122,8 +116,8 @@ int JobArea::addFolder(const QString& folder)
             wanted << name;
     int added = 0;
     for (int i = 0; i < wanted.size(); ++i) {
-        pump();
-        pump();
+        emit pumpRequested();
+        emit pumpRequested();
         emit addingProgress(i, static_cast<int>(wanted.size()));
         if (addOne(QDir(folder).filePath(wanted[i]), wanted[i], Source::Folder))
             ++added;
@@ -135,7 +129,7 @@ int JobArea::addFolder(const QString& folder)
     }
     emit fileListFocusRequested();
     if (m_list.selectedRow() >= 0)
-        m_selection.SelectedFileIndex = m_list.selectedRow();
+        m_state.setSelectedFileIndex(m_list.selectedRow());
     ShowTotalLength();
     return added;
 }
@@ -206,26 +200,26 @@ void JobArea::ProbeFile(int row, int32_t sliderLowerBound)
 void JobArea::MoveFileUp()
 {
     const int i = m_list.selectedRow();
-    if (i <= 0 || jobRunning())
+    if (i <= 0 || m_state.JobRunning())
         return;
-    if (m_links.PreviewFileIndex && *m_links.PreviewFileIndex == i)
-        *m_links.PreviewFileIndex = i - 1;
+    if (m_state.PreviewFileIndex() == i)
+        m_state.setPreviewFileIndex(i - 1);
     m_list.swapRows(i, i - 1);
     m_list.select(i - 1);
-    m_selection.SelectedFileIndex = i - 1;
+    m_state.setSelectedFileIndex(i - 1);
     emit fileListFocusRequested();
 }
 
 void JobArea::MoveFileDown()
 {
     const int i = m_list.selectedRow();
-    if (i < 0 || i >= m_list.count() - 1 || jobRunning())
+    if (i < 0 || i >= m_list.count() - 1 || m_state.JobRunning())
         return;
-    if (m_links.PreviewFileIndex && *m_links.PreviewFileIndex == i)
-        *m_links.PreviewFileIndex = i + 1;
+    if (m_state.PreviewFileIndex() == i)
+        m_state.setPreviewFileIndex(i + 1);
     m_list.swapRows(i, i + 1);
     m_list.select(i + 1);
-    m_selection.SelectedFileIndex = i + 1;
+    m_state.setSelectedFileIndex(i + 1);
     emit fileListFocusRequested();
 }
 
@@ -240,10 +234,10 @@ void JobArea::RemoveFile()
         m_segments.clear();
         m_shownEntry = -1;
     } else {
-        if (m_selection.SelectedFileIndex >= 0 && m_selection.SelectedFileIndex < c - 2) {
-            m_list.select(m_selection.SelectedFileIndex);
+        if (m_state.SelectedFileIndex() >= 0 && m_state.SelectedFileIndex() < c - 2) {
+            m_list.select(m_state.SelectedFileIndex());
         } else {
-            m_selection.SelectedFileIndex = 0;
+            m_state.setSelectedFileIndex(0);
             m_list.select(0);
         }
         lvClick();
@@ -285,23 +279,23 @@ void JobArea::ClearSegments()
 
 void JobArea::lvClick()
 {
-    m_selection.SegmentSelected = false;
+    m_state.setSegmentSelected(false);
     if (m_list.isEmpty())
         return;
     const int last = m_list.count() - 1;
-    m_selection.SelectedFileIndex = std::clamp(m_selection.SelectedFileIndex, 0, last);
-    if (jobRunning()) {
-        m_list.select(m_selection.SelectedFileIndex);
+    m_state.setSelectedFileIndex(std::clamp(m_state.SelectedFileIndex(), 0, last));
+    if (m_state.JobRunning()) {
+        m_list.select(m_state.SelectedFileIndex());
         return;
     }
-    if (previewActive()) {
-        if (m_links.PreviewFileIndex && m_list.isRow(*m_links.PreviewFileIndex))
-            m_list.select(*m_links.PreviewFileIndex);
+    if (m_state.PreviewActive()) {
+        if (m_list.isRow(m_state.PreviewFileIndex()))
+            m_list.select(m_state.PreviewFileIndex());
         return;
     }
     if (m_list.selectedRow() < 0)
-        m_list.select(m_selection.SelectedFileIndex);
-    m_selection.SelectedFileIndex = m_list.selectedRow();
+        m_list.select(m_state.SelectedFileIndex());
+    m_state.setSelectedFileIndex(m_list.selectedRow());
     SetupPositionSlider();
     ShowSegmentPlan();
     setHelpMemoVisible(m_list.isEmpty());
@@ -336,7 +330,7 @@ int32_t JobArea::sliderRange() const
 
 int32_t JobArea::sliderSeconds(int32_t duration) const
 {
-    return timecode::SliderToSeconds(m_selection.SliderPosition, duration, sliderRange());
+    return timecode::SliderToSeconds(m_state.SliderPosition(), duration, sliderRange());
 }
 
 void JobArea::showPositionTime(int32_t duration)
@@ -439,11 +433,11 @@ void JobArea::lv_timeClick()
     if (m_segments.isEmpty())
         return;
     const int last = m_segments.count() - 1;
-    m_selection.SelectedSegmentIndex = std::clamp(m_selection.SelectedSegmentIndex, 0, last);
+    m_state.setSelectedSegmentIndex(std::clamp(m_state.SelectedSegmentIndex(), 0, last));
     if (m_segments.selectedRow() < 0)
-        m_segments.select(m_selection.SelectedSegmentIndex);
-    m_selection.SelectedSegmentIndex = m_segments.selectedRow();
-    m_selection.SegmentSelected = true;
+        m_segments.select(m_state.SelectedSegmentIndex());
+    m_state.setSelectedSegmentIndex(m_segments.selectedRow());
+    m_state.setSegmentSelected(true);
 }
 
 int JobArea::editedEntry(bool complain)
@@ -482,7 +476,7 @@ bool JobArea::mirrorEditedList(int e)
 void JobArea::readSliderPosition()
 {
     if (m_panel.pb)
-        m_selection.SliderPosition = m_panel.pb->GetPosition();
+        m_state.setSliderPosition(m_panel.pb->GetPosition());
 }
 
 void JobArea::setOpenSegmentBound(bool begin)
@@ -564,9 +558,9 @@ void JobArea::RemoveSegment()
     }
     m_segments.removeAt(k);
     const int last = m_segments.count() - 1;
-    if (m_selection.SelectedSegmentIndex > last)
-        m_selection.SelectedSegmentIndex = last;
-    m_segments.select(m_selection.SelectedSegmentIndex);
+    if (m_state.SelectedSegmentIndex() > last)
+        m_state.setSelectedSegmentIndex(last);
+    m_segments.select(m_state.SelectedSegmentIndex());
     entry.beginTimes.resize(n - 1);
     entry.endTimes.resize(n - 1);
     entry.segmentCount = n - 1;

@@ -1,30 +1,18 @@
 #pragma once
 
 #include "jobs/JobList.h"
-#include "jobs/JobSelection.h"
 #include "jobs/SegmentList.h"
 
 #include <QObject>
 #include <QStringList>
-#include <functional>
 
 class AudioFile;
 class Prompts;
+class SessionState;
 class SkinFrame;
 class SkinScroller;
 class SkinText;
 struct Options;
-
-// What this area reads of its neighbours. The job runner and the preview
-// own these flags; a missing one reads as false.
-struct JobAreaLinks {
-    const bool* JobRunning = nullptr;
-    const bool* PreviewActive = nullptr;
-    int* PreviewFileIndex = nullptr;
-    std::function<void()> StopPreview;
-    // Lets the window breathe between files while many are added.
-    std::function<void()> pump;
-};
 
 // The front panel elements the plans update; any may be missing (the
 // command-line tool has no panel), the texts are kept here as well.
@@ -44,24 +32,22 @@ struct JobAreaPanel {
 class JobArea : public QObject {
     Q_OBJECT
 public:
-    using Links = JobAreaLinks;
     using Panel = JobAreaPanel;
 
     // The open-files dialog's filter.
     static const QString kFileFilter;
 
-    JobArea(Prompts& prompts, AudioFile& reader, const Options& options, Links links = {},
+    JobArea(Prompts& prompts, AudioFile& reader, const Options& options, SessionState& state,
             QObject* parent = nullptr);
 
-    void setLinks(Links links) { m_links = std::move(links); }
     void attachPanel(const Panel& panel) { m_panel = panel; }
 
     JobList& list() { return m_list; }
     const JobList& list() const { return m_list; }
     SegmentList& segments() { return m_segments; }
     const SegmentList& segments() const { return m_segments; }
-    JobSelection& selection() { return m_selection; }
-    const JobSelection& selection() const { return m_selection; }
+    SessionState& state() { return m_state; }
+    const SessionState& state() const { return m_state; }
 
     // Adding. AddFiles and AddFolder ask first; addFiles and addFolder add
     // what they are given, as the dialogs would (files from the command line,
@@ -108,6 +94,11 @@ public:
     int32_t sliderSeconds(int32_t duration) const;
 
 signals:
+    // Adding many files lets the window breathe before each one.
+    void pumpRequested();
+    // The preview must give up the reader (adding probes with it) or its
+    // file left the list.
+    void stopPreviewRequested();
     void helpMemoVisibleChanged(bool visible);
     // The file list should get the input focus.
     void fileListFocusRequested();
@@ -120,9 +111,6 @@ signals:
 
 private:
     enum class Source { FileDialog, Folder };
-    bool jobRunning() const { return m_links.JobRunning && *m_links.JobRunning; }
-    bool previewActive() const { return m_links.PreviewActive && *m_links.PreviewActive; }
-    void pump();
     void stopPreviewForReader();
     bool addOne(const QString& path, const QString& name, Source source);
     void removeRow(int row);
@@ -143,11 +131,10 @@ private:
     Prompts& m_prompts;
     AudioFile& m_reader;
     const Options& m_options;
-    Links m_links;
+    SessionState& m_state;
     Panel m_panel;
     JobList m_list;
     SegmentList m_segments;
-    JobSelection m_selection;
     // Which list the segment rows show: the entry index of a stored list, or
     // -1 for computed pieces or nothing.
     int m_shownEntry = -1;

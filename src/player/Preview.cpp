@@ -3,6 +3,7 @@
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "base/Guarded.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "skin/SkinInterfaces.h"
 
@@ -26,9 +27,10 @@ int32_t playedPosition(int playedFrames, int startSample)
 
 } // namespace
 
-Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, Prompts& prompts,
-                 QObject* parent)
-    : QObject(parent), m_reader(reader), m_player(player), m_source(source), m_prompts(prompts)
+Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, SessionState& state,
+                 Prompts& prompts, QObject* parent)
+    : QObject(parent), m_reader(reader), m_player(player), m_source(source), m_state(state),
+      m_prompts(prompts)
 {
     connect(&m_player, &AudioPlayer::OnEndArrayPlay, this,
             [this] { guarded([this] { AudioPlayer21EndArrayPlay(); }); });
@@ -54,7 +56,7 @@ template <typename Handler> void Preview::guarded(Handler&& handler)
         try {
             handler();
         } catch (...) {
-            if (PreviewActive)
+            if (m_state.PreviewActive())
                 StopPreview();
             throw;
         }
@@ -70,7 +72,9 @@ int Preview::SliderRange() const
 
 bool Preview::canStart() const
 {
-    if (!m_panel.pb || m_source.JobRunning() || PreviewActive)
+    // The reader is the preview's only while nothing else uses it: no job,
+    // no files being added, no preview already playing.
+    if (!m_panel.pb || m_state.mode() != SessionState::Mode::Idle)
         return false;
     const int row = m_source.selectedFileRow();
     return row >= 0 && row < m_source.fileCount();
@@ -88,14 +92,15 @@ void Preview::PlayFromSlider()
         return;
     if (m_reader.IsOpen())
         m_reader.Close();
-    PreviewActive = true;
-    PreviewFileIndex = m_source.selectedFileRow();
+    m_state.setMode(SessionState::Mode::Previewing);
+    m_state.setPreviewFileIndex(m_source.selectedFileRow());
     m_segmentMode = false;
     try {
-        openPreviewFile(PreviewFileIndex);
-        SliderPosition() = m_panel.pb->GetPosition();
-        PreviewStartSample = Scale(SliderPosition(), m_reader.GetSampleCount(), SliderRange());
-        m_reader.Seek(PreviewStartSample, 3);
+        openPreviewFile(m_state.PreviewFileIndex());
+        m_state.setSliderPosition(m_panel.pb->GetPosition());
+        m_state.setPreviewStartSample(
+            Scale(m_state.SliderPosition(), m_reader.GetSampleCount(), SliderRange()));
+        m_reader.Seek(m_state.PreviewStartSample(), 3);
         m_player.Play();
         QueueNextBlock();
     } catch (...) {
@@ -118,15 +123,15 @@ void Preview::PlaySegment()
         return;
     if (m_reader.IsOpen())
         m_reader.Close();
-    PreviewActive = true;
-    PreviewFileIndex = fileRow;
-    PreviewSegmentIndex = segmentRow;
+    m_state.setMode(SessionState::Mode::Previewing);
+    m_state.setPreviewFileIndex(fileRow);
+    m_state.setPreviewSegmentIndex(segmentRow);
     m_segmentMode = true;
     m_segment = *segment;
     try {
         openPreviewFile(fileRow);
         m_reader.Seek(segmentStartSample(m_segment), 3);
-        PreviewStartSample = 0;
+        m_state.setPreviewStartSample(0);
         m_player.Play();
         if (segmentRow < m_source.segmentRowCount()) {
             m_savedStatus = m_source.segmentStatus(segmentRow);
@@ -141,10 +146,10 @@ void Preview::PlaySegment()
 
 void Preview::PlaySelection()
 {
-    if (m_source.JobRunning())
+    if (m_state.JobRunning())
         return;
     const int choice = m_source.functionChoice();
-    if (m_source.SegmentSelected() && (choice == 0 || choice == 3))
+    if (m_state.SegmentSelected() && (choice == 0 || choice == 3))
         PlaySegment();
     else
         PlayFromSlider();
@@ -155,23 +160,23 @@ void Preview::StopPreview()
     m_player.Stop();
     if (m_reader.IsOpen())
         m_reader.Close();
-    if (m_source.fileCount() > 0 && PreviewSegmentIndex >= 0 &&
-        PreviewSegmentIndex < m_source.segmentRowCount() &&
-        m_source.segmentStatus(PreviewSegmentIndex) == kPlaying)
-        m_source.setSegmentStatus(PreviewSegmentIndex, m_savedStatus);
-    SliderPosition() = 0;
+    const int row = m_state.PreviewSegmentIndex();
+    if (m_source.fileCount() > 0 && row >= 0 && row < m_source.segmentRowCount() &&
+        m_source.segmentStatus(row) == kPlaying)
+        m_source.setSegmentStatus(row, m_savedStatus);
+    m_state.setSliderPosition(0);
     if (m_panel.pb)
         moveSlider(0);
     if (m_panel.timecaption)
         showTime(0);
-    PreviewActive = false;
-    SliderDragging = false;
+    m_state.leave(SessionState::Mode::Previewing);
+    m_state.setSliderDragging(false);
 }
 
 void Preview::QueueNextBlock()
 {
     // Events queued before a stop may still arrive; the reader is closed then.
-    if (!PreviewActive || !m_reader.IsOpen())
+    if (!m_state.PreviewActive() || !m_reader.IsOpen())
         return;
     const SampleArray block = m_reader.ReadBlock(kBlockFrames);
     m_player.QueueBlock(block);
@@ -189,29 +194,33 @@ void Preview::AudioPlayer21RequestOnLoadArray()
 
 void Preview::AudioPlayer21EndPlay()
 {
-    StopPreview();
+    // A stop queued behind an earlier one finds nothing left to stop; the
+    // reader may belong to a job or to adding by then.
+    if (m_state.PreviewActive())
+        StopPreview();
 }
 
 void Preview::AudioPlayer21Timer(int, int, int playedFrames)
 {
-    if (SliderDragging || !PreviewActive || !m_panel.pb || !m_reader.IsOpen())
+    if (m_state.SliderDragging() || !m_state.PreviewActive() || !m_panel.pb || !m_reader.IsOpen())
         return;
     const int range = SliderRange();
-    const int32_t played = playedPosition(playedFrames, PreviewStartSample);
+    const int32_t played = playedPosition(playedFrames, m_state.PreviewStartSample());
     const int32_t sampleCount = m_reader.GetSampleCount();
+    int position = 0;
     if (!m_segmentMode) {
-        SliderPosition() = Scale(played, range, sampleCount);
+        position = Scale(played, range, sampleCount);
     } else {
         const int length = segmentLengthSamples(m_segment);
         // A segment without length has been played as soon as it starts.
-        SliderPosition() = length > 0 ? Scale(played, range, length) : range;
+        position = length > 0 ? Scale(played, range, length) : range;
     }
-    if (SliderPosition() > range)
-        SliderPosition() = range;
-    moveSlider(SliderPosition());
+    if (position > range)
+        position = range;
+    moveSlider(position);
     showTime(Scale(played, m_reader.GetDurationMs() / 1000, sampleCount));
-    SliderPosition() = m_panel.pb->GetPosition();
-    if (SliderPosition() >= range)
+    m_state.setSliderPosition(m_panel.pb->GetPosition());
+    if (m_state.SliderPosition() >= range)
         StopPreview();
 }
 
@@ -235,6 +244,7 @@ void Preview::showTime(int seconds)
 
 void Preview::moveSlider(int position)
 {
+    m_state.setSliderPosition(position);
     m_panel.pb->SetPosition(position);
     if (m_panel.pbFrame)
         m_panel.pbFrame->Redraw();
@@ -248,43 +258,44 @@ bool Preview::isSlider(SkinObject* source) const
 void Preview::Skin1MouseDown(SkinObject* source)
 {
     if (isSlider(source))
-        SliderDragging = true;
+        m_state.setSliderDragging(true);
 }
 
 void Preview::Skin1ScrollTrack(SkinObject* source)
 {
-    if (!isSlider(source) || !SliderDragging)
+    if (!isSlider(source) || !m_state.SliderDragging())
         return;
     const int row = m_source.selectedFileRow();
     if (row < 0 || row >= m_source.fileCount())
         return;
     const int range = SliderRange();
-    SliderPosition() = std::min(m_panel.pb->GetPosition(), range);
-    if (PreviewActive && m_segmentMode)
-        showTime(Scale(SliderPosition(), m_segment.end - m_segment.begin, range));
+    m_state.setSliderPosition(std::min(m_panel.pb->GetPosition(), range));
+    if (m_state.PreviewActive() && m_segmentMode)
+        showTime(Scale(m_state.SliderPosition(), m_segment.end - m_segment.begin, range));
     else
-        showTime(Scale(SliderPosition(), m_source.fileSeconds(row), range));
+        showTime(Scale(m_state.SliderPosition(), m_source.fileSeconds(row), range));
 }
 
 void Preview::Skin1MouseUp(SkinObject* source)
 {
     if (!isSlider(source))
         return;
-    SliderDragging = false;
-    if (!PreviewActive)
+    m_state.setSliderDragging(false);
+    if (!m_state.PreviewActive())
         return;
     const int range = SliderRange();
-    SliderPosition() = m_panel.pb->GetPosition();
-    if (SliderPosition() >= range) {
+    const int position = m_panel.pb->GetPosition();
+    m_state.setSliderPosition(position);
+    if (position >= range) {
         StopPreview();
         return;
     }
     if (m_segmentMode) {
-        PreviewStartSample = Scale(SliderPosition(), segmentLengthSamples(m_segment), range);
-        m_reader.Seek(segmentStartSample(m_segment) + PreviewStartSample, 3);
+        m_state.setPreviewStartSample(Scale(position, segmentLengthSamples(m_segment), range));
+        m_reader.Seek(segmentStartSample(m_segment) + m_state.PreviewStartSample(), 3);
     } else {
-        PreviewStartSample = Scale(SliderPosition(), m_reader.GetSampleCount(), range);
-        m_reader.Seek(PreviewStartSample, 3);
+        m_state.setPreviewStartSample(Scale(position, m_reader.GetSampleCount(), range));
+        m_reader.Seek(m_state.PreviewStartSample(), 3);
     }
     // The player asks for data from the new position and counts from 0 again.
     m_player.Flush();
@@ -292,7 +303,7 @@ void Preview::Skin1MouseUp(SkinObject* source)
 
 void Preview::step(int direction)
 {
-    if (!m_panel.pb || PreviewActive)
+    if (!m_panel.pb || m_state.PreviewActive())
         return;
     const int row = m_source.selectedFileRow();
     if (row < 0 || row >= m_source.fileCount())
@@ -302,19 +313,21 @@ void Preview::step(int direction)
     if (seconds <= 0)
         return;
     const int range = SliderRange();
-    SliderPosition() = m_panel.pb->GetPosition();
+    int position = m_panel.pb->GetPosition();
+    m_state.setSliderPosition(position);
     int stepSize = range / seconds;
     if (stepSize == 1)
         stepSize = 2;
     if (direction > 0) {
-        SliderPosition() += stepSize;
-        if (SliderPosition() >= range)
+        position += stepSize;
+        m_state.setSliderPosition(position);
+        if (position >= range)
             return;
     } else {
-        SliderPosition() = std::max(SliderPosition() - stepSize, 0);
+        position = std::max(position - stepSize, 0);
     }
-    moveSlider(SliderPosition());
-    showTime(Scale(SliderPosition(), seconds, range));
+    moveSlider(position);
+    showTime(Scale(position, seconds, range));
 }
 
 void Preview::StepForward()

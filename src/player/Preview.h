@@ -8,6 +8,7 @@
 class AudioFile;
 class AudioPlayer;
 class Prompts;
+class SessionState;
 class SkinFrame;
 class SkinObject;
 class SkinScroller;
@@ -35,8 +36,8 @@ public:
     // Frames handed to the player at a time (100 seconds at 44100 Hz).
     static constexpr int kBlockFrames = 4410000;
 
-    Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, Prompts& prompts,
-            QObject* parent = nullptr);
+    Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, SessionState& state,
+            Prompts& prompts, QObject* parent = nullptr);
 
     // The panel is known once the main window has been shown; until then the
     // commands do nothing.
@@ -65,21 +66,11 @@ public:
     // The slider's usable range: its maximum minus its thumb size, now.
     int SliderRange() const;
 
-    // Shared state, kept by the preview and read by the job list and jobs.
-    bool PreviewActive = false;
-    bool SliderDragging = false;
-    int PreviewFileIndex = 0;
-    int PreviewSegmentIndex = 0;
-    int PreviewStartSample = 0;
-    // The slider position last read or set (kept with the job list's selection).
-    int sliderPosition() const { return m_source.SliderPosition(); }
-
     // Whether the running preview plays a segment (chosen when it started,
     // so that clicking another list meanwhile does not change the display).
     bool playsSegment() const { return m_segmentMode; }
 
 private:
-    int& SliderPosition() { return m_source.SliderPosition(); }
     bool canStart() const;
     // Closes a previous file, opens the entry's file and the player output.
     // On failure the preview is left idle and the error passes on.
@@ -95,6 +86,7 @@ private:
     AudioFile& m_reader;
     AudioPlayer& m_player;
     PreviewSource& m_source;
+    SessionState& m_state;
     Prompts& m_prompts;
     PreviewPanel m_panel;
     bool m_segmentMode = false;

@@ -15,9 +15,6 @@ public:
 
     virtual ~PreviewSource() = default;
 
-    virtual bool JobRunning() const = 0;
-    // The last click went to the segment list.
-    virtual bool SegmentSelected() const = 0;
     // Function choice: 0 Custom, 1 every N seconds, 2 N copies, 3 Unification.
     virtual int functionChoice() const = 0;
 
@@ -31,10 +28,6 @@ public:
     virtual int fileSeconds(int fileRow) const = 0;
     // Stored segment `segmentRow` of entry `fileRow`, if there is one.
     virtual std::optional<Segment> segment(int fileRow, int segmentRow) const = 0;
-
-    // The last position read from or set on the slider, shared with the
-    // segment editor, which reads the slider the same way.
-    virtual int& SliderPosition() = 0;
 
     // The "Status" cells of the segment list as it is shown.
     virtual int segmentRowCount() const = 0;

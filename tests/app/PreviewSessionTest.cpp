@@ -42,12 +42,12 @@ TEST_F(PreviewSessionTest, PlayAndTheTwoStopsReachThePreviewThroughTheJobList)
 {
     session->panel().pb().SetPosition(458);
     click("play");
-    ASSERT_TRUE(preview().PreviewActive) << prompts.errors.join('\n').toStdString();
-    EXPECT_EQ(preview().PreviewFileIndex, 0);
-    EXPECT_EQ(preview().PreviewStartSample, 60 * previewtest::kRate);
+    ASSERT_TRUE(session->state().PreviewActive()) << prompts.errors.join('\n').toStdString();
+    EXPECT_EQ(session->state().PreviewFileIndex(), 0);
+    EXPECT_EQ(session->state().PreviewStartSample(), 60 * previewtest::kRate);
     EXPECT_TRUE(session->AudioFileRead().IsOpen());
     click("stop");
-    EXPECT_FALSE(preview().PreviewActive);
+    EXPECT_FALSE(session->state().PreviewActive());
     EXPECT_FALSE(session->AudioFileRead().IsOpen());
     EXPECT_EQ(session->panel().timecaption().GetText(), "00:00:00");
 
@@ -58,11 +58,11 @@ TEST_F(PreviewSessionTest, PlayAndTheTwoStopsReachThePreviewThroughTheJobList)
     session->jobs().lv_timeClick();
     const QString before = session->jobs().segments().status(0);
     click("play");
-    ASSERT_TRUE(preview().PreviewActive);
+    ASSERT_TRUE(session->state().PreviewActive());
     EXPECT_TRUE(preview().playsSegment());
     EXPECT_EQ(session->jobs().segments().status(0), "Playing");
     click("Stop");
-    EXPECT_FALSE(preview().PreviewActive);
+    EXPECT_FALSE(session->state().PreviewActive());
     EXPECT_EQ(session->jobs().segments().status(0), before);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
 }
@@ -70,25 +70,25 @@ TEST_F(PreviewSessionTest, PlayAndTheTwoStopsReachThePreviewThroughTheJobList)
 TEST_F(PreviewSessionTest, AddingFilesAndCuttingStopThePreviewFirst)
 {
     click("play");
-    ASSERT_TRUE(preview().PreviewActive);
+    ASSERT_TRUE(session->state().PreviewActive());
     session->jobs().addFiles({dir.filePath("b.wav")});
-    EXPECT_FALSE(preview().PreviewActive) << "adding needs the shared reader";
+    EXPECT_FALSE(session->state().PreviewActive()) << "adding needs the shared reader";
     EXPECT_EQ(session->jobs().list().count(), 2);
 
     session->jobs().list().select(0);
     session->jobs().lvClick();
     click("play");
-    ASSERT_TRUE(preview().PreviewActive);
+    ASSERT_TRUE(session->state().PreviewActive());
     session->options().functionChoice = 2;
     session->options().pieceCount = 2;
     session->jobPanel().setOutputFormat(1);
     click("Split");
-    EXPECT_FALSE(preview().PreviewActive) << "the cut stopped the preview before it ran";
+    EXPECT_FALSE(session->state().PreviewActive()) << "the cut stopped the preview before it ran";
     EXPECT_EQ(shell.calls.size(), 1) << "and opened the output folder after it";
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
 
     // During a job the play command does nothing.
-    session->runner().JobRunning = true;
+    session->state().setMode(SessionState::Mode::Running);
     click("play");
-    EXPECT_FALSE(preview().PreviewActive);
+    EXPECT_FALSE(session->state().PreviewActive());
 }

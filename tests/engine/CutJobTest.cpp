@@ -239,7 +239,7 @@ TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
     SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
-        if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
+        if (session->state().JobRunning() && session->panel().pbpos().GetText() == "33%")
             session->commands().click("Stop");
     });
     session->splitCommand();
@@ -262,7 +262,7 @@ TEST_F(CutJobTest, RefusesWhileRunningOrWithAnEmptyList)
     EXPECT_TRUE(shell.calls.isEmpty());
     makeSource(src("a.wav"), 1.0);
     add({src("a.wav")});
-    session->runner().JobRunning = true;
+    session->state().setMode(SessionState::Mode::Running);
     session->splitCommand();
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(shell.calls.isEmpty());

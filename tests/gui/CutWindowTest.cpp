@@ -81,14 +81,14 @@ TEST_F(CutWindowTest, SplitShowsEveryPieceConvertingThenFinished)
     // Each piece of four seconds is two blocks: half way, then the end.
     EXPECT_EQ(percents, (QStringList{"50%", "100%", "50%", "100%"}));
     EXPECT_EQ(window->session().panel().pbpos().GetText(), "");
-    EXPECT_FALSE(window->session().runner().JobRunning);
+    EXPECT_FALSE(window->session().state().JobRunning());
     EXPECT_EQ(shell.calls.size(), 1);
 }
 
 TEST_F(CutWindowTest, StopDuringTheJobKeepsThePieceAndEndsTheJob)
 {
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
-        if (window->session().runner().JobRunning &&
+        if (window->session().state().JobRunning() &&
             window->session().panel().pbpos().GetText() == "50%")
             click("Stop");
     });
@@ -96,7 +96,7 @@ TEST_F(CutWindowTest, StopDuringTheJobKeepsThePieceAndEndsTheJob)
     EXPECT_EQ(outputs(), QStringList{"Song_1.wav"});
     EXPECT_EQ(statuses[0], (QStringList{"Converting", "Finish"}));
     EXPECT_EQ(window->lv_time->model()->index(1, 2).data().toString(), "Unconvert");
-    EXPECT_FALSE(window->session().runner().JobRunning);
+    EXPECT_FALSE(window->session().state().JobRunning());
     EXPECT_EQ(window->session().panel().convertpb().GetBounds().width(), 0);
 }
 

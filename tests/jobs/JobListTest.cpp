@@ -87,7 +87,7 @@ TEST_F(JobListTest, AddingThroughTheFileDialogProbesNamesAndSelectsTheFirstRow)
     EXPECT_EQ(tags.genre, "Rock");
     EXPECT_TRUE(tags.year.isEmpty()) << "the year is never read when adding";
     EXPECT_EQ(area->list().selectedRow(), 0);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 0);
+    EXPECT_EQ(state.SelectedFileIndex(), 0);
     EXPECT_FALSE(area->helpMemoVisible());
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:03"});
     EXPECT_EQ(area->totalLengthText(), "00:01:09");
@@ -170,7 +170,7 @@ TEST_F(JobListTest, CancelledDialogsAddNothing)
 
 TEST_F(JobListTest, AddingStopsARunningPreviewFirst)
 {
-    previewActive = true;
+    setMode(SessionState::Mode::Previewing);
     addFiles({"a.wav"});
     EXPECT_EQ(previewStops, 1);
     EXPECT_EQ(area->list().count(), 1);
@@ -200,19 +200,19 @@ TEST_F(JobListTest, MovesCarryEntryTagRecordAndPreviewedFile)
         area->list().info(i).title = QString("T%1").arg(i);
     }
     area->list().select(2);
-    previewFileIndex = 2;
+    state.setPreviewFileIndex(2);
     area->MoveFileUp();
     EXPECT_EQ(captions(), (QStringList{"f0.wav", "f2.wav", "f1.wav"}));
     EXPECT_EQ(area->list().info(1).title, "T2");
     EXPECT_EQ(area->list().entry(1).duration, 12);
     EXPECT_EQ(area->list().selectedRow(), 1);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 1);
-    EXPECT_EQ(previewFileIndex, 1);
+    EXPECT_EQ(state.SelectedFileIndex(), 1);
+    EXPECT_EQ(state.PreviewFileIndex(), 1);
 
     area->MoveFileUp();
     area->MoveFileUp(); // already at the top
     EXPECT_EQ(captions(), (QStringList{"f2.wav", "f0.wav", "f1.wav"}));
-    EXPECT_EQ(previewFileIndex, 0);
+    EXPECT_EQ(state.PreviewFileIndex(), 0);
 
     area->list().select(1);
     area->MoveFileDown();
@@ -220,10 +220,10 @@ TEST_F(JobListTest, MovesCarryEntryTagRecordAndPreviewedFile)
     EXPECT_EQ(captions(), (QStringList{"f2.wav", "f1.wav", "f0.wav"}));
     EXPECT_EQ(area->list().info(2).title, "T0");
 
-    jobRunning = true;
+    setMode(SessionState::Mode::Running);
     area->MoveFileUp();
     EXPECT_EQ(captions(), (QStringList{"f2.wav", "f1.wav", "f0.wav"})) << "no move during a job";
-    jobRunning = false;
+    setMode(SessionState::Mode::Idle);
     area->list().select(-1);
     area->MoveFileUp();
     area->MoveFileDown();
@@ -236,16 +236,16 @@ TEST_F(JobListTest, RemovingSelectsTheSameIndexOrTheTopNearTheEnd)
         addEntry(10 + i, QString("f%1.wav").arg(i));
     // The second-to-last of five: the selection goes to the top.
     area->list().select(3);
-    area->selection().SelectedFileIndex = 3;
+    state.setSelectedFileIndex(3);
     area->RemoveFile();
     EXPECT_EQ(captions(), (QStringList{"f0.wav", "f1.wav", "f2.wav", "f4.wav"}));
     EXPECT_EQ(area->list().selectedRow(), 0);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 0);
+    EXPECT_EQ(state.SelectedFileIndex(), 0);
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:10"});
 
     // Lower down the same index stays selected: now the next file.
     area->list().select(1);
-    area->selection().SelectedFileIndex = 1;
+    state.setSelectedFileIndex(1);
     area->RemoveFile();
     EXPECT_EQ(captions(), (QStringList{"f0.wav", "f2.wav", "f4.wav"}));
     EXPECT_EQ(area->list().selectedRow(), 1);

@@ -26,7 +26,7 @@ protected:
     void slideTo(int seconds, int duration)
     {
         const int range = area->sliderRange();
-        area->selection().SliderPosition = seconds * range / duration;
+        state.setSliderPosition(seconds * range / duration);
         ASSERT_EQ(area->sliderSeconds(duration), seconds);
     }
 };
@@ -165,27 +165,27 @@ TEST_F(SegmentPlanTest, ClickingEmptySpaceAJobOrAPreviewKeepsTheirFile)
     for (int d : {10, 20, 30})
         addEntry(d);
     click(1);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 1);
+    EXPECT_EQ(state.SelectedFileIndex(), 1);
     click(-1); // empty space
     EXPECT_EQ(area->list().selectedRow(), 1);
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:20"});
 
-    jobRunning = true;
+    setMode(SessionState::Mode::Running);
     click(2);
     EXPECT_EQ(area->list().selectedRow(), 1);
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:20"}) << "not rebuilt during a job";
-    jobRunning = false;
+    setMode(SessionState::Mode::Idle);
 
-    previewActive = true;
-    previewFileIndex = 0;
+    setMode(SessionState::Mode::Previewing);
+    state.setPreviewFileIndex(0);
     click(2);
     EXPECT_EQ(area->list().selectedRow(), 0);
-    previewActive = false;
+    setMode(SessionState::Mode::Idle);
 
-    area->selection().SelectedFileIndex = 9; // beyond the last row
+    state.setSelectedFileIndex(9); // beyond the last row
     click(-1);
     EXPECT_EQ(area->list().selectedRow(), 2);
-    EXPECT_FALSE(area->selection().SegmentSelected);
+    EXPECT_FALSE(state.SegmentSelected());
 }
 
 TEST_F(SegmentPlanTest, TheSliderIsSetUpForTheSelectedFile)
@@ -193,7 +193,7 @@ TEST_F(SegmentPlanTest, TheSliderIsSetUpForTheSelectedFile)
     addEntry(1000); // slider maximum 2000
     click(0);
     EXPECT_EQ(area->sliderRange(), 2000 - timecode::Scale(170, 2000, 1100));
-    area->selection().SliderPosition = area->sliderRange() / 2;
+    state.setSliderPosition(area->sliderRange() / 2);
     click(0);
     EXPECT_EQ(area->positionTimeText(), "00:08:20");
 }
@@ -250,7 +250,7 @@ TEST_F(SegmentPlanTest, RemoveKeepsTheOpenSegmentAndTheOrderOfTheOthers)
     click(0);
     area->segments().select(3);
     area->lv_timeClick();
-    EXPECT_TRUE(area->selection().SegmentSelected);
+    EXPECT_TRUE(state.SegmentSelected());
     area->RemoveSegment();
     EXPECT_EQ(prompts.informations,
               QStringList{"This item, the procedure will automatically process. Need not delete."});
@@ -277,11 +277,11 @@ TEST_F(SegmentPlanTest, AClickOnEmptySpaceSelectsTheRememberedSegmentRow)
     click(0);
     area->lv_timeClick();
     EXPECT_EQ(area->segments().selectedRow(), 0);
-    area->selection().SelectedSegmentIndex = 5;
+    state.setSelectedSegmentIndex(5);
     area->segments().select(-1);
     area->lv_timeDblClick();
     EXPECT_EQ(area->segments().selectedRow(), 1);
-    EXPECT_EQ(area->selection().SelectedSegmentIndex, 1);
+    EXPECT_EQ(state.SelectedSegmentIndex(), 1);
 }
 
 TEST_F(SegmentPlanTest, ComputedChoicesRefuseTheEditor)

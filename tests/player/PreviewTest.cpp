@@ -2,6 +2,7 @@
 #include "audio/AudioError.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "player/PreviewTesting.h"
 #include "support/FakeSeams.h"
@@ -64,7 +65,7 @@ protected:
         qputenv("SDL_DISKAUDIODELAY", "8");
         reader.SetEnabled(true);
         player = std::make_unique<AudioPlayer>();
-        preview = std::make_unique<Preview>(reader, *player, list, prompts);
+        preview = std::make_unique<Preview>(reader, *player, list, state, prompts);
         preview->attachPanel({&panel.pb, &panel.pb, &time, &time});
     }
 
@@ -100,6 +101,7 @@ protected:
     RecordingPrompts prompts;
     AudioFile reader;
     JobListStandIn list;
+    SessionState state;
     PanelElements panel;
     RecordingText time{nullptr, namedDesc(SkinKind::Text, "timecaption")};
     std::unique_ptr<AudioPlayer> player;
@@ -118,15 +120,15 @@ TEST_F(PreviewTest,
     ASSERT_EQ(range(), 916);
     panel.pb.SetPosition(458);
     preview->PlaySelection();
-    ASSERT_TRUE(preview->PreviewActive);
-    EXPECT_EQ(preview->PreviewStartSample, Scale(458, kLongFrames, 916));
-    EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2);
+    ASSERT_TRUE(state.PreviewActive());
+    EXPECT_EQ(state.PreviewStartSample(), Scale(458, kLongFrames, 916));
+    EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2);
     ASSERT_TRUE(waitUntil([&] { return playedAtLeast(2 * kRate); }));
 
     panel.pb.SetPosition(0);
     preview->PlaySelection();
     preview->PlayFromSlider();
-    EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2) << "a second play is ignored";
+    EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2) << "a second play is ignored";
     // The display follows the player's polls, which may lag behind the
     // device on a busy machine: wait for both.
     ASSERT_TRUE(waitUntil([&] {
@@ -136,7 +138,7 @@ TEST_F(PreviewTest,
     EXPECT_GE(panel.pb.GetPosition(), 458);
 
     preview->StopPreview();
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     EXPECT_EQ(time.GetText(), "00:00:00");
     EXPECT_FALSE(reader.IsOpen());
@@ -154,14 +156,14 @@ TEST_F(PreviewTest, ASegmentPlaysFromItsBeginAndStopsByItselfAtItsEndRestoringIt
     list.statuses = QStringList{"OK", "Uncertain"};
     select(0);
     list.selectedSegment = 0;
-    list.segmentSelected = true;
+    state.setSegmentSelected(true);
     preview->PlaySelection();
-    ASSERT_TRUE(preview->PreviewActive);
+    ASSERT_TRUE(state.PreviewActive());
     EXPECT_TRUE(preview->playsSegment());
     EXPECT_EQ(list.statuses[0], "Playing");
-    EXPECT_EQ(preview->PreviewStartSample, 0);
+    EXPECT_EQ(state.PreviewStartSample(), 0);
 
-    ASSERT_TRUE(waitUntil([&] { return !preview->PreviewActive; }))
+    ASSERT_TRUE(waitUntil([&] { return !state.PreviewActive(); }))
         << "the preview stops once the segment's length has played";
     EXPECT_EQ(list.statuses, (QStringList{"OK", "Uncertain"}));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
@@ -191,18 +193,18 @@ TEST_F(PreviewTest,
     list.choice = 3;
     select(1);
     list.selectedSegment = 0;
-    list.segmentSelected = true;
+    state.setSegmentSelected(true);
     preview->PlaySelection();
-    ASSERT_TRUE(preview->PreviewActive);
-    EXPECT_EQ(preview->PreviewFileIndex, 1);
+    ASSERT_TRUE(state.PreviewActive());
+    EXPECT_EQ(state.PreviewFileIndex(), 1);
 
     preview->Skin1MouseDown(&panel.pb);
     panel.pb.SetPosition(range() / 2);
     preview->Skin1ScrollTrack(&panel.pb);
     EXPECT_EQ(time.GetText(), "00:00:15") << "dragging shows the time inside the segment";
     preview->Skin1MouseUp(&panel.pb);
-    EXPECT_FALSE(preview->SliderDragging);
-    EXPECT_EQ(preview->PreviewStartSample, 15 * kRate);
+    EXPECT_FALSE(state.SliderDragging());
+    EXPECT_EQ(state.PreviewStartSample(), 15 * kRate);
     time.shown.clear();
     // The display follows the player's polls, which may lag behind what the
     // device has taken on a busy machine: wait for both.
@@ -231,7 +233,7 @@ TEST_F(PreviewTest, TheEndOfTheFileEndsThePreviewWithItsLastFramePlayed)
     select(0);
     panel.pb.SetPosition(range() - 10);
     preview->PlaySelection();
-    ASSERT_TRUE(waitUntil([&] { return !preview->PreviewActive; }));
+    ASSERT_TRUE(waitUntil([&] { return !state.PreviewActive(); }));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     const auto played = playedRuns();
     ASSERT_EQ(played.size(), 1u);
@@ -249,18 +251,18 @@ TEST_F(PreviewTest, AFileThatCannotBeOpenedLeavesThePreviewIdleForTheNextPlay)
     panel.pb.SetPosition(300);
     time.SetText("00:00:33");
     EXPECT_THROW(preview->PlayFromSlider(), AudioError);
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     EXPECT_EQ(time.GetText(), "00:00:00");
 
     list.selectedSegment = 0;
     EXPECT_THROW(preview->PlaySegment(), AudioError);
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_EQ(list.statuses[0], "OK");
 
     select(1);
     preview->PlayFromSlider();
-    EXPECT_TRUE(preview->PreviewActive) << "the next play works at once";
+    EXPECT_TRUE(state.PreviewActive()) << "the next play works at once";
     EXPECT_TRUE(waitUntil([&] { return playedAtLeast(kRate); }));
 }
 
@@ -268,12 +270,12 @@ TEST_F(PreviewTest, NothingPlaysWhileAJobRunsOrWithoutASelectedFile)
 {
     addFile(longFile(), 300);
     preview->PlaySelection();
-    EXPECT_FALSE(preview->PreviewActive) << "no file row selected";
+    EXPECT_FALSE(state.PreviewActive()) << "no file row selected";
     select(0);
-    list.jobRunning = true;
+    state.setMode(SessionState::Mode::Running);
     preview->PlaySelection();
     preview->PlayFromSlider();
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_FALSE(reader.IsOpen());
 }
 
@@ -316,7 +318,7 @@ TEST_F(PreviewTest, StepsMoveByTheRangeOverTheDurationAndStopShortOfTheEnd)
 
     select(0);
     preview->PlayFromSlider();
-    ASSERT_TRUE(preview->PreviewActive);
+    ASSERT_TRUE(state.PreviewActive());
     const int before = panel.pb.GetPosition();
     preview->StepForward();
     EXPECT_EQ(panel.pb.GetPosition(), before) << "no stepping while playing";
@@ -328,30 +330,30 @@ TEST_F(PreviewTest, DraggingWhileIdleShowsTheTimeAndOnlyTheSliderCounts)
     select(0);
     SkinSlider other(nullptr, namedDesc(SkinKind::Slider, "volume"));
     preview->Skin1MouseDown(&other);
-    EXPECT_FALSE(preview->SliderDragging);
+    EXPECT_FALSE(state.SliderDragging());
 
     panel.pb.SetPosition(458);
     preview->Skin1ScrollTrack(&panel.pb);
     EXPECT_TRUE(time.shown.isEmpty()) << "not pressed: nothing shown";
 
     preview->Skin1MouseDown(&panel.pb);
-    EXPECT_TRUE(preview->SliderDragging);
+    EXPECT_TRUE(state.SliderDragging());
     preview->Skin1ScrollTrack(&panel.pb);
     EXPECT_EQ(time.GetText(), "00:02:30");
     panel.pb.SetPosition(1000);
     preview->Skin1ScrollTrack(&panel.pb);
-    EXPECT_EQ(preview->sliderPosition(), 916) << "clipped to the range";
+    EXPECT_EQ(state.SliderPosition(), 916) << "clipped to the range";
     EXPECT_EQ(time.GetText(), "00:05:00");
     preview->Skin1MouseUp(&panel.pb);
-    EXPECT_FALSE(preview->SliderDragging);
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.SliderDragging());
+    EXPECT_FALSE(state.PreviewActive());
 
     // Released at the end while playing: the preview ends.
     panel.pb.SetPosition(0);
     preview->PlayFromSlider();
-    ASSERT_TRUE(preview->PreviewActive);
+    ASSERT_TRUE(state.PreviewActive());
     drag(range());
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
 }
 
 TEST_F(PreviewTest, ThePlayerRefusesBlocksOfAnotherRateOrChannelCount)

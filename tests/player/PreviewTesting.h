@@ -45,13 +45,8 @@ public:
     QStringList statuses; // the segment list as shown
     int selectedFile = -1;
     int selectedSegment = -1;
-    bool jobRunning = false;
-    bool segmentSelected = false;
     int choice = 0;
-    int sliderPosition = 0;
 
-    bool JobRunning() const override { return jobRunning; }
-    bool SegmentSelected() const override { return segmentSelected; }
     int functionChoice() const override { return choice; }
     int fileCount() const override { return static_cast<int>(entries.size()); }
     int selectedFileRow() const override { return selectedFile; }
@@ -59,7 +54,6 @@ public:
     QString filePath(int row) const override { return entries.at(row).path; }
     int fileSeconds(int row) const override { return entries.at(row).seconds; }
     std::optional<Segment> segment(int fileRow, int segmentRow) const override;
-    int& SliderPosition() override { return sliderPosition; }
     int segmentRowCount() const override { return static_cast<int>(statuses.size()); }
     QString segmentStatus(int row) const override { return statuses.at(row); }
     void setSegmentStatus(int row, const QString& status) override { statuses[row] = status; }
