@@ -47,20 +47,16 @@ std::optional<PreviewSource::Segment> SessionPreviewSource::segment(int fileRow,
     if (segmentRow < 0 || segmentRow >= entry.usedSegments())
         return std::nullopt;
     const ::Segment s = entry.segment(segmentRow);
-    return Segment{s.begin, s.end};
+    return Segment{s.begin.ms(), s.end.ms(), s.begin.exactFrame(), s.end.exactFrame()};
 }
 
-int SessionPreviewSource::segmentRowCount() const
+void SessionPreviewSource::startPlaying(int row)
 {
-    return m_jobs.segments().count();
+    if (m_jobs.segments().isRow(row))
+        m_jobs.segments().startPlaying(row);
 }
 
-QString SessionPreviewSource::segmentStatus(int row) const
+void SessionPreviewSource::endPlaying(int row)
 {
-    return m_jobs.segments().status(row);
-}
-
-void SessionPreviewSource::setSegmentStatus(int row, const QString& status)
-{
-    m_jobs.segments().setStatus(row, status);
+    m_jobs.segments().endPlaying(row);
 }

@@ -17,9 +17,8 @@ public:
     QString filePath(int fileRow) const override;
     int fileSeconds(int fileRow) const override;
     std::optional<Segment> segment(int fileRow, int segmentRow) const override;
-    int segmentRowCount() const override;
-    QString segmentStatus(int row) const override;
-    void setSegmentStatus(int row, const QString& status) override;
+    void startPlaying(int row) override;
+    void endPlaying(int row) override;
 
 private:
     JobArea& m_jobs;

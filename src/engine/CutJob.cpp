@@ -28,23 +28,6 @@ SegmentDisplay displayFor(int choice)
     }
 }
 
-// The open segment, the last row, is not cut while more rows stand before
-// it; a single row is cut and marked "OK". Counts the rows left as the
-// file's segments. True when the open row was taken out.
-bool takeOutOpenSegment(JobView& view, int file)
-{
-    bool removed = false;
-    const int rows = view.segmentRowCount();
-    if (rows == 1) {
-        view.setSegmentStatus(0, QStringLiteral("OK"));
-    } else if (rows > 1) {
-        view.removeLastSegmentRow();
-        removed = true;
-    }
-    view.setSegmentCount(file, view.segmentRowCount());
-    return removed;
-}
-
 } // namespace
 
 void CutJob::run(int choice)
@@ -52,22 +35,12 @@ void CutJob::run(int choice)
     if (choice < 0 || choice > 3)
         return;
     m_runner.startJob();
-    JobView& view = m_runner.parts().view;
-    m_openSegmentRemoved = QVector<bool>(view.fileCount(), false);
-    m_sharedOpenSegmentRemoved = false;
     try {
         cutFiles(choice);
     } catch (const std::exception& e) {
         m_runner.fail(QString::fromUtf8(e.what()));
     }
     m_runner.finish();
-    // The open segments taken out for the job are listed again.
-    for (int i = 0; i < m_openSegmentRemoved.size() && i < view.fileCount(); ++i) {
-        if (m_openSegmentRemoved[i])
-            view.setSegmentCount(i, view.file(i).segmentCount + 1);
-    }
-    if (m_sharedOpenSegmentRemoved && view.fileCount() > 0)
-        view.setSegmentCount(0, view.file(0).segmentCount + 1);
 }
 
 void CutJob::cutFiles(int choice)
@@ -89,29 +62,21 @@ void CutJob::cutFiles(int choice)
         sources << view.file(i).path;
     naming.protect(sources);
 
-    // The pieces follow the stored lists as they were before the open
-    // segments were taken out of the counts.
     const JobFile shared = view.file(0);
-    if (choice == 3) {
-        // The shared list loses its open segment for the whole job.
+    // The shared list is shown once, for the whole job.
+    if (choice == 3)
         view.showFile(0, SegmentDisplay::Unified);
-        if (takeOutOpenSegment(view, 0))
-            m_sharedOpenSegmentRemoved = true;
-    }
 
     QString extension;
     for (int i = 0; i < fileCount; ++i) {
         if (!pump.pump())
             break;
-        const JobFile before = view.file(i);
-        const int32_t n = static_cast<int32_t>(before.sampleCount);
-        const int32_t S = before.duration;
+        const JobFile file = view.file(i);
+        const int32_t n = static_cast<int32_t>(file.sampleCount);
+        const int32_t S = file.duration;
         const int32_t fadeOutFrames = static_cast<int32_t>(
             timecode::Scale64(int64_t(options.fadeOutSeconds) * 1000, n, int64_t(S) * 1000));
         view.showFile(i, displayFor(choice));
-        if (choice == 0 && takeOutOpenSegment(view, i))
-            m_openSegmentRemoved[i] = true;
-        const JobFile file = view.file(i);
 
         if (reader.IsOpen())
             reader.Close();
@@ -119,7 +84,7 @@ void CutJob::cutFiles(int choice)
         const int64_t N = reader.GetSampleCount();
         const int64_t L = reader.GetDurationMs();
         // Computed pieces follow Choice/time and Choice/Count as they are now.
-        const QVector<PlannedPiece> pieces = cutplan::pieces(choice, before, shared, options);
+        const QVector<PlannedPiece> pieces = cutplan::pieces(choice, file, shared, options);
 
         for (const PlannedPiece& piece : pieces) {
             if (!pump.pump())
@@ -152,7 +117,7 @@ void CutJob::cutFiles(int choice)
                 writer.OpenWrite(path, 0);
             }
             m_runner.beginOutput(path);
-            view.setSegmentStatus(piece.row, QStringLiteral("Converting"));
+            view.setSegmentStatus(piece.row, SegmentStatus::Converting);
             writer.SetBlockFormat(rate, channels);
 
             CutPieceLoop loop;
@@ -167,7 +132,7 @@ void CutJob::cutFiles(int choice)
             m_runner.endOutput();
             m_outputs << path;
             WriteOutputTags(path, file.tags);
-            view.setSegmentStatus(piece.row, QStringLiteral("Finish"));
+            view.setSegmentStatus(piece.row, SegmentStatus::Finished);
         }
         reader.Close();
     }

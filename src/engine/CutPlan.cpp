@@ -8,24 +8,17 @@
 
 namespace cutplan {
 
-int processedSegments(int32_t segmentCount)
-{
-    return segmentCount <= 1 ? std::max(segmentCount, 0) : segmentCount - 1;
-}
-
 namespace {
 
 QVector<PlannedPiece> storedList(const JobFile& list, int32_t clipTo, bool clip)
 {
     QVector<PlannedPiece> out;
-    const int count =
-        std::min<int>(processedSegments(list.segmentCount),
-                      static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
-    for (int j = 0; j < count; ++j) {
-        if (clip && list.beginTimes[j] > clipTo)
+    for (int j = 0; j < list.segments.size(); ++j) {
+        const auto begin = static_cast<int32_t>(list.segments[j].begin.wholeSeconds());
+        const auto stored = static_cast<int32_t>(list.segments[j].end.wholeSeconds());
+        if (clip && begin > clipTo)
             break;
-        const int32_t end = clip ? std::min(clipTo, list.endTimes[j]) : list.endTimes[j];
-        out.push_back({j, list.beginTimes[j], end});
+        out.push_back({j, begin, clip ? std::min(clipTo, stored) : stored});
     }
     return out;
 }
@@ -47,7 +40,8 @@ QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& fir
                                               ? segmentplan::TimedPieces(S, options.pieceSeconds)
                                               : segmentplan::EqualPieces(S, options.pieceCount);
         for (int k = 0; k < computed.size(); ++k)
-            out.push_back({k, computed[k].begin, computed[k].end});
+            out.push_back({k, static_cast<int32_t>(computed[k].begin.wholeSeconds()),
+                           static_cast<int32_t>(computed[k].end.wholeSeconds())});
         return out;
     }
     case 3:

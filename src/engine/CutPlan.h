@@ -22,10 +22,6 @@ struct PlannedPiece {
 // contributes that segment.
 namespace cutplan {
 
-// The segments of a stored list that a job processes: all but the open
-// one, or the open one when it is the only one.
-int processedSegments(int32_t segmentCount);
-
 QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& first,
                              const Options& options);
 

@@ -4,7 +4,6 @@
 #include "audio/AudioTransform.h"
 #include "base/Prompts.h"
 #include "base/TimeCode.h"
-#include "engine/CutPlan.h"
 #include "engine/EncoderSetup.h"
 #include "engine/FrameMath.h"
 #include "engine/JobError.h"
@@ -143,17 +142,13 @@ QVector<JoinJob::Part> JoinJob::partsOf(Variant variant, const JobFile& file, co
                              : framemath::ScaleHalfEven(p.sourceFrames, targetRate, rate);
         parts.push_back(p);
     };
-    auto frame = [&](int32_t seconds) { return timecode::Scale64(int64_t(seconds) * 1000, N, L); };
     if (variant == Variant::Whole) {
         add(0, 0, N);
         return parts;
     }
     const JobFile& list = variant == Variant::Custom ? file : first;
-    const int count =
-        std::min<int>(cutplan::processedSegments(list.segmentCount),
-                      static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
-    for (int j = 0; j < count; ++j)
-        add(j, frame(list.beginTimes[j]), frame(list.endTimes[j]));
+    for (int j = 0; j < list.segments.size(); ++j)
+        add(j, list.segments[j].begin.frameIn(N, L), list.segments[j].end.frameIn(N, L));
     return parts;
 }
 
@@ -231,10 +226,6 @@ void JoinJob::join(Variant variant)
         case Variant::Unified:
             view.showFile(i, variant == Variant::Custom ? SegmentDisplay::Custom
                                                         : SegmentDisplay::Unified);
-            if (view.segmentRowCount() == 1)
-                view.setSegmentStatus(0, QStringLiteral("OK"));
-            else if (view.segmentRowCount() > 1)
-                view.removeLastSegmentRow();
             break;
         case Variant::Whole:
             view.showFile(i, SegmentDisplay::WholeFile);
@@ -248,7 +239,7 @@ void JoinJob::join(Variant variant)
         for (const Part& part : plan.parts) {
             if (!pump.pump())
                 break;
-            view.setSegmentStatus(part.row, QStringLiteral("Converting"));
+            view.setSegmentStatus(part.row, SegmentStatus::Converting);
             if (variant != Variant::Whole)
                 reader.Seek(static_cast<int32_t>(part.start));
             const int64_t doneBefore = done;
@@ -288,7 +279,7 @@ void JoinJob::join(Variant variant)
                 writer.WriteBlock(block);
             }
             ++m_partsWritten;
-            view.setSegmentStatus(part.row, QStringLiteral("Finish"));
+            view.setSegmentStatus(part.row, SegmentStatus::Finished);
         }
         reader.Close();
     }

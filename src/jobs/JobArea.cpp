@@ -24,7 +24,6 @@ const QString kOnlyStoredChoices =
 const QString kStartAfterEnd = QStringLiteral("Start-time must not be larger than end-time.");
 const QString kOpenSegmentStays =
     QStringLiteral("This item, the procedure will automatically process. Need not delete.");
-const QString kUncertain = QStringLiteral("Uncertain");
 
 QString lengthText(int64_t seconds)
 {
@@ -188,8 +187,8 @@ void JobArea::ProbeFile(int row, int32_t sliderLowerBound)
     e.duration = ms / 1000;
     e.sliderMaximum = timecode::SliderMaximum(ms, sliderLowerBound);
     e.sampleCount = m_reader.GetSampleCount();
-    e.beginTimes = {0};
-    e.endTimes = {ms / 1000};
+    e.beginTimes = {SegmentPoint()};
+    e.endTimes = {SegmentPoint::seconds(ms / 1000)};
     e.segmentCount = 1;
     m_list.setTimeText(row, FormatTime(e.duration));
     m_reader.Close();
@@ -232,7 +231,6 @@ void JobArea::RemoveFile()
     removeRow(i);
     if (m_list.isEmpty()) {
         m_segments.clear();
-        m_shownEntry = -1;
     } else {
         if (m_state.SelectedFileIndex() >= 0 && m_state.SelectedFileIndex() < c - 2) {
             m_list.select(m_state.SelectedFileIndex());
@@ -250,7 +248,6 @@ void JobArea::ClearJobList()
     m_list.clear();
     m_list.AdjustNameColumn();
     m_segments.clear();
-    m_shownEntry = -1;
     setHelpMemoVisible(true);
     ShowTotalLength();
 }
@@ -261,16 +258,7 @@ void JobArea::ClearSegments()
     if (i < 0)
         return;
     m_segments.clear();
-    m_shownEntry = -1;
-    listrecord& e = m_list.entry(i);
-    e.segmentCount = 1;
-    // The arrays keep their length; only the first element is in use now.
-    if (e.beginTimes.isEmpty())
-        e.beginTimes.append(0);
-    if (e.endTimes.isEmpty())
-        e.endTimes.append(0);
-    e.beginTimes[0] = 0;
-    e.endTimes[0] = e.duration;
+    m_list.entry(i).clearSegments();
     lvClick();
     ShowTotalLength();
 }
@@ -343,14 +331,6 @@ void JobArea::showPositionTime(int32_t duration)
     emit positionTimeChanged(m_positionText);
 }
 
-void JobArea::showStoredList(const listrecord& e)
-{
-    const int n = e.usedSegments();
-    for (int i = 0; i < n; ++i)
-        m_segments.addRow(e.beginTimes[i], e.endTimes[i],
-                          i == n - 1 ? kUncertain : QStringLiteral("OK"));
-}
-
 void JobArea::showComputed(QVector<Segment> (*plan)(int32_t duration, int number), int number)
 {
     const int sel = m_list.selectedRow();
@@ -358,10 +338,7 @@ void JobArea::showComputed(QVector<Segment> (*plan)(int32_t duration, int number
         return;
     const int32_t d = m_list.entry(sel).duration;
     showPositionTime(d);
-    m_segments.clear();
-    for (const Segment& s : plan(d, number))
-        m_segments.addRow(s.begin, s.end, QStringLiteral("Unconvert"));
-    m_shownEntry = -1;
+    m_segments.showComputed(plan(d, number), SegmentStatus::Unconverted);
 }
 
 void JobArea::ShowCustomSegments()
@@ -369,10 +346,8 @@ void JobArea::ShowCustomSegments()
     const int sel = m_list.selectedRow();
     if (sel < 0 || m_list.isEmpty())
         return;
-    m_segments.clear();
     showPositionTime(m_list.entry(sel).duration);
-    showStoredList(m_list.entry(sel));
-    m_shownEntry = sel;
+    m_segments.showStored(sel);
 }
 
 void JobArea::ShowTimedPieces()
@@ -390,10 +365,8 @@ void JobArea::ShowUnifiedSegments()
     const int sel = m_list.selectedRow();
     if (sel < 0 || m_list.isEmpty())
         return;
-    m_segments.clear();
     showPositionTime(m_list.entry(0).duration);
-    showStoredList(m_list.entry(0));
-    m_shownEntry = 0;
+    m_segments.showStored(0);
 }
 
 void JobArea::SetupPositionSlider()
@@ -460,16 +433,15 @@ int JobArea::editedEntry(bool complain)
     }
 }
 
-bool JobArea::mirrorEditedList(int e)
+bool JobArea::showEditedList(int e, bool withOpenSegment)
 {
     // The rows may show another list than the edited one (the choice changed
     // without a rebuild); the editor addresses rows by index, so they must
-    // mirror the list before it touches either.
-    if (m_shownEntry == e && m_segments.count() == m_list.entry(e).usedSegments())
+    // show that list before it touches either. Begin, End and Ok work on the
+    // open segment, which a job set aside.
+    if (m_segments.showsStoredList(e) && !(withOpenSegment && m_segments.openSegmentSetAside()))
         return false;
-    m_segments.clear();
-    showStoredList(m_list.entry(e));
-    m_shownEntry = e;
+    m_segments.showStored(e);
     return true;
 }
 
@@ -485,16 +457,13 @@ void JobArea::setOpenSegmentBound(bool begin)
     if (e < 0)
         return;
     readSliderPosition();
-    mirrorEditedList(e);
     listrecord& entry = m_list.entry(e);
-    const int r = entry.usedSegments() - 1;
+    const int r = entry.openSegment();
     if (r < 0)
         return;
-    const int32_t t = sliderSeconds(entry.duration);
-    (begin ? entry.beginTimes : entry.endTimes)[r] = t;
-    const int64_t length = static_cast<int64_t>(entry.endTimes[r]) - entry.beginTimes[r];
-    m_segments.setTexts(r, SegmentList::rangeText(entry.beginTimes[r], entry.endTimes[r]),
-                        length < 0 ? QStringLiteral("00:00:00") : lengthText(length));
+    showEditedList(e, true);
+    entry.setOpenBound(begin, SegmentPoint::seconds(sliderSeconds(entry.duration)));
+    m_segments.segmentEdited(r);
     ShowTotalLength();
 }
 
@@ -513,23 +482,17 @@ void JobArea::ConfirmSegment()
     const int e = editedEntry(true);
     if (e < 0)
         return;
-    mirrorEditedList(e);
     listrecord& entry = m_list.entry(e);
-    const int r = entry.usedSegments() - 1;
+    const int r = entry.openSegment();
     if (r < 0)
         return;
-    if (static_cast<int64_t>(entry.endTimes[r]) - entry.beginTimes[r] < 0) {
+    showEditedList(e, true);
+    if (entry.segment(r).lengthMs() < 0) {
         m_prompts.information(kStartAfterEnd);
         return;
     }
-    m_segments.setStatus(r, QStringLiteral("Ok"));
-    m_segments.addRow(0, entry.duration, kUncertain);
-    const int rows = r + 2;
-    entry.beginTimes.resize(rows);
-    entry.endTimes.resize(rows);
-    entry.beginTimes[rows - 1] = 0;
-    entry.endTimes[rows - 1] = entry.duration;
-    entry.segmentCount = rows;
+    entry.confirmOpenSegment();
+    m_segments.openSegmentConfirmed();
     ShowTotalLength();
 }
 
@@ -542,27 +505,22 @@ void JobArea::RemoveSegment()
     if (k < 0)
         return;
     // A selection in rows of another list says nothing about this one.
-    if (mirrorEditedList(e))
+    if (showEditedList(e, false))
         return;
-    // The last row is the open segment whatever its status reads (the
-    // preview writes "Playing" into it); every operation needs it.
-    if (m_segments.status(k) == kUncertain || k == m_segments.count() - 1) {
+    // The open segment stays whatever its row reads (the preview writes
+    // "Playing" into it); every operation needs it. Rows map onto the
+    // list's segments from the first, also while a job's open segment is
+    // set aside.
+    listrecord& entry = m_list.entry(e);
+    if (m_segments.segmentStatus(k) == SegmentStatus::Open || k == entry.openSegment()) {
         m_prompts.information(kOpenSegmentStays);
         return;
     }
-    listrecord& entry = m_list.entry(e);
-    const int n = entry.usedSegments();
-    for (int i = k; i < n - 1; ++i) {
-        entry.beginTimes[i] = entry.beginTimes[i + 1];
-        entry.endTimes[i] = entry.endTimes[i + 1];
-    }
-    m_segments.removeAt(k);
+    entry.removeSegment(k);
+    m_segments.segmentRemoved(k);
     const int last = m_segments.count() - 1;
     if (m_state.SelectedSegmentIndex() > last)
         m_state.setSelectedSegmentIndex(last);
     m_segments.select(m_state.SelectedSegmentIndex());
-    entry.beginTimes.resize(n - 1);
-    entry.endTimes.resize(n - 1);
-    entry.segmentCount = n - 1;
     ShowTotalLength();
 }

@@ -117,14 +117,14 @@ private:
     void refuse(const QString& path, const QString& message);
     void setHelpMemoVisible(bool visible);
     void showPositionTime(int32_t duration);
-    void showStoredList(const listrecord& e);
     // Shows the pieces `plan` computes from the selected file's duration.
     void showComputed(QVector<Segment> (*plan)(int32_t duration, int number), int number);
     // The list the editor works on, or -1 when it does not edit (no file,
     // a computed choice); `complain` shows the message for computed choices.
     int editedEntry(bool complain);
-    // Rebuilds the rows from that list unless they show it; true when rebuilt.
-    bool mirrorEditedList(int e);
+    // Shows that list unless the rows show it already (with its open segment
+    // when `withOpenSegment`); true when shown anew.
+    bool showEditedList(int e, bool withOpenSegment);
     void setOpenSegmentBound(bool begin);
     void readSliderPosition();
 
@@ -134,10 +134,7 @@ private:
     SessionState& m_state;
     Panel m_panel;
     JobList m_list;
-    SegmentList m_segments;
-    // Which list the segment rows show: the entry index of a stored list, or
-    // -1 for computed pieces or nothing.
-    int m_shownEntry = -1;
+    SegmentList m_segments{m_list};
     int32_t m_sliderMaximum = 0;
     int32_t m_thumbSize = 0;
     QString m_totalText = QStringLiteral("00:00:00");

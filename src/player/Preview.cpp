@@ -14,8 +14,23 @@ using timecode::Scale;
 
 namespace {
 
-const QString kPlaying = QStringLiteral("Playing");
 const QString kSlider = QStringLiteral("pb");
+
+// A frame position or count in the 32-bit range the player's arithmetic
+// works in; one that does not fit reads -1, as Scale gives it.
+int32_t frameCount(int64_t frames)
+{
+    return frames >= std::numeric_limits<int32_t>::min() &&
+                   frames <= std::numeric_limits<int32_t>::max()
+               ? static_cast<int32_t>(frames)
+               : -1;
+}
+
+// The segment's length in whole seconds, as the slider's time shows it.
+int32_t segmentSeconds(const PreviewSource::Segment& segment)
+{
+    return static_cast<int32_t>((segment.endMs - segment.beginMs) / 1000);
+}
 
 // Played frames plus the start offset, kept inside the 32-bit counts the
 // conversions work with.
@@ -133,10 +148,7 @@ void Preview::PlaySegment()
         m_reader.Seek(segmentStartSample(m_segment), 3);
         m_state.setPreviewStartSample(0);
         m_player.Play();
-        if (segmentRow < m_source.segmentRowCount()) {
-            m_savedStatus = m_source.segmentStatus(segmentRow);
-            m_source.setSegmentStatus(segmentRow, kPlaying);
-        }
+        m_source.startPlaying(segmentRow);
         QueueNextBlock();
     } catch (...) {
         StopPreview();
@@ -160,10 +172,8 @@ void Preview::StopPreview()
     m_player.Stop();
     if (m_reader.IsOpen())
         m_reader.Close();
-    const int row = m_state.PreviewSegmentIndex();
-    if (m_source.fileCount() > 0 && row >= 0 && row < m_source.segmentRowCount() &&
-        m_source.segmentStatus(row) == kPlaying)
-        m_source.setSegmentStatus(row, m_savedStatus);
+    if (m_source.fileCount() > 0)
+        m_source.endPlaying(m_state.PreviewSegmentIndex());
     m_state.setSliderPosition(0);
     if (m_panel.pb)
         moveSlider(0);
@@ -226,13 +236,18 @@ void Preview::AudioPlayer21Timer(int, int, int playedFrames)
 
 int Preview::segmentStartSample(const PreviewSource::Segment& segment) const
 {
-    return Scale(segment.begin * 1000, m_reader.GetSampleCount(), m_reader.GetDurationMs());
+    if (segment.beginFrame)
+        return frameCount(*segment.beginFrame);
+    return frameCount(
+        timecode::Scale64(segment.beginMs, m_reader.GetSampleCount(), m_reader.GetDurationMs()));
 }
 
 int Preview::segmentLengthSamples(const PreviewSource::Segment& segment) const
 {
-    return Scale((segment.end - segment.begin) * 1000, m_reader.GetSampleCount(),
-                 m_reader.GetDurationMs());
+    if (segment.beginFrame && segment.endFrame)
+        return frameCount(*segment.endFrame - *segment.beginFrame);
+    return frameCount(timecode::Scale64(segment.endMs - segment.beginMs, m_reader.GetSampleCount(),
+                                        m_reader.GetDurationMs()));
 }
 
 void Preview::showTime(int seconds)
@@ -271,7 +286,7 @@ void Preview::Skin1ScrollTrack(SkinObject* source)
     const int range = SliderRange();
     m_state.setSliderPosition(std::min(m_panel.pb->GetPosition(), range));
     if (m_state.PreviewActive() && m_segmentMode)
-        showTime(Scale(m_state.SliderPosition(), m_segment.end - m_segment.begin, range));
+        showTime(Scale(m_state.SliderPosition(), segmentSeconds(m_segment), range));
     else
         showTime(Scale(m_state.SliderPosition(), m_source.fileSeconds(row), range));
 }

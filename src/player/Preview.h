@@ -91,5 +91,4 @@ private:
     PreviewPanel m_panel;
     bool m_segmentMode = false;
     PreviewSource::Segment m_segment; // bounds of the playing segment
-    QString m_savedStatus;
 };

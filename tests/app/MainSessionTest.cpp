@@ -160,7 +160,7 @@ void addRows(MainSession& session, std::initializer_list<int> durations)
     for (int d : durations) {
         const int row = list.append(QString("f%1.wav").arg(d));
         list.entry(row).duration = d;
-        list.entry(row).endTimes = {d};
+        list.entry(row).endTimes = {SegmentPoint::seconds(d)};
         list.entry(row).sliderMaximum = 1084;
     }
     list.select(0);

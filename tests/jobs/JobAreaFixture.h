@@ -41,8 +41,8 @@ public:
         e.path = "/nowhere/" + name;
         e.duration = duration;
         e.sliderMaximum = std::max(duration * 2, 1084);
-        e.beginTimes = {0};
-        e.endTimes = {duration};
+        e.beginTimes = {SegmentPoint()};
+        e.endTimes = {SegmentPoint::seconds(duration)};
         e.segmentCount = 1;
         return row;
     }

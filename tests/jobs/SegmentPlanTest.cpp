@@ -143,9 +143,98 @@ TEST_F(SegmentPlanTest, UnificationCutsTheFirstFilesListOutOfEveryFileClipped)
 
     // While it has only its open segment, that one is cut, clipped.
     area->list().entry(0).setConfirmedSegments({});
-    area->list().entry(0).beginTimes[0] = 100;
-    area->list().entry(0).endTimes[0] = 130;
+    area->list().entry(0).beginTimes[0] = SegmentPoint::seconds(100);
+    area->list().entry(0).endTimes[0] = SegmentPoint::seconds(130);
     EXPECT_EQ(area->totalLength(), 30 + 20 + 0);
+}
+
+// Nothing makes bounds below a second by hand yet, but a list may hold them
+// (typed times, cue sheets): their rows show milliseconds, whole seconds look
+// as they always did, and totals add the milliseconds before they are shown.
+TEST_F(SegmentPlanTest, BoundsBelowASecondShowMillisecondsAndAddUpInTheTotals)
+{
+    using P = SegmentPoint;
+    struct Case {
+        Segment segment;
+        const char* range;
+        const char* length;
+    };
+    const Case cases[] = {
+        {{P::milliseconds(62'345), P::seconds(70)}, "00:01:02.345 - 00:01:10", "00:00:07.655"},
+        {{P::seconds(1), P::seconds(3)}, "00:00:01 - 00:00:03", "00:00:02"},
+        {{P::milliseconds(5'500), P::milliseconds(5'000)},
+         "00:00:05.500 - 00:00:05",
+         "-00:00:00.500"},
+        {{P::frame(66'151, 44'100), P::frame(88'200, 44'100)},
+         "00:00:01.500 - 00:00:02.000",
+         "00:00:00.500"},
+        {{P::milliseconds(3'600'000 + 7), P::milliseconds(3'600'000 + 1'007)},
+         "01:00:00.007 - 01:00:01.007",
+         "00:00:01.000"},
+    };
+    choose(0);
+    addEntry(4000);
+    QVector<Segment> confirmed;
+    for (const Case& c : cases)
+        confirmed << c.segment;
+    area->list().entry(0).setConfirmedSegments(confirmed);
+    click(0);
+    for (int i = 0; i < std::ssize(cases); ++i) {
+        EXPECT_EQ(area->segments().range(i), cases[i].range) << i;
+        EXPECT_EQ(area->segments().length(i), cases[i].length) << i;
+    }
+    // 7655 + 2000 - 500 + 500 + 1000 ms.
+    EXPECT_EQ(area->totalLength(), 10);
+
+    // Under Unification each piece is clipped to the file in milliseconds.
+    choose(3);
+    addEntry(11);
+    area->list().entry(0).setConfirmedSegments({{P::milliseconds(9'500), P::seconds(12)}});
+    area->list().entry(0).duration = 10;
+    // 10 000 - 9 500 of the first file, 11 000 - 9 500 of the second.
+    EXPECT_EQ(area->totalLength(), 2);
+}
+
+TEST_F(SegmentPlanTest, APlayingRowGetsBackWhatItReadBefore)
+{
+    addEntry(100);
+    area->list().entry(0).setConfirmedSegments({{1, 2}});
+    click(0);
+    SegmentList& rows = area->segments();
+    rows.startPlaying(0);
+    EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
+    rows.endPlaying(0);
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+    rows.startPlaying(1);
+    rows.setStatus(1, SegmentStatus::Finished); // something else wrote meanwhile
+    rows.endPlaying(1);
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Finish"})) << "only a row still playing is restored";
+    rows.endPlaying(7); // no such row
+}
+
+// The rows stay with their file when the file list changes under them.
+TEST_F(SegmentPlanTest, TheRowsFollowTheirFileThroughMovesAndRemovals)
+{
+    addEntry(100, "a.wav");
+    addEntry(200, "b.wav");
+    addEntry(300, "c.wav");
+    area->list().entry(1).setConfirmedSegments({{5, 6}});
+    click(1);
+    const QStringList shown = ranges();
+    area->MoveFileUp();
+    EXPECT_EQ(area->segments().shownEntry(), 0);
+    EXPECT_EQ(ranges(), shown) << "a move does not rebuild the list";
+    area->list().select(2);
+    area->MoveFileUp(); // b, c, a: the shown file is not one of the two
+    EXPECT_EQ(area->segments().shownEntry(), 0);
+    area->list().swapRows(0, 2); // a, c, b
+    EXPECT_EQ(area->segments().shownEntry(), 2);
+    area->list().removeAt(0);
+    EXPECT_EQ(area->segments().shownEntry(), 1) << "a row above it went";
+    EXPECT_EQ(ranges(), shown);
+    area->list().removeAt(1);
+    EXPECT_TRUE(area->segments().isEmpty()) << "its file is gone";
+    EXPECT_EQ(area->segments().shownEntry(), -1);
 }
 
 TEST_F(SegmentPlanTest, TotalsOfManyLongFilesDoNotWrap)
@@ -255,7 +344,7 @@ TEST_F(SegmentPlanTest, RemoveKeepsTheOpenSegmentAndTheOrderOfTheOthers)
     EXPECT_EQ(prompts.informations,
               QStringList{"This item, the procedure will automatically process. Need not delete."});
     // While the preview plays the open segment its status reads otherwise.
-    area->segments().setStatus(3, "Playing");
+    area->segments().setStatus(3, SegmentStatus::Playing);
     area->RemoveSegment();
     EXPECT_EQ(prompts.informations.size(), 2);
     EXPECT_EQ(area->segments().count(), 4);

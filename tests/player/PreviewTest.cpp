@@ -69,10 +69,14 @@ protected:
         preview->attachPanel({&panel.pb, &panel.pb, &time, &time});
     }
 
+    // A file and its stored segments, in whole seconds.
     void addFile(const QString& path, int seconds,
-                 std::vector<PreviewSource::Segment> segments = {})
+                 const std::vector<std::pair<int, int>>& segments = {})
     {
-        list.entries.push_back({path, seconds, std::move(segments)});
+        std::vector<PreviewSource::Segment> bounds;
+        for (const auto& [begin, end] : segments)
+            bounds.push_back({begin * 1000, end * 1000, {}, {}});
+        list.entries.push_back({path, seconds, std::move(bounds)});
     }
     void select(int row)
     {

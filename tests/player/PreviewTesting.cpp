@@ -103,6 +103,20 @@ std::optional<PreviewSource::Segment> JobListStandIn::segment(int fileRow, int s
     return segments[static_cast<size_t>(segmentRow)];
 }
 
+void JobListStandIn::startPlaying(int row)
+{
+    if (row < 0 || row >= statuses.size())
+        return;
+    beforePlaying = statuses[row];
+    statuses[row] = QStringLiteral("Playing");
+}
+
+void JobListStandIn::endPlaying(int row)
+{
+    if (row >= 0 && row < statuses.size() && statuses[row] == QStringLiteral("Playing"))
+        statuses[row] = beforePlaying;
+}
+
 PanelElements::PanelElements()
     : pb(nullptr, desc(SkinKind::Slider, QStringLiteral("pb"))),
       timecaption(nullptr, desc(SkinKind::Text, QStringLiteral("timecaption")))

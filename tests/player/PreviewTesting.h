@@ -54,9 +54,9 @@ public:
     QString filePath(int row) const override { return entries.at(row).path; }
     int fileSeconds(int row) const override { return entries.at(row).seconds; }
     std::optional<Segment> segment(int fileRow, int segmentRow) const override;
-    int segmentRowCount() const override { return static_cast<int>(statuses.size()); }
-    QString segmentStatus(int row) const override { return statuses.at(row); }
-    void setSegmentStatus(int row, const QString& status) override { statuses[row] = status; }
+    void startPlaying(int row) override;
+    void endPlaying(int row) override;
+    QString beforePlaying;
 };
 
 // The slider and time label of the front panel, as detached skin elements.
