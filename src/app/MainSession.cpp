@@ -18,19 +18,31 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     // needs the reader the preview plays from.
     QObject::connect(&m_jobs, &JobArea::pumpRequested, [] { QCoreApplication::processEvents(); });
     QObject::connect(&m_jobs, &JobArea::stopPreviewRequested, &m_preview, &Preview::StopPreview);
+    // The job list and the preview report what the front panel shows.
+    QObject::connect(&m_jobs, &JobArea::positionTimeChanged, &m_displays,
+                     &FrontPanelDisplays::showPositionTime);
+    QObject::connect(&m_preview, &Preview::positionTimeChanged, &m_displays,
+                     &FrontPanelDisplays::showPositionTime);
+    QObject::connect(&m_jobs, &JobArea::totalLengthChanged, &m_displays,
+                     &FrontPanelDisplays::showTotalLength);
+    QObject::connect(&m_jobs, &JobArea::addingProgress, &m_displays,
+                     &FrontPanelDisplays::showAddingProgress);
     // The segment list follows a choice or split value confirmed in the
     // settings.
     m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
-    QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
-        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(source); });
+    // The slider's mouse events go to the preview by the element's name.
+    const auto nameOf = [](SkinObject* source) { return source ? source->GetName() : QString(); };
+    QObject::connect(&m_skin, &Skin::OnMouseDown,
+                     [this, nameOf](SkinObject* source, int, int, int) {
+                         RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(nameOf(source)); });
+                     });
+    QObject::connect(&m_skin, &Skin::OnMouseUp, [this, nameOf](SkinObject* source, int, int, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseUp(nameOf(source)); });
     });
-    QObject::connect(&m_skin, &Skin::OnMouseUp, [this](SkinObject* source, int, int, int) {
-        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseUp(source); });
-    });
-    QObject::connect(&m_skin, &Skin::OnScrollTrack, [this](SkinObject* source, int) {
-        RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(source); });
+    QObject::connect(&m_skin, &Skin::OnScrollTrack, [this, nameOf](SkinObject* source, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(nameOf(source)); });
     });
     provideOperations();
 }
@@ -73,15 +85,12 @@ void MainSession::FormShow(Skin::WindowHandle window,
 {
     m_options = LoadOptions(m_ini, showOutputDir);
     m_panel.SetupFrontPanel(m_skin, window, m_skinFile);
-    m_jobs.attachPanel({&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(),
-                        &m_panel.timecaptionFrame(), &m_panel.tataltime(),
-                        &m_panel.tataltimeFrame()});
+    m_jobs.attachSlider(m_displays);
     m_reader.SetEnabled(true);
     m_writer.SetEnabled(true);
     m_state.reset();
     m_panel.pb().SetPosition(0);
-    m_preview.attachPanel(
-        {&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(), &m_panel.timecaptionFrame()});
+    m_preview.attachSlider(m_displays);
 }
 
 void MainSession::FormCloseQuery()

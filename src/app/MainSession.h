@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FrontPanel.h"
+#include "app/FrontPanelDisplays.h"
 #include "app/FrontPanelJobs.h"
 #include "app/JobAreaView.h"
 #include "app/JobTagRecords.h"
@@ -113,6 +114,7 @@ private:
     AudioTransform m_transform;
     Skin m_skin;
     FrontPanel m_panel;
+    FrontPanelDisplays m_displays{m_panel};
     SessionState m_state;
     JobArea m_jobs;
     SessionCommandContext m_commandContext{m_state, m_jobs.list()};

@@ -115,25 +115,7 @@ JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_ti
             [lv](int width) { lv->setColumnWidth(JobList::NameColumn, width); });
     connect(&jobs, &JobArea::helpMemoVisibleChanged, sm, &QWidget::setVisible);
     connect(&jobs, &JobArea::fileListFocusRequested, lv, [lv] { lv->setFocus(); });
-    connect(&jobs, &JobArea::addingProgress, this,
-            [this](int done, int total) { showProgress(done, total); });
     sm->setVisible(jobs.helpMemoVisible());
-}
-
-void JobListViews::showProgress(int done, int total)
-{
-    // Only an add that takes more than a moment shows where it is.
-    if (done == 0) {
-        m_adding.start();
-        m_progressShown = false;
-    }
-    const bool finished = done >= total;
-    if (!m_progressShown && (finished || m_adding.elapsed() < 400))
-        return;
-    m_progressShown = !finished;
-    SkinText& label = m_session.panel().pbpos();
-    label.SetText(finished ? QString() : QStringLiteral("%1/%2").arg(done).arg(total));
-    m_session.panel().pbposFrame().Redraw();
 }
 
 QStringList JobListViews::droppedPaths(const QEvent* event)

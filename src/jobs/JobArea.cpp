@@ -1,13 +1,13 @@
 #include "jobs/JobArea.h"
 
 #include "audio/AudioFile.h"
+#include "base/PositionSlider.h"
 #include "base/Prompts.h"
 #include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SourceTags.h"
 #include "settings/Options.h"
-#include "skin/SkinInterfaces.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -311,8 +311,8 @@ void JobArea::ShowSegmentPlan()
 
 int32_t JobArea::sliderRange() const
 {
-    if (m_panel.pb)
-        return timecode::SliderRange(m_panel.pb->GetMax(), m_panel.pb->GetThumbSize());
+    if (m_slider)
+        return timecode::SliderRange(m_slider->GetMax(), m_slider->GetThumbSize());
     return timecode::SliderRange(m_sliderMaximum, m_thumbSize);
 }
 
@@ -324,10 +324,6 @@ int32_t JobArea::sliderSeconds(int32_t duration) const
 void JobArea::showPositionTime(int32_t duration)
 {
     m_positionText = FormatTime(sliderSeconds(duration));
-    if (m_panel.timecaption)
-        m_panel.timecaption->SetText(m_positionText);
-    if (m_panel.timecaptionFrame)
-        m_panel.timecaptionFrame->Redraw();
     emit positionTimeChanged(m_positionText);
 }
 
@@ -376,12 +372,8 @@ void JobArea::SetupPositionSlider()
         return;
     m_sliderMaximum = m_list.entry(sel).sliderMaximum;
     m_thumbSize = timecode::SliderThumbSize(m_sliderMaximum);
-    if (m_panel.pb) {
-        m_panel.pb->SetMax(m_sliderMaximum);
-        m_panel.pb->SetThumbSize(m_thumbSize);
-    }
-    if (m_panel.pbFrame)
-        m_panel.pbFrame->Redraw();
+    if (m_slider)
+        m_slider->setRange(m_sliderMaximum, m_thumbSize);
 }
 
 int64_t JobArea::totalLength() const
@@ -392,10 +384,6 @@ int64_t JobArea::totalLength() const
 void JobArea::ShowTotalLength()
 {
     m_totalText = lengthText(totalLength());
-    if (m_panel.tataltime)
-        m_panel.tataltime->SetText(m_totalText);
-    if (m_panel.tataltimeFrame)
-        m_panel.tataltimeFrame->Redraw();
     emit totalLengthChanged(m_totalText);
 }
 
@@ -447,8 +435,8 @@ bool JobArea::showEditedList(int e, bool withOpenSegment)
 
 void JobArea::readSliderPosition()
 {
-    if (m_panel.pb)
-        m_state.setSliderPosition(m_panel.pb->GetPosition());
+    if (m_slider)
+        m_state.setSliderPosition(m_slider->GetPosition());
 }
 
 void JobArea::setOpenSegmentBound(bool begin)

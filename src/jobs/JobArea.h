@@ -9,21 +9,8 @@
 class AudioFile;
 class Prompts;
 class SessionState;
-class SkinFrame;
-class SkinScroller;
-class SkinText;
+class PositionSlider;
 struct Options;
-
-// The front panel elements the plans update; any may be missing (the
-// command-line tool has no panel), the texts are kept here as well.
-struct JobAreaPanel {
-    SkinScroller* pb = nullptr;
-    SkinFrame* pbFrame = nullptr;
-    SkinText* timecaption = nullptr;
-    SkinFrame* timecaptionFrame = nullptr;
-    SkinText* tataltime = nullptr;
-    SkinFrame* tataltimeFrame = nullptr;
-};
 
 // The job list area: the file list `lv`, the segment list `lv_time` of the
 // selected file, the selection state, and the operations that add, move and
@@ -32,15 +19,16 @@ struct JobAreaPanel {
 class JobArea : public QObject {
     Q_OBJECT
 public:
-    using Panel = JobAreaPanel;
-
     // The open-files dialog's filter.
     static const QString kFileFilter;
 
     JobArea(Prompts& prompts, AudioFile& reader, const Options& options, SessionState& state,
             QObject* parent = nullptr);
 
-    void attachPanel(const Panel& panel) { m_panel = panel; }
+    // The front panel's position slider, once the window has one (the
+    // command-line tool has none). The texts the panel shows go out as
+    // signals.
+    void attachSlider(PositionSlider& slider) { m_slider = &slider; }
 
     JobList& list() { return m_list; }
     const JobList& list() const { return m_list; }
@@ -102,6 +90,7 @@ signals:
     void helpMemoVisibleChanged(bool visible);
     // The file list should get the input focus.
     void fileListFocusRequested();
+    // The texts of the front panel's "timecaption" and "tataltime".
     void positionTimeChanged(const QString& text);
     void totalLengthChanged(const QString& text);
     // While files are added: `done` of `total` paths handled so far.
@@ -132,7 +121,7 @@ private:
     AudioFile& m_reader;
     const Options& m_options;
     SessionState& m_state;
-    Panel m_panel;
+    PositionSlider* m_slider = nullptr;
     JobList m_list;
     SegmentList m_segments{m_list};
     int32_t m_sliderMaximum = 0;

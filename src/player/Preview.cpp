@@ -3,9 +3,9 @@
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "base/Guarded.h"
+#include "base/PositionSlider.h"
 #include "base/SessionState.h"
 #include "base/TimeCode.h"
-#include "skin/SkinInterfaces.h"
 
 #include <algorithm>
 #include <limits>
@@ -58,9 +58,9 @@ Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, 
     });
 }
 
-void Preview::attachPanel(const PreviewPanel& panel)
+void Preview::attachSlider(PositionSlider& slider)
 {
-    m_panel = panel;
+    m_slider = &slider;
 }
 
 template <typename Handler> void Preview::guarded(Handler&& handler)
@@ -80,16 +80,16 @@ template <typename Handler> void Preview::guarded(Handler&& handler)
 
 int Preview::SliderRange() const
 {
-    if (!m_panel.pb)
+    if (!m_slider)
         return 0;
-    return timecode::SliderRange(m_panel.pb->GetMax(), m_panel.pb->GetThumbSize());
+    return timecode::SliderRange(m_slider->GetMax(), m_slider->GetThumbSize());
 }
 
 bool Preview::canStart() const
 {
     // The reader is the preview's only while nothing else uses it: no job,
     // no files being added, no preview already playing.
-    if (!m_panel.pb || m_state.mode() != SessionState::Mode::Idle)
+    if (!m_slider || m_state.mode() != SessionState::Mode::Idle)
         return false;
     const int row = m_source.selectedFileRow();
     return row >= 0 && row < m_source.fileCount();
@@ -112,7 +112,7 @@ void Preview::PlayFromSlider()
     m_segmentMode = false;
     try {
         openPreviewFile(m_state.PreviewFileIndex());
-        m_state.setSliderPosition(m_panel.pb->GetPosition());
+        m_state.setSliderPosition(m_slider->GetPosition());
         m_state.setPreviewStartSample(
             Scale(m_state.SliderPosition(), m_reader.GetSampleCount(), SliderRange()));
         m_reader.Seek(m_state.PreviewStartSample(), 3);
@@ -175,10 +175,10 @@ void Preview::StopPreview()
     if (m_source.fileCount() > 0)
         m_source.endPlaying(m_state.PreviewSegmentIndex());
     m_state.setSliderPosition(0);
-    if (m_panel.pb)
+    if (m_slider) {
         moveSlider(0);
-    if (m_panel.timecaption)
         showTime(0);
+    }
     m_state.leave(SessionState::Mode::Previewing);
     m_state.setSliderDragging(false);
 }
@@ -212,7 +212,7 @@ void Preview::AudioPlayer21EndPlay()
 
 void Preview::AudioPlayer21Timer(int, int, int playedFrames)
 {
-    if (m_state.SliderDragging() || !m_state.PreviewActive() || !m_panel.pb || !m_reader.IsOpen())
+    if (m_state.SliderDragging() || !m_state.PreviewActive() || !m_slider || !m_reader.IsOpen())
         return;
     const int range = SliderRange();
     const int32_t played = playedPosition(playedFrames, m_state.PreviewStartSample());
@@ -229,7 +229,7 @@ void Preview::AudioPlayer21Timer(int, int, int playedFrames)
         position = range;
     moveSlider(position);
     showTime(Scale(played, m_reader.GetDurationMs() / 1000, sampleCount));
-    m_state.setSliderPosition(m_panel.pb->GetPosition());
+    m_state.setSliderPosition(m_slider->GetPosition());
     if (m_state.SliderPosition() >= range)
         StopPreview();
 }
@@ -252,54 +252,50 @@ int Preview::segmentLengthSamples(const PreviewSource::Segment& segment) const
 
 void Preview::showTime(int seconds)
 {
-    m_panel.timecaption->SetText(timecode::FormatTime(seconds));
-    if (m_panel.timecaptionFrame)
-        m_panel.timecaptionFrame->Redraw();
+    emit positionTimeChanged(timecode::FormatTime(seconds));
 }
 
 void Preview::moveSlider(int position)
 {
     m_state.setSliderPosition(position);
-    m_panel.pb->SetPosition(position);
-    if (m_panel.pbFrame)
-        m_panel.pbFrame->Redraw();
+    m_slider->SetPosition(position);
 }
 
-bool Preview::isSlider(SkinObject* source) const
+bool Preview::isSlider(const QString& elementName) const
 {
-    return source && m_panel.pb && source->GetName() == kSlider;
+    return m_slider && elementName == kSlider;
 }
 
-void Preview::Skin1MouseDown(SkinObject* source)
+void Preview::Skin1MouseDown(const QString& elementName)
 {
-    if (isSlider(source))
+    if (isSlider(elementName))
         m_state.setSliderDragging(true);
 }
 
-void Preview::Skin1ScrollTrack(SkinObject* source)
+void Preview::Skin1ScrollTrack(const QString& elementName)
 {
-    if (!isSlider(source) || !m_state.SliderDragging())
+    if (!isSlider(elementName) || !m_state.SliderDragging())
         return;
     const int row = m_source.selectedFileRow();
     if (row < 0 || row >= m_source.fileCount())
         return;
     const int range = SliderRange();
-    m_state.setSliderPosition(std::min(m_panel.pb->GetPosition(), range));
+    m_state.setSliderPosition(std::min(m_slider->GetPosition(), range));
     if (m_state.PreviewActive() && m_segmentMode)
         showTime(Scale(m_state.SliderPosition(), segmentSeconds(m_segment), range));
     else
         showTime(Scale(m_state.SliderPosition(), m_source.fileSeconds(row), range));
 }
 
-void Preview::Skin1MouseUp(SkinObject* source)
+void Preview::Skin1MouseUp(const QString& elementName)
 {
-    if (!isSlider(source))
+    if (!isSlider(elementName))
         return;
     m_state.setSliderDragging(false);
     if (!m_state.PreviewActive())
         return;
     const int range = SliderRange();
-    const int position = m_panel.pb->GetPosition();
+    const int position = m_slider->GetPosition();
     m_state.setSliderPosition(position);
     if (position >= range) {
         StopPreview();
@@ -318,7 +314,7 @@ void Preview::Skin1MouseUp(SkinObject* source)
 
 void Preview::step(int direction)
 {
-    if (!m_panel.pb || m_state.PreviewActive())
+    if (!m_slider || m_state.PreviewActive())
         return;
     const int row = m_source.selectedFileRow();
     if (row < 0 || row >= m_source.fileCount())
@@ -328,7 +324,7 @@ void Preview::step(int direction)
     if (seconds <= 0)
         return;
     const int range = SliderRange();
-    int position = m_panel.pb->GetPosition();
+    int position = m_slider->GetPosition();
     m_state.setSliderPosition(position);
     int stepSize = range / seconds;
     if (stepSize == 1)

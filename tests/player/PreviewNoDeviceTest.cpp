@@ -31,7 +31,9 @@ TEST(PreviewWithoutSound, PlayFailsAtOnceWithAClearMessageAndLeavesThePreviewIdl
     RecordingPrompts prompts;
     SessionState state;
     Preview preview(reader, player, list, state, prompts);
-    preview.attachPanel({&panel.pb, &panel.pb, &panel.timecaption, &panel.timecaption});
+    preview.attachSlider(panel.pb);
+    QObject::connect(&preview, &Preview::positionTimeChanged,
+                     [&](const QString& text) { panel.timecaption.SetText(text); });
 
     QElapsedTimer timer;
     timer.start();

@@ -19,27 +19,6 @@ using timecode::Scale;
 
 namespace {
 
-// A time label that keeps every text it was given, so that the texts shown
-// between two looks at it are not lost.
-class RecordingText : public SkinTextElement {
-public:
-    using SkinTextElement::SkinTextElement;
-    QStringList shown;
-    void SetText(const QString& text) override
-    {
-        shown << text;
-        SkinTextElement::SetText(text);
-    }
-};
-
-SkinElementDesc namedDesc(SkinKind kind, const QString& name)
-{
-    SkinElementDesc d;
-    d.kind = kind;
-    d.name = name;
-    return d;
-}
-
 class PreviewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -66,7 +45,9 @@ protected:
         reader.SetEnabled(true);
         player = std::make_unique<AudioPlayer>();
         preview = std::make_unique<Preview>(reader, *player, list, state, prompts);
-        preview->attachPanel({&panel.pb, &panel.pb, &time, &time});
+        preview->attachSlider(panel.pb);
+        QObject::connect(preview.get(), &Preview::positionTimeChanged,
+                         [this](const QString& text) { time.SetText(text); });
     }
 
     // A file and its stored segments, in whole seconds.
@@ -94,10 +75,10 @@ protected:
     }
     void drag(int position)
     {
-        preview->Skin1MouseDown(&panel.pb);
+        preview->Skin1MouseDown("pb");
         panel.pb.SetPosition(position);
-        preview->Skin1ScrollTrack(&panel.pb);
-        preview->Skin1MouseUp(&panel.pb);
+        preview->Skin1ScrollTrack("pb");
+        preview->Skin1MouseUp("pb");
     }
 
     static inline QTemporaryDir* files = nullptr;
@@ -107,7 +88,7 @@ protected:
     JobListStandIn list;
     SessionState state;
     PanelElements panel;
-    RecordingText time{nullptr, namedDesc(SkinKind::Text, "timecaption")};
+    TimeLabel& time = panel.timecaption;
     std::unique_ptr<AudioPlayer> player;
     std::unique_ptr<Preview> preview;
 };
@@ -202,11 +183,11 @@ TEST_F(PreviewTest,
     ASSERT_TRUE(state.PreviewActive());
     EXPECT_EQ(state.PreviewFileIndex(), 1);
 
-    preview->Skin1MouseDown(&panel.pb);
+    preview->Skin1MouseDown("pb");
     panel.pb.SetPosition(range() / 2);
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1ScrollTrack("pb");
     EXPECT_EQ(time.GetText(), "00:00:15") << "dragging shows the time inside the segment";
-    preview->Skin1MouseUp(&panel.pb);
+    preview->Skin1MouseUp("pb");
     EXPECT_FALSE(state.SliderDragging());
     EXPECT_EQ(state.PreviewStartSample(), 15 * kRate);
     time.shown.clear();
@@ -332,23 +313,22 @@ TEST_F(PreviewTest, DraggingWhileIdleShowsTheTimeAndOnlyTheSliderCounts)
 {
     addFile(longFile(), 300);
     select(0);
-    SkinSlider other(nullptr, namedDesc(SkinKind::Slider, "volume"));
-    preview->Skin1MouseDown(&other);
+    preview->Skin1MouseDown("volume");
     EXPECT_FALSE(state.SliderDragging());
 
     panel.pb.SetPosition(458);
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1ScrollTrack("pb");
     EXPECT_TRUE(time.shown.isEmpty()) << "not pressed: nothing shown";
 
-    preview->Skin1MouseDown(&panel.pb);
+    preview->Skin1MouseDown("pb");
     EXPECT_TRUE(state.SliderDragging());
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1ScrollTrack("pb");
     EXPECT_EQ(time.GetText(), "00:02:30");
     panel.pb.SetPosition(1000);
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1ScrollTrack("pb");
     EXPECT_EQ(state.SliderPosition(), 916) << "clipped to the range";
     EXPECT_EQ(time.GetText(), "00:05:00");
-    preview->Skin1MouseUp(&panel.pb);
+    preview->Skin1MouseUp("pb");
     EXPECT_FALSE(state.SliderDragging());
     EXPECT_FALSE(state.PreviewActive());
 

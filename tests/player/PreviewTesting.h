@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/PositionSlider.h"
 #include "player/PreviewSource.h"
-#include "skin/SkinElement.h"
 
 #include <QString>
 #include <QStringList>
@@ -59,11 +59,44 @@ public:
     QString beforePlaying;
 };
 
-// The slider and time label of the front panel, as detached skin elements.
+// The front panel's position slider as the preview sees it.
+class SliderStandIn : public PositionSlider {
+public:
+    int32_t GetPosition() const override { return m_position; }
+    void SetPosition(int32_t position) override { m_position = position; }
+    int32_t GetMax() const override { return m_max; }
+    int32_t GetThumbSize() const override { return m_thumbSize; }
+    void setRange(int32_t maximum, int32_t thumbSize) override
+    {
+        m_max = maximum;
+        m_thumbSize = thumbSize;
+    }
+    // The last position the thumb can reach.
+    int range() const { return m_max - m_thumbSize > 0 ? m_max - m_thumbSize : 0; }
+
+private:
+    int32_t m_position = 0;
+    int32_t m_max = 100;
+    int32_t m_thumbSize = 0;
+};
+
+// The time label: the last text the preview reported, and every one of
+// them, so that the texts shown between two looks at it are not lost.
+struct TimeLabel {
+    QStringList shown;
+    QString text;
+    void SetText(const QString& t)
+    {
+        shown << t;
+        text = t;
+    }
+    QString GetText() const { return text; }
+};
+
+// The slider and time label of the front panel.
 struct PanelElements {
-    PanelElements();
-    SkinSlider pb;
-    SkinTextElement timecaption;
+    SliderStandIn pb;
+    TimeLabel timecaption;
     // The slider of a file of `seconds` added through the file dialog.
     void prepareFor(int seconds);
 };
