@@ -117,14 +117,6 @@ void Tfm_main::createControls()
     Skin1->setSkin(m_session.skin(), this);
     sm->setPlainText(helpText());
 
-    // The format box and the jobs' format follow each other (the join's save
-    // dialog may choose another one).
-    connect(cb_format, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_session.jobPanel().setOutputFormat(index); });
-    m_session.jobPanel().onFormatChanged = [this](int format) {
-        cb_format->setCurrentIndex(format);
-    };
-
     // On Linux Qt names a combo box after its current item; assistive
     // technology then takes the box's name from the label it is the buddy
     // of. The skin paints the visible caption, so this label draws nothing.
@@ -153,6 +145,12 @@ void Tfm_main::createControls()
         const QSignalBlocker block(cb_format);
         cb_format->setCurrentIndex(format);
     };
+    // A cut reads the box before each piece: a format chosen half way would
+    // mix formats and numbering, so the box waits for the job's end.
+    connect(&m_session.state(), &SessionState::modeChanged, cb_format,
+            [this](SessionState::Mode mode) {
+                cb_format->setEnabled(mode != SessionState::Mode::Running);
+            });
     setStyleSheet(controlStyle());
 }
 

@@ -5,6 +5,7 @@
 #include "base/Prompts.h"
 #include "base/SessionState.h"
 #include "base/TimeCode.h"
+#include "jobs/FolderListing.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SourceTags.h"
 #include "settings/Options.h"
@@ -30,13 +31,28 @@ QString lengthText(int64_t seconds)
     return FormatTime(static_cast<int>(std::clamp<int64_t>(seconds, INT_MIN, INT_MAX)));
 }
 
-bool isFolderExtension(const QString& name)
-{
-    static const QStringList kinds{QStringLiteral("mp3"), QStringLiteral("wav"),
-                                   QStringLiteral("ogg"), QStringLiteral("wma"),
-                                   QStringLiteral("raw"), QStringLiteral("vox")};
-    return kinds.contains(QFileInfo(name).suffix().toLower());
-}
+// Adding files is work the preview and the job commands wait for: the
+// probes take the shared reader and the rows change between two pumps.
+class AddingFiles {
+public:
+    explicit AddingFiles(SessionState& state)
+        : m_state(state), m_entered(state.mode() == SessionState::Mode::Idle)
+    {
+        if (m_entered)
+            m_state.setMode(SessionState::Mode::Adding);
+    }
+    ~AddingFiles()
+    {
+        if (m_entered)
+            m_state.leave(SessionState::Mode::Adding);
+    }
+    AddingFiles(const AddingFiles&) = delete;
+    AddingFiles& operator=(const AddingFiles&) = delete;
+
+private:
+    SessionState& m_state;
+    bool m_entered;
+};
 
 } // namespace
 
@@ -85,11 +101,14 @@ int JobArea::addFiles(const QStringList& paths)
 {
     stopPreviewForReader();
     int added = 0;
-    for (int i = 0; i < paths.size(); ++i) {
-        emit pumpRequested();
-        emit addingProgress(i, static_cast<int>(paths.size()));
-        if (addOne(paths[i], QFileInfo(paths[i]).fileName(), Source::FileDialog))
-            ++added;
+    {
+        const AddingFiles adding(m_state);
+        for (int i = 0; i < paths.size(); ++i) {
+            emit pumpRequested();
+            emit addingProgress(i, static_cast<int>(paths.size()));
+            if (addOne(paths[i], QFileInfo(paths[i]).fileName(), Source::FileDialog))
+                ++added;
+        }
     }
     emit addingProgress(static_cast<int>(paths.size()), static_cast<int>(paths.size()));
     if (!m_list.isEmpty() && m_list.selectedRow() < 0)
@@ -105,22 +124,28 @@ int JobArea::addFiles(const QStringList& paths)
 int JobArea::addFolder(const QString& folder)
 {
     stopPreviewForReader();
-    // Sorted by name, so that a folder is added in the same order every time
-    // whatever the file system's own order.
-    const QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    QStringList wanted;
-    for (const QString& name : names)
-        if (isFolderExtension(name))
-            wanted << name;
-    int added = 0;
-    for (int i = 0; i < wanted.size(); ++i) {
-        emit pumpRequested();
-        emit pumpRequested();
-        emit addingProgress(i, static_cast<int>(wanted.size()));
-        if (addOne(QDir(folder).filePath(wanted[i]), wanted[i], Source::Folder))
-            ++added;
+    const FolderListing listing = ListFolder(folder);
+    if (!listing.error.isEmpty()) {
+        refuse(folder, QStringLiteral("The folder %1 cannot be read.").arg(folder), listing.error);
+        return 0;
     }
+    const QStringList& wanted = listing.names;
+    int added = 0;
+    {
+        const AddingFiles adding(m_state);
+        for (int i = 0; i < wanted.size(); ++i) {
+            emit pumpRequested();
+            emit pumpRequested();
+            emit addingProgress(i, static_cast<int>(wanted.size()));
+            if (addOne(QDir(folder).filePath(wanted[i]), wanted[i], Source::Folder))
+                ++added;
+        }
+    }
+    for (const QByteArray& name : listing.unnamed)
+        refuse(QDir(folder).filePath(EscapedName(name)),
+               EscapedName(name) + QStringLiteral(" this File is not supported."),
+               QStringLiteral("Its name is not valid UTF-8 text, which this program cannot "
+                              "open a file by; renaming it helps."));
     emit addingProgress(static_cast<int>(wanted.size()), static_cast<int>(wanted.size()));
     if (!m_list.isEmpty() && m_list.selectedRow() < 0) {
         m_list.select(0);
@@ -148,11 +173,12 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
                                                     : timecode::kSliderMinimumFromFolder);
         if (source == Source::FileDialog && m_list.entry(row).duration == 0) {
             removeRow(row);
-            refuse(path, name + QStringLiteral(" this File is Error or not supported."));
+            refuse(path, name + QStringLiteral(" this File is Error or not supported."),
+                   QStringLiteral("It is shorter than one second."));
             return false;
         }
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The reader may hold a half-opened file; switching it off and on
         // makes it accept the next one.
         if (m_reader.IsOpen())
@@ -160,15 +186,17 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
         m_reader.SetEnabled(false);
         m_reader.SetEnabled(true);
         removeRow(row);
-        refuse(path, name + QStringLiteral(" this File is not supported."));
+        refuse(path, name + QStringLiteral(" this File is not supported."),
+               QString::fromUtf8(e.what()));
         return false;
     }
 }
 
-void JobArea::refuse(const QString& path, const QString& message)
+void JobArea::refuse(const QString& path, const QString& message, const QString& cause)
 {
-    emit fileRefused(path, message);
-    m_prompts.information(message);
+    emit fileRefused(path, message, cause);
+    // The described text stays the box's first line; the cause follows.
+    m_prompts.information(message + QLatin1Char('\n') + cause);
 }
 
 void JobArea::removeRow(int row)
@@ -227,6 +255,14 @@ void JobArea::RemoveFile()
     const int i = m_list.selectedRow();
     if (i < 0)
         return;
+    // A preview never plays a file that is no longer listed; one of another
+    // file goes on with its own.
+    if (m_state.PreviewActive()) {
+        if (m_state.PreviewFileIndex() == i)
+            emit stopPreviewRequested();
+        else if (m_state.PreviewFileIndex() > i)
+            m_state.setPreviewFileIndex(m_state.PreviewFileIndex() - 1);
+    }
     const int c = m_list.count();
     removeRow(i);
     if (m_list.isEmpty()) {
@@ -245,6 +281,8 @@ void JobArea::RemoveFile()
 
 void JobArea::ClearJobList()
 {
+    if (m_state.PreviewActive())
+        emit stopPreviewRequested();
     m_list.clear();
     m_list.AdjustNameColumn();
     m_segments.clear();

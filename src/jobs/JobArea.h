@@ -95,15 +95,17 @@ signals:
     void totalLengthChanged(const QString& text);
     // While files are added: `done` of `total` paths handled so far.
     void addingProgress(int done, int total);
-    // A file was left out; `message` is the text of the box shown for it.
-    void fileRefused(const QString& path, const QString& message);
+    // A file (or a folder that cannot be read) was left out: `message` is the
+    // described text of the box shown for it, `cause` says why, as the
+    // reader or the file system gave it; the box shows both, on two lines.
+    void fileRefused(const QString& path, const QString& message, const QString& cause);
 
 private:
     enum class Source { FileDialog, Folder };
     void stopPreviewForReader();
     bool addOne(const QString& path, const QString& name, Source source);
     void removeRow(int row);
-    void refuse(const QString& path, const QString& message);
+    void refuse(const QString& path, const QString& message, const QString& cause);
     void setHelpMemoVisible(bool visible);
     void showPositionTime(int32_t duration);
     // Shows the pieces `plan` computes from the selected file's duration.

@@ -100,6 +100,30 @@ TEST_F(CutWindowTest, StopDuringTheJobKeepsThePieceAndEndsTheJob)
     EXPECT_EQ(window->session().panel().convertpb().GetBounds().width(), 0);
 }
 
+// A format chosen during a cut would mix formats and numbering; the box is
+// locked while the job runs and free again afterwards.
+TEST_F(CutWindowTest, TheFormatBoxIsLockedWhileAJobRuns)
+{
+    QComboBox* box = window->cb_format;
+    bool lockedDuringJob = true;
+    QObject::connect(form, &SkinnedWindow::redrawRequested, [&] {
+        if (!window->session().state().JobRunning())
+            return;
+        lockedDuringJob = lockedDuringJob && !box->isEnabled();
+        // The user tries another format half way through.
+        if (window->session().panel().pbpos().GetText() == "50%") {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Down);
+        }
+    });
+    EXPECT_TRUE(box->isEnabled());
+    click("Split");
+    EXPECT_TRUE(lockedDuringJob);
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(box->currentIndex(), 1);
+    EXPECT_EQ(outputs(), (QStringList{"Song_1.wav", "Song_2.wav", "Song_3.wav"}));
+}
+
 TEST_F(CutWindowTest, TheJoinDialogsTypeShowsInTheFormatBox)
 {
     prompts.joinAnswer = {dir.filePath("out/all"), 4};

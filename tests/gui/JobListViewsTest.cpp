@@ -169,7 +169,7 @@ TEST_F(JobListViewsTest, DroppedFilesAndFoldersAreAddedUnlessAJobRuns)
          &accepted);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(column(window->lv, 0), (QStringList{"short.wav", "one.wav", "two.wav", "long.wav"}));
-    EXPECT_EQ(prompts.informations, QStringList{"junk.ogg this File is not supported."});
+    EXPECT_EQ(prompts.boxTexts(), QStringList{"junk.ogg this File is not supported."});
     EXPECT_TRUE(prompts.folderCaptions.isEmpty()) << "no dialog for a dropped folder";
 }
 
@@ -177,8 +177,8 @@ TEST_F(JobListViewsTest, CommandLinePathsAddAsTheDialogsDo)
 {
     window->addPaths({src("folder"), src("missing.wav"), src("long.wav")});
     EXPECT_EQ(column(window->lv, 0), (QStringList{"one.wav", "two.wav", "long.wav"}));
-    EXPECT_EQ(prompts.informations, (QStringList{"junk.ogg this File is not supported.",
-                                                 "missing.wav this File is not supported."}));
+    EXPECT_EQ(prompts.boxTexts(), (QStringList{"junk.ogg this File is not supported.",
+                                               "missing.wav this File is not supported."}));
     EXPECT_EQ(window->session().jobs().list().selectedRow(), 0);
 }
 
