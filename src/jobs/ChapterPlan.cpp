@@ -23,31 +23,40 @@ PiecePlan PlanFromChapters(const QVector<ChapterMark>& chapters, int rate, int64
     PiecePlan plan;
     if (rate <= 0 || frames <= 0)
         return plan;
+    // Chapters that make no piece are as if absent, so they end no other.
+    struct Placed {
+        const ChapterMark* chapter;
+        int64_t begin;
+        std::optional<int64_t> end;
+    };
+    QVector<Placed> usable;
     QVector<int64_t> starts;
-    for (const ChapterMark& chapter : chapters)
-        starts.append(msToFrame(chapter.startMs, rate));
-    QVector<int64_t> sorted = starts;
-    std::sort(sorted.begin(), sorted.end());
+    for (const ChapterMark& chapter : chapters) {
+        const int64_t begin = msToFrame(chapter.startMs, rate);
+        std::optional<int64_t> end;
+        if (chapter.endMs)
+            end = std::min(msToFrame(*chapter.endMs, rate), frames);
+        if (begin >= frames || (end && *end <= begin))
+            continue;
+        usable.append({&chapter, begin, end});
+        starts.append(begin);
+    }
+    std::sort(starts.begin(), starts.end());
 
-    for (qsizetype i = 0; i < chapters.size(); ++i) {
-        const ChapterMark& chapter = chapters[i];
-        const int64_t begin = starts[i];
+    for (const Placed& p : usable) {
         int64_t end = frames;
-        if (chapter.endMs) {
-            end = msToFrame(*chapter.endMs, rate);
+        if (p.end) {
+            end = *p.end;
         } else {
-            const auto next = std::upper_bound(sorted.cbegin(), sorted.cend(), begin);
-            if (next != sorted.cend())
+            const auto next = std::upper_bound(starts.cbegin(), starts.cend(), p.begin);
+            if (next != starts.cend())
                 end = *next;
         }
-        end = std::min(end, frames);
-        if (begin >= frames || end <= begin)
-            continue;
         PlannedPiece piece;
-        piece.begin = SegmentPoint::frame(begin, rate);
+        piece.begin = SegmentPoint::frame(p.begin, rate);
         piece.end = SegmentPoint::frame(end, rate);
         piece.track = static_cast<int>(plan.pieces.size()) + 1;
-        piece.title = chapter.title.trimmed();
+        piece.title = p.chapter->title.trimmed();
         plan.pieces.append(piece);
     }
     plan.trackTotal = static_cast<int>(plan.pieces.size());

@@ -20,6 +20,7 @@ struct ChapterMark {
 // contents' order where the file has one). A chapter without an end ends
 // where the next chapter (by time) begins, the last at the end of the file;
 // an end past the file is taken back to its end. Chapters that begin at or
-// past the end, or end where they begin, make no piece and take no number.
+// past the end, or end where they begin, make no piece, take no number and
+// end no other chapter.
 // Times become frames rounded to the nearest, ms × rate ÷ 1000.
 PiecePlan PlanFromChapters(const QVector<ChapterMark>& chapters, int rate, int64_t frames);
