@@ -61,9 +61,21 @@ private:
             QStringLiteral("%1, line %2: %3").arg(m_sheet.sheetName).arg(m_line).arg(what));
     }
 
+    static const QRegularExpression& blank()
+    {
+        static const QRegularExpression expression(QStringLiteral("\\s"));
+        return expression;
+    }
+
+    // A piece of a line as a message quotes it: a garbage line may be long.
+    static QString shown(const QString& text)
+    {
+        return text.size() <= 40 ? text : text.left(40) + QChar(0x2026);
+    }
+
     static std::pair<QString, QString> splitWord(const QString& text)
     {
-        const qsizetype blank = text.indexOf(QRegularExpression(QStringLiteral("\\s")));
+        const qsizetype blank = text.indexOf(Parser::blank());
         if (blank < 0)
             return {text, QString()};
         return {text.left(blank), text.mid(blank + 1).trimmed()};
@@ -115,7 +127,7 @@ private:
         // every product far inside 64 bits.
         if (parts.size() != 3 || !isNumber(parts[0], 7) || !isNumber(parts[1], 2) ||
             !isNumber(parts[2], 2))
-            fail(QStringLiteral("\"%1\" is not a time mm:ss:ff").arg(text));
+            fail(QStringLiteral("\"%1\" is not a time mm:ss:ff").arg(shown(text)));
         const int64_t minutes = parts[0].toLongLong();
         const int seconds = parts[1].toInt();
         const int frames = parts[2].toInt();
@@ -145,7 +157,7 @@ private:
         else if (keyword == QLatin1String("PERFORMER"))
             setText(&CueSheet::performer, &CueTrack::performer, textArgument(keyword, rest));
         else if (!isIgnoredCommand(keyword))
-            fail(QStringLiteral("unknown command \"%1\"").arg(word.left(40)));
+            fail(QStringLiteral("unknown command \"%1\"").arg(shown(word)));
     }
 
     // Before the first TRACK a text is the disc's, inside a track the
@@ -192,15 +204,15 @@ private:
         QString name = takeString(rest, &type);
         if (!rest.startsWith(QLatin1Char('"'))) {
             // Unquoted: the last word is the type when there are two or more.
-            const qsizetype blank = rest.lastIndexOf(QRegularExpression(QStringLiteral("\\s")));
-            if (blank > 0) {
-                name = rest.left(blank).trimmed();
-                type = rest.mid(blank + 1);
+            const qsizetype last = rest.lastIndexOf(blank());
+            if (last > 0) {
+                name = rest.left(last).trimmed();
+                type = rest.mid(last + 1);
             }
         }
         if (name.isEmpty())
             fail(QStringLiteral("FILE names no file"));
-        if (type.contains(QRegularExpression(QStringLiteral("\\s"))))
+        if (type.contains(blank()))
             fail(QStringLiteral("FILE has more than a type after its name"));
         m_file = CueFile{name, m_line, {}};
     }
@@ -211,9 +223,9 @@ private:
             fail(QStringLiteral("TRACK comes before any FILE"));
         const auto [number, type] = splitWord(rest);
         if (!isNumber(number, 2) || number.toInt() < 1)
-            fail(QStringLiteral("\"%1\" is not a track number from 1 to 99").arg(number.left(40)));
+            fail(QStringLiteral("\"%1\" is not a track number from 1 to 99").arg(shown(number)));
         if (type.compare(QLatin1String("AUDIO"), Qt::CaseInsensitive) != 0)
-            fail(QStringLiteral("track %1 is not an audio track (%2)").arg(number, type.left(40)));
+            fail(QStringLiteral("track %1 is not an audio track (%2)").arg(number, shown(type)));
         const int n = number.toInt();
         if (n <= m_lastTrackNumber)
             fail(QStringLiteral("track %1 follows track %2").arg(n).arg(m_lastTrackNumber));
@@ -231,7 +243,7 @@ private:
             fail(QStringLiteral("INDEX comes before any TRACK"));
         const auto [number, time] = splitWord(rest);
         if (!isNumber(number, 2))
-            fail(QStringLiteral("\"%1\" is not an index number").arg(number.left(40)));
+            fail(QStringLiteral("\"%1\" is not an index number").arg(shown(number)));
         const int n = number.toInt();
         const int64_t position = parseTime(time);
         if (n <= m_lastIndex)

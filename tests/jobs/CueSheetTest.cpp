@@ -142,9 +142,11 @@ TEST(CueSheet, MalformedLinesAreReportedWithTheirNumber)
 {
     const struct {
         QByteArray text;
-        const char* message;
+        std::string message;
     } cases[] = {
         {"hello world\n", "sheet.cue, line 1: unknown command \"hello\""},
+        {QByteArray(5000, 'x'),
+         "sheet.cue, line 1: unknown command \"" + std::string(40, 'x') + "…\""},
         {QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16),
          "sheet.cue, line 1: unknown command \"\u2030PNG\""},
         {"\n\nTRACK 01 AUDIO\n", "sheet.cue, line 3: TRACK comes before any FILE"},
@@ -196,7 +198,7 @@ TEST(CueSheet, MalformedLinesAreReportedWithTheirNumber)
             ParseCueSheet(c.text, "sheet.cue");
             ADD_FAILURE() << "no error";
         } catch (const CueSheetError& e) {
-            EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+            EXPECT_EQ(e.message(), QString::fromStdString(c.message));
         }
     }
 }
