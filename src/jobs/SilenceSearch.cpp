@@ -11,9 +11,12 @@ namespace {
 // About 1.5 s at 44100 Hz: few calls into the reader, little memory.
 constexpr int kReadFrames = 1 << 16;
 
+// Typed or hand-edited lengths: NaN and negatives count as 0, and nothing
+// longer than any source is kept, so the product always fits.
 int64_t secondsToFrames(double seconds, int rate)
 {
-    return std::llround(std::max(0.0, seconds) * rate);
+    constexpr double kLongest = 1e7;
+    return seconds > 0 ? std::llround(std::min(seconds, kLongest) * rate) : 0;
 }
 
 } // namespace

@@ -351,6 +351,11 @@ TEST_F(SilenceSearchFiles, TheMinimumPieceMergesAndDroppedSilencesAreLeftOut)
     EXPECT_EQ(search(mp3, options).plan.pieces.size(), 4);
     options.minSilenceSeconds = 3.5;
     EXPECT_EQ(search(mp3, options).silences.size(), 1) << "only the 4 s gap is long enough";
+
+    options.minSilenceSeconds = 1e300;
+    options.minPieceSeconds = std::nan("");
+    EXPECT_TRUE(search(mp3, options).silences.isEmpty()) << "an absurd minimum finds nothing";
+    EXPECT_EQ(search(mp3, options).plan.pieces.size(), 1);
 }
 
 TEST_F(SilenceSearchFiles, NoSilenceOrOnlySilenceGiveOnePiece)
