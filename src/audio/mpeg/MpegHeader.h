@@ -30,6 +30,7 @@ public:
     bool padded() const { return m_word & 0x200; }
     int channelMode() const { return (m_word >> 6) & 3; } // 0 stereo, 1 joint, 2 dual, 3 mono
     int channels() const { return channelMode() == 3 ? 1 : 2; }
+    int emphasis() const { return m_word & 3; } // 0 none, 1 50/15 µs, 3 CCITT J.17
     int samplesPerFrame() const;
     // Bytes of the whole frame, header included; 0 for free format.
     int frameBytes() const;
