@@ -168,6 +168,11 @@ TEST(MpegFrameIndex, IntactIndexesCountWhatFfmpegDecodesAndOthersSayWhy)
         {"text", [](auto) { return QByteArray("this is no audio\n").repeated(100); },
          "no MPEG audio frames"},
         {"nothing", [](auto) { return QByteArray(); }, "no MPEG audio frames"},
+        {"an ID3v2 tag larger than the file",
+         [](auto d) {
+             return id3v2(100).left(10) + lame(d, "hidden", {"-b", "64"}).left(50);
+         },
+         "no MPEG audio frames"},
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -200,7 +200,8 @@ void MpegFrameIndex::walk(QIODevice& device)
 {
     ByteWindow in(device);
     m_fileSize = in.size();
-    const int64_t start = skipId3v2(in);
+    // A tag that claims more than the file holds leaves no audio.
+    const int64_t start = std::min(skipId3v2(in), m_fileSize);
     m_audioEnd = std::max(trailingTagsStart(in, start), start);
 
     // The tag frame, which FFmpeg looks for only right after the ID3v2 tags.
