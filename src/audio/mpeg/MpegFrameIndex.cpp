@@ -16,6 +16,8 @@ constexpr int64_t kDecoderDelay = 529;
 // How far FFmpeg's MP3 demuxer looks for the first two consecutive frames.
 constexpr int64_t kJunkSearch = 64 * 1024;
 
+} // namespace
+
 // The device read in blocks; the bytes asked for are in the current block or
 // the next one read from there.
 class ByteWindow {
@@ -68,6 +70,8 @@ private:
     int64_t m_filled = 0;
     bool m_failed = false;
 };
+
+namespace {
 
 bool startsWith(const uint8_t* bytes, const char* text)
 {
@@ -203,49 +207,63 @@ void MpegFrameIndex::walk(QIODevice& device)
     // A tag that claims more than the file holds leaves no audio.
     const int64_t start = std::min(skipId3v2(in), m_fileSize);
     m_audioEnd = std::max(trailingTagsStart(in, start), start);
+    const std::optional<int64_t> first = firstFrame(in, readTagFrame(in, start));
+    if (!first)
+        return;
+    walkFrames(in, *first);
+    if (in.failed())
+        setDamage(QStringLiteral("it could not be read to its end"));
+    if (m_tag && m_tag->kind != StreamTag::Kind::Vbri && !m_frames.empty())
+        checkTag();
+}
 
-    // The tag frame, which FFmpeg looks for only right after the ID3v2 tags.
-    int64_t from = start;
-    if (const std::optional<FrameHeader> h = sizedHeaderAt(in, start)) {
-        const int size = static_cast<int>(std::min<int64_t>(h->frameBytes(), m_audioEnd - start));
-        const uint8_t* frame = size > 0 ? in.at(start, size) : nullptr;
-        if (frame)
-            m_tag = StreamTag::find(frame, size, *h);
-        if (m_tag) {
-            m_tagOffset = start;
-            if (m_tag->lame && m_tag->kind != StreamTag::Kind::Vbri && m_tag->lame->gapless())
-                m_decoderDelay = m_tag->lame->delay() + kDecoderDelay;
-            if (m_tag->describesStream())
-                from = start + h->frameBytes();
-            else
-                setDamage(QStringLiteral("its Xing header gives neither a frame nor a byte count"));
-        }
-    }
+int64_t MpegFrameIndex::readTagFrame(ByteWindow& in, int64_t start)
+{
+    // FFmpeg looks for it only right after the ID3v2 tags.
+    const std::optional<FrameHeader> h = sizedHeaderAt(in, start);
+    if (!h)
+        return start;
+    const int size = static_cast<int>(std::min<int64_t>(h->frameBytes(), m_audioEnd - start));
+    if (const uint8_t* frame = size > 0 ? in.at(start, size) : nullptr)
+        m_tag = StreamTag::find(frame, size, *h);
+    if (!m_tag)
+        return start;
+    m_tagOffset = start;
+    if (m_tag->lame && m_tag->kind != StreamTag::Kind::Vbri && m_tag->lame->gapless())
+        m_decoderDelay = m_tag->lame->delay() + kDecoderDelay;
+    if (m_tag->describesStream())
+        return start + h->frameBytes();
+    // Decoders then take the frame for audio, and FFmpeg still cuts the delay.
+    setDamage(QStringLiteral("its Xing header gives neither a frame nor a byte count"));
+    return start;
+}
 
-    // The first frame: the first of two in a row, as FFmpeg's demuxer finds
-    // it. When that search runs into the end of the file, FFmpeg refuses it.
-    int64_t pos = from;
-    for (int64_t i = 0; i < kJunkSearch; ++i) {
-        const int64_t at = from + i;
+std::optional<int64_t> MpegFrameIndex::firstFrame(ByteWindow& in, int64_t from)
+{
+    // The first of two frames in a row, as FFmpeg's demuxer finds it; when
+    // that search runs into the end of the file, FFmpeg refuses the file.
+    for (int64_t at = from; at < from + kJunkSearch; ++at) {
         if (!in.at(at, 4))
-            return;
+            return std::nullopt;
         const std::optional<FrameHeader> h = sizedHeaderAt(in, at);
         if (!h)
             continue;
         if (!in.at(at + h->frameBytes(), 4))
-            return;
+            return std::nullopt;
         const std::optional<FrameHeader> next = sizedHeaderAt(in, at + h->frameBytes());
-        if (next && h->sameStreamStrictly(*next)) {
-            pos = at;
-            break;
-        }
+        if (next && h->sameStreamStrictly(*next))
+            return at;
     }
+    return from;
+}
 
+void MpegFrameIndex::walkFrames(ByteWindow& in, int64_t pos)
+{
     m_frames.reserve(static_cast<size_t>(std::max<int64_t>(m_audioEnd - pos, 0) / 96 + 16));
     while (pos < m_audioEnd) {
-        std::optional<FrameHeader> h =
-            pos + 4 <= m_audioEnd ? FrameHeader::parse(in.at(pos, 4) ? in.at(pos, 4) : nullptr)
-                                  : std::nullopt;
+        const uint8_t* bytes = pos + 4 <= m_audioEnd ? in.at(pos, 4) : nullptr;
+        const std::optional<FrameHeader> h =
+            bytes ? FrameHeader::parse(bytes) : std::optional<FrameHeader>();
         if (h && h->freeFormat() && m_frames.empty()) {
             m_damage =
                 QStringLiteral("it is a free-format stream, whose frame headers give no size");
@@ -255,17 +273,17 @@ void MpegFrameIndex::walk(QIODevice& device)
             const int size = h->frameBytes();
             if (pos + size > m_audioEnd) {
                 setDamage(QStringLiteral("its last frame is cut short (at byte %1)").arg(pos));
-                break;
+                return;
             }
             if (pos + size >= int64_t(1) << 40) {
                 setDamage(QStringLiteral("it is too large to index"));
-                break;
+                return;
             }
             int mainDataBegin = 0;
             if (h->layer() == 3) {
                 const uint8_t* side = in.at(pos + h->sideInfoOffset(), 2);
                 if (!side)
-                    break;
+                    return;
                 mainDataBegin = h->mainDataBegin(side);
             }
             if (!m_first)
@@ -280,48 +298,48 @@ void MpegFrameIndex::walk(QIODevice& device)
         else
             setDamage(
                 QStringLiteral("it has bytes that are no MPEG audio frame at byte %1").arg(pos));
-        // On at the next frame that another one follows, as decoders
-        // resynchronise.
-        int64_t next = -1;
-        for (int64_t at = pos + 1; at + 4 <= m_audioEnd && next < 0; ++at) {
-            const std::optional<FrameHeader> c = sizedHeaderAt(in, at);
-            if (!c || (m_first && !c->sameStream(*m_first)))
-                continue;
-            const int64_t after = at + c->frameBytes();
-            const std::optional<FrameHeader> d =
-                after + 4 <= m_audioEnd ? sizedHeaderAt(in, after) : std::nullopt;
-            if (after == m_audioEnd || (d && d->sameStream(*c)))
-                next = at;
-        }
-        if (next < 0)
-            break;
-        pos = next;
+        pos = resynchronise(in, pos + 1);
     }
-    if (in.failed())
-        setDamage(QStringLiteral("it could not be read to its end"));
+}
 
-    if (m_tag && m_tag->kind != StreamTag::Kind::Vbri && !m_frames.empty()) {
-        if (m_tag->frames != 0 && m_tag->frames != m_frames.size())
-            setDamage(QStringLiteral("its Xing header counts %1 frames where it holds %2")
-                          .arg(m_tag->frames)
-                          .arg(m_frames.size()));
-        const int64_t bytes = m_audioEnd - m_tagOffset;
-        if (m_tag->bytes != 0 && m_tag->bytes != bytes)
-            setDamage(QStringLiteral("its Xing header counts %1 bytes where it holds %2")
-                          .arg(m_tag->bytes)
-                          .arg(bytes));
-        // FFmpeg cuts the padding at the end only when it believes the frame
-        // count: not when the file is much longer than the tag says (a
-        // large tag at the end is enough).
-        const int64_t afterHeader = std::max<int64_t>(m_fileSize - (m_tagOffset + 4), 0);
-        const int64_t low = std::min<int64_t>(afterHeader, m_tag->bytes);
-        const int64_t excess = std::max<int64_t>(afterHeader, m_tag->bytes) - low;
-        const bool believed = !(afterHeader != 0 && m_tag->bytes != 0 &&
-                                afterHeader > m_tag->bytes && excess > low >> 4);
-        if (m_decoderDelay > 0 && m_tag->frames != 0 && believed)
-            m_firstDiscarded =
-                int64_t(m_tag->frames) * samplesPerFrame() - m_tag->lame->padding() + kDecoderDelay;
+int64_t MpegFrameIndex::resynchronise(ByteWindow& in, int64_t from) const
+{
+    // On at the next frame that another one follows (or the end of the
+    // audio), as decoders resynchronise.
+    for (int64_t at = from; at + 4 <= m_audioEnd; ++at) {
+        const std::optional<FrameHeader> h = sizedHeaderAt(in, at);
+        if (!h || (m_first && !h->sameStream(*m_first)))
+            continue;
+        const int64_t after = at + h->frameBytes();
+        const std::optional<FrameHeader> next =
+            after + 4 <= m_audioEnd ? sizedHeaderAt(in, after) : std::nullopt;
+        if (after == m_audioEnd || (next && next->sameStream(*h)))
+            return at;
     }
+    return m_audioEnd;
+}
+
+void MpegFrameIndex::checkTag()
+{
+    if (m_tag->frames != 0 && m_tag->frames != m_frames.size())
+        setDamage(QStringLiteral("its Xing header counts %1 frames where it holds %2")
+                      .arg(m_tag->frames)
+                      .arg(m_frames.size()));
+    const int64_t bytes = m_audioEnd - m_tagOffset;
+    if (m_tag->bytes != 0 && m_tag->bytes != bytes)
+        setDamage(QStringLiteral("its Xing header counts %1 bytes where it holds %2")
+                      .arg(m_tag->bytes)
+                      .arg(bytes));
+    // FFmpeg cuts the padding at the end only when it believes the frame
+    // count: not when the file is much longer than the tag says (a large tag
+    // at the end is enough).
+    const int64_t afterHeader = std::max<int64_t>(m_fileSize - (m_tagOffset + 4), 0);
+    const int64_t low = std::min<int64_t>(afterHeader, m_tag->bytes);
+    const int64_t excess = std::max<int64_t>(afterHeader, m_tag->bytes) - low;
+    const bool believed = m_tag->bytes == 0 || afterHeader <= m_tag->bytes || excess <= low >> 4;
+    if (m_decoderDelay > 0 && m_tag->frames != 0 && believed)
+        m_firstDiscarded =
+            int64_t(m_tag->frames) * samplesPerFrame() - m_tag->lame->padding() + kDecoderDelay;
 }
 
 int64_t MpegFrameIndex::sampleCount() const

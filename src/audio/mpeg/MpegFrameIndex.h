@@ -12,6 +12,8 @@ class QIODevice;
 
 namespace mpeg {
 
+class ByteWindow;
+
 // One audio frame of an indexed stream, in eight bytes: a one-hour file has
 // about 140,000 of them.
 class IndexedFrame {
@@ -89,6 +91,12 @@ public:
 
 private:
     void walk(QIODevice& device);
+    // Returns where the audio frames begin.
+    int64_t readTagFrame(ByteWindow& in, int64_t start);
+    static std::optional<int64_t> firstFrame(ByteWindow& in, int64_t from);
+    void walkFrames(ByteWindow& in, int64_t first);
+    int64_t resynchronise(ByteWindow& in, int64_t from) const;
+    void checkTag();
     void setDamage(const QString& damage);
 
     std::vector<IndexedFrame> m_frames;
