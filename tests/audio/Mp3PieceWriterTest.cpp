@@ -241,6 +241,10 @@ TEST_F(Mp3PieceWriterTest, PiecesStartWithAGaplessHeaderAndASilentReservoirFrame
     // The first copied frame reaches back into the silent frame.
     EXPECT_GT(frames[2].mainDataBegin, 0);
     EXPECT_EQ(writertest::probe(piece).codec, "mp3");
+    // FFmpeg names the encoder only when the LAME extension's CRC is right.
+    const auto tags = run("ffprobe", {"-v", "error", "-show_entries", "stream_tags=encoder", "-of",
+                                      "default=nw=1:nk=1", piece});
+    EXPECT_EQ(tags.out.trimmed(), "LAME3.100");
 }
 
 TEST_F(Mp3PieceWriterTest, FewerFramesBeforeThePieceThanTheDecoderRemembersChangeItsStart)

@@ -1,6 +1,7 @@
 #include "audio/mpeg/MpegFrameIndex.h"
 #include "audio/WriterTesting.h"
 #include "audio/mpeg/SilentFrames.h"
+#include "audio/mpeg/StreamTag.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,32 @@ TEST(MpegFrameIndex, ArbitraryBytesNeverBreakTheWalk)
         EXPECT_LE(index.audioEnd(), data.size());
         for (size_t f = 0; f < index.frameCount(); ++f)
             ASSERT_LE(index.frame(f).offset() + index.frame(f).size(), index.audioEnd());
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(MpegCrc16, IsTheCrcOfTheLameTagAtAnyLength)
+{
+    // The standard check value of CRC-16/ARC, which LAME and FFmpeg use.
+    EXPECT_EQ(mpeg::crc16(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xBB3D);
+    // Bytes taken eight at a time give the CRC of one at a time, whatever the
+    // length and however the bytes are split.
+    std::mt19937 random(5);
+    std::vector<uint8_t> bytes(1000);
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>(random());
+    for (const size_t length :
+         {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(999)}) {
+        uint16_t one = 0;
+        for (size_t i = 0; i < length; ++i)
+            one = mpeg::crc16(&bytes[i], 1, one);
+        EXPECT_EQ(mpeg::crc16(bytes.data(), length), one) << length;
+        EXPECT_EQ(mpeg::crc16(bytes.data() + length / 3, length - length / 3,
+                              mpeg::crc16(bytes.data(), length / 3)),
+                  one);
     }
 }
 

@@ -260,8 +260,26 @@ std::optional<int64_t> MpegFrameIndex::firstFrame(ByteWindow& in, int64_t from)
 void MpegFrameIndex::walkFrames(ByteWindow& in, int64_t pos)
 {
     m_frames.reserve(static_cast<size_t>(std::max<int64_t>(m_audioEnd - pos, 0) / 96 + 16));
+    // Most frames repeat the previous frame's version, layer, CRC, bitrate,
+    // rate and padding, and with them its size: their header is not decoded
+    // again.
+    std::optional<FrameHeader> last;
+    int lastSize = 0;
     while (pos < m_audioEnd) {
         const uint8_t* bytes = pos + 4 <= m_audioEnd ? in.at(pos, 4) : nullptr;
+        if (bytes && last && pos + lastSize <= m_audioEnd &&
+            (uint32_t(bytes[0]) << 15 | bytes[1] << 7 | bytes[2] >> 1) == last->word() >> 9) {
+            int mainDataBegin = 0;
+            if (last->layer() == 3) {
+                const uint8_t* side = in.at(pos + last->sideInfoOffset(), 2);
+                if (!side)
+                    return;
+                mainDataBegin = last->mainDataBegin(side);
+            }
+            m_frames.emplace_back(pos, lastSize, mainDataBegin, last->hasCrc());
+            pos += lastSize;
+            continue;
+        }
         const std::optional<FrameHeader> h =
             bytes ? FrameHeader::parse(bytes) : std::optional<FrameHeader>();
         if (h && h->freeFormat() && m_frames.empty()) {
@@ -288,6 +306,8 @@ void MpegFrameIndex::walkFrames(ByteWindow& in, int64_t pos)
             }
             if (!m_first)
                 m_first = h;
+            last = h;
+            lastSize = size;
             m_frames.emplace_back(pos, size, mainDataBegin, h->hasCrc());
             pos += size;
             continue;
@@ -298,6 +318,7 @@ void MpegFrameIndex::walkFrames(ByteWindow& in, int64_t pos)
         else
             setDamage(
                 QStringLiteral("it has bytes that are no MPEG audio frame at byte %1").arg(pos));
+        last.reset();
         pos = resynchronise(in, pos + 1);
     }
 }
@@ -351,9 +372,20 @@ int64_t MpegFrameIndex::sampleCount() const
 int64_t MpegFrameIndex::deliveredSamples(int64_t frames, int samplesPerFrame, int64_t skip,
                                          int64_t firstDiscarded)
 {
+    // Only the frames that the skip reaches and those marked for discarding
+    // are looked at one by one; the frames between are delivered whole.
+    const int64_t firstMarked =
+        firstDiscarded >= 0
+            ? std::max<int64_t>((firstDiscarded + samplesPerFrame - 1) / samplesPerFrame - 1, 0)
+            : frames;
     int64_t delivered = 0;
     int64_t skipLeft = 0;
     for (int64_t frame = 0; frame < frames; ++frame) {
+        if (frame > 0 && skipLeft == 0 && frame < firstMarked) {
+            delivered += (std::min(firstMarked, frames) - frame) * samplesPerFrame;
+            frame = std::min(firstMarked, frames) - 1;
+            continue;
+        }
         const int64_t end = (frame + 1) * samplesPerFrame;
         const int64_t discard = firstDiscarded >= 0 && end >= firstDiscarded
                                     ? std::min<int64_t>(end - firstDiscarded, samplesPerFrame)
