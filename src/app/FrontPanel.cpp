@@ -1,6 +1,6 @@
 #include "app/FrontPanel.h"
 
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 
 #include <cstdio>
 

@@ -2,6 +2,7 @@
 
 #include "app/FrontPanel.h"
 #include "app/FrontPanelJobs.h"
+#include "app/JobAreaView.h"
 #include "app/JobTagRecords.h"
 #include "app/SessionPreviewSource.h"
 #include "app/SkinCommands.h"
@@ -11,7 +12,6 @@
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
 #include "engine/EncoderSetup.h"
-#include "engine/JobAreaView.h"
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "jobs/JobArea.h"

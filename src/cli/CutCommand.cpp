@@ -1,15 +1,15 @@
 #include "cli/CutCommand.h"
 #include "cli/Commands.h"
 
+#include "app/JobAreaView.h"
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "base/TimeCode.h"
 #include "engine/CutBatch.h"
 #include "engine/EncoderSetup.h"
-#include "engine/JobAreaView.h"
 #include "engine/JobPumps.h"
 #include "jobs/JobArea.h"
-#include "jobs/TimeCode.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "cli/Commands.h"
 #include "cli/CutCommand.h"
 
+#include "app/JobAreaView.h"
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
 #include "engine/EncoderSetup.h"
-#include "engine/JobAreaView.h"
 #include "engine/JobPanel.h"
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"

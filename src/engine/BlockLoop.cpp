@@ -2,8 +2,8 @@
 
 #include "audio/AudioFile.h"
 #include "audio/AudioTransform.h"
+#include "base/TimeCode.h"
 #include "engine/JobPump.h"
-#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "engine/CutBatch.h"
 
 #include "audio/AudioFile.h"
+#include "base/TimeCode.h"
 #include "engine/BlockLoop.h"
 #include "engine/EncoderSetup.h"
 #include "engine/JobPump.h"
 #include "engine/OutputNaming.h"
 #include "engine/WriteOutputTags.h"
-#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 QVector<CutTask> CutBatch::plan(const QVector<JobFile>& files, int choice, int format,

@@ -1,6 +1,7 @@
 #include "engine/CutJob.h"
 
 #include "audio/AudioFile.h"
+#include "base/TimeCode.h"
 #include "engine/BlockLoop.h"
 #include "engine/CutPlan.h"
 #include "engine/EncoderSetup.h"
@@ -9,7 +10,6 @@
 #include "engine/JobView.h"
 #include "engine/OutputNaming.h"
 #include "engine/WriteOutputTags.h"
-#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 namespace {

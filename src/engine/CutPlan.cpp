@@ -1,7 +1,7 @@
 #include "engine/CutPlan.h"
 
+#include "base/TimeCode.h"
 #include "jobs/SegmentPlan.h"
-#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 
 #include <cstdint>
 

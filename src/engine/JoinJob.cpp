@@ -3,6 +3,7 @@
 #include "audio/AudioFile.h"
 #include "audio/AudioTransform.h"
 #include "base/Prompts.h"
+#include "base/TimeCode.h"
 #include "engine/CutPlan.h"
 #include "engine/EncoderSetup.h"
 #include "engine/FrameMath.h"
@@ -11,7 +12,6 @@
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
 #include "engine/OutputNaming.h"
-#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 
 #include <QFileInfo>

@@ -2,9 +2,9 @@
 
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
+#include "base/TimeCode.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SourceTags.h"
-#include "jobs/TimeCode.h"
 #include "settings/Options.h"
 #include "skin/SkinInterfaces.h"
 

@@ -1,6 +1,6 @@
 #include "jobs/SegmentList.h"
 
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "base/Guarded.h"
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 #include "skin/SkinInterfaces.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "audio/AudioReader.h"
 #include "audio/AudioError.h"
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

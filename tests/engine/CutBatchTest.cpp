@@ -1,7 +1,7 @@
 #include "JobSessionFixture.h"
 
+#include "app/JobAreaView.h"
 #include "engine/CutBatch.h"
-#include "engine/JobAreaView.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "JobSessionFixture.h"
 
+#include "base/TimeCode.h"
 #include "engine/FrameMath.h"
 #include "engine/JoinJob.h"
-#include "jobs/TimeCode.h"
 #include "skin/SkinnedWindow.h"
 
 namespace {

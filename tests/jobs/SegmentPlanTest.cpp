@@ -1,7 +1,9 @@
 #include "JobAreaFixture.h"
 
+#include "base/TimeCode.h"
 #include "jobs/SegmentPlan.h"
-#include "jobs/TimeCode.h"
+#include "jobs/SegmentPoint.h"
+#include "jobs/SegmentStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -346,4 +348,36 @@ TEST_F(SegmentPlanTest, WithoutASelectedFileTheEditorDoesNothing)
     EXPECT_TRUE(area->segments().isEmpty());
     EXPECT_EQ(area->list().entry(0).segmentCount, 1);
     EXPECT_TRUE(prompts.informations.isEmpty());
+}
+
+// A bound in whole seconds lands on the frame every job has always placed it
+// on; milliseconds refine it; an exact frame is never rounded through time.
+TEST(SegmentPoint, PlacesTimesLikeTheJobsAndKeepsExactFrames)
+{
+    const int64_t N = 529'200, L = 12'000; // 12 s at 44.1 kHz
+    EXPECT_EQ(SegmentPoint::seconds(3).frameIn(N, L), timecode::Scale64(3000, N, L));
+    EXPECT_EQ(SegmentPoint::seconds(3).frameIn(N, L), 132'300);
+    EXPECT_EQ(SegmentPoint::milliseconds(1500).frameIn(N, L), 66'150);
+    // An odd length: the time rounds half away from zero, the frame stays.
+    EXPECT_EQ(SegmentPoint::milliseconds(1).frameIn(441, 10), 44);
+    const SegmentPoint exact = SegmentPoint::frame(66'151, 44'100);
+    EXPECT_EQ(exact.frameIn(N, L), 66'151);
+    EXPECT_EQ(exact.ms(), 1500);
+    EXPECT_FALSE(exact.isWholeSecond());
+    EXPECT_TRUE(SegmentPoint::seconds(7).isWholeSecond());
+    EXPECT_FALSE(SegmentPoint::milliseconds(7001).isWholeSecond());
+    EXPECT_EQ(SegmentPoint::milliseconds(7999).wholeSeconds(), 7);
+    EXPECT_NE(SegmentPoint::seconds(1), SegmentPoint::frame(44'100, 44'100));
+}
+
+TEST(SegmentStatus, RendersTheFixedTexts)
+{
+    const std::pair<SegmentStatus, const char*> table[] = {
+        {SegmentStatus::Confirmed, "OK"},          {SegmentStatus::JustConfirmed, "Ok"},
+        {SegmentStatus::Open, "Uncertain"},        {SegmentStatus::Unconverted, "Unconvert"},
+        {SegmentStatus::Converting, "Converting"}, {SegmentStatus::Finished, "Finish"},
+        {SegmentStatus::Playing, "Playing"},
+    };
+    for (const auto& [status, text] : table)
+        EXPECT_EQ(statusText(status), QString::fromLatin1(text));
 }

@@ -2,9 +2,11 @@
 """Fails when an include breaks the folder layering of src/.
 
 Each folder under src/ is one layer; a folder may include its own headers and
-those of lower layers. Folders on one level may include each other as long as
-no cycle forms. Only gui/ may use Qt Widgets; only audio/ may see FFmpeg, LAME
-and SDL; only audio/ and tags/ may see Ogg and Vorbis.
+those of lower layers. A folder includes one on its own level only along an
+edge of SIDEWAYS, and every include between core folders must be one its
+CMakeLists.txt declares (the DEPS of vessimo_layer), so the include graph and
+the link line agree. Only gui/ may use Qt Widgets; only audio/ may see FFmpeg,
+LAME and SDL; only audio/ and tags/ may see Ogg and Vorbis.
 
 usage: check_layers.py SRC_DIR [QT_WIDGETS_INCLUDE_DIR]
 """
@@ -18,6 +20,11 @@ LEVELS = {
     "jobs": 2, "engine": 2, "player": 2, "dialogs": 2,
     "app": 3,
     "gui": 4, "cli": 4,
+}
+# The few edges between folders of one level, each with its reason.
+SIDEWAYS = {
+    ("settings", "audio"): "the encoder configuration checks formats with the writer",
+    ("engine", "jobs"): "the jobs take their pieces from the segment plans",
 }
 THIRD_PARTY = [
     (re.compile(r"^(libavformat|libavcodec|libavutil|libswresample|libswscale|lame|SDL2?)/|^SDL"),
@@ -34,6 +41,19 @@ def widget_headers(qt_widgets_dir):
     else:
         names.update(["QWidget", "QDialog", "QApplication", "QMessageBox", "QLabel"])
     return names
+
+
+DEPS = re.compile(r"vessimo_layer\(\s*\w+.*?\bDEPS\b([^)]*)\)", re.S)
+
+
+def declared_deps(src, folder):
+    """The layers a folder's library links, or None when it is not a vessimo_layer."""
+    path = os.path.join(src, folder, "CMakeLists.txt")
+    if not os.path.exists(path):
+        return None
+    with open(path, encoding="utf-8") as f:
+        match = DEPS.search(f.read())
+    return set(match.group(1).split()) if match else None
 
 
 def main():
@@ -62,6 +82,13 @@ def main():
                         edges.setdefault(folder, {}).setdefault(top, rel)
                         if LEVELS[top] > LEVELS[folder]:
                             problems.append(f"{rel}: includes {target}, from a higher layer")
+                        elif LEVELS[top] == LEVELS[folder] and (folder, top) not in SIDEWAYS:
+                            problems.append(f"{rel}: includes {target}, from a folder on its own "
+                                            "level; only the edges of SIDEWAYS may do that")
+                        declared = declared_deps(src, folder)
+                        if declared is not None and top not in declared:
+                            problems.append(f"{rel}: includes {target}, but src/{folder}/"
+                                            f"CMakeLists.txt does not link vessimo_{top}")
                     if kind == "<":
                         header = target.split("/")[-1]
                         if folder != "gui" and (top == "QtWidgets" or header in widgets):
@@ -87,6 +114,10 @@ def main():
     for node in sorted(edges):
         if not state.get(node):
             visit(node, [node])
+
+    for (a, b), why in SIDEWAYS.items():
+        if b not in edges.get(a, {}):
+            problems.append(f"SIDEWAYS lists {a} -> {b} ({why}), which no include uses any more")
 
     for p in problems:
         print(p)

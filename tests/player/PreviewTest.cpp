@@ -2,7 +2,7 @@
 #include "audio/AudioError.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 #include "player/PreviewTesting.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"

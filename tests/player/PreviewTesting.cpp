@@ -1,7 +1,7 @@
 #include "player/PreviewTesting.h"
 
 #include "audio/AudioFile.h"
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "jobs/TimeCode.h"
+#include "base/TimeCode.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "engine/JobAreaView.h"
+#include "app/JobAreaView.h"
 
 #include "jobs/JobArea.h"
 

@@ -1,0 +1,5 @@
+// The program of a layer's link check: nothing runs, it only has to link.
+int main()
+{
+    return 0;
+}
