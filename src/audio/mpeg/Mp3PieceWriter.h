@@ -34,6 +34,9 @@ public:
 //    granule's output depends on the previous granule's overlap and on the
 //    synthesis filter's state, which the granule before that sets; MPEG-1
 //    frames have two granules, MPEG-2 frames one.
+// A piece of only a few frames gets more frames before it and silent ones
+// after it, within what the delay and padding fields hold, so that format
+// probes that want seven frames in a row take it for MP3.
 // The timeline is the reader's: with a LAME tag, sample 0 is decoder output
 // sample delay + 529; without one, decoder output sample 0.
 class Mp3PieceWriter {
