@@ -26,14 +26,14 @@ int processedSegments(int32_t segmentCount)
 
 namespace {
 
-PlannedPiece piece(int row, int32_t begin, int32_t end)
+Piece piece(int row, int32_t begin, int32_t end)
 {
     return {row, SegmentPoint::seconds(begin), SegmentPoint::seconds(end)};
 }
 
-QVector<PlannedPiece> storedList(const JobFile& list, int32_t clipTo, bool clip)
+QVector<Piece> storedList(const JobFile& list, int32_t clipTo, bool clip)
 {
-    QVector<PlannedPiece> out;
+    QVector<Piece> out;
     const int count =
         std::min<int>(processedSegments(list.segmentCount),
                       static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
@@ -51,11 +51,11 @@ QVector<PlannedPiece> storedList(const JobFile& list, int32_t clipTo, bool clip)
 
 } // namespace
 
-QVector<PlannedPiece> pieces(segmentplan::Choice choice, const JobFile& file, const JobFile& first,
-                             const Options& options)
+QVector<Piece> pieces(segmentplan::Choice choice, const JobFile& file, const JobFile& first,
+                      const Options& options)
 {
     const int32_t S = file.duration;
-    QVector<PlannedPiece> out;
+    QVector<Piece> out;
     switch (choice) {
     case segmentplan::Custom:
         return storedList(file, S, false);
@@ -75,12 +75,12 @@ QVector<PlannedPiece> pieces(segmentplan::Choice choice, const JobFile& file, co
     return out;
 }
 
-int64_t startFrame(const PlannedPiece& piece, int64_t N, int64_t L)
+int64_t startFrame(const Piece& piece, int64_t N, int64_t L)
 {
     return piece.begin.frameIn(N, L);
 }
 
-int64_t lengthFrames(const PlannedPiece& piece, int64_t N, int64_t L)
+int64_t lengthFrames(const Piece& piece, int64_t N, int64_t L)
 {
     return piece.end.frameIn(N, L) - startFrame(piece, N, L);
 }

@@ -16,7 +16,7 @@ enum class PieceMethod { Encode };
 // source, under which name and in which format, with which tags and fades.
 struct CutTask {
     int fileIndex = 0;
-    PlannedPiece piece;
+    cutplan::Piece piece;
     QString source;
     QString output;
     OutputFormat format = OutputFormat::Mp3;

@@ -48,7 +48,7 @@ private:
     JobFile m_shared;
     int m_file = -1;
     JobFile m_entry;
-    QVector<PlannedPiece> m_pieces;
+    QVector<cutplan::Piece> m_pieces;
     int m_next = 0;
     int64_t m_fadeOutFrames = 0;
 };

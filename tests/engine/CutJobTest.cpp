@@ -139,7 +139,7 @@ TEST(CutPlanTest, EqualPiecesOfAHugeCountAreTheOnesTheSegmentListShows)
     for (const auto& [duration, count] : cases) {
         file.duration = duration;
         options.pieceCount = count;
-        const QVector<PlannedPiece> cut =
+        const QVector<cutplan::Piece> cut =
             cutplan::pieces(segmentplan::EqualCount, file, file, options);
         const QVector<Segment> shown = segmentplan::EqualPieces(duration, count);
         ASSERT_EQ(cut.size(), shown.size()) << duration << " s, " << count << " pieces";
