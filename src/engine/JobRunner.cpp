@@ -4,6 +4,7 @@
 #include "base/Prompts.h"
 #include "base/SessionState.h"
 #include "engine/CutJob.h"
+#include "engine/CutPlan.h"
 #include "engine/FrameMath.h"
 #include "engine/JobError.h"
 #include "engine/JobPanel.h"
@@ -15,7 +16,10 @@
 #include <QFileInfo>
 #include <unistd.h>
 
-JobRunner::JobRunner(Parts parts, SessionState& state) : m_parts(parts), m_state(state) {}
+JobRunner::JobRunner(Parts parts, SessionState& state)
+    : m_parts(parts), m_state(state), m_unfinished(parts.writer)
+{
+}
 
 bool JobRunner::JobRunning() const
 {
@@ -55,7 +59,8 @@ void JobRunner::progress(int64_t done, int64_t total)
 
 bool JobRunner::Cut()
 {
-    CutJob(*this).run(m_parts.options.functionChoice);
+    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
+        CutJob(*this).run(*choice);
     return true;
 }
 
@@ -64,7 +69,8 @@ bool JobRunner::Join()
     JoinJob job(*this);
     if (!job.ChooseJoinTarget())
         return false;
-    job.run(m_parts.options.functionChoice);
+    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
+        job.run(*choice);
     return true;
 }
 
@@ -77,17 +83,9 @@ void JobRunner::checkOutputFolder(const QString& folder)
         throw JobError(QStringLiteral("The output folder %1 cannot be written to.").arg(folder));
 }
 
-void JobRunner::abandonOutput()
-{
-    if (m_openOutput.isEmpty())
-        return;
-    m_parts.writer.Abandon();
-    m_openOutput.clear();
-}
-
 void JobRunner::fail(const QString& message)
 {
-    abandonOutput();
+    m_unfinished.abandon();
     m_parts.prompts.error(message);
 }
 
