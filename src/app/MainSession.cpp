@@ -23,9 +23,8 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
     links.pump = [] { QCoreApplication::processEvents(); };
     m_jobs.setLinks(std::move(links));
     // The segment list follows a choice or split value confirmed in the
-    // settings; the MP3 configuration uses the command line of the last Ok.
+    // settings.
     m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
-    mp3CommandLine = [this] { return m_settingsDialog.commandLine(); };
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
     QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {

@@ -74,8 +74,6 @@ public:
     JobSelection& selection() { return m_jobs.selection(); }
     JobRunner& runner() { return m_runner; }
     FrontPanelJobs& jobPanel() { return m_jobPanel; }
-    // The MP3 command-line text of the settings dialog as its last Ok left it.
-    std::function<QString()> mp3CommandLine;
     Preview& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
@@ -92,8 +90,9 @@ public:
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
 
-    // The settings dialog's state; the MP3 configuration takes its command
-    // line. The tag editor's state and the records it edits.
+    // The settings dialog's state; every MP3 configuration reads its
+    // command-line text as it stands. The tag editor's state and the records
+    // it edits.
     settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
     tags::TagEditorModel& tagEditor() { return m_tagEditor; }
     tags::TagRecordList& tagRecords() { return m_tagRecords; }
