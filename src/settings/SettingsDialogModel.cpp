@@ -109,7 +109,7 @@ void SettingsDialogModel::FormShow()
     // The rules that follow a box's own change have run while loading; these
     // follow the loaded values whether they changed or not.
     for (const EnableRule& rule : EnableRules())
-        if (rule.atShow)
+        if (rule.runs != RuleRuns::OnChange)
             apply(rule);
 
     m_commandLineText = m_confirmedCommandLine;
@@ -155,7 +155,8 @@ void SettingsDialogModel::change(const Key& key, int v, Change how)
 void SettingsDialogModel::runRules(const Key& key, Change how)
 {
     for (const EnableRule& rule : EnableRules())
-        if (rule.trigger == &key && (how == Change::User || rule.runs == RuleTrigger::AnyChange))
+        if (rule.trigger == &key &&
+            (how == Change::User || rule.runs != RuleRuns::OnUserChangeAndShow))
             apply(rule);
 }
 

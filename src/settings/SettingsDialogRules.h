@@ -122,19 +122,21 @@ struct KeyTest {
     int value;
 };
 
-// When a rule runs besides at showing.
-enum class RuleTrigger {
-    AnyChange,  // the key changed, by the user or by the program (loading, Default)
-    UserChange, // the key changed by the user only
+// When a rule runs: on a change of its trigger key, whether made by the user
+// or by the program (loading, Default), and perhaps again once showing has
+// loaded every control, whether the key changed or not.
+enum class RuleRuns {
+    OnChange,
+    OnChangeAndShow,
+    // The method list raises no change event when the program sets it.
+    OnUserChangeAndShow,
 };
 
-// A change of `trigger` sets every control of `controls` enabled exactly when
-// all tests of `condition` hold. `atShow` rules run again once showing has
-// loaded every control.
+// When it runs, a rule sets every control of `controls` enabled exactly when
+// all tests of `condition` hold.
 struct EnableRule {
     const Key* trigger;
-    RuleTrigger runs;
-    bool atShow;
+    RuleRuns runs;
     std::vector<ControlId> controls;
     std::vector<KeyTest> condition;
 };
