@@ -19,7 +19,7 @@ struct CutTask {
     PlannedPiece piece;
     QString source;
     QString output;
-    CarriedTags tags;
+    TagFields tags;
     int32_t storedSamples = 0; // n
     int32_t storedSeconds = 0; // S
     bool earlyEnd = false;
