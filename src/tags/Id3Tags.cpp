@@ -46,11 +46,34 @@ std::optional<TagField> fieldOf(QByteArrayView id, int version)
     return std::nullopt;
 }
 
-// A user text frame that holds a comment: ffmpeg writes its comments so.
-bool isUserComment(QByteArrayView id, const QByteArray& content)
+// The first bytes of a frame's content, as many as the reader keeps, and
+// whether the content went on.
+struct Kept {
+    QByteArray bytes;
+    bool cut = false;
+};
+
+Kept keptContent(const id3::Frame& frame)
 {
-    return (id == "TXXX" || id == "TXX") && id3::userTextFrame(content).description.compare(
-                                                QLatin1String("comment"), Qt::CaseInsensitive) == 0;
+    Kept kept{frame.content(), frame.truncated};
+    if (kept.bytes.size() > frameBufferSize) {
+        kept.bytes.truncate(frameBufferSize);
+        kept.cut = true;
+    }
+    return kept;
+}
+
+bool isUserText(QByteArrayView id)
+{
+    return id == "TXXX" || id == "TXX";
+}
+
+// A user text frame whose description says it holds a comment, as ffmpeg
+// writes comments.
+bool isUserComment(QByteArrayView content)
+{
+    return id3::userTextFrame(content).description.compare(QLatin1String("comment"),
+                                                           Qt::CaseInsensitive) == 0;
 }
 
 // TYER and TDRC both give the year; the one of the tag's own version wins.
@@ -104,12 +127,9 @@ TagFields ReadId3v2(QIODevice& file)
             return {};
         const std::optional<TagField> field = fieldOf(frame->id, version);
         if (!field) {
-            if (frame->id.startsWith("TX")) {
-                QByteArray content = frame->content();
-                const bool cut = content.size() > frameBufferSize || frame->truncated;
-                content.truncate(frameBufferSize);
-                if (isUserComment(frame->id, content))
-                    userComment = id3::userTextFrame(content, cut).value;
+            if (isUserText(frame->id)) {
+                if (const Kept kept = keptContent(*frame); isUserComment(kept.bytes))
+                    userComment = id3::userTextFrame(kept.bytes, kept.cut).value;
             }
             continue;
         }
@@ -119,11 +139,9 @@ TagFields ReadId3v2(QIODevice& file)
                 continue;
             yearFrom = rank;
         }
-        QByteArray content = frame->content();
-        const bool cut = content.size() > frameBufferSize || frame->truncated;
-        content.truncate(frameBufferSize);
-        tags[*field] = *field == TagField::Comment ? id3::commentFrameValue(content, cut)
-                                                   : id3::textFrameValue(content, cut);
+        const Kept kept = keptContent(*frame);
+        tags[*field] = *field == TagField::Comment ? id3::commentFrameValue(kept.bytes, kept.cut)
+                                                   : id3::textFrameValue(kept.bytes, kept.cut);
     }
     if (tags.comment.isEmpty())
         tags.comment = userComment;
@@ -424,8 +442,8 @@ bool isPlainComment(const id3::Frame& frame)
 
 bool isReplaced(const id3::Frame& frame, int version, TagFieldSet which)
 {
-    if (which.testFlag(TagField::Comment) && frame.readable() &&
-        isUserComment(frame.id, frame.content()))
+    if (which.testFlag(TagField::Comment) && frame.readable() && isUserText(frame.id) &&
+        isUserComment(frame.content()))
         return true;
     const std::optional<TagField> field = fieldOf(frame.id, version);
     if (!field || !which.testFlag(*field))
