@@ -120,26 +120,51 @@ std::optional<int64_t> chapterTime(const QString& text)
            ms;
 }
 
+// A chapter comment's number (digits without leading zeros, "0" for zero)
+// and whether the comment names the chapter rather than timing it.
+struct ChapterKey {
+    QByteArray number;
+    bool isName = false;
+};
+
+std::optional<ChapterKey> chapterKey(QByteArrayView name)
+{
+    constexpr QByteArrayView prefix("CHAPTER");
+    if (name.size() <= prefix.size() || !isNamed(name.first(prefix.size()), "CHAPTER"))
+        return std::nullopt;
+    QByteArrayView rest = name.sliced(prefix.size());
+    qsizetype digits = 0;
+    while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9')
+        ++digits;
+    if (digits == 0)
+        return std::nullopt;
+    ChapterKey key;
+    const QByteArrayView suffix = rest.sliced(digits);
+    key.isName = isNamed(suffix, "NAME");
+    if (!suffix.isEmpty() && !key.isName)
+        return std::nullopt; // CHAPTERnnnURL and the like
+    QByteArrayView number = rest.first(digits);
+    while (number.size() > 1 && number[0] == '0')
+        number = number.sliced(1);
+    key.number = number.toByteArray();
+    return key;
+}
+
 TagChapters chaptersFrom(const vorbis_comment& comments)
 {
-    static const QRegularExpression name(QStringLiteral("^CHAPTER0*(\\d+?)(NAME)?$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    // By number, compared as digits without leading zeros: shorter is less.
+    // By number, compared as digits: the shorter is the smaller.
     struct Numbered {
         QString time;
         QString title;
     };
-    std::map<std::pair<qsizetype, QString>, Numbered> numbered;
+    std::map<std::pair<qsizetype, QByteArray>, Numbered> numbered;
     for (const QByteArrayView comment : commentsOf(comments)) {
-        const auto [key, value] = split(comment);
+        const auto [name, value] = split(comment);
+        const std::optional<ChapterKey> key = name ? chapterKey(*name) : std::nullopt;
         if (!key)
             continue;
-        const QRegularExpressionMatch m = name.match(QString::fromLatin1(*key));
-        if (!m.hasMatch())
-            continue;
-        const QString number = m.captured(1);
-        Numbered& entry = numbered[{number.size(), number}];
-        (m.capturedLength(2) ? entry.title : entry.time) = QString::fromUtf8(value);
+        Numbered& entry = numbered[{key->number.size(), key->number}];
+        (key->isName ? entry.title : entry.time) = QString::fromUtf8(value);
     }
     TagChapters chapters;
     for (const auto& [number, entry] : numbered) {
