@@ -1,11 +1,11 @@
 #include "base/IniFile.h"
 
+#include "base/ConfigFolder.h"
 #include "base/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <optional>
 
@@ -138,8 +138,7 @@ IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
 QString IniFile::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Vessimo.ini");
+    return OptionsFilePath();
 }
 
 QString IniFile::readString(const QString& section, const QString& key,
