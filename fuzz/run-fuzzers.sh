@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every tag fuzzer (the readers and the ID3 update) for a bounded time.
+# Runs every fuzzer (the tag readers, the ID3 update and the MPEG frame
+# index) for a bounded time.
 #
 #   fuzz/run-fuzzers.sh FUZZ_BUILD_DIR [SECONDS_EACH]
 #
@@ -17,7 +18,7 @@ if [ ! -x "$build/fuzz_id3v2" ]; then
 fi
 
 status=0
-for reader in id3v1 id3v2 id3update ogg wma; do
+for reader in id3v1 id3v2 id3update ogg wma mpegindex; do
   corpus="$build/corpus-$reader"
   mkdir -p "$corpus"
   log="$build/fuzz-$reader.log"
