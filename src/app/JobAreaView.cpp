@@ -11,7 +11,6 @@ JobFile JobAreaView::file(int index) const
 {
     const JobList& list = m_area.list();
     const listrecord& e = list.entry(index);
-    const AudioFileinfo& info = list.info(index);
     JobFile f;
     f.path = e.path;
     f.caption = list.caption(index);
@@ -20,11 +19,7 @@ JobFile JobAreaView::file(int index) const
     f.segmentCount = e.segmentCount;
     f.beginTimes = e.beginTimes;
     f.endTimes = e.endTimes;
-    f.tags.title = info.title;
-    f.tags.artist = info.artist;
-    f.tags.year = info.year;
-    f.tags.album = info.album;
-    f.tags.genre = info.genre;
+    f.tags = list.info(index);
     return f;
 }
 

@@ -1,17 +1,10 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <QString>
 #include <QVector>
 #include <cstdint>
-
-// The tag fields a job carries into its outputs.
-struct CarriedTags {
-    QString title;
-    QString artist;
-    QString year;
-    QString album;
-    QString genre;
-};
 
 // What a job reads of one job list row.
 struct JobFile {
@@ -22,7 +15,7 @@ struct JobFile {
     int32_t segmentCount = 1; // stored segments in use, the open one included
     QVector<int32_t> beginTimes;
     QVector<int32_t> endTimes;
-    CarriedTags tags;
+    TagFields tags; // the row's tag record, carried into the outputs
 };
 
 // The segment list a job shows for the file it processes.

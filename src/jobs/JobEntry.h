@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/TagFields.h"
+
 #include <QString>
 #include <QVector>
 #include <cstdint>
@@ -38,15 +40,6 @@ struct listrecord {
     void setConfirmedSegments(const QVector<Segment>& confirmed);
 };
 
-// The tag record kept beside every entry; the cut jobs carry it into the
-// outputs and the tag editor edits it.
-struct AudioFileinfo {
-    QString title;
-    QString artist;
-    QString year;
-    QString album;
-    QString comment;
-    QString genre;
-
-    friend bool operator==(const AudioFileinfo&, const AudioFileinfo&) = default;
-};
+// The tag record kept beside every entry, by its described name; the cut
+// jobs carry it into the outputs and the tag editor edits it.
+using AudioFileinfo = TagFields;
