@@ -13,18 +13,13 @@ JobFile JobAreaView::file(int index) const
 {
     const JobList& list = m_area.list();
     const listrecord& e = list.entry(index);
-    const AudioFileinfo& info = list.info(index);
     JobFile f;
     f.path = e.path;
     f.caption = list.caption(index);
     f.duration = e.duration;
     f.sampleCount = e.sampleCount;
     f.segments = segmentplan::SegmentsToProcess(e);
-    f.tags.title = info.title;
-    f.tags.artist = info.artist;
-    f.tags.year = info.year;
-    f.tags.album = info.album;
-    f.tags.genre = info.genre;
+    f.tags = list.info(index);
     return f;
 }
 

@@ -93,8 +93,9 @@ public:
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
 
-    // The settings dialog's state; the MP3 configuration takes its command
-    // line. The tag editor's state and the records it edits.
+    // The settings dialog's state; every MP3 configuration reads its
+    // command-line text as it stands. The tag editor's state and the records
+    // it edits.
     settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
     tags::TagEditorModel& tagEditor() { return m_tagEditor; }
     tags::TagRecordList& tagRecords() { return m_tagRecords; }

@@ -20,7 +20,7 @@ struct CutTask {
     QString source;
     QString output;
     OutputFormat format = OutputFormat::Mp3;
-    CarriedTags tags;
+    TagFields tags;
     // The fade envelope's lengths in output frames (0 for no such fade): the
     // fade-in from the piece's first frame, the fade-out up to its last. The
     // envelope is placed on the piece once the source's frames are known.

@@ -2,19 +2,11 @@
 
 #include "jobs/JobEntry.h"
 #include "jobs/SegmentStatus.h"
+#include "tags/TagFields.h"
 
 #include <QString>
 #include <QVector>
 #include <cstdint>
-
-// The tag fields a job carries into its outputs.
-struct CarriedTags {
-    QString title;
-    QString artist;
-    QString year;
-    QString album;
-    QString genre;
-};
 
 // What a job reads of one job list row.
 struct JobFile {
@@ -25,7 +17,7 @@ struct JobFile {
     // The stored segments a job processes: the confirmed ones, or the open
     // one while it is the only one.
     QVector<Segment> segments;
-    CarriedTags tags;
+    TagFields tags; // the row's tag record, carried into the outputs
 };
 
 // The segment list a job shows for the file it processes.

@@ -163,11 +163,11 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
     const int row = m_list.append(name);
     m_list.AdjustNameColumn();
     try {
-        const SourceTags tags = ReadSourceTags(
-            path, source == Source::FileDialog ? TitleReading::Cleaned : TitleReading::AsRead);
-        if (!tags.title.isEmpty())
-            m_list.setCaption(row, tags.title);
-        m_list.info(row) = tags.info;
+        const TitleReading reading =
+            source == Source::FileDialog ? TitleReading::Cleaned : TitleReading::AsRead;
+        m_list.info(row) = ReadSourceTags(path, reading);
+        if (const QString title = SourceCaption(path, m_list.info(row), reading); !title.isEmpty())
+            m_list.setCaption(row, title);
         m_list.entry(row).path = path;
         ProbeFile(row, source == Source::FileDialog ? timecode::kSliderMinimumFromFileDialog
                                                     : timecode::kSliderMinimumFromFolder);

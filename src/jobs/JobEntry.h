@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/SegmentPoint.h"
+#include "tags/TagFields.h"
 
 #include <QString>
 #include <QVector>
@@ -63,15 +64,6 @@ struct listrecord {
     void clearSegments();
 };
 
-// The tag record kept beside every entry; the cut jobs carry it into the
-// outputs and the tag editor edits it.
-struct AudioFileinfo {
-    QString title;
-    QString artist;
-    QString year;
-    QString album;
-    QString comment;
-    QString genre;
-
-    friend bool operator==(const AudioFileinfo&, const AudioFileinfo&) = default;
-};
+// The tag record kept beside every entry, by its described name; the cut
+// jobs carry it into the outputs and the tag editor edits it.
+using AudioFileinfo = TagFields;

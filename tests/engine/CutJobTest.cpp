@@ -241,7 +241,7 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)
         session->cutCommand();
     }
     ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg", "Night Song.wma"}));
-    const Mp3Tags mp3 = ReadId3v2(out("Night Song.mp3"));
+    const TagFields mp3 = ReadId3v2(out("Night Song.mp3"));
     EXPECT_EQ(mp3.title, "Night Song");
     EXPECT_EQ(mp3.artist, "The Band");
     EXPECT_EQ(mp3.album, "Live");

@@ -90,7 +90,9 @@ TEST_F(JobListTest, AddingThroughTheFileDialogProbesNamesAndSelectsTheFirstRow)
     EXPECT_EQ(tags.artist, "Band");
     EXPECT_EQ(tags.album, "LP");
     EXPECT_EQ(tags.genre, "Rock");
-    EXPECT_TRUE(tags.year.isEmpty()) << "the year is never read when adding";
+    EXPECT_EQ(tags.year, "1999");
+    EXPECT_EQ(tags.comment, "Fine");
+    EXPECT_TRUE(tags.track.isEmpty()) << "the source's track does not number its pieces";
     EXPECT_EQ(area->list().selectedRow(), 0);
     EXPECT_EQ(state.SelectedFileIndex(), 0);
     EXPECT_FALSE(area->helpMemoVisible());

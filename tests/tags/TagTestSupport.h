@@ -5,6 +5,7 @@
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
+#include "tags/TagFields.h"
 #include "tags/WmaTags.h"
 
 #include <QByteArray>
@@ -22,32 +23,12 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-inline void PrintTo(const Mp3Tags& t, std::ostream* os)
+inline void PrintTo(const TagFields& t, std::ostream* os)
 {
-    *os << QStringList{t.title, t.artist, t.album, t.year, t.track, t.comment, t.genre}
-               .join(" | ")
-               .toStdString();
-}
-
-inline void PrintTo(const OggTags& t, std::ostream* os)
-{
-    *os << QStringList{t.album, t.title, t.artist, t.comment, t.genre, t.date, t.trackNumber}
-               .join(" | ")
-               .toStdString();
-}
-
-inline void PrintTo(const WmaTags& t, std::ostream* os)
-{
-    *os << (t.present ? "present: " : "absent: ")
-        << QStringList{t.year,
-                       t.artist,
-                       t.title,
-                       t.album,
-                       t.comment,
-                       t.genre,
-                       QString::number(t.trackNumber)}
-               .join(" | ")
-               .toStdString();
+    QStringList texts;
+    for (const TagField field : allTagFields)
+        texts << tagFieldName(field) + "=" + t[field];
+    *os << texts.join(" | ").toStdString();
 }
 
 namespace tagtest {
