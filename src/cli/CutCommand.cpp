@@ -5,6 +5,7 @@
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "engine/CutJob.h"
 #include "engine/CutTasks.h"
@@ -289,7 +290,8 @@ int cli::cut(const QStringList& args)
     QuietPrompts prompts;
     AudioFile reader;
     reader.SetEnabled(true);
-    JobArea area(prompts, reader, options);
+    SessionState state;
+    JobArea area(prompts, reader, options, state);
     addPaths(area, prompts, parser.positionalArguments(), failure);
     applySegments(plan, area.list());
 

@@ -37,44 +37,17 @@ SegmentDisplay displayFor(segmentplan::Choice choice)
     return SegmentDisplay::Keep;
 }
 
-// The open segment, the last row, is not cut while more rows stand before
-// it; a single row is cut and marked "OK". Counts the rows left as the
-// file's segments. True when the open row was taken out.
-bool takeOutOpenSegment(JobView& view, int file)
-{
-    bool removed = false;
-    const int rows = view.segmentRowCount();
-    if (rows == 1) {
-        view.setSegmentStatus(0, QStringLiteral("OK"));
-    } else if (rows > 1) {
-        view.removeLastSegmentRow();
-        removed = true;
-    }
-    view.setSegmentCount(file, view.segmentRowCount());
-    return removed;
-}
-
 } // namespace
 
 void CutJob::run(segmentplan::Choice choice)
 {
-    m_runner.JobRunning = true;
-    JobView& view = m_runner.parts().view;
-    m_openSegmentRemoved = QVector<bool>(view.fileCount(), false);
-    m_sharedOpenSegmentRemoved = false;
+    m_runner.startJob();
     try {
         cutFiles(choice);
     } catch (const std::exception& e) {
         m_runner.fail(QString::fromUtf8(e.what()));
     }
     m_runner.finish();
-    // The open segments taken out for the job are listed again.
-    for (int i = 0; i < m_openSegmentRemoved.size() && i < view.fileCount(); ++i) {
-        if (m_openSegmentRemoved[i])
-            view.setSegmentCount(i, view.file(i).segmentCount + 1);
-    }
-    if (m_sharedOpenSegmentRemoved && view.fileCount() > 0)
-        view.setSegmentCount(0, view.file(0).segmentCount + 1);
 }
 
 void CutJob::cutFiles(segmentplan::Choice choice)
@@ -87,23 +60,16 @@ void CutJob::cutFiles(segmentplan::Choice choice)
     if (view.fileCount() == 0)
         return;
     JobRunner::checkOutputFolder(parts.options.outputDir);
-    // The pieces follow the stored lists as they were before the open
-    // segments were taken out of the counts.
     CutTasks tasks(view, choice, parts.options);
-    if (choice == segmentplan::Unification) {
-        // The shared list loses its open segment for the whole job.
+    // The shared list is shown once, for the whole job.
+    if (choice == segmentplan::Unification)
         view.showFile(0, SegmentDisplay::Unified);
-        if (takeOutOpenSegment(view, 0))
-            m_sharedOpenSegmentRemoved = true;
-    }
 
     const PieceTools tools{reader, parts.writer, parts.encoder, m_runner.unfinished(), pump};
     while (tasks.hasFile() && pump.pump()) {
         tasks.nextFile();
         const int i = tasks.fileIndex();
         view.showFile(i, displayFor(choice));
-        if (choice == segmentplan::Custom && takeOutOpenSegment(view, i))
-            m_openSegmentRemoved[i] = true;
         if (reader.IsOpen())
             reader.Close();
         reader.OpenRead(view.file(i).path, 0, 1);
@@ -114,11 +80,11 @@ void CutJob::cutFiles(segmentplan::Choice choice)
             PieceHooks hooks;
             hooks.fallback = [&] { return tasks.fallbackFor(task); };
             hooks.opened = [&](const QString&) {
-                view.setSegmentStatus(task.piece.row, QStringLiteral("Converting"));
+                view.setSegmentStatus(task.piece.row, SegmentStatus::Converting);
             };
             const PieceWritten written = cutPiece(task, tools, hooks);
             m_outputs << written.output;
-            view.setSegmentStatus(task.piece.row, QStringLiteral("Finish"));
+            view.setSegmentStatus(task.piece.row, SegmentStatus::Finished);
         }
         reader.Close();
     }

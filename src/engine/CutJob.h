@@ -62,6 +62,4 @@ private:
 
     JobRunner& m_runner;
     QStringList m_outputs;
-    QVector<bool> m_openSegmentRemoved;
-    bool m_sharedOpenSegmentRemoved = false;
 };

@@ -26,7 +26,50 @@ void listrecord::setConfirmedSegments(const QVector<Segment>& confirmed)
         beginTimes.append(s.begin);
         endTimes.append(s.end);
     }
-    beginTimes.append(0);
-    endTimes.append(duration);
+    beginTimes.append(SegmentPoint());
+    endTimes.append(SegmentPoint::seconds(duration));
     segmentCount = static_cast<int32_t>(beginTimes.size());
+}
+
+void listrecord::setOpenBound(bool begin, SegmentPoint point)
+{
+    const int r = openSegment();
+    if (r < 0)
+        return;
+    (begin ? beginTimes : endTimes)[r] = point;
+}
+
+void listrecord::confirmOpenSegment()
+{
+    const int rows = usedSegments() + 1;
+    beginTimes.resize(rows);
+    endTimes.resize(rows);
+    beginTimes[rows - 1] = SegmentPoint();
+    endTimes[rows - 1] = SegmentPoint::seconds(duration);
+    segmentCount = rows;
+}
+
+void listrecord::removeSegment(int i)
+{
+    const int n = usedSegments();
+    if (i < 0 || i >= n)
+        return;
+    for (int k = i; k < n - 1; ++k) {
+        beginTimes[k] = beginTimes[k + 1];
+        endTimes[k] = endTimes[k + 1];
+    }
+    beginTimes.resize(n - 1);
+    endTimes.resize(n - 1);
+    segmentCount = n - 1;
+}
+
+void listrecord::clearSegments()
+{
+    segmentCount = 1;
+    if (beginTimes.isEmpty())
+        beginTimes.append(SegmentPoint());
+    if (endTimes.isEmpty())
+        endTimes.append(SegmentPoint());
+    beginTimes[0] = SegmentPoint();
+    endTimes[0] = SegmentPoint::seconds(duration);
 }

@@ -1,30 +1,43 @@
 #pragma once
 
+#include "jobs/SegmentPoint.h"
 #include "tags/TagFields.h"
 
 #include <QString>
 #include <QVector>
 #include <cstdint>
 
-// One segment of a source file, in whole seconds from its start. The end may
-// lie before the begin while the user is still marking the open segment.
+// One segment of a source file. Segments made by hand and the computed
+// pieces are whole seconds; a typed time or a cue sheet may place a bound
+// below a second or at an exact frame. The end may lie before the begin
+// while the user is still marking the open segment.
 struct Segment {
-    int32_t begin = 0;
-    int32_t end = 0;
+    SegmentPoint begin;
+    SegmentPoint end;
 
-    int32_t length() const { return end - begin; }
+    Segment() = default;
+    Segment(SegmentPoint b, SegmentPoint e) : begin(b), end(e) {}
+    // Whole seconds, as the editor and the function choices make them.
+    Segment(int64_t beginSeconds, int64_t endSeconds)
+        : begin(SegmentPoint::seconds(beginSeconds)), end(SegmentPoint::seconds(endSeconds))
+    {
+    }
+
+    int64_t lengthMs() const { return end.ms() - begin.ms(); }
+    bool isWholeSeconds() const { return begin.isWholeSecond() && end.isWholeSecond(); }
     friend bool operator==(const Segment&, const Segment&) = default;
 };
 
-// A job list entry: one source file and its stored segment list. The first
-// `segmentCount` elements of the two time arrays are in use; the arrays may
-// be longer (ClearSegments keeps their length). Under the stored-list choices
-// the last segment in use is the open one.
+// A job list entry: one source file and its stored segment list, the one
+// place its segments are kept (the segment list only shows them). The first
+// `segmentCount` elements of the two bound arrays are in use; the arrays may
+// be longer (ClearSegments keeps their length). Under the stored-list
+// choices the last segment in use is the open one.
 struct listrecord {
     int32_t segmentCount = 1;
     QString path;
-    QVector<int32_t> beginTimes{0};
-    QVector<int32_t> endTimes{0};
+    QVector<SegmentPoint> beginTimes{SegmentPoint()};
+    QVector<SegmentPoint> endTimes{SegmentPoint()};
     int32_t duration = 0;      // whole seconds, truncated
     int32_t sliderMaximum = 0; // the position slider's maximum for this file
     // Kept 64 bits wide so that sums over many long files cannot wrap.
@@ -35,9 +48,20 @@ struct listrecord {
     int usedSegments() const;
     Segment segment(int i) const { return {beginTimes[i], endTimes[i]}; }
     QVector<Segment> segments() const;
+    // The index of the open segment, -1 when the list holds none.
+    int openSegment() const { return usedSegments() - 1; }
+
     // Replaces the stored list: the given segments, confirmed, followed by
     // the open segment over the whole file.
     void setConfirmedSegments(const QVector<Segment>& confirmed);
+    // Moves a bound of the open segment (the editor's Begin and End).
+    void setOpenBound(bool begin, SegmentPoint point);
+    // Confirms the open segment and opens a new one over the whole file.
+    void confirmOpenSegment();
+    // Removes segment `i`; the later ones move down by one place.
+    void removeSegment(int i);
+    // Back to one open segment over the whole file; the arrays keep their length.
+    void clearSegments();
 };
 
 // The tag record kept beside every entry, by its described name; the cut

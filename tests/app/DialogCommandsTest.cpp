@@ -56,7 +56,7 @@ protected:
 TEST_F(DialogCommands, SettingsAndSetOpenTheSettingsDialogAlsoDuringAJob)
 {
     session->commands().click("Settings");
-    session->runner().JobRunning = true;
+    session->state().setMode(SessionState::Mode::Running);
     session->commands().click("Set");
     EXPECT_EQ(prompts.shown,
               (QList<Prompts::Dialog>{Prompts::Dialog::Settings, Prompts::Dialog::Settings}));

@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <grp.h>
+#include <unistd.h>
+
 namespace testsupport {
 
 ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
@@ -22,6 +25,20 @@ ProcessResult run(const QString& program, const QStringList& args, const QByteAr
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+void asUnprivileged(const std::function<bool()>& check)
+{
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0) {
+                const gid_t nogroup = 65534;
+                if (::setgroups(1, &nogroup) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(3);
+            }
+            ::_exit(check() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 void ffmpeg(const QStringList& args)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace testsupport {
 
@@ -21,6 +22,12 @@ void ffmpeg(const QStringList& args);
 
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& data);
+
+// Runs `check` in a child process without root's privileges (as "nobody"),
+// where file permissions hold also for a suite run as root; the calling
+// test fails unless the check returns true. What the check prints to
+// standard error shows with a failure.
+void asUnprivileged(const std::function<bool()>& check);
 
 // Source tree folder (for tests/data) and build tree folder.
 QString sourceDir();

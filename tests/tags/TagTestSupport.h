@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/FileSizeLimit.h"
+#include "support/TestSupport.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
@@ -55,10 +56,9 @@ QStringList filesIn(const QString& folder);
 
 QString dataFile(const QString& name);
 
-// Runs a check in a child process without root's privileges (as "nobody"),
-// where permissions hold; the test fails unless the check returns true.
-// Folders and files the child needs must be open to it.
-void asUnprivileged(const std::function<bool()>& check);
+// Runs a check in a child process without root's privileges (the shared
+// test support's); folders and files the child needs must be open to it.
+using testsupport::asUnprivileged;
 
 } // namespace tagtest
 
