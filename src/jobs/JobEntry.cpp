@@ -22,10 +22,15 @@ void listrecord::setConfirmedSegments(const QVector<Segment>& confirmed)
 {
     beginTimes.clear();
     endTimes.clear();
+    labels.clear();
     for (const Segment& s : confirmed) {
         beginTimes.append(s.begin);
         endTimes.append(s.end);
+        labels.append(s.label);
     }
+    // The open segment is the user's own: it carries no label.
+    while (!labels.isEmpty() && labels.last().isEmpty())
+        labels.removeLast();
     beginTimes.append(SegmentPoint());
     endTimes.append(SegmentPoint::seconds(duration));
     segmentCount = static_cast<int32_t>(beginTimes.size());
@@ -46,6 +51,8 @@ void listrecord::confirmOpenSegment()
     endTimes.resize(rows);
     beginTimes[rows - 1] = SegmentPoint();
     endTimes[rows - 1] = SegmentPoint::seconds(duration);
+    if (labels.size() >= rows)
+        labels.resize(rows - 1);
     segmentCount = rows;
 }
 
@@ -60,12 +67,15 @@ void listrecord::removeSegment(int i)
     }
     beginTimes.resize(n - 1);
     endTimes.resize(n - 1);
+    if (i < labels.size())
+        labels.removeAt(i);
     segmentCount = n - 1;
 }
 
 void listrecord::clearSegments()
 {
     segmentCount = 1;
+    labels.clear();
     if (beginTimes.isEmpty())
         beginTimes.append(SegmentPoint());
     if (endTimes.isEmpty())

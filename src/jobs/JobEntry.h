@@ -6,6 +6,23 @@
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <utility>
+
+// What a segment taken from a cue sheet or a file's chapters names and tags
+// its piece with. Empty for the segments made by hand or by the function
+// choices: their pieces take the usual names and the source's tags.
+struct SegmentLabel {
+    int track = 0;      // 1-based place in the sheet or chapter order; 0 for none
+    int trackTotal = 0; // what the track number counts to (n/total)
+    QString title;
+    QString performer;
+    QString album;
+    QString date;
+    QString genre;
+
+    bool isEmpty() const { return track == 0 && title.isEmpty() && performer.isEmpty(); }
+    friend bool operator==(const SegmentLabel&, const SegmentLabel&) = default;
+};
 
 // One segment of a source file. Segments made by hand and the computed
 // pieces are whole seconds; a typed time or a cue sheet may place a bound
@@ -14,9 +31,13 @@
 struct Segment {
     SegmentPoint begin;
     SegmentPoint end;
+    SegmentLabel label;
 
     Segment() = default;
-    Segment(SegmentPoint b, SegmentPoint e) : begin(b), end(e) {}
+    Segment(SegmentPoint b, SegmentPoint e, SegmentLabel l = {})
+        : begin(b), end(e), label(std::move(l))
+    {
+    }
     // Whole seconds, as the editor and the function choices make them.
     Segment(int64_t beginSeconds, int64_t endSeconds)
         : begin(SegmentPoint::seconds(beginSeconds)), end(SegmentPoint::seconds(endSeconds))
@@ -38,6 +59,9 @@ struct listrecord {
     QString path;
     QVector<SegmentPoint> beginTimes{SegmentPoint()};
     QVector<SegmentPoint> endTimes{SegmentPoint()};
+    // The segments' labels by index; shorter than the bound arrays where the
+    // later segments carry none (hand-made ones never do).
+    QVector<SegmentLabel> labels;
     int32_t duration = 0;      // whole seconds, truncated
     int32_t sliderMaximum = 0; // the position slider's maximum for this file
     // Kept 64 bits wide so that sums over many long files cannot wrap.
@@ -46,7 +70,11 @@ struct listrecord {
     // The segments in use, bounded by both arrays so that a damaged count
     // never reads past them.
     int usedSegments() const;
-    Segment segment(int i) const { return {beginTimes[i], endTimes[i]}; }
+    Segment segment(int i) const { return {beginTimes[i], endTimes[i], label(i)}; }
+    SegmentLabel label(int i) const
+    {
+        return i >= 0 && i < labels.size() ? labels[i] : SegmentLabel();
+    }
     QVector<Segment> segments() const;
     // The index of the open segment, -1 when the list holds none.
     int openSegment() const { return usedSegments() - 1; }

@@ -459,6 +459,39 @@ TEST(SegmentPoint, PlacesTimesLikeTheJobsAndKeepsExactFrames)
     EXPECT_NE(SegmentPoint::seconds(1), SegmentPoint::frame(44'100, 44'100));
 }
 
+// Labels stay with their segment through the record's edits, and the open
+// segment (the user's own) never inherits one.
+TEST(SegmentLabels, FollowTheirSegmentThroughRemovalConfirmationAndClearing)
+{
+    listrecord e;
+    e.duration = 300;
+    auto labelled = [](int track, const char* title) {
+        SegmentLabel l;
+        l.track = track;
+        l.trackTotal = 3;
+        l.title = title;
+        return l;
+    };
+    e.setConfirmedSegments(
+        {{SegmentPoint::seconds(0), SegmentPoint::seconds(60), labelled(1, "Intro")},
+         {SegmentPoint::seconds(60), SegmentPoint::seconds(200), labelled(2, "Song")},
+         {SegmentPoint::seconds(200), SegmentPoint::seconds(300), labelled(3, "Coda")}});
+    ASSERT_EQ(e.usedSegments(), 4);
+    EXPECT_TRUE(e.segment(3).label.isEmpty()) << "the open segment";
+    e.removeSegment(0);
+    EXPECT_EQ(e.segment(0).label.title, "Song");
+    EXPECT_EQ(e.segment(1).label.title, "Coda");
+    EXPECT_TRUE(e.segment(2).label.isEmpty());
+    e.setOpenBound(true, SegmentPoint::seconds(10));
+    e.confirmOpenSegment();
+    EXPECT_TRUE(e.segment(2).label.isEmpty()) << "a hand-made segment";
+    EXPECT_TRUE(e.segment(3).label.isEmpty());
+    e.clearSegments();
+    EXPECT_TRUE(e.segment(0).label.isEmpty());
+    e.setConfirmedSegments({{SegmentPoint::seconds(1), SegmentPoint::seconds(2)}});
+    EXPECT_TRUE(e.labels.isEmpty()) << "unlabelled segments keep no labels";
+}
+
 TEST(SegmentStatus, RendersTheFixedTexts)
 {
     const std::pair<SegmentStatus, const char*> table[] = {
