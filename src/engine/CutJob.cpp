@@ -2,6 +2,7 @@
 
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "audio/mpeg/Mp3PieceWriter.h"
 #include "base/IniFile.h"
 #include "engine/CutPiece.h"
 #include "engine/CutTasks.h"
@@ -11,11 +12,13 @@
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
+#include "engine/Mp3CopySources.h"
 #include "engine/OpenOutput.h"
 #include "settings/Options.h"
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -65,7 +68,10 @@ void CutJob::cutFiles(segmentplan::Choice choice)
     if (choice == segmentplan::Unification)
         view.showFile(0, SegmentDisplay::Unified);
 
-    const PieceTools tools{reader, parts.writer, parts.encoder, m_runner.unfinished(), pump};
+    // A piece that cannot be copied is encoded, as if copying were off.
+    Mp3CopySources copies;
+    const PieceTools tools{reader, parts.writer, parts.encoder,      m_runner.unfinished(),
+                           pump,   &copies,      RefusedCopy::Encode};
     while (tasks.hasFile() && pump.pump()) {
         tasks.nextFile();
         const int i = tasks.fileIndex();
@@ -87,6 +93,7 @@ void CutJob::cutFiles(segmentplan::Choice choice)
             view.setSegmentStatus(task.piece.row, SegmentStatus::Finished);
         }
         reader.Close();
+        copies.release(view.file(i).path);
     }
 }
 
@@ -187,6 +194,19 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
     OpenTurns turns;
     std::mutex naming; // the planner's names, shared by every worker's fallback
     StartGate gate;
+    // A copied source is indexed once for every worker, and let go once its
+    // last piece is done: tasks come file by file, so only the sources the
+    // workers are at are held.
+    Mp3CopySources copies;
+    std::mutex piecesLeftMutex;
+    std::map<QString, int> piecesLeft;
+    for (const CutTask& task : tasks)
+        ++piecesLeft[task.source];
+    const auto pieceDone = [&](const QString& source) {
+        const std::lock_guard<std::mutex> lock(piecesLeftMutex);
+        if (--piecesLeft[source] == 0)
+            copies.release(source);
+    };
 
     auto work = [&](int worker) {
         if (!gate.wait())
@@ -219,22 +239,28 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
             hooks.beforeOpen = [&] { turn.await(); };
             hooks.opened = [&](const QString&) { turn.take(); };
             try {
+                // A piece that is encoded opens the reader; one that is
+                // copied does without.
                 if (openSource != task.source && reader.IsOpen())
                     reader.Close();
-                if (!reader.IsOpen())
-                    reader.OpenRead(task.source, 0, 1);
                 openSource = task.source;
                 const PieceWritten written =
-                    cutPiece(task, PieceTools{reader, writer, encoder, unfinished, pump}, hooks);
+                    cutPiece(task,
+                             PieceTools{reader, writer, encoder, unfinished, pump, &copies,
+                                        workers.refusedCopy},
+                             hooks);
                 outcome.output = written.output;
                 outcome.frames = written.frames;
+                outcome.copied = written.copied;
             } catch (const std::exception& e) {
                 unfinished.abandon();
                 outcome.error = QString::fromUtf8(e.what());
+                outcome.copyRefused = dynamic_cast<const Mp3CopyRefused*>(&e) != nullptr;
                 if (reader.IsOpen())
                     reader.Close();
                 openSource.clear();
             }
+            pieceDone(task.source);
             if (workers.finished)
                 workers.finished(worker, k);
         }

@@ -5,6 +5,7 @@
 
 #include "audio/AudioWriter.h"
 #include "audio/SampleArray.h"
+#include "support/Decoding.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -114,13 +115,7 @@ inline StreamInfo probe(const QString& path)
 // What an independent decoder delivers, as interleaved float.
 inline std::vector<float> decode(const QString& path, const QStringList& extra = {})
 {
-    QStringList args{"-v", "error", "-nostdin", "-i", path};
-    args += extra;
-    args += QStringList{"-f", "f32le", "-"};
-    const auto r = testsupport::run("ffmpeg", args);
-    std::vector<float> samples(static_cast<size_t>(r.out.size()) / sizeof(float));
-    std::memcpy(samples.data(), r.out.constData(), samples.size() * sizeof(float));
-    return samples;
+    return testsupport::decodeFloat(path, extra);
 }
 
 inline long long decodedFrames(const QString& path, int channels)

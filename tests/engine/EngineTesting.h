@@ -61,11 +61,12 @@ inline void makeNoiseWav(const QString& path, double seconds, int rate = 44100, 
 }
 
 // An MP3 made by lame from a WAV, with its LAME tag (so decoders trim the
-// encoder's delay and padding).
-inline void makeLameMp3(const QString& wav, const QString& mp3)
+// encoder's delay and padding); 128 kbit/s unless `options` say otherwise.
+inline void makeLameMp3(const QString& wav, const QString& mp3,
+                        const QStringList& options = {"-b", "128"})
 {
     const testsupport::ProcessResult r =
-        testsupport::run("lame", {"--quiet", "-b", "128", wav, mp3});
+        testsupport::run("lame", QStringList{"--quiet"} + options + QStringList{wav, mp3});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 }
 
