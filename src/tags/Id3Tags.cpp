@@ -1,5 +1,6 @@
 #include "tags/Id3Tags.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/TagText.h"
@@ -238,7 +239,7 @@ QString ReadId3v1Title(QIODevice& file)
 
 QString ReadId3v1Title(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadId3v1Title(file);
@@ -305,7 +306,7 @@ Mp3Tags ReadId3v2(QIODevice& file)
 
 Mp3Tags ReadId3v2(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadId3v2(file);
@@ -314,7 +315,7 @@ Mp3Tags ReadId3v2(const QString& path)
 void WriteId3v2(const QString& path, const Mp3Tags& tags)
 {
     const QByteArray tag = buildTag(path, tags);
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, source.errorString()));
     const qint64 start = audioStart(source);
@@ -463,7 +464,7 @@ ExistingTag readExistingTag(QFile& source, const QString& path, TagFieldSet whic
 
 void UpdateId3v2(const QString& path, const Mp3Tags& values, TagFieldSet which)
 {
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         cannotUpdate(path, source.errorString());
     const ExistingTag existing = readExistingTag(source, path, which);

@@ -1,5 +1,6 @@
 #include "tags/OggComments.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/TagText.h"
@@ -78,7 +79,7 @@ OggTags ReadOggComments(QIODevice& file, const QString& path)
 
 OggTags ReadOggComments(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         cannotOpen(path, file.errorString());
     return ReadOggComments(file, path);
@@ -107,7 +108,7 @@ const CommentName commentNames[] = {
 // editor's list (given the comments as they were).
 template <typename Edit> bool rewriteComments(const QString& path, Edit edit)
 {
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         cannotOpen(path, source.errorString());
     std::unique_ptr<VorbisCommentEditor> editor;

@@ -1,5 +1,6 @@
 #include "tags/TagFile.h"
 
+#include "base/RegularFile.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
@@ -16,7 +17,7 @@ void requireReadable(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         throw TagError(QStringLiteral("Cannot open %1: no such file").arg(path));
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
 }
