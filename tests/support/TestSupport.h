@@ -20,6 +20,9 @@ ProcessResult run(const QString& program, const QStringList& args, const QByteAr
 void ffmpeg(const QStringList& args);
 
 QByteArray readAll(const QString& path);
+// A PCM WAV file of silence, its header saying whatever rate and channel
+// count it is given, plausible or not.
+QByteArray pcmWav(int rate, int channels, int frames, int bitsPerSample = 16);
 void writeAll(const QString& path, const QByteArray& data);
 
 // Source tree folder (for tests/data) and build tree folder.
