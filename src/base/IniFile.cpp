@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <optional>
@@ -238,8 +239,9 @@ const IniFile::Parsed& IniFile::parsed() const
     RegularFile file(m_path);
     struct stat opened {};
     if (exists && file.open(QIODevice::ReadOnly) && ::fstat(file.handle(), &opened) == 0) {
-        // Limited by the count read as well, for a file that grows meanwhile.
-        const QByteArray data = file.read(maxSize + 1);
+        // Limited by the count read as well, for a file that grows meanwhile;
+        // what it grew by after its stamp was taken is read at the next parse.
+        const QByteArray data = file.read(std::min<qint64>(opened.st_size, maxSize) + 1);
         if (data.size() > maxSize)
             return refuse(tooLarge);
         result->doc = parse(data);
