@@ -24,6 +24,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg lame sox vorbis-tools python3 python3-mutagen
+  # the packaging test: desktop entry, AppStream and manual page checks
+  desktop-file-utils appstream man-db groff-base
   # looking at the program as a user
   xvfb xauth xdotool imagemagick fonts-dejavu-core
   # the accessibility test: the AT-SPI bus, its Python binding, a window manager

@@ -1,5 +1,6 @@
 #include "base/IniFile.h"
 
+#include "base/ConfigFolder.h"
 #include "base/RegularFile.h"
 #include "base/SafeFile.h"
 
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <algorithm>
 #include <atomic>
@@ -257,8 +257,7 @@ const IniFile::Parsed& IniFile::parsed() const
 
 QString IniFile::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Vessimo.ini");
+    return OptionsFilePath();
 }
 
 QString IniFile::readString(const QString& section, const QString& key,

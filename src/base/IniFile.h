@@ -66,7 +66,8 @@ public:
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
 
-    // The options file of the program: Vessimo.ini in the user's configuration folder.
+    // The options file of the program (OptionsFilePath: Vessimo.ini in the
+    // program's configuration folder, taken over from the older place once).
     static QString defaultPath();
 
     // How often a file was parsed, by every object of the process together.

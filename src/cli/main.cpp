@@ -1,4 +1,5 @@
 #include "base/EndSignals.h"
+#include "base/Version.h"
 #include "cli/Commands.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,8 @@ void printUsage(QTextStream& out)
            "                       [--json] [--jobs N] PATH...\n"
            "       vessimo-cli join [--every N | --pieces N | --segments LIST] [--fade-in S]\n"
            "                        [--fade-out S] [--settings INI] [--overwrite] [--json]\n"
-           "                        -o OUTPUT PATH...\n";
+           "                        -o OUTPUT PATH...\n"
+           "       vessimo-cli --help | --version\n";
 }
 
 } // namespace
@@ -41,6 +43,10 @@ int main(int argc, char** argv)
     const QString command = args.first();
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         printUsage(out);
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        out << VersionText(QStringLiteral("vessimo-cli"));
         return 0;
     }
     if (command == QLatin1String("probe"))

@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 #include "base/EndRequests.h"
 #include "gui/DesktopShell.h"
+#include "gui/ProgramInfo.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"
 #include "gui/dialogs/Tfm_about.h"
@@ -40,6 +41,8 @@ void printFileList(const JobList& list)
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = AnswerInfoOption(argc, argv))
+        return *status;
     SingleInstance instance;
     if (!instance.acquire()) {
         // A second start without files ends at once and silently, leaving the
@@ -58,7 +61,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vessimo"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("vessimo"));
+    QGuiApplication::setDesktopFileName(kApplicationId);
     // The main window ends the program, even while the about box is open.
     QApplication::setQuitOnLastWindowClosed(false);
     // QApplication has taken its own options (-platform …) out of argv.
@@ -70,6 +73,8 @@ int main(int argc, char** argv)
     // The windows in their fixed order: main window, settings, folder
     // chooser, about box, tag editor.
     Tfm_main fm_main(prompts, shell);
+    // The title bar shows the version; the single-instance key keeps its fixed title.
+    fm_main.setWindowTitle(VersionedCaption(fm_main.windowTitle()));
     prompts.setOwner(&fm_main);
     MainSession& session = fm_main.session();
     session.settingsDialog().setOutputDirBox(

@@ -170,7 +170,8 @@ TEST_F(ProgramTest, InstalledProgramFindsItsDataAndAMissingSkinOnlyWarns)
     ASSERT_EQ(install.exitCode, 0) << install.err.constData();
     for (const char* file :
          {"bin/vessimo", "share/vessimo/mp3enc.dll", "share/vessimo/help/index.html",
-          "share/applications/vessimo.desktop", "share/icons/hicolor/scalable/apps/vessimo.svg"})
+          "share/applications/io.github.vessimo.Vessimo.desktop",
+          "share/icons/hicolor/scalable/apps/io.github.vessimo.Vessimo.svg"})
         EXPECT_TRUE(QFile::exists(prefix.filePath(file))) << file;
 
     QProcess* installed = launch(prefix.filePath("bin/vessimo"));

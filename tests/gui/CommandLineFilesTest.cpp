@@ -104,7 +104,7 @@ TEST_F(CommandLineFiles, WithoutFilesTheListStaysEmptyAndTheOptionsAreWrittenOnC
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.rows.isEmpty()) << r.rows.join('\n').toStdString();
     // The window closed as a user closes it: the options file was saved.
-    EXPECT_TRUE(QFileInfo::exists(QDir(config.path()).filePath("Vessimo.ini")));
+    EXPECT_TRUE(QFileInfo::exists(QDir(config.path()).filePath("vessimo/Vessimo.ini")));
 }
 
 TEST_F(CommandLineFiles, AFileNamedTwiceIsListedTwice)

@@ -111,5 +111,6 @@ TEST_F(OptionsTest, RefusedWriteStopsBeforeTheRemainingKeys)
 
 TEST_F(OptionsTest, DefaultPathIsInTheConfigurationFolder)
 {
-    EXPECT_EQ(IniFile::defaultPath(), qEnvironmentVariable("XDG_CONFIG_HOME") + "/Vessimo.ini");
+    EXPECT_EQ(IniFile::defaultPath(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + "/vessimo/Vessimo.ini");
 }

@@ -1,6 +1,7 @@
 #include "gui/dialogs/Tfm_about.h"
 
 #include "base/Shell.h"
+#include "base/Version.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/SkinIcons.h"
 #include "gui/dialogs/PlaceBesideMainWindow.h"
@@ -47,6 +48,9 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     captionInk.setColor(QPalette::WindowText, QColor(0x00, 0x54, 0xe3));
     Label48->setPalette(captionInk);
 
+    // The build's version in place of the form's design-time number, so that
+    // the box, the title bar and --version agree.
+    Label47->setText(ProgramVersion());
     setLink(Label2, kHomePage);
     setLink(Label3, kSalesMail);
     setLink(Label4, kSupportMail);

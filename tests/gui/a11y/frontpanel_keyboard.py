@@ -35,9 +35,12 @@ def main():
     work = tempfile.mkdtemp(prefix="vessimo-a11y-")
     env = dict(os.environ, XDG_CONFIG_HOME=work, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="run-"))
+    # The title bar names the program and its version, as --version gives it.
+    version = subprocess.run([program, "--version"], env=env, check=True, capture_output=True,
+                             text=True).stdout.split()[1]
     proc, app = start(program, [], work, env)
     try:
-        frame = wait_for("the main window", lambda: find(app, "Vessimo", "frame"))
+        frame = wait_for("the main window", lambda: find(app, "Vessimo " + version, "frame"))
         panel = find(frame, "Front panel")
         if panel is None:
             fail("the front panel is not on the bus")

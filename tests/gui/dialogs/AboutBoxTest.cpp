@@ -1,3 +1,4 @@
+#include "base/Version.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "support/FakeSeams.h"
@@ -20,7 +21,8 @@ TEST(AboutBoxTest, CaptionLabelsAndFonts)
     EXPECT_TRUE(about.Label45->font().bold());
     EXPECT_EQ(about.Label45->font().pixelSize(), 13);
     EXPECT_EQ(about.Label46->text(), "Version: ");
-    EXPECT_EQ(about.Label47->text(), "3.00");
+    EXPECT_EQ(about.Label47->text(), ProgramVersion());
+    EXPECT_FALSE(ProgramVersion().isEmpty());
     EXPECT_EQ(about.Label48->text(), "Cut a new small file from a large audio file. ");
     EXPECT_EQ(about.Label49->text(), "Website:  ");
     EXPECT_EQ(about.Label50->text(), "E-mail:  ");
