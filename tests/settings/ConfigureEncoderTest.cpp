@@ -226,8 +226,8 @@ TEST_F(ConfigureEncoderTest, ReadsTheFileAtEveryCall)
 TEST_F(ConfigureEncoderTest, ASettledFileIsParsedOnceForAllThePiecesOfACut)
 {
     set("mp3", "bitrate", 9);
-    testsupport::writeAll(ini.path(), testsupport::readAll(ini.path()) +
-                                          QByteArray(500 * 1024, ';') + "\n");
+    testsupport::writeAll(ini.path(),
+                          testsupport::readAll(ini.path()) + QByteArray(500 * 1024, ';') + "\n");
     timespec hourAgo[2];
     ::clock_gettime(CLOCK_REALTIME, &hourAgo[0]);
     hourAgo[0].tv_sec -= 3600;
