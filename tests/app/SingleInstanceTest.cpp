@@ -511,7 +511,7 @@ TEST_F(ProgramTest, WithoutAPrivateFolderTheWindowStillOpensAndSaysWhy)
     EXPECT_EQ(p->exitCode(), 0);
     EXPECT_TRUE(p->readAllStandardError().contains(
         "vessimo: later starts cannot hand files to this one: no private folder for the lock"));
-    EXPECT_TRUE(QFile::exists(config.filePath("Vessimo.ini"))) << "the window opened and closed";
+    EXPECT_TRUE(QFile::exists(optionsFile())) << "the window opened and closed";
 }
 
 namespace {
