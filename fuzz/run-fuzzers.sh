@@ -3,8 +3,9 @@
 #
 #   fuzz/run-fuzzers.sh FUZZ_BUILD_DIR [SECONDS_EACH [TARGET...]]
 #
-# Targets: the tag readers (id3v1 id3v2 id3update ogg wma), the readers that
-# need no codec library (wav vox readerseek), the skin file (skin), the
+# Targets: the tag readers (id3v1 id3v2 id3update ogg wma), the MPEG frame
+# index (mpegindex), the readers that need no codec library (wav vox
+# readerseek), the skin file (skin), the
 # options file (ini) and the plan options of the command line (planoptions).
 # Seeds are the committed samples (fuzz/seeds/<kind>, tests/data/tags, the
 # program's own skin); what the fuzzers find new is kept in
@@ -17,7 +18,7 @@ seconds=${2:-5}
 shift $(( $# < 2 ? $# : 2 ))
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(id3v1 id3v2 id3update ogg wma wav vox readerseek skin ini planoptions)
+  targets=(id3v1 id3v2 id3update ogg wma mpegindex wav vox readerseek skin ini planoptions)
 fi
 
 if [ ! -x "$build/fuzz_id3v2" ]; then
@@ -27,7 +28,8 @@ fi
 
 seeds() {
   case $1 in
-    id3v1 | id3v2 | id3update | ogg | wma) echo "$here/seeds/tags $here/../tests/data/tags" ;;
+    id3v1 | id3v2 | id3update | ogg | wma | mpegindex)
+      echo "$here/seeds/tags $here/../tests/data/tags" ;;
     skin) echo "$here/seeds/skin $here/../skin" ;;
     *) echo "$here/seeds/$1" ;;
   esac

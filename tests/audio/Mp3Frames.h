@@ -1,10 +1,15 @@
 #pragma once
 
-// A reader of MPEG audio frame headers, to see in the stream what the MP3
-// writer was told: mode, CRC, emphasis, bitrate, the Xing/Info frame and the
-// bit reservoir.
+// The frames of an MP3 stream as the tests look at them, read with the
+// program's own header parser: mode, CRC, emphasis, bitrate, the Xing/Info
+// frame and the bit reservoir, to see in the stream what a writer was told.
+
+#include "audio/mpeg/MpegHeader.h"
+#include "audio/mpeg/StreamTag.h"
 
 #include <QByteArray>
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace writertest {
@@ -30,47 +35,35 @@ struct Mp3Frame {
 
 inline std::vector<Mp3Frame> mp3Frames(const QByteArray& data)
 {
-    static const int kbps1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-    static const int kbps2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-    static const int rates1[] = {44100, 48000, 32000};
     std::vector<Mp3Frame> frames;
-    const auto* d = reinterpret_cast<const unsigned char*>(data.constData());
+    const auto* d = reinterpret_cast<const uint8_t*>(data.constData());
     int pos = 0;
     while (pos + 4 <= data.size()) {
-        if (d[pos] != 0xFF || (d[pos + 1] & 0xE0) != 0xE0)
+        const std::optional<mpeg::FrameHeader> h = mpeg::FrameHeader::parse(d + pos);
+        if (!h || h->freeFormat())
             break;
         Mp3Frame f;
         f.offset = pos;
-        const int versionBits = (d[pos + 1] >> 3) & 3;
-        f.version = versionBits == 3 ? 1 : versionBits == 2 ? 2 : 25;
-        f.crc = (d[pos + 1] & 1) == 0;
-        const int bitrateIndex = d[pos + 2] >> 4;
-        const int rateIndex = (d[pos + 2] >> 2) & 3;
-        const int padding = (d[pos + 2] >> 1) & 1;
-        if (bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
-            break;
-        f.kbps = f.version == 1 ? kbps1[bitrateIndex] : kbps2[bitrateIndex];
-        f.rate = rates1[rateIndex] / (f.version == 1 ? 1 : f.version == 2 ? 2 : 4);
-        f.mode = d[pos + 3] >> 6;
-        f.emphasis = d[pos + 3] & 3;
-        f.length = (f.version == 1 ? 144000 : 72000) * f.kbps / f.rate + padding;
-        const int side = pos + 4 + (f.crc ? 2 : 0);
-        if (side + 2 <= data.size())
-            f.mainDataBegin = f.version == 1 ? (d[side] << 1) | (d[side + 1] >> 7) : d[side];
-        const int sideLength = f.version == 1 ? (f.mode == 3 ? 17 : 32) : (f.mode == 3 ? 9 : 17);
-        // LAME puts the tag right after the side information, CRC or not.
-        for (int at : {pos + 4 + sideLength, side + sideLength}) {
-            const QByteArray id = data.mid(at, 4);
-            if (id != "Xing" && id != "Info")
-                continue;
-            f.tag = id;
-            const int lame = data.indexOf("LAME", at);
-            if (lame > 0 && lame + 21 <= pos + f.length) {
-                f.lameMethod = d[lame + 9] & 15;
-                f.lameLowpass = d[lame + 10] * 100;
-                f.lameBitrate = d[lame + 20];
+        f.length = h->frameBytes();
+        f.version = h->version() == mpeg::Version::Mpeg1   ? 1
+                    : h->version() == mpeg::Version::Mpeg2 ? 2
+                                                           : 25;
+        f.crc = h->hasCrc();
+        f.kbps = h->kbps();
+        f.rate = h->sampleRate();
+        f.mode = h->channelMode();
+        f.emphasis = h->emphasis();
+        if (pos + h->sideInfoOffset() + 2 <= data.size())
+            f.mainDataBegin = h->mainDataBegin(d + pos + h->sideInfoOffset());
+        const int available = std::min<int>(f.length, static_cast<int>(data.size()) - pos);
+        if (const auto tag = mpeg::StreamTag::find(d + pos, available, *h);
+            tag && tag->kind != mpeg::StreamTag::Kind::Vbri) {
+            f.tag = tag->kind == mpeg::StreamTag::Kind::Xing ? "Xing" : "Info";
+            if (tag->lame && tag->lame->encoder().startsWith("LAME")) {
+                f.lameMethod = tag->lame->bytes[9] & 15;
+                f.lameLowpass = tag->lame->bytes[10] * 100;
+                f.lameBitrate = tag->lame->bytes[20];
             }
-            break;
         }
         frames.push_back(f);
         pos += f.length;

@@ -1,6 +1,7 @@
 #include "audio/AudioReader.h"
 #include "audio/AudioWriter.h"
 #include "audio/WriterTesting.h"
+#include "audio/mpeg/MpegHeader.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +10,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 // The sample count of a short Ogg Vorbis file must be the frames reading
 // through delivers, and those must be the source's frames: Vorbis records the
 // exact length in the last granule position, whichever encoder wrote it.
+//
+// MPEG audio streams with damage (junk between frames, a frame cut short, a
+// Xing header that no longer matches) must be counted, sought and read alike.
 
 namespace {
 
@@ -130,6 +135,112 @@ TEST(ReaderCount, ShortOggVorbisCountIsWhatReadingThroughDelivers)
         // A second pass after a seek back to the start delivers the same.
         reader->seek(0);
         EXPECT_EQ(framesDelivered(*reader), delivered);
+    }
+}
+
+// A file of `seconds` at 44.1 kHz stereo (a sweep, or silence), made by
+// lame with `options`.
+QByteArray lameFile(const QString& dir, const QString& name, double seconds,
+                    const QStringList& options, bool silent = false)
+{
+    const QString wav = dir + "/" + name + ".wav";
+    const QString mp3 = dir + "/" + name + ".mp3";
+    ffmpeg({"-f", "lavfi", "-i",
+            QStringLiteral("aevalsrc=%1:s=44100:d=%2")
+                .arg(silent ? "0|0" : "sin(t*t*400)*0.5|sin(300*2*PI*t)*0.3")
+                .arg(seconds),
+            wav});
+    const auto r = run("lame", options + QStringList{"--quiet", wav, mp3});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return testsupport::readAll(mp3);
+}
+
+// The size of the MPEG audio frame whose header is at `at`.
+int frameSize(const QByteArray& data, qsizetype at)
+{
+    const auto h =
+        mpeg::FrameHeader::parse(reinterpret_cast<const uint8_t*>(data.constData()) + at);
+    return h ? h->frameBytes() : 0;
+}
+
+struct Damage {
+    const char* name;
+    std::function<QByteArray(const QString& dir)> make;
+};
+
+TEST(ReaderCount, DamagedMpegStreamsCountSeekAndReadAlike)
+{
+    QTemporaryDir dir;
+    const std::vector<Damage> damages = {
+        {"the header after the Xing frame zeroed",
+         [](const QString& d) {
+             QByteArray f = lameFile(d, "xing", 3.3, {"-b", "128"});
+             f.replace(frameSize(f, 0), 4, QByteArray(4, '\0'));
+             return f;
+         }},
+        {"heavy damage",
+         [](const QString& d) {
+             QByteArray f = lameFile(d, "heavy", 12, {"-V", "2"});
+             for (const double at : {0.1, 0.35, 0.5, 0.8})
+                 f.replace(qsizetype(at * f.size()), 3000, QByteArray(3000, '\0'));
+             return f;
+         }},
+        // Its ID3v1 tag is more than a sixteenth of the stream, which makes
+        // FFmpeg doubt the Xing frame count and keep the padding.
+        {"0.2 s of silence in VBR with ID3 tags",
+         [](const QString& d) {
+             return lameFile(d, "short", 0.2, {"-V", "2", "--add-id3v2", "--tt", "Short"}, true);
+         }},
+        {"junk between frames",
+         [](const QString& d) {
+             QByteArray f = lameFile(d, "junk", 4, {"-b", "160"});
+             qsizetype at = 0;
+             for (int i = 0; i < 40; ++i)
+                 at += frameSize(f, at);
+             f.insert(at, QByteArray(333, char(0x55)));
+             return f;
+         }},
+        {"the last frame cut short",
+         [](const QString& d) {
+             QByteArray f = lameFile(d, "cut", 2.5, {"-V", "4"});
+             f.chop(100);
+             return f;
+         }},
+        {"junk after the last frame",
+         [](const QString& d) {
+             return lameFile(d, "trail", 2, {"-b", "96"}) + "trailing junk!";
+         }},
+        {"two files one after the other",
+         [](const QString& d) {
+             return lameFile(d, "first", 1.5, {"-V", "3"}) +
+                    lameFile(d, "second", 1.1, {"-b", "192"});
+         }},
+    };
+    int index = 0;
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        const QString path = dir.filePath(QStringLiteral("damaged%1.mp3").arg(index++));
+        testsupport::writeAll(path, damage.make(dir.path()));
+        const auto reader = AudioReader::open(path);
+        const int channels = reader->channels();
+        const int64_t count = reader->sampleCount();
+        const std::vector<float> through = readAll(*reader);
+        EXPECT_EQ(static_cast<int64_t>(through.size()) / channels, count);
+        if (static_cast<int64_t>(through.size()) / channels != count || count == 0)
+            continue;
+        for (const int64_t x : {count / 2, count / 3, count - 1, count * 9 / 10, int64_t(0)}) {
+            SCOPED_TRACE(x);
+            reader->seek(x);
+            const std::vector<float> rest = readAll(*reader);
+            EXPECT_EQ(static_cast<int64_t>(rest.size()) / channels, count - x);
+            if (static_cast<int64_t>(rest.size()) / channels != count - x)
+                continue;
+            float worst = 0;
+            for (size_t k = 0; k < rest.size(); ++k)
+                worst = std::max(
+                    worst, std::abs(rest[k] - through[static_cast<size_t>(x * channels) + k]));
+            EXPECT_LE(worst, 2e-3f);
+        }
     }
 }
 

@@ -2,12 +2,14 @@
 
 #include "audio/AudioError.h"
 #include "audio/encoders/Mp3CommandLine.h"
+#include "audio/mpeg/SilentFrames.h"
 
 #include <lame/lame.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdarg>
+#include <optional>
 
 namespace {
 
@@ -289,6 +291,7 @@ void Mp3Encoder::writeEncoded(int bytes)
 
 void Mp3Encoder::encode(const float* const* planes, int frames)
 {
+    m_encodedFrames += frames;
     // LAME's worst case for n frames: 1.25 n + 7200 bytes.
     constexpr int kChunk = 8192;
     m_buffer.resize(kChunk + kChunk / 4 + 7200);
@@ -307,6 +310,21 @@ void Mp3Encoder::encode(const float* const* planes, int frames)
 
 void Mp3Encoder::finish()
 {
+    if (m_encodedFrames == 0) {
+        // LAME would flush a tag frame and one frame of audio, which FFmpeg
+        // refuses to open (a first frame with no frame after it) and other
+        // decoders play as a frame of silence.
+        lame_t gf = m_lame.get();
+        const std::optional<mpeg::FrameHeader> like =
+            mpeg::FrameHeader::layer3(m_rate, lame_get_mode(gf), lame_get_emphasis(gf),
+                                      lame_get_copyright(gf) != 0, lame_get_original(gf) != 0);
+        if (!like)
+            m_file.fail(QStringLiteral("MP3 has no sample rate of %1 Hz").arg(m_rate));
+        const QByteArray empty = mpeg::emptyStream(*like);
+        m_file.write(empty.constData(), static_cast<size_t>(empty.size()));
+        m_file.close();
+        return;
+    }
     m_buffer.resize(std::max<size_t>(m_buffer.size(), 7200));
     writeEncoded(
         lame_encode_flush(m_lame.get(), m_buffer.data(), static_cast<int>(m_buffer.size())));

@@ -4,6 +4,7 @@
 #include "audio/encoders/AudioEncoder.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -12,7 +13,8 @@ struct lame_global_struct;
 // MP3 through libmp3lame. The output rate and channel count are those of the
 // settings (after the command line), so LAME never resamples: the writer's
 // converter does. At finish() the LAME/Xing tag frame replaces the blank
-// first frame, so that decoders cut the encoder delay and padding.
+// first frame, so that decoders cut the encoder delay and padding. An output
+// without samples is a stream that decoders open as 0 samples.
 class Mp3Encoder : public AudioEncoder {
 public:
     Mp3Encoder(const QString& path, const Mp3EncoderSettings& settings);
@@ -48,4 +50,5 @@ private:
     LamePtr m_lame;
     OutputFile m_file;
     std::vector<unsigned char> m_buffer;
+    int64_t m_encodedFrames = 0;
 };

@@ -1,10 +1,10 @@
 #include "audio/readers/FfmpegReader.h"
 
 #include "audio/AudioError.h"
-#include "audio/readers/Mp3Info.h"
+#include "audio/mpeg/MpegFrameIndex.h"
 #include "base/RegularFile.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 namespace {
 
@@ -113,8 +113,12 @@ FfmpegReader::FfmpegReader(const QString& path) : DecodingReader(path)
     if (const QString refusal = unsupportedFormat(rate, m_codec->ch_layout.nb_channels);
         !refusal.isEmpty())
         fail(refusal);
-    setSource(rate, m_codec->ch_layout.nb_channels, countFrames());
-    primeFirstFrame();
+    const int64_t count = countFrames();
+    setSource(rate, m_codec->ch_layout.nb_channels, count);
+    // An MPEG stream whose intact headers cut every sample (an empty piece)
+    // opens as the 0 samples it holds; everything else must decode to audio.
+    if (count > 0 || !m_countedFromHeaders)
+        primeFirstFrame();
 }
 
 void FfmpegReader::fail(const QString& cause) const
@@ -251,8 +255,15 @@ bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
             return false;
         rc = av_read_frame(m_input.get(), m_packet.get());
         if (rc < 0) {
-            // The end of the file, or a read error that ends it early: the
-            // decoder still hands out what it holds.
+            // A read that fails (a bad disk, a share that went away) is no
+            // end of the file: the audio after it would be missing without a
+            // word. At the end the decoder still hands out what it holds.
+            AVIOContext* io = m_input->pb;
+            const bool ioError = io && io->error < 0 && io->error != AVERROR_EOF;
+            const bool atEnd = rc == AVERROR_EOF || (io && avio_feof(io));
+            if (ioError || !atEnd)
+                fail(QStringLiteral("it could not be read to its end (%1)")
+                         .arg(ffmpeg::errorText(ioError ? io->error : rc)));
             avcodec_send_packet(m_codec.get(), nullptr);
             m_draining = true;
             continue;
@@ -375,35 +386,22 @@ int64_t FfmpegReader::countPcm() const
 
 int64_t FfmpegReader::countMpegAudio()
 {
-    const std::optional<Mp3Info> info = Mp3Info::read(m_path);
-    if (info && info->hasXing && info->xingFrames > 0 && info->xingBytes > 0) {
-        // The tag is only believed when the stream is still the one it
-        // describes: not cut short, not appended to.
-        const int64_t audioBytes =
-            QFileInfo(m_path).size() - trailingTagBytes(m_path) - info->firstFrameOffset;
-        if (audioBytes == info->xingBytes)
-            return info->deliveredFrames(info->xingFrames);
+    QFile file(m_path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const mpeg::MpegFrameIndex index(file);
+        if (index.intact()) {
+            m_countedFromHeaders = true;
+            return index.sampleCount();
+        }
     }
-    if (info && !info->hasXing && !info->hasVbri)
-        return countPackets();
+    // Junk between frames, a frame cut short, a tag whose counts disagree
+    // with the frames: what the decoder makes of these the headers cannot
+    // tell, nor do the timestamps after them match reading through. Such a
+    // stream is counted by decoding, and its frames are placed by counting
+    // them from the start, so that count, seek and reading agree.
+    m_exactTimestamps = false;
+    m_preroll = 0;
     return countByDecoding();
-}
-
-int64_t FfmpegReader::countPackets()
-{
-    // Without a tag every frame header is read: the demuxer's parser walks
-    // the frames without decoding them, and each decodes to its duration.
-    int64_t frames = 0;
-    const AVRational perFrame{1, m_codec->sample_rate};
-    while (av_read_frame(m_input.get(), m_packet.get()) >= 0) {
-        if (m_packet->stream_index == m_streamIndex)
-            frames += m_packet->duration > 0
-                          ? av_rescale_q(m_packet->duration, m_stream->time_base, perFrame)
-                          : m_codec->frame_size;
-        av_packet_unref(m_packet.get());
-    }
-    restart();
-    return frames;
 }
 
 int64_t FfmpegReader::countByDecoding()

@@ -30,7 +30,6 @@ private:
     bool timestampsAreSamples() const;
     int64_t countPcm() const;
     int64_t countMpegAudio();
-    int64_t countPackets();
     int64_t countByDecoding();
     [[noreturn]] void fail(const QString& cause) const;
 
@@ -52,4 +51,5 @@ private:
     int64_t m_fromStart = 0; // frames decoded since the start of the file, -1 after a jump
     bool m_draining = false;
     int m_decodeErrors = 0; // since the last reposition
+    bool m_countedFromHeaders = false;
 };

@@ -48,9 +48,9 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     captionInk.setColor(QPalette::WindowText, QColor(0x00, 0x54, 0xe3));
     Label48->setPalette(captionInk);
 
-    // The build's version in place of the form's design-time number, so that
-    // the box, the title bar and --version agree.
-    Label47->setText(ProgramVersion());
+    // The box keeps its own number and names the build's version beside it,
+    // the one the title bar and --version show.
+    Label47->setText(Label47->text() + QStringLiteral(" (") + ProgramVersion() + QLatin1Char(')'));
     setLink(Label2, kHomePage);
     setLink(Label3, kSalesMail);
     setLink(Label4, kSupportMail);

@@ -1,4 +1,5 @@
 #include "audio/AudioError.h"
+#include "audio/AudioFile.h"
 #include "audio/Mp3Frames.h"
 #include "audio/WriterTesting.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
@@ -87,6 +88,44 @@ TEST_F(Mp3Writer, LowestBitrateHasNoTagFrameAndStillDecodes)
     EXPECT_TRUE(f[0].tag.isEmpty()); // the frame is too small for it
     EXPECT_EQ(probe(file).rate, 8000);
     EXPECT_GE(decodedFrames(file, 2), 8000); // delay and padding stay in
+}
+
+TEST_F(Mp3Writer, AnEmptyOutputIsAStreamOfNoSamplesThatEveryDecoderOpens)
+{
+    struct Case {
+        int rate;
+        int channels;
+        bool vbr;
+        bool crc;
+        bool vbrHeader;
+    };
+    for (const Case c : {Case{44100, 2, false, false, true}, Case{48000, 1, true, false, true},
+                         Case{22050, 2, true, true, true}, Case{8000, 1, false, false, false},
+                         Case{11025, 2, false, true, false}}) {
+        SCOPED_TRACE(QString("%1 Hz %2 ch").arg(c.rate).arg(c.channels).toStdString());
+        settings.SetOutputSampleRate(c.rate);
+        settings.SetChannels(c.channels);
+        settings.SetBitrate(c.rate < 32000 ? 32 : 128);
+        settings.SetVbrMethod(c.vbr ? Mp3EncoderSettings::VbrDefault : Mp3EncoderSettings::VbrNone);
+        settings.SetCrc(c.crc);
+        settings.SetWriteVbrHeader(c.vbrHeader);
+        const QString file =
+            encode(QString("empty%1_%2.mp3").arg(c.rate).arg(c.channels), 0, c.rate, c.channels);
+        const auto probed = testsupport::run("ffprobe", {"-v", "error", "-show_streams", file});
+        EXPECT_EQ(probed.exitCode, 0);
+        EXPECT_TRUE(probed.err.isEmpty()) << probed.err.toStdString();
+        EXPECT_EQ(probe(file).rate, c.rate);
+        EXPECT_EQ(probe(file).channels, c.channels);
+        const auto decoded =
+            testsupport::run("ffmpeg", {"-v", "error", "-i", file, "-f", "f32le", "-"});
+        EXPECT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+        EXPECT_TRUE(decoded.out.isEmpty());
+        AudioFile reader;
+        reader.SetEnabled(true);
+        reader.OpenRead(file);
+        EXPECT_EQ(reader.GetSampleCount(), 0);
+        EXPECT_EQ(reader.ReadBlock(4096).frames(), 0);
+    }
 }
 
 TEST_F(Mp3Writer, ConvertsTheBlockFormatToTheOutputFormat)

@@ -21,7 +21,7 @@ TEST(AboutBoxTest, CaptionLabelsAndFonts)
     EXPECT_TRUE(about.Label45->font().bold());
     EXPECT_EQ(about.Label45->font().pixelSize(), 13);
     EXPECT_EQ(about.Label46->text(), "Version: ");
-    EXPECT_EQ(about.Label47->text(), ProgramVersion());
+    EXPECT_EQ(about.Label47->text(), "3.00 (" + ProgramVersion() + ")");
     EXPECT_FALSE(ProgramVersion().isEmpty());
     EXPECT_EQ(about.Label48->text(), "Cut a new small file from a large audio file. ");
     EXPECT_EQ(about.Label49->text(), "Website:  ");
