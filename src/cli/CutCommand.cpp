@@ -4,6 +4,7 @@
 #include "app/JobAreaView.h"
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "base/EndSignals.h"
 #include "base/IniFile.h"
 #include "base/SessionState.h"
 #include "base/TimeCode.h"
@@ -21,7 +22,6 @@
 #include <QSet>
 #include <QTextStream>
 #include <QThread>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -70,22 +70,9 @@ std::atomic<bool>& stopFlag()
     return flag;
 }
 
-namespace {
-
-extern "C" void onInterrupt(int)
-{
-    stopFlag().store(true);
-    std::signal(SIGINT, SIG_DFL);
-}
-
-} // namespace
-
 void installStopHandler()
 {
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    EndSignals::stopWith(&stopFlag());
 }
 
 void QuietPrompts::information(const QString& text)

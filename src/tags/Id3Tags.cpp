@@ -1,5 +1,6 @@
 #include "tags/Id3Tags.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "tags/Id3Frames.h"
 #include "tags/Id3Text.h"
@@ -100,7 +101,7 @@ QString ReadId3v1Title(QIODevice& file)
 
 QString ReadId3v1Title(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadId3v1Title(file);
@@ -150,7 +151,7 @@ TagFields ReadId3v2(QIODevice& file)
 
 TagFields ReadId3v2(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadId3v2(file);
@@ -287,7 +288,7 @@ TagChapters ReadId3v2Chapters(QIODevice& file)
 
 TagChapters ReadId3v2Chapters(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return ReadId3v2Chapters(file);
@@ -394,7 +395,7 @@ qint64 audioStart(QIODevice& file)
 void WriteId3v2(const QString& path, const TagFields& tags)
 {
     const QByteArray tag = buildTag(path, tags);
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, source.errorString()));
     const qint64 start = audioStart(source);
@@ -511,7 +512,7 @@ ExistingTag readExistingTag(QFile& source, const QString& path, TagFieldSet whic
 
 void UpdateId3v2(const QString& path, const TagFields& values, TagFieldSet which)
 {
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         cannotUpdate(path, source.errorString());
     const ExistingTag existing = readExistingTag(source, path, which);

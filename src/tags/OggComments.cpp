@@ -1,5 +1,6 @@
 #include "tags/OggComments.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "tags/TagError.h"
 #include "tags/TagText.h"
@@ -196,7 +197,7 @@ template <typename Read> auto readComments(QIODevice& file, const QString& path,
 
 template <typename Read> auto readComments(const QString& path, Read read)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         cannotOpen(path, file.errorString());
     return readComments(file, path, read);
@@ -230,7 +231,7 @@ namespace {
 // editor's list (given the comments as they were).
 template <typename Edit> bool rewriteComments(const QString& path, Edit edit)
 {
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         cannotOpen(path, source.errorString());
     std::unique_ptr<VorbisCommentEditor> editor;

@@ -1,5 +1,6 @@
 #include "tags/TagFile.h"
 
+#include "base/RegularFile.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
@@ -20,7 +21,7 @@ void requireReadable(const QString& path)
     // A FIFO or a device would block the open, or feed the reader for ever.
     if (!info.isFile())
         throw TagError(QStringLiteral("Cannot open %1: not a regular file").arg(path));
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
 }

@@ -1,5 +1,6 @@
 #include "tags/WmaTags.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "tags/AsfHeader.h"
 #include "tags/TagError.h"
@@ -151,7 +152,7 @@ TagFields ReadWmaTags(QIODevice& file)
 
 TagFields ReadWmaTags(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
     return ReadWmaTags(file);
@@ -214,7 +215,7 @@ bool UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet whi
         which.testFlag(TagField::Track) ? wmaTrack(path, values.track) : WmaTrack{};
     // A file that cannot be opened has no attributes to set, like one
     // without an ASF header: nothing is written.
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         return false;
     std::optional<AsfHeader> header = AsfHeader::read(source);

@@ -1,3 +1,4 @@
+#include "base/EndRequests.h"
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
 #include "skin/SkinnedWindow.h"
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <csignal>
 
 namespace {
 
@@ -122,6 +124,29 @@ TEST_F(CutWindowTest, TheFormatBoxIsLockedWhileAJobRuns)
     EXPECT_TRUE(box->isEnabled());
     EXPECT_EQ(box->currentIndex(), 1);
     EXPECT_EQ(outputs(), (QStringList{"Song_1.wav", "Song_2.wav", "Song_3.wav"}));
+}
+
+// A logout during a job: the window closes as if the user had closed it,
+// which stops the job, keeps the piece as far as it got and leaves no
+// hidden file behind.
+TEST_F(CutWindowTest, SigtermDuringTheJobStopsItAndClosesTheWindow)
+{
+    EndRequests ends; // as the program's entry point sets it up
+    QObject::connect(&ends, &EndRequests::endRequested, window.get(), &QWidget::close);
+    bool sent = false;
+    QObject::connect(form, &SkinnedWindow::redrawRequested, [this, &sent] {
+        if (!sent && window->session().state().JobRunning() &&
+            window->session().panel().pbpos().GetText() == "50%") {
+            sent = true;
+            ::raise(SIGTERM);
+        }
+    });
+    click("Split");
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(outputs(), QStringList{"Song_1.wav"});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->session().state().JobRunning());
+    EXPECT_TRUE(QFile::exists(dir.filePath("Vessimo.ini"))) << "the options were saved";
 }
 
 TEST_F(CutWindowTest, TheJoinDialogsTypeShowsInTheFormatBox)

@@ -21,6 +21,9 @@ ProcessResult run(const QString& program, const QStringList& args, const QByteAr
 void ffmpeg(const QStringList& args);
 
 QByteArray readAll(const QString& path);
+// A PCM WAV file of silence, its header saying whatever rate and channel
+// count it is given, plausible or not.
+QByteArray pcmWav(int rate, int channels, int frames, int bitsPerSample = 16);
 void writeAll(const QString& path, const QByteArray& data);
 
 // Runs `check` in a child process without root's privileges (as "nobody"),
