@@ -14,6 +14,13 @@ const QVector<OptionRow> kOptions{
     {"version", "", AllCommands, "Show the version and the licence and exit."},
     {"json", "", AllCommands,
      "Print the result as one JSON object: files, outputs, warnings and errors."},
+    {"q|quiet", "", AllCommands,
+     "Print no progress, no warnings and no list of outputs; errors are still printed."},
+    {"files-from", "LIST", Probe | Planning,
+     "Read more paths from the file LIST, one a line (- for standard input)."},
+    {"null", "", Probe | Planning,
+     "The names in --files-from LIST end with a NUL byte, not a "
+     "line break (find -print0)."},
     {"set", "FIELD=VALUE", Tags,
      "Set a tag field of the one FILE (title, artist, album, year, comment, genre, track); "
      "an empty VALUE removes the field.",
@@ -25,6 +32,8 @@ const QVector<OptionRow> kOptions{
     {"fade-in", "TIME", Cut | Join, "Fade each piece in over TIME."},
     {"fade-out", "TIME", Cut | Join, "Fade each piece out over TIME."},
     {"format", "FORMAT", Cut, "Output format: mp3, wav, wma or ogg (default mp3)."},
+    {"n|dry-run", "", Cut | Join,
+     "Print the outputs that would be written, with their bounds, and write nothing."},
     {"copy", "", Cut,
      "Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost, no fades."},
     {"out", "DIR", Cut, "Write the pieces into DIR (default: the current folder)."},

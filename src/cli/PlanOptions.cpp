@@ -1,61 +1,15 @@
 #include "cli/PlanOptions.h"
 
+#include "audio/AudioError.h"
+#include "audio/AudioReader.h"
 #include "base/IniFile.h"
 #include "jobs/JobList.h"
-#include "jobs/SegmentPlan.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <limits>
 
 namespace cli {
-
-namespace {
-
-// SS, MM:SS or HH:MM:SS in whole seconds.
-int32_t parseTime(const QString& text, const QString& segment)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^(?:(?:([0-9]{1,5}):)?([0-9]{1,5}):)?([0-9]{1,9})$"));
-    const QRegularExpressionMatch m = form.match(text);
-    const auto bad = [&](const QString& why) {
-        return UsageError(
-            QStringLiteral("bad time \"%1\" in segment \"%2\": %3").arg(text, segment, why));
-    };
-    if (!m.hasMatch())
-        throw bad(QStringLiteral("write SS, MM:SS or HH:MM:SS"));
-    const bool hasMinutes = !m.captured(2).isEmpty();
-    const bool hasHours = !m.captured(1).isEmpty();
-    const qint64 seconds = m.captured(3).toLongLong();
-    const qint64 minutes = m.captured(2).toLongLong();
-    if (hasMinutes && seconds > 59)
-        throw bad(QStringLiteral("seconds must be below 60"));
-    if (hasHours && minutes > 59)
-        throw bad(QStringLiteral("minutes must be below 60"));
-    const qint64 total = m.captured(1).toLongLong() * 3600 + minutes * 60 + seconds;
-    if (total > INT32_MAX)
-        throw bad(QStringLiteral("too long"));
-    return static_cast<int32_t>(total);
-}
-
-QVector<Segment> parseSegments(const QString& list)
-{
-    QVector<Segment> segments;
-    for (const QString& item : list.split(QLatin1Char(','))) {
-        const QStringList ends = item.split(QLatin1Char('-'));
-        if (ends.size() != 2)
-            throw UsageError(
-                QStringLiteral("bad segment \"%1\": write BEGIN-END, e.g. 1:00-2:30").arg(item));
-        const Segment s{parseTime(ends[0].trimmed(), item), parseTime(ends[1].trimmed(), item)};
-        if (s.lengthMs() < 0)
-            throw UsageError(
-                QStringLiteral("bad segment \"%1\": it ends before it begins").arg(item));
-        segments.append(s);
-    }
-    return segments;
-}
-
-} // namespace
 
 void requirePaths(const ParsedLine& line)
 {
@@ -92,47 +46,73 @@ QString printable(const QString& text)
     return shown;
 }
 
-PlanChoice parsePlan(const ParsedLine& parser)
+ExactRequest parsePlan(const ParsedLine& line)
 {
-    PlanChoice plan;
-    plan.choice = segmentplan::Custom;
+    ExactRequest request;
     int given = 0;
-    if (parser.isSet(QStringLiteral("every"))) {
+    if (line.isSet(QStringLiteral("every"))) {
         ++given;
-        plan.choice = segmentplan::EverySeconds;
-        plan.number =
-            positiveNumber(QStringLiteral("every"), parser.value(QStringLiteral("every")));
+        request.kind = ExactRequest::Every;
+        request.every =
+            TimeText::parse(line.value(QStringLiteral("every")), QStringLiteral("--every"));
+        if (request.every.isZero())
+            throw UsageError(QStringLiteral("--every needs a time above 0"));
     }
-    if (parser.isSet(QStringLiteral("pieces"))) {
+    if (line.isSet(QStringLiteral("pieces"))) {
         ++given;
-        plan.choice = segmentplan::EqualCount;
-        plan.number =
-            positiveNumber(QStringLiteral("pieces"), parser.value(QStringLiteral("pieces")));
+        request.kind = ExactRequest::Pieces;
+        request.pieces =
+            positiveNumber(QStringLiteral("pieces"), line.value(QStringLiteral("pieces")));
     }
-    if (parser.isSet(QStringLiteral("segments"))) {
+    if (line.isSet(QStringLiteral("segments"))) {
         ++given;
-        plan.choice = segmentplan::Unification;
-        plan.segments = parseSegments(parser.value(QStringLiteral("segments")));
+        request.kind = ExactRequest::Segments;
+        request.segments = parseTimeRanges(line.value(QStringLiteral("segments")));
     }
     if (given > 1)
         throw UsageError(QStringLiteral("give only one of --every, --pieces and --segments"));
-    plan.given = given == 1;
-    return plan;
+    return request;
 }
 
-void applyPlan(const PlanChoice& plan, Options& options)
+QVector<PlannedFile> planFiles(JobList& list, const ExactRequest& request)
 {
-    options.functionChoice = plan.choice;
-    if (plan.choice == segmentplan::EverySeconds)
-        options.pieceSeconds = plan.number;
-    if (plan.choice == segmentplan::EqualCount)
-        options.pieceCount = plan.number;
+    QVector<PlannedFile> files;
+    for (int row = 0; row < list.count(); ++row) {
+        listrecord& entry = list.entry(row);
+        PlannedFile file;
+        file.path = entry.path;
+        file.caption = list.caption(row);
+        file.frames = entry.sampleCount;
+        try {
+            file.rate = AudioReader::open(entry.path)->sampleRate();
+        } catch (const AudioError&) {
+            // The list read it a moment ago; a file that changed since is
+            // reported by the job that reads it.
+            file.rate = 0;
+        }
+        if (file.rate > 0)
+            file.pieces = exactPieces(request, file.frames, file.rate, file.notes);
+        entry.setConfirmedSegments(file.pieces);
+        files.append(file);
+    }
+    for (int row = list.count() - 1; row >= 0; --row)
+        if (files[row].pieces.isEmpty())
+            list.removeAt(row);
+    return files;
 }
 
-void applySegments(const PlanChoice& plan, JobList& list)
+QString clockText(int64_t frames, int rate)
 {
-    if (plan.choice == segmentplan::Unification && !list.isEmpty())
-        list.entry(0).setConfirmedSegments(plan.segments);
+    if (rate <= 0)
+        return QStringLiteral("00:00:00");
+    const int64_t whole = frames / rate;
+    QString text = QStringLiteral("%1:%2:%3")
+                       .arg(whole / 3600, 2, 10, QLatin1Char('0'))
+                       .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    if (frames % rate != 0)
+        text += QStringLiteral(".%1").arg(frames % rate * 1000 / rate, 3, 10, QLatin1Char('0'));
+    return text;
 }
 
 QString settingsPath(const ParsedLine& parser)
