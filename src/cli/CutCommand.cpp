@@ -82,7 +82,7 @@ void checkFadesFit(const Fades& fades, const QVector<PlannedFile>& files, bool j
         int64_t frames = 0;
         for (const PlannedFile& file : files)
             for (const Segment& piece : file.pieces)
-                frames += (*piece.end.exactFrame() - *piece.begin.exactFrame()) *
+                frames += (frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate)) *
                           files.first().rate / std::max(1, file.rate);
         for (const auto& [fade, option] : {std::pair{fades.in, "fade-in"}, {fades.out, "fade-out"}})
             check(fade, option, frames, files.first().rate, QStringLiteral("the joined output"));
@@ -91,7 +91,7 @@ void checkFadesFit(const Fades& fades, const QVector<PlannedFile>& files, bool j
     for (const PlannedFile& file : files)
         for (int k = 0; k < file.pieces.size(); ++k) {
             const int64_t length =
-                *file.pieces[k].end.exactFrame() - *file.pieces[k].begin.exactFrame();
+                frameOf(file.pieces[k].end, file.rate) - frameOf(file.pieces[k].begin, file.rate);
             const QString what = QStringLiteral("piece %1 of %2").arg(k + 1).arg(file.path);
             check(fades.in, "fade-in", length, file.rate, what);
             check(fades.out, "fade-out", length, file.rate, what);
@@ -110,7 +110,7 @@ bool inputPaths(const ParsedLine& line, RunReport& report, QStringList& paths)
         if (!opened) {
             const QString problem = fileProblem(list);
             report.fail(list, problem.isEmpty() ? file.errorString() : problem);
-            return !paths.isEmpty();
+            return true;
         }
         const char separator = line.isSet(QStringLiteral("null")) ? '\0' : '\n';
         for (const QByteArray& name : file.readAll().split(separator)) {
@@ -153,16 +153,37 @@ void addPaths(JobArea& area, RunReport& report, const QStringList& paths)
     QObject::disconnect(refusals);
 }
 
+std::optional<int> collectPaths(Command command, const ParsedLine& line, ExactRequest& request,
+                                RunReport& report, QStringList& paths)
+{
+    QTextStream err(stderr);
+    const bool any = inputPaths(line, report, paths);
+    if (request.kind == ExactRequest::Cue) {
+        try {
+            if (!importCueSheet(request, paths, report))
+                return report.finish();
+        } catch (const UsageError& e) {
+            return usageFailure(err, command, e);
+        }
+        return std::nullopt;
+    }
+    if (!any)
+        return usageFailure(err, command, UsageError(QStringLiteral("no file or folder given")));
+    return std::nullopt;
+}
+
 void reportNotes(RunReport& report, const PlannedFile& file)
 {
+    if (!file.error.isEmpty())
+        report.fail(file.path, file.error);
     for (const PlanNote& note : file.notes)
         report.warn(file.path, note.segment, note.message, note.skipped);
 }
 
 QJsonObject pieceJson(const Segment& piece, int rate)
 {
-    const int64_t b = *piece.begin.exactFrame();
-    const int64_t e = *piece.end.exactFrame();
+    const int64_t b = frameOf(piece.begin, rate);
+    const int64_t e = frameOf(piece.end, rate);
     QJsonObject object{{QStringLiteral("begin"), secondsOf(b, rate)},
                        {QStringLiteral("end"), secondsOf(e, rate)},
                        {QStringLiteral("begin_frame"), static_cast<qint64>(b)},
@@ -182,12 +203,22 @@ QJsonObject fileJson(const PlannedFile& file)
     QJsonArray pieces;
     for (const Segment& piece : file.pieces)
         pieces.append(pieceJson(piece, file.rate));
-    return QJsonObject{{QStringLiteral("path"), file.path},
+    QJsonObject object{{QStringLiteral("path"), file.path},
                        {QStringLiteral("name"), file.caption},
                        {QStringLiteral("rate"), file.rate},
                        {QStringLiteral("frames"), static_cast<qint64>(file.frames)},
                        {QStringLiteral("seconds"), secondsOf(file.frames, file.rate)},
                        {QStringLiteral("pieces"), pieces}};
+    if (!file.silences.isEmpty()) {
+        QJsonArray silences;
+        for (const FrameRange& s : file.silences)
+            silences.append(QJsonObject{{QStringLiteral("begin"), secondsOf(s.begin, file.rate)},
+                                        {QStringLiteral("end"), secondsOf(s.end, file.rate)},
+                                        {QStringLiteral("begin_frame"), qint64(s.begin)},
+                                        {QStringLiteral("end_frame"), qint64(s.end)}});
+        object.insert(QStringLiteral("silences"), silences);
+    }
+    return object;
 }
 
 std::atomic<bool>& stopFlag()
@@ -387,8 +418,8 @@ int cli::cut(const ParsedLine& line)
     const bool dryRun = line.isSet(QStringLiteral("dry-run"));
     RunReport report(Cut, line);
     QStringList paths;
-    if (!inputPaths(line, report, paths))
-        return usageFailure(err, Cut, UsageError(QStringLiteral("no file or folder given")));
+    if (const std::optional<int> status = collectPaths(Cut, line, request, report, paths))
+        return *status;
 
     if (const QString problem = checkFolder(options.outputDir); !problem.isEmpty()) {
         report.fail(options.outputDir, problem);
@@ -461,14 +492,14 @@ int cli::cut(const ParsedLine& line)
         for (const CutTask& task : tasks) {
             const PlannedFile& file = *listed[task.fileIndex];
             const Segment& piece = file.pieces[task.piece.row];
-            QJsonObject object =
-                outputJson(task, task.output, *piece.end.exactFrame() - *piece.begin.exactFrame());
+            QJsonObject object = outputJson(
+                task, task.output, frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate));
             object.insert(QStringLiteral("copied"), task.how == PieceMethod::Copy);
             report.addOutput(object);
             report.print(QStringLiteral("%1  %2 - %3")
                              .arg(printable(task.output),
-                                  clockText(*piece.begin.exactFrame(), file.rate),
-                                  clockText(*piece.end.exactFrame(), file.rate)));
+                                  clockText(frameOf(piece.begin, file.rate), file.rate),
+                                  clockText(frameOf(piece.end, file.rate), file.rate)));
         }
         return report.finish();
     }

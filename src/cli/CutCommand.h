@@ -66,6 +66,11 @@ public:
 // added is reported with its cause.
 void addPaths(JobArea& area, RunReport& report, const QStringList& paths);
 
+// The paths of the run, with --cue the sheet's files; the exit status when
+// the run ends here (a usage error, a bad sheet).
+std::optional<int> collectPaths(Command command, const ParsedLine& line, ExactRequest& request,
+                                RunReport& report, QStringList& paths);
+
 // The skipped and clipped segments of `file` as warnings.
 void reportNotes(RunReport& report, const PlannedFile& file);
 // A piece in seconds and frames, and a file with its pieces, for JSON.

@@ -13,6 +13,30 @@ QString secondsText(int64_t frames, int rate)
 
 } // namespace
 
+int64_t frameOf(const SegmentPoint& point, int rate)
+{
+    if (const auto frame = point.exactFrame())
+        return *frame;
+    return point.ms() * rate / 1000;
+}
+
+QVector<Segment> labelledPieces(const PiecePlan& plan)
+{
+    QVector<Segment> pieces;
+    for (const PlannedPiece& piece : plan.pieces) {
+        SegmentLabel label;
+        label.track = piece.track;
+        label.trackTotal = plan.trackTotal;
+        label.title = piece.title;
+        label.performer = piece.performer;
+        label.album = plan.album;
+        label.date = plan.date;
+        label.genre = plan.genre;
+        pieces.append(Segment(piece.begin, piece.end, label));
+    }
+    return pieces;
+}
+
 QVector<TimeRange> parseTimeRanges(const QString& list)
 {
     QVector<TimeRange> ranges;
@@ -86,6 +110,10 @@ QVector<Segment> exactPieces(const ExactRequest& request, int64_t frames, int ra
             // A fraction below one frame still gives a piece of one frame.
             add(begin, std::clamp(wanted, begin + 1, frames));
         }
+        break;
+    case ExactRequest::Cue:
+    case ExactRequest::Chapters:
+    case ExactRequest::Silence:
         break;
     }
     return pieces;

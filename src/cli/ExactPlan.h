@@ -7,6 +7,10 @@
 
 #include "cli/TimeText.h"
 #include "jobs/JobEntry.h"
+#include "jobs/PiecePlan.h"
+#include "jobs/SilenceSearch.h"
+
+#include <QHash>
 
 #include <QString>
 #include <QVector>
@@ -25,11 +29,26 @@ struct TimeRange {
 QVector<TimeRange> parseTimeRanges(const QString& list);
 
 struct ExactRequest {
-    enum Kind { Whole, Every, Pieces, Segments } kind = Whole;
+    // Whole to Segments are placed by exactPieces; the plan sources (a cue
+    // sheet, the file's chapters, its silences) by planFiles.
+    enum Kind { Whole, Every, Pieces, Segments, Cue, Chapters, Silence } kind = Whole;
     TimeText every;
     int pieces = 0;
     QVector<TimeRange> segments;
+    QString cueSheet;
+    // The sheet's pieces by the canonical path of their audio file.
+    QHash<QString, PiecePlan> cuePlans;
+    SilenceOptions silence;
+
+    bool isSource() const { return kind >= Cue; }
 };
+
+// A point's frame in a source of `rate` frames a second.
+int64_t frameOf(const SegmentPoint& point, int rate);
+
+// The pieces of a plan source with their labels (track, title, performer,
+// album, date, genre), which the cut names and tags the pieces by.
+QVector<Segment> labelledPieces(const PiecePlan& plan);
 
 // A segment that was skipped (it starts at or past the end) or clipped.
 struct PlanNote {

@@ -79,8 +79,8 @@ int cli::join(const ParsedLine& line)
     const bool dryRun = line.isSet(QStringLiteral("dry-run"));
     RunReport report(Join, line);
     QStringList paths;
-    if (!inputPaths(line, report, paths))
-        return usageFailure(err, Join, UsageError(QStringLiteral("no file or folder given")));
+    if (const std::optional<int> status = jobs::collectPaths(Join, line, request, report, paths))
+        return *status;
 
     const QFileInfo targetInfo(target);
     if (const QString problem = checkFolder(targetInfo.absolutePath()); !problem.isEmpty()) {
@@ -133,7 +133,7 @@ int cli::join(const ParsedLine& line)
         report.addFile(fileJson(file));
         for (const Segment& piece : file.pieces) {
             ++parts;
-            plannedFrames += *piece.end.exactFrame() - *piece.begin.exactFrame();
+            plannedFrames += frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate);
         }
     }
     if (list.isEmpty()) {

@@ -29,6 +29,19 @@ const QVector<OptionRow> kOptions{
     {"pieces", "N", Plan | Cut, "N pieces of equal length per file."},
     {"segments", "LIST", Planning,
      "These segments of every file: BEGIN-END pairs separated by commas."},
+    {"cue", "SHEET", Planning,
+     "The pieces of a cue sheet, placed to the sample, named \"NN Title\" and tagged from the "
+     "sheet; the sheet names its audio files, so PATH may be left out."},
+    {"chapters", "", Planning,
+     "The pieces of each file's chapters (MP3 CHAP frames, Ogg "
+     "CHAPTERxxx comments), named and tagged by their titles."},
+    {"silence", "[=DB[,SECONDS]]", Planning,
+     "Pieces between the silences of each file: quieter than DB dBFS (default -50) for at "
+     "least SECONDS (default 2); each boundary lies in the middle of its silence.",
+     OptionalArgument},
+    {"min-piece", "TIME", Planning,
+     "With --silence: a piece shorter than TIME is merged into a neighbour (default 10)."},
+    {"drop-silence", "", Planning, "With --silence: leave the silences out of the pieces."},
     {"fade-in", "TIME", Cut | Join, "Fade each piece in over TIME."},
     {"fade-out", "TIME", Cut | Join, "Fade each piece out over TIME."},
     {"format", "FORMAT", Cut, "Output format: mp3, wav, wma or ogg (default mp3)."},

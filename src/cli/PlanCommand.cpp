@@ -9,6 +9,7 @@
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
+#include <QMap>
 #include <QTextStream>
 
 // vessimo-cli plan: adds the paths as the file and folder dialogs would and
@@ -26,8 +27,8 @@ int cli::plan(const ParsedLine& line)
     }
     RunReport report(Plan, line);
     QStringList paths;
-    if (!jobs::inputPaths(line, report, paths))
-        return usageFailure(err, Plan, UsageError(QStringLiteral("no file or folder given")));
+    if (const std::optional<int> status = jobs::collectPaths(Plan, line, request, report, paths))
+        return *status;
 
     jobs::QuietPrompts prompts;
     AudioFile reader;
@@ -37,21 +38,34 @@ int cli::plan(const ParsedLine& line)
     jobs::addPaths(area, report, paths);
     const QVector<PlannedFile> files = planFiles(area.list(), request);
 
-    int64_t totalMs = 0;
+    // Frames summed by rate, so that the total is exact for each.
+    QMap<int, int64_t> framesByRate;
     for (const PlannedFile& file : files) {
         jobs::reportNotes(report, file);
         report.addFile(jobs::fileJson(file));
         report.print(printable(file.caption) + QStringLiteral("  ") +
                      clockText(file.frames, file.rate));
+        for (const FrameRange& silence : file.silences)
+            report.print(
+                QStringLiteral("  silence %1 - %2")
+                    .arg(clockText(silence.begin, file.rate), clockText(silence.end, file.rate)));
         for (const Segment& piece : file.pieces) {
-            const int64_t b = *piece.begin.exactFrame();
-            const int64_t e = *piece.end.exactFrame();
-            report.print(QStringLiteral("  %1 - %2  %3")
-                             .arg(clockText(b, file.rate), clockText(e, file.rate),
-                                  clockText(e - b, file.rate)));
-            totalMs += (e - b) * 1000 / file.rate;
+            const int64_t b = frameOf(piece.begin, file.rate);
+            const int64_t e = frameOf(piece.end, file.rate);
+            QString row = QStringLiteral("  %1 - %2  %3")
+                              .arg(clockText(b, file.rate), clockText(e, file.rate),
+                                   clockText(e - b, file.rate));
+            if (piece.label.track > 0)
+                row += QStringLiteral("  %1").arg(piece.label.track, 2, 10, QLatin1Char('0'));
+            if (!piece.label.title.isEmpty())
+                row += QStringLiteral(" ") + printable(piece.label.title);
+            report.print(row);
+            framesByRate[file.rate] += e - b;
         }
     }
+    int64_t totalMs = 0;
+    for (auto it = framesByRate.cbegin(); it != framesByRate.cend(); ++it)
+        totalMs += it.value() * 1000 / it.key();
     report.print(QStringLiteral("Total ") + clockText(totalMs, 1000));
     return report.finish();
 }

@@ -34,7 +34,17 @@ struct PlannedFile {
     int rate = 0;
     QVector<Segment> pieces;
     QVector<PlanNote> notes;
+    // Why a plan source gave the file no pieces (its chapters or its
+    // silences could not be read); empty when it did.
+    QString error;
+    QVector<FrameRange> silences; // found by --silence
 };
+
+class RunReport;
+// With --cue: reads and places the sheet; `paths` becomes its audio files
+// (those given must be among them, else UsageError). False, with the cause
+// reported, for a sheet that cannot be used: then nothing is cut.
+bool importCueSheet(ExactRequest& request, QStringList& paths, RunReport& report);
 
 // Plans every file of `list` and stores its pieces as the file's own
 // segments, so that a cut or join under the Custom choice takes exactly
