@@ -15,12 +15,13 @@ const QVector<OptionRow> kOptions{
     {"json", "", AllCommands,
      "Print the result as one JSON object: files, outputs, warnings and errors."},
     {"q|quiet", "", AllCommands,
-     "Print no progress, no warnings and no list of outputs; errors are still printed."},
+     "Print no progress line and no warnings (they still count in the exit status); results "
+     "and errors are still printed."},
     {"files-from", "LIST", Probe | Planning,
      "Read more paths from the file LIST, one a line (- for standard input)."},
     {"null", "", Probe | Planning,
      "The names in --files-from LIST end with a NUL byte, not a "
-     "line break (find -print0)."},
+     "line break, as find writes them with its print0 action."},
     {"set", "FIELD=VALUE", Tags,
      "Set a tag field of the one FILE (title, artist, album, year, comment, genre, track); "
      "an empty VALUE removes the field.",
