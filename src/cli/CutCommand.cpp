@@ -146,9 +146,9 @@ void addPaths(JobArea& area, RunReport& report, const QStringList& paths)
             continue;
         }
         if (QFileInfo(path).isDir())
-            area.addFolder(path);
+            area.addFolderPath(path);
         else
-            area.addFiles({path});
+            area.addFilePaths({path});
     }
     QObject::disconnect(refusals);
 }
