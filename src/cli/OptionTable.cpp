@@ -261,9 +261,11 @@ QString helpText(Command command)
     QString text;
     if (!command) {
         text += QStringLiteral("usage: vessimo-cli COMMAND [OPTION]... PATH...\n"
-                               "       vessimo-cli --help | --version\n\n"
-                               "Probe, tag, plan, cut and join audio files (MP3, WAV, WMA, Ogg "
-                               "Vorbis) without a window.\n\nCommands:\n");
+                               "       vessimo-cli --help | --version\n\n");
+        text += wrapped(QStringLiteral("Probe, tag, plan, cut and join audio files (MP3, WAV, "
+                                       "WMA, Ogg Vorbis) without a window."),
+                        0);
+        text += QStringLiteral("\nCommands:\n");
         for (const CommandText& c : kCommands)
             text += QStringLiteral("  %1\n").arg(QLatin1String(c.name)) +
                     wrapped(QString::fromLatin1(c.summary), 8);
