@@ -440,3 +440,84 @@ TEST_F(CommandLineRun, ACueSheetNamesItsFilesAndPlacesItsPiecesToTheSample)
     // A PATH beside the sheet must be one of its files.
     EXPECT_EQ(cli({"plan", "--cue", path("disc.cue"), path("disc.cue")}).exitCode, 2);
 }
+
+TEST_F(CommandLineRun, SilencesAndChaptersGiveThePiecesTheirBoundsAndTitles)
+{
+    // 8000 Hz: 3 s tone, 3 s silence, 1 s tone, 2.5 s silence, 4 s tone.
+    testsupport::ffmpeg({"-f",
+                         "lavfi",
+                         "-i",
+                         "sine=frequency=500:sample_rate=8000:duration=3",
+                         "-f",
+                         "lavfi",
+                         "-i",
+                         "anullsrc=r=8000:cl=mono:d=3",
+                         "-f",
+                         "lavfi",
+                         "-i",
+                         "sine=frequency=500:sample_rate=8000:duration=1",
+                         "-f",
+                         "lavfi",
+                         "-i",
+                         "anullsrc=r=8000:cl=mono:d=2.5",
+                         "-f",
+                         "lavfi",
+                         "-i",
+                         "sine=frequency=500:sample_rate=8000:duration=4",
+                         "-filter_complex",
+                         "[0][1][2][3][4]concat=n=5:v=0:a=1",
+                         "-c:a",
+                         "pcm_s16le",
+                         path("gaps.wav")});
+    const auto middles = [&](const QStringList& options) {
+        const auto r = cli(QStringList{"plan", "--json"} + options + QStringList{path("gaps.wav")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return bounds(json(r));
+    };
+    // Boundaries in the middles of the silences: 4.5 s and 8.25 s, within 10 ms.
+    const Bounds kept = middles({"--silence", "--min-piece", "0.5"});
+    ASSERT_EQ(kept.size(), 3);
+    EXPECT_NEAR(kept[0].second, 36000, 80);
+    EXPECT_NEAR(kept[1].second, 66000, 80);
+    EXPECT_EQ(kept[2].second, 108000);
+    // The middle piece (4.5-8.25 s) is shorter than 5 s: merged across the
+    // shorter silence, with the last piece.
+    const Bounds merged = middles({"--silence=-50,2", "--min-piece", "5"});
+    ASSERT_EQ(merged.size(), 2);
+    EXPECT_NEAR(merged[0].second, 36000, 80);
+    // Dropped, the pieces are the tones alone.
+    const Bounds dropped = middles({"--silence", "--drop-silence", "--min-piece", "0"});
+    ASSERT_EQ(dropped.size(), 3);
+    EXPECT_NEAR(dropped[1].first, 48000, 80);
+    EXPECT_NEAR(dropped[1].second, 56000, 80);
+    EXPECT_EQ(cli({"plan", "--silence=loud", path("gaps.wav")}).exitCode, 2);
+    EXPECT_EQ(cli({"plan", "--drop-silence", path("gaps.wav")}).exitCode, 2);
+
+    // An MP3 file with two chapters written by mutagen, and one without.
+    testsupport::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=44100:duration=6",
+                         "-c:a", "libmp3lame", path("talk.mp3")});
+    const auto mutagen = run(
+        "python3", {"-c",
+                    "import sys\n"
+                    "from mutagen.id3 import ID3, CHAP, CTOC, TIT2, CTOCFlags\n"
+                    "t = ID3(sys.argv[1])\n"
+                    "t.add(CTOC(element_id='toc', flags=CTOCFlags.TOP_LEVEL | CTOCFlags.ORDERED,\n"
+                    "           child_element_ids=['a', 'b'], sub_frames=[]))\n"
+                    "t.add(CHAP(element_id='a', start_time=0, end_time=2500,\n"
+                    "           sub_frames=[TIT2(encoding=3, text=['Opening'])]))\n"
+                    "t.add(CHAP(element_id='b', start_time=2500, end_time=6000,\n"
+                    "           sub_frames=[TIT2(encoding=3, text=['Questions'])]))\n"
+                    "t.save()\n",
+                    path("talk.mp3")});
+    ASSERT_EQ(mutagen.exitCode, 0) << mutagen.err.toStdString();
+    const auto r = cli({"plan", "--json", "--chapters", path("talk.mp3"), path("tone.wav")});
+    EXPECT_EQ(r.exitCode, 1) << "tone.wav has no chapters";
+    const QJsonObject o = json(r);
+    EXPECT_EQ(bounds(o, 0), (Bounds{{0, 110250}, {110250, 264600}}));
+    const QJsonArray pieces = o["files"].toArray()[0].toObject()["pieces"].toArray();
+    EXPECT_EQ(pieces[1].toObject()["title"].toString(), "Questions");
+    EXPECT_EQ(pieces[1].toObject()["track"].toInt(), 2);
+    const QJsonArray warnings = o["warnings"].toArray();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0].toObject()["message"].toString(), "has no chapters; skipped");
+}
