@@ -133,6 +133,9 @@ QStringList JobListViews::droppedPaths(const QEvent* event)
 
 void JobListViews::addPaths(const QStringList& paths)
 {
+    // Cue sheets come last: the files they name may be among the paths, and
+    // are then listed before their sheets look for them.
+    QStringList sheets;
     RunGuarded(m_session.prompts(), [&] {
         QStringList files;
         const auto flush = [&] {
@@ -141,7 +144,9 @@ void JobListViews::addPaths(const QStringList& paths)
             files.clear();
         };
         for (const QString& path : paths) {
-            if (QFileInfo(path).isDir()) {
+            if (PieceCommands::isCueSheet(path)) {
+                sheets << path;
+            } else if (QFileInfo(path).isDir()) {
                 flush();
                 m_session.jobs().addFolder(path);
             } else {
@@ -150,6 +155,9 @@ void JobListViews::addPaths(const QStringList& paths)
         }
         flush();
     });
+    // Each on its own: a bad sheet is reported and the others still come.
+    for (const QString& sheet : sheets)
+        RunGuarded(m_session.prompts(), [&] { m_session.pieces().importCueSheet(sheet); });
 }
 
 bool JobListViews::eventFilter(QObject* watched, QEvent* event)
