@@ -347,6 +347,7 @@ TEST_F(PiecesWindowTest, TheSearchIsAJobThatRefusesTheOtherCommandsAndStops)
     // Once the search runs, the user tries the commands a job refuses, then
     // clicks Stop; all of it arrives while the search pumps.
     int runs = 0;
+    QString progressShown;
     QObject::connect(&session().state(), &SessionState::modeChanged, window.get(),
                      [&](SessionState::Mode mode) {
                          if (mode != SessionState::Mode::Running)
@@ -355,6 +356,7 @@ TEST_F(PiecesWindowTest, TheSearchIsAJobThatRefusesTheOtherCommandsAndStops)
                          QMetaObject::invokeMethod(
                              window.get(),
                              [&] {
+                                 progressShown = session().panel().pbpos().GetText();
                                  prompts.filesAnswer = {src("album.cue")};
                                  session().runCommand(Command::ImportCueSheet);
                                  session().runCommand(Command::UseChapters);
@@ -366,6 +368,8 @@ TEST_F(PiecesWindowTest, TheSearchIsAJobThatRefusesTheOtherCommandsAndStops)
                      });
     session().runCommand(Command::FindSilences);
     EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(progressShown.endsWith('%')) << progressShown.toStdString();
+    EXPECT_EQ(session().panel().pbpos().GetText(), "");
     EXPECT_EQ(silenceDialogs, 1) << "no second search";
     EXPECT_TRUE(prompts.fileFilters.isEmpty()) << "no file dialog during the search";
     EXPECT_EQ(files(), QStringList{"tape.wav"});
