@@ -87,7 +87,7 @@ void JobArea::AddFiles()
     const QStringList paths = m_prompts.openFiles(kFileFilter);
     if (paths.isEmpty())
         return;
-    addFiles(paths);
+    addFilePaths(paths);
 }
 
 void JobArea::AddFolder()
@@ -95,10 +95,10 @@ void JobArea::AddFolder()
     const QString folder = m_prompts.chooseFolder(QStringLiteral("Add File Directory"));
     if (folder.isEmpty())
         return;
-    addFolder(folder);
+    addFolderPath(folder);
 }
 
-int JobArea::addFiles(const QStringList& paths)
+int JobArea::addFilePaths(const QStringList& paths)
 {
     stopPreviewForReader();
     int added = 0;
@@ -122,7 +122,7 @@ int JobArea::addFiles(const QStringList& paths)
     return added;
 }
 
-int JobArea::addFolder(const QString& folder)
+int JobArea::addFolderPath(const QString& folder)
 {
     stopPreviewForReader();
     const FolderListing listing = ListFolder(folder);

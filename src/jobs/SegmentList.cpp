@@ -3,6 +3,8 @@
 #include "base/TimeCode.h"
 #include "jobs/JobList.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
@@ -157,6 +159,18 @@ void SegmentList::setStatus(int row, SegmentStatus status)
     emit dataChanged(index(row, StatusColumn), index(row, StatusColumn));
 }
 
+void SegmentList::setCopied(int row)
+{
+    at(row);
+    m_rows[static_cast<size_t>(row)].copied = true;
+    emit dataChanged(index(row, RangeColumn), index(row, StatusColumn), {Qt::ToolTipRole});
+}
+
+bool SegmentList::isCopied(int row) const
+{
+    return at(row).copied;
+}
+
 void SegmentList::segmentEdited(int row)
 {
     at(row);
@@ -265,8 +279,12 @@ QVariant SegmentList::data(const QModelIndex& index, int role) const
     if (!index.isValid() || !isRow(index.row()))
         return {};
     if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
-        const QString text = title(index.row());
-        return text.isEmpty() ? QVariant() : QVariant(text);
+        QStringList lines;
+        if (const QString name = title(index.row()); !name.isEmpty())
+            lines << name;
+        if (at(index.row()).copied)
+            lines << QStringLiteral("Copied from the MP3 file without re-encoding");
+        return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
     }
     if (role != Qt::DisplayRole)
         return {};
