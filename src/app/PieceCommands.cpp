@@ -117,7 +117,7 @@ void PieceCommands::importCueSheet(const QString& sheetPath)
         if (jobs.rowOfFile(source.audioPath) < 0 && !missing.contains(source.audioPath))
             missing << source.audioPath;
     if (!missing.isEmpty())
-        jobs.addFiles(missing);
+        jobs.addFilePaths(missing);
 
     // A file the list refused has been reported with its reason.
     QVector<int> rows;

@@ -254,6 +254,13 @@ TEST_F(PiecesWindowTest, ACueSheetFromTheMenuListsItsFileAsTitledPiecesDrawnOnTh
     EXPECT_EQ(entry.segment(1).begin.exactFrame(), 330456) << "placed to the sample";
     EXPECT_EQ(entry.segment(1).label.album, "Live");
     EXPECT_EQ(session().panel().tataltime().GetText(), "00:00:20");
+    // The times are shown whole: their columns widen, the list scrolls.
+    const QFontMetrics metrics(window->lv_time->font());
+    for (int c = 0; c < 2; ++c)
+        for (const QString& text : column(c))
+            EXPECT_GE(window->lv_time->columnWidth(c), metrics.horizontalAdvance(text) + 8)
+                << text.toStdString();
+    EXPECT_GE(window->lv_time->columnWidth(2), metrics.horizontalAdvance("Converting"));
 
     // The two inner bounds are drawn as lines, where the slider stands for
     // them, in a colour that stands out from the panel behind the waveform.

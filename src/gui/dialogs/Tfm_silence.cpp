@@ -7,6 +7,8 @@
 #include <QDoubleSpinBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 Tfm_silence::Tfm_silence(PieceCommands::SilenceQuestion& question, QWidget* mainWindow)
     : QDialog(mainWindow), m_question(question), m_mainWindow(mainWindow)
 {
@@ -24,6 +26,12 @@ Tfm_silence::Tfm_silence(PieceCommands::SilenceQuestion& question, QWidget* main
     connect(form.buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(form.buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     ck_drop->setAccessibleName(QStringLiteral("Drop the silences"));
+    // One width for the three numbers, so that they line up.
+    int width = 0;
+    for (QDoubleSpinBox* box : {edt_threshold, edt_minSilence, edt_minPiece})
+        width = std::max(width, box->sizeHint().width());
+    for (QDoubleSpinBox* box : {edt_threshold, edt_minSilence, edt_minPiece})
+        box->setMinimumWidth(width);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
