@@ -103,6 +103,22 @@ protected:
                                                 "    TITLE \"Third\"\n"
                                                 "    INDEX 00 00:14:00\n"
                                                 "    INDEX 01 00:15:00\n");
+        // Two sides of a record, one sheet; the tracks count on across them.
+        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=330:sample_rate=44100", "-t", "8", "-c:a",
+                "pcm_s16le", src("side a.wav")});
+        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=550:sample_rate=44100", "-t", "6", "-c:a",
+                "pcm_s16le", src("side b.wav")});
+        testsupport::writeAll(src("record.cue"), "FILE \"side a.wav\" WAVE\n"
+                                                 "  TRACK 01 AUDIO\n"
+                                                 "    TITLE \"A1\"\n"
+                                                 "    INDEX 01 00:00:00\n"
+                                                 "  TRACK 02 AUDIO\n"
+                                                 "    TITLE \"A2\"\n"
+                                                 "    INDEX 01 00:05:00\n"
+                                                 "FILE \"side b.wav\" WAVE\n"
+                                                 "  TRACK 03 AUDIO\n"
+                                                 "    TITLE \"B1\"\n"
+                                                 "    INDEX 01 00:00:00\n");
         testsupport::writeAll(src("lost.cue"), "FILE \"gone.wav\" WAVE\n"
                                                "  TRACK 01 AUDIO\n"
                                                "    INDEX 01 00:00:00\n");
@@ -449,4 +465,27 @@ TEST_F(PiecesWindowTest, SheetsDroppedOrGivenAtTheStartAreImported)
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].startsWith("lost.cue, line 1: gone.wav is not in"))
         << prompts.errors[0].toStdString();
+}
+
+TEST_F(PiecesWindowTest, ASheetOfTwoFilesFillsBothListsAndShowsTheFirst)
+{
+    // The second side is listed already, under another file before it.
+    window->addPaths({src("tape.wav"), src("side b.wav")});
+    session().options().functionChoice = segmentplan::Unification;
+    prompts.filesAnswer = {src("record.cue")};
+    session().runCommand(Command::ImportCueSheet);
+    EXPECT_EQ(files(), (QStringList{"tape.wav", "side b.wav", "side a.wav"}));
+    EXPECT_EQ(session().jobs().list().selectedRow(), 2) << "the sheet's first file is shown";
+    EXPECT_EQ(titles(), (QStringList{"01 A1", "02 A2", ""}));
+    EXPECT_EQ(column(0), (QStringList{"00:00:00.000 - 00:00:05.000", "00:00:05.000 - 00:00:08.000",
+                                      "00:00:00 - 00:00:08"}));
+    const listrecord& b = session().jobs().list().entry(1);
+    ASSERT_EQ(b.usedSegments(), 2);
+    EXPECT_EQ(b.segment(0).label.title, "B1");
+    EXPECT_EQ(b.segment(0).label.track, 3);
+    EXPECT_EQ(b.segment(0).label.trackTotal, 3);
+    EXPECT_EQ(session().jobs().list().entry(0).usedSegments(), 1) << "the other file is left alone";
+    EXPECT_EQ(session().options().functionChoice, segmentplan::Custom)
+        << "Unification would cut the first file's list from every file";
+    EXPECT_EQ(prompts.informations.size(), 1);
 }
