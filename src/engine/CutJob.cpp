@@ -217,7 +217,8 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
         writer.SetEnabled(true);
         IniFile ini(workers.iniPath);
         Mp3EncoderSettings mp3;
-        const EncoderSetup encoder(ini, mp3);
+        EncoderSetup encoder(ini, mp3);
+        encoder.setOverrides(workers.encoderOverrides);
         UnfinishedOutput unfinished(writer);
         QString openSource;
         for (int k = next++; k < tasks.size(); k = next++) {

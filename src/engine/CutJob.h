@@ -2,6 +2,7 @@
 
 #include "engine/CutPiece.h"
 #include "engine/CutTask.h"
+#include "engine/EncoderOverrides.h"
 #include "jobs/SegmentPlan.h"
 
 #include <QString>
@@ -49,6 +50,7 @@ public:
     struct Workers {
         int count = 1;                           // at most this many threads, never more than tasks
         QString iniPath;                         // the settings file each worker configures from
+        EncoderOverrides encoderOverrides;       // put over the settings file's values
         const std::atomic<bool>* stop = nullptr; // ends every piece at its next block
         RefusedCopy refusedCopy = RefusedCopy::Encode; // what a piece that cannot be copied becomes
         // Progress of a worker's current task, and the end of a task.

@@ -61,7 +61,8 @@ PieceWritten encode(const CutTask& task, const PieceTools& tools, const PieceHoo
 
     tools.writer.Close();
     tools.unfinished.end();
-    WriteOutputTags(written.output, task.tags);
+    if (task.tagged)
+        WriteOutputTags(written.output, task.tags);
     return written;
 }
 
@@ -106,7 +107,8 @@ PieceWritten copy(const CutTask& task, const PieceTools& tools, const PieceHooks
     tools.pump.progress(length, length);
     written.frames = length;
     written.copied = true;
-    WriteOutputTags(written.output, task.tags);
+    if (task.tagged)
+        WriteOutputTags(written.output, task.tags);
     return written;
 }
 
