@@ -1,5 +1,6 @@
 #include "cli/CutCommand.h"
 #include "cli/Commands.h"
+#include "cli/OutputOptions.h"
 
 #include "app/JobAreaView.h"
 #include "audio/AudioFile.h"
@@ -162,7 +163,9 @@ using namespace cli::jobs;
 const char* const kCutUsage =
     "usage: vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format mp3|wav|wma|ogg]\n"
     "                       [--copy] [--out DIR] [--fade-in S] [--fade-out S] [--settings INI]\n"
-    "                       [--json] [--jobs N] PATH...\n";
+    "                       [--json] [--jobs N] [--bitrate KBPS | --vbr-quality Q | --quality Q]\n"
+    "                       [--rate HZ|source] [--channels 1|2|source] [--bits N]\n"
+    "                       [--name TEMPLATE] [--no-tags] PATH...\n";
 
 OutputFormat formatNamed(const QString& name)
 {
@@ -266,6 +269,16 @@ int cli::cut(const QStringList& args)
         {QStringLiteral("copy"),
          QStringLiteral("Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost.")},
     });
+    for (const OutputOptionRow& row : outputOptionRows())
+        parser.addOption(
+            {QLatin1String(row.name), QLatin1String(row.help), QLatin1String(row.argument)});
+    const OptionLookup option = [&](const QString& name) -> std::optional<QString> {
+        if (!parser.isSet(name))
+            return std::nullopt;
+        return parser.value(name);
+    };
+    EncoderOverrides encoderValues;
+    PieceRules pieceRules;
 
     PlanChoice plan;
     Options options;
@@ -287,6 +300,11 @@ int cli::cut(const QStringList& args)
         options.losslessCopy = parser.isSet(QStringLiteral("copy"));
         if (options.losslessCopy)
             refuseWhatCannotBeCopied(parser, format, options, iniPath);
+        encoderValues = parseEncoderOptions(option, format);
+        if (options.losslessCopy && !encoderValues.isEmpty())
+            throw UsageError(QStringLiteral("--copy keeps the source's frames as they are; leave "
+                                            "out the encoder options"));
+        pieceRules = parsePieceRules(option);
     } catch (const UsageError& e) {
         return usageFailure(err, command, e, kCutUsage);
     }
@@ -319,7 +337,7 @@ int cli::cut(const QStringList& args)
 
     installStopHandler();
     const JobAreaView view(area);
-    CutTasks planner(view, plan.choice, options);
+    CutTasks planner(view, plan.choice, options, pieceRules);
     QVector<CutTask> tasks = planner.all(format);
     if (options.losslessCopy) {
         // Only an MP3 file's pieces are planned to be copied.
@@ -341,6 +359,7 @@ int cli::cut(const QStringList& args)
     CutJob::Workers run;
     run.count = workers;
     run.iniPath = iniPath;
+    run.encoderOverrides = encoderValues;
     run.stop = &stopFlag();
     run.refusedCopy = RefusedCopy::Fail;
     run.progress = [&](int worker, int k, int64_t done, int64_t total) {

@@ -88,20 +88,23 @@ QString EncoderOverrides::refusalFor(OutputFormat format) const
             return QStringLiteral("WMA pieces take their rate and channels from a profile: give "
                                   "numbers to --rate and --channels, not source");
         if ((bitrate || rate || channels) && !wmaProfileFor(*this, 0, nullptr)) {
-            QStringList offers;
+            QList<int> offers;
             for (int k = 1; k <= wmaProfileCount(); ++k) {
                 const WmaProfile* p = wmaProfile(k);
-                if (p->nominalKbps > 0)
-                    offers << QStringLiteral("%1 kbit/s %2 Hz %3")
-                                  .arg(p->nominalKbps)
-                                  .arg(p->rate)
-                                  .arg(p->channels == 1 ? QStringLiteral("mono")
-                                                        : QStringLiteral("stereo"));
+                if (p->nominalKbps > 0 && (!rate || p->rate == *rate) &&
+                    (!channels || p->channels == *channels) && !offers.contains(p->nominalKbps))
+                    offers << p->nominalKbps;
             }
-            offers.removeDuplicates();
-            return QStringLiteral("no WMA profile has that bitrate, rate and channel count; "
-                                  "they are: %1")
-                .arg(offers.join(QStringLiteral(", ")));
+            std::sort(offers.rbegin(), offers.rend());
+            QStringList texts;
+            for (int kbps : offers)
+                texts << QString::number(kbps);
+            if (texts.isEmpty())
+                return QStringLiteral("no WMA profile has that rate and channel count; WMA takes "
+                                      "8000 to 48000 Hz");
+            return QStringLiteral("no WMA profile has that bitrate; with these values WMA takes "
+                                  "%1 kbit/s")
+                .arg(texts.join(QStringLiteral(", ")));
         }
         break;
     }
