@@ -28,27 +28,7 @@
 
 namespace cli::jobs {
 
-void addSharedOptions(QCommandLineParser& parser)
-{
-    addPlanOptions(parser);
-    parser.addOptions({
-        {QStringLiteral("fade-in"), QStringLiteral("Fade in over S seconds."), QStringLiteral("S")},
-        {QStringLiteral("fade-out"), QStringLiteral("Fade out over S seconds."),
-         QStringLiteral("S")},
-    });
-    addSettingsOption(parser);
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders."));
-}
-
-PlanChoice parseSharedOptions(const QCommandLineParser& parser)
-{
-    const PlanChoice plan = parsePlan(parser);
-    refuseRepeats(parser, parser.optionNames());
-    return plan;
-}
-
-Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan)
+Options loadOptions(const ParsedLine& parser, const PlanChoice& plan)
 {
     Options options = LoadOptions(IniFile(settingsPath(parser)));
     applyPlan(plan, options);
@@ -160,13 +140,6 @@ namespace {
 using namespace cli;
 using namespace cli::jobs;
 
-const char* const kCutUsage =
-    "usage: vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format mp3|wav|wma|ogg]\n"
-    "                       [--copy] [--out DIR] [--fade-in S] [--fade-out S] [--settings INI]\n"
-    "                       [--json] [--jobs N] [--bitrate KBPS | --vbr-quality Q | --quality Q]\n"
-    "                       [--rate HZ|source] [--channels 1|2|source] [--bits N]\n"
-    "                       [--name TEMPLATE] [--no-tags] PATH...\n";
-
 OutputFormat formatNamed(const QString& name)
 {
     static const QStringList names{QStringLiteral("mp3"), QStringLiteral("wav"),
@@ -179,8 +152,8 @@ OutputFormat formatNamed(const QString& name)
 // A copy takes the source's frames as they are: MP3 pieces, without a fade,
 // whether the command line or the options file asks for one. `options` are
 // the run's, with the command line's fades applied.
-void refuseWhatCannotBeCopied(const QCommandLineParser& parser, OutputFormat format,
-                              const Options& options, const QString& iniPath)
+void refuseWhatCannotBeCopied(const ParsedLine& parser, OutputFormat format, const Options& options,
+                              const QString& iniPath)
 {
     if (format != OutputFormat::Mp3)
         throw UsageError(QStringLiteral("--copy makes MP3 pieces; leave out --format %1")
@@ -253,41 +226,21 @@ private:
 } // namespace
 
 // vessimo-cli cut: cuts every piece of the plan into a file of its own.
-int cli::cut(const QStringList& args)
+int cli::cut(const ParsedLine& parser)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const QString command = QStringLiteral("vessimo-cli cut");
-    QCommandLineParser parser;
-    addSharedOptions(parser);
-    parser.addOptions({
-        {QStringLiteral("format"), QStringLiteral("Output format: mp3, wav, wma or ogg."),
-         QStringLiteral("FORMAT")},
-        {QStringLiteral("out"), QStringLiteral("Output folder."), QStringLiteral("DIR")},
-        {QStringLiteral("jobs"), QStringLiteral("Pieces cut at once."), QStringLiteral("N")},
-        {QStringLiteral("copy"),
-         QStringLiteral("Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost.")},
-    });
-    for (const OutputOptionRow& row : outputOptionRows())
-        parser.addOption(
-            {QLatin1String(row.name), QLatin1String(row.help), QLatin1String(row.argument)});
-    const OptionLookup option = [&](const QString& name) -> std::optional<QString> {
-        if (!parser.isSet(name))
-            return std::nullopt;
-        return parser.value(name);
-    };
     EncoderOverrides encoderValues;
     PieceRules pieceRules;
-
     PlanChoice plan;
     Options options;
     OutputFormat format = OutputFormat::Mp3;
     int workers = std::max(1, QThread::idealThreadCount());
     QString iniPath;
     try {
-        parseCommandLine(parser, command, args);
-        plan = parseSharedOptions(parser);
+        requirePaths(parser);
+        plan = parsePlan(parser);
         iniPath = settingsPath(parser);
         options = loadOptions(parser, plan);
         if (parser.isSet(QStringLiteral("format")))
@@ -300,13 +253,13 @@ int cli::cut(const QStringList& args)
         options.losslessCopy = parser.isSet(QStringLiteral("copy"));
         if (options.losslessCopy)
             refuseWhatCannotBeCopied(parser, format, options, iniPath);
-        encoderValues = parseEncoderOptions(option, format);
+        encoderValues = parseEncoderOptions(parser, format);
         if (options.losslessCopy && !encoderValues.isEmpty())
             throw UsageError(QStringLiteral("--copy keeps the source's frames as they are; leave "
                                             "out the encoder options"));
-        pieceRules = parsePieceRules(option);
+        pieceRules = parsePieceRules(parser);
     } catch (const UsageError& e) {
-        return usageFailure(err, command, e, kCutUsage);
+        return usageFailure(err, Cut, e);
     }
     const bool json = parser.isSet(QStringLiteral("json"));
 
@@ -332,7 +285,7 @@ int cli::cut(const QStringList& args)
     reader.SetEnabled(true);
     SessionState state;
     JobArea area(prompts, reader, options, state);
-    addPaths(area, prompts, parser.positionalArguments(), failure);
+    addPaths(area, prompts, parser.positional(), failure);
     applySegments(plan, area.list());
 
     installStopHandler();

@@ -8,7 +8,6 @@
 #include "cli/PlanOptions.h"
 #include "settings/Options.h"
 
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -21,14 +20,9 @@ class JobArea;
 
 namespace cli::jobs {
 
-// The options both commands take besides their own.
-void addSharedOptions(QCommandLineParser& parser);
-
-// The plan options with every option given at most once; throws UsageError.
-PlanChoice parseSharedOptions(const QCommandLineParser& parser);
 // The options of the run's options file (settingsPath), with the plan and the
 // fades of the command line applied.
-Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan);
+Options loadOptions(const ParsedLine& line, const PlanChoice& plan);
 
 // From installStopHandler() on, the first Ctrl-C, SIGTERM or SIGHUP raises
 // the flag; a second one ends the process at once, removing the pieces under

@@ -25,11 +25,6 @@ namespace {
 using namespace cli;
 using namespace cli::jobs;
 
-const char* const kJoinUsage =
-    "usage: vessimo-cli join [--every N | --pieces N | --segments LIST] [--fade-in S]\n"
-    "                        [--fade-out S] [--settings INI] [--overwrite] [--json]\n"
-    "                        -o OUTPUT PATH...\n";
-
 // The format an output name asks for by its extension, in any case.
 OutputFormat formatOfTarget(const QString& target)
 {
@@ -53,20 +48,10 @@ QString sameFileKey(const QString& path)
 
 // vessimo-cli join: writes the parts of all files one after another into
 // one output.
-int cli::join(const QStringList& args)
+int cli::join(const ParsedLine& parser)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-
-    const QString command = QStringLiteral("vessimo-cli join");
-    QCommandLineParser parser;
-    addSharedOptions(parser);
-    parser.addOptions({
-        {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("The joined file."),
-         QStringLiteral("OUTPUT")},
-        {QStringLiteral("overwrite"), QStringLiteral("Replace an existing output.")},
-    });
 
     PlanChoice plan;
     Options options;
@@ -74,19 +59,19 @@ int cli::join(const QStringList& args)
     OutputFormat format = OutputFormat::Mp3;
     QString iniPath;
     try {
-        parseCommandLine(parser, command, args);
-        if (!parser.isSet(QStringLiteral("o")))
+        requirePaths(parser);
+        if (!parser.isSet(QStringLiteral("output")))
             throw UsageError(QStringLiteral("no output given (-o OUTPUT)"));
-        plan = parseSharedOptions(parser);
+        plan = parsePlan(parser);
         // Whole files unless the shared segments are given.
         if (plan.choice != segmentplan::Unification)
             plan.choice = segmentplan::EverySeconds;
         iniPath = settingsPath(parser);
         options = loadOptions(parser, plan);
-        target = parser.value(QStringLiteral("o"));
+        target = parser.value(QStringLiteral("output"));
         format = formatOfTarget(target);
     } catch (const UsageError& e) {
-        return usageFailure(err, command, e, kJoinUsage);
+        return usageFailure(err, Join, e);
     }
     const bool json = parser.isSet(QStringLiteral("json"));
 
@@ -121,7 +106,7 @@ int cli::join(const QStringList& args)
     writer.SetEnabled(true);
     SessionState state;
     JobArea area(prompts, reader, options, state);
-    addPaths(area, prompts, parser.positionalArguments(), fail);
+    addPaths(area, prompts, parser.positional(), fail);
     // A join without one of its files would be a different file: nothing
     // is written when any path was refused.
     if (!failures.isEmpty())

@@ -1,9 +1,10 @@
 #include "cli/OutputOptions.h"
 
-#include "cli/PlanOptions.h"
+#include "cli/OptionTable.h"
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <optional>
 
 namespace cli {
 
@@ -48,26 +49,13 @@ const QList<int> kPcmRates{8000,  11025, 12000, 16000, 22050,  24000, 32000,
 
 } // namespace
 
-const std::vector<OutputOptionRow>& outputOptionRows()
+EncoderOverrides parseEncoderOptions(const ParsedLine& line, OutputFormat format)
 {
-    static const std::vector<OutputOptionRow> rows{
-        {"bitrate", "KBPS",
-         "Bitrate in kbit/s: constant for MP3, nominal for Ogg, the profile's for WMA."},
-        {"vbr-quality", "Q", "MP3 at a variable bitrate of quality Q, 0 (best) to 9."},
-        {"quality", "Q", "Ogg at quality Q, -1 to 10."},
-        {"rate", "HZ", "Sample rate of the pieces in Hz, or source."},
-        {"channels", "N", "Channels of the pieces: 1, 2 or source."},
-        {"bits", "N", "Bits per sample of WAV pieces: 8, 16, 24 or 32."},
-        {"name", "TEMPLATE",
-         "Name the pieces by a template with the fields {base} {title} {artist} {album} {n} "
-         "{n:02} {source} {start} {end}; taken names are numbered on."},
-        {"no-tags", "", "Write no tags into the pieces."},
+    const auto option = [&](const QString& name) -> std::optional<QString> {
+        if (!line.isSet(name))
+            return std::nullopt;
+        return line.value(name);
     };
-    return rows;
-}
-
-EncoderOverrides parseEncoderOptions(const OptionLookup& option, OutputFormat format)
-{
     EncoderOverrides o;
     if (const auto text = option(QStringLiteral("bitrate"))) {
         if (format == OutputFormat::Mp3)
@@ -97,17 +85,17 @@ EncoderOverrides parseEncoderOptions(const OptionLookup& option, OutputFormat fo
     return o;
 }
 
-PieceRules parsePieceRules(const OptionLookup& option)
+PieceRules parsePieceRules(const ParsedLine& line)
 {
     PieceRules rules;
-    if (const auto text = option(QStringLiteral("name"))) {
+    if (line.isSet(QStringLiteral("name"))) {
         try {
-            rules.names.emplace(*text);
+            rules.names.emplace(line.value(QStringLiteral("name")));
         } catch (const NameTemplateError& e) {
             throw UsageError(e.message());
         }
     }
-    rules.tags = !option(QStringLiteral("no-tags")).has_value();
+    rules.tags = !line.isSet(QStringLiteral("no-tags"));
     return rules;
 }
 

@@ -8,7 +8,6 @@
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
-#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,36 +17,23 @@ namespace {
 
 using namespace cli;
 
-const char* const kUsage =
-    "usage: vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI] "
-    "[--json] PATH...\n";
-
 } // namespace
 
 // vessimo-cli plan: adds the paths as the file and folder dialogs would and
 // prints each file's segment list and the total under the chosen plan.
-int cli::plan(const QStringList& args)
+int cli::plan(const ParsedLine& parser)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const QString command = QStringLiteral("vessimo-cli plan");
-    QCommandLineParser parser;
-    addPlanOptions(parser);
-    addSettingsOption(parser);
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders."));
-
     PlanChoice plan;
     Options options;
     try {
-        parseCommandLine(parser, command, args);
+        requirePaths(parser);
         plan = parsePlan(parser);
-        refuseRepeats(parser, {QStringLiteral("every"), QStringLiteral("pieces"),
-                               QStringLiteral("segments"), QStringLiteral("settings")});
         options = LoadOptions(IniFile(settingsPath(parser)));
     } catch (const UsageError& e) {
-        return usageFailure(err, command, e, kUsage);
+        return usageFailure(err, Plan, e);
     }
     applyPlan(plan, options);
 
@@ -66,7 +52,7 @@ int cli::plan(const QStringList& args)
                          err.flush();
                      });
 
-    addPaths(area, prompts, parser.positionalArguments());
+    addPaths(area, prompts, parser.positional());
     JobList& list = area.list();
     applySegments(plan, list);
 

@@ -57,29 +57,9 @@ QVector<Segment> parseSegments(const QString& list)
 
 } // namespace
 
-void addPlanOptions(QCommandLineParser& parser)
+void requirePaths(const ParsedLine& line)
 {
-    parser.addOptions({
-        {QStringLiteral("every"), QStringLiteral("Pieces of N seconds."), QStringLiteral("N")},
-        {QStringLiteral("pieces"), QStringLiteral("N pieces of equal length."),
-         QStringLiteral("N")},
-        {QStringLiteral("segments"),
-         QStringLiteral("The first file's segments, applied to every file."),
-         QStringLiteral("LIST")},
-    });
-}
-
-void addSettingsOption(QCommandLineParser& parser)
-{
-    parser.addOption({QStringLiteral("settings"),
-                      QStringLiteral("Read the options from this file."), QStringLiteral("INI")});
-}
-
-void parseCommandLine(QCommandLineParser& parser, const QString& name, const QStringList& args)
-{
-    if (!parser.parse(QStringList{name} + args))
-        throw UsageError(parser.errorText());
-    if (parser.positionalArguments().isEmpty())
+    if (line.positional().isEmpty())
         throw UsageError(QStringLiteral("no file or folder given"));
 }
 
@@ -112,7 +92,7 @@ QString printable(const QString& text)
     return shown;
 }
 
-PlanChoice parsePlan(const QCommandLineParser& parser)
+PlanChoice parsePlan(const ParsedLine& parser)
 {
     PlanChoice plan;
     plan.choice = segmentplan::Custom;
@@ -155,14 +135,7 @@ void applySegments(const PlanChoice& plan, JobList& list)
         list.entry(0).setConfirmedSegments(plan.segments);
 }
 
-void refuseRepeats(const QCommandLineParser& parser, const QStringList& names)
-{
-    for (const QString& name : names)
-        if (parser.values(name).size() > 1)
-            throw UsageError(QStringLiteral("--%1 is given more than once").arg(name));
-}
-
-QString settingsPath(const QCommandLineParser& parser)
+QString settingsPath(const ParsedLine& parser)
 {
     if (!parser.isSet(QStringLiteral("settings")))
         return IniFile::defaultPath();
@@ -172,9 +145,11 @@ QString settingsPath(const QCommandLineParser& parser)
     return ini;
 }
 
-int usageFailure(QTextStream& err, const QString& name, const UsageError& error, const char* usage)
+int usageFailure(QTextStream& err, Command command, const UsageError& error)
 {
-    err << name << ": " << printable(QString::fromUtf8(error.what())) << "\n" << usage;
+    err << "vessimo-cli " << commandName(command) << ": "
+        << printable(QString::fromUtf8(error.what())) << "\n"
+        << usageText(command);
     return 2;
 }
 

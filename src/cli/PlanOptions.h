@@ -4,12 +4,11 @@
 // usage errors they raise: one parser, so that the three commands accept the
 // same texts and answer with the same messages.
 
-#include "base/Error.h"
+#include "cli/OptionTable.h"
 #include "jobs/JobEntry.h"
 #include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
-#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -19,21 +18,8 @@ class JobList;
 
 namespace cli {
 
-// A command line the command cannot run; the command prints it with its
-// usage and exits with 2.
-class UsageError : public Error {
-public:
-    using Error::Error;
-};
-
-// --every N, --pieces N and --segments LIST.
-void addPlanOptions(QCommandLineParser& parser);
-// --settings INI.
-void addSettingsOption(QCommandLineParser& parser);
-
-// Parses `args` for the command `name` ("vessimo-cli plan") and requires at
-// least one path; throws UsageError.
-void parseCommandLine(QCommandLineParser& parser, const QString& name, const QStringList& args);
+// Throws UsageError when no path is given.
+void requirePaths(const ParsedLine& line);
 
 struct PlanChoice {
     segmentplan::Choice choice = segmentplan::Custom; // the function choice of the run
@@ -43,14 +29,12 @@ struct PlanChoice {
 };
 
 // --every, --pieces, --segments, at most one of them; throws UsageError.
-PlanChoice parsePlan(const QCommandLineParser& parser);
+PlanChoice parsePlan(const ParsedLine& line);
 // Sets the function choice and its number in `options`.
 void applyPlan(const PlanChoice& plan, Options& options);
 // Gives a --segments list to the first file of `list`, whose segments the
 // Unification plan applies to every file.
 void applySegments(const PlanChoice& plan, JobList& list);
-// Throws UsageError for the first of `names` given more than once.
-void refuseRepeats(const QCommandLineParser& parser, const QStringList& names);
 // A whole number from 1 to 2^31 - 1; throws UsageError naming the option.
 int positiveNumber(const QString& option, const QString& text);
 // Text for a terminal: control characters (C0, DEL and C1) appear as \xHH,
@@ -58,10 +42,10 @@ int positiveNumber(const QString& option, const QString& text);
 // sequences. JSON output escapes them itself.
 QString printable(const QString& text);
 // The options file of the run: --settings, which must exist, or the user's.
-QString settingsPath(const QCommandLineParser& parser);
+QString settingsPath(const ParsedLine& line);
 
 // Prints a usage error the way every command does and returns the exit
 // status 2.
-int usageFailure(QTextStream& err, const QString& name, const UsageError& error, const char* usage);
+int usageFailure(QTextStream& err, Command command, const UsageError& error);
 
 } // namespace cli

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/PlanOptions.h"
 
 #include "audio/AudioError.h"
 #include "audio/AudioReader.h"
@@ -10,17 +11,14 @@
 
 // vessimo-cli probe [--json] FILE...: what the reader reports for each file.
 // Every file is probed even when one fails; the status is then 1.
-int cli::probe(const QStringList& args)
+int cli::probe(const ParsedLine& line)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const bool json = args.contains(QLatin1String("--json"));
-    QStringList files = args;
-    files.removeAll(QLatin1String("--json"));
-    if (files.isEmpty()) {
-        err << "usage: vessimo-cli probe [--json] FILE...\n";
-        return 2;
-    }
+    const bool json = line.isSet(QStringLiteral("json"));
+    const QStringList files = line.positional();
+    if (files.isEmpty())
+        return usageFailure(err, Probe, UsageError(QStringLiteral("no file given")));
 
     int status = 0;
     QJsonArray results;
