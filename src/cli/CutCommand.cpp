@@ -1,4 +1,5 @@
 #include "cli/CutCommand.h"
+#include "cli/BatchRun.h"
 #include "cli/Commands.h"
 #include "cli/OutputOptions.h"
 
@@ -233,6 +234,7 @@ int cli::cut(const ParsedLine& parser)
 
     EncoderOverrides encoderValues;
     PieceRules pieceRules;
+    std::optional<BatchRun> batch;
     PlanChoice plan;
     Options options;
     OutputFormat format = OutputFormat::Mp3;
@@ -258,6 +260,8 @@ int cli::cut(const ParsedLine& parser)
             throw UsageError(QStringLiteral("--copy keeps the source's frames as they are; leave "
                                             "out the encoder options"));
         pieceRules = parsePieceRules(parser);
+        batch = BatchRun::fromCommandLine(parser);
+        pieceRules.namesFromPlan = batch.has_value();
     } catch (const UsageError& e) {
         return usageFailure(err, Cut, e);
     }
@@ -307,6 +311,26 @@ int cli::cut(const ParsedLine& parser)
             return true;
         });
     }
+    if (batch) {
+        try {
+            BatchRun::Prepared prepared = batch->prepare(tasks);
+            // Complete from an earlier run: listed as if cut now.
+            for (const BatchRun::Kept& kept : prepared.kept) {
+                if (json)
+                    results.append(QJsonObject{{QStringLiteral("source"), kept.task.source},
+                                               {QStringLiteral("output"), kept.output},
+                                               {QStringLiteral("kept"), true}});
+                else
+                    out << printable(kept.output) << "\n";
+            }
+            for (const BatchRun::Refused& refused : prepared.refused)
+                failure(refused.task.source, refused.message);
+            tasks = prepared.toCut;
+        } catch (const Error& e) {
+            failure(options.outputDir, e.message());
+            tasks.clear();
+        }
+    }
     ProgressLine line;
     CutProgress progress(line, tasks);
     CutJob::Workers run;
@@ -319,9 +343,13 @@ int cli::cut(const ParsedLine& parser)
         progress.report(worker, k, done, total);
     };
     run.finished = [&](int worker, int k) { progress.finished(worker, k); };
+    if (batch)
+        run.settle = [&](int k, CutJob::Outcome& o) { batch->settle(tasks[k], o); };
     QVector<CutJob::Outcome> done;
     try {
         done = CutJob::runOnWorkers(planner, tasks, run);
+        if (batch)
+            batch->finish(tasks, done);
     } catch (const JobError& e) {
         line.clear();
         failure(options.outputDir, QString::fromUtf8(e.what()));

@@ -40,6 +40,12 @@ const QVector<OptionRow> kOptions{
      "Name the pieces by TEMPLATE, with the fields {base} {title} {artist} {album} {n} {n:02} "
      "{source} {start} {end} (seconds); a taken name is numbered on."},
     {"no-tags", "", Cut, "Write no tags into the pieces."},
+    {"shard", "K/N", Cut,
+     "Cut the K-th of N shares of the files (file i goes to share i mod N + 1), named as one "
+     "run of the whole list would name them."},
+    {"manifest", "FILE", Cut,
+     "Append a JSON line to FILE for every finished piece; run again with the same FILE to "
+     "resume, keeping the pieces it records."},
     {"o|output", "OUTPUT", Join,
      "The joined file; its extension (.mp3, .wav, .wma, .ogg) chooses the format."},
     {"overwrite", "", Join, "Replace OUTPUT when it exists."},

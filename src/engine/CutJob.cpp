@@ -251,6 +251,7 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
                                         workers.refusedCopy},
                              hooks);
                 outcome.output = written.output;
+                outcome.firstFrame = written.firstFrame;
                 outcome.frames = written.frames;
                 outcome.copied = written.copied;
             } catch (const std::exception& e) {
@@ -262,6 +263,8 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
                 openSource.clear();
             }
             pieceDone(task.source);
+            if (workers.settle && !stop.load())
+                workers.settle(k, outcome);
             if (workers.finished)
                 workers.finished(worker, k);
         }

@@ -39,6 +39,7 @@ public:
     struct Outcome {
         bool started = false;
         QString output; // the name written under
+        int64_t firstFrame = 0;
         int64_t frames = 0;
         bool copied = false;
         QString error; // why it failed; its output was removed
@@ -56,6 +57,10 @@ public:
         // Progress of a worker's current task, and the end of a task.
         std::function<void(int worker, int task, int64_t done, int64_t total)> progress;
         std::function<void(int worker, int task)> finished;
+        // Called on the worker's thread once a task has ended, before
+        // `finished`, unless a stop came: what is done with a finished output
+        // (a batch puts it in place and records it) and may change the outcome.
+        std::function<void(int task, Outcome& outcome)> settle;
     };
     // The command line's run: the tasks, all planned up front by `planner`,
     // are cut by worker threads, each with its own reader, writer and encoder
