@@ -41,7 +41,8 @@ const QVector<OptionRow> kOptions{
      "{source} {start} {end} (seconds); a taken name is numbered on."},
     {"no-tags", "", Cut, "Write no tags into the pieces."},
     {"shard", "K/N", Cut,
-     "Cut the K-th of N shares of the files (file i goes to share i mod N + 1), named as one "
+     "Cut the K-th of N shares of the files (file i, from 0, goes to share i mod N + 1), named as "
+     "one "
      "run of the whole list would name them."},
     {"manifest", "FILE", Cut,
      "Append a JSON line to FILE for every finished piece; run again with the same FILE to "
