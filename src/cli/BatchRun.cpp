@@ -104,10 +104,12 @@ BatchRun::Prepared BatchRun::prepare(const QVector<CutTask>& all)
     for (CutTask task : m_shard ? m_shard->select(all) : all) {
         const QString output = task.output;
         const QString hidden = hiddenName(output);
+        bool recorded = false;
         if (m_manifest) {
             const ManifestEntry* entry = m_manifest->entryFor(absolute(output));
-            if (entry && entry->isFor(absolute(task.source), absolute(output),
-                                      task.piece.begin.ms(), task.piece.end.ms())) {
+            recorded = entry && entry->isFor(absolute(task.source), absolute(output),
+                                             task.piece.begin.ms(), task.piece.end.ms());
+            if (recorded) {
                 if (m_manifest->holds(*entry, output)) {
                     prepared.kept.push_back({task, output});
                     continue;
@@ -121,14 +123,17 @@ BatchRun::Prepared BatchRun::prepare(const QVector<CutTask>& all)
             }
         }
         if (present(output)) {
-            prepared.refused.push_back(
-                {task, m_manifest ? QStringLiteral("%1 exists and the manifest does not record it "
-                                                   "as this piece; it is not replaced")
-                                        .arg(output)
-                                  : QStringLiteral("%1 exists; a batch run never replaces a file "
-                                                   "(give it an empty folder, or --manifest to "
-                                                   "resume)")
-                                        .arg(output)});
+            QString why;
+            if (recorded)
+                why = QStringLiteral("%1 is not what the manifest records (its size or SHA-256 "
+                                     "differ); it is not replaced");
+            else if (m_manifest)
+                why = QStringLiteral("%1 exists and the manifest does not record it as this "
+                                     "piece; it is not replaced");
+            else
+                why = QStringLiteral("%1 exists; a batch run never replaces a file (give it an "
+                                     "empty folder, or --manifest to resume)");
+            prepared.refused.push_back({task, why.arg(output)});
             continue;
         }
         removeLeftovers(hidden);

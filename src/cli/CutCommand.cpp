@@ -343,8 +343,10 @@ int cli::cut(const ParsedLine& parser)
         progress.report(worker, k, done, total);
     };
     run.finished = [&](int worker, int k) { progress.finished(worker, k); };
-    if (batch)
+    if (batch) {
+        run.fallbackNames = false;
         run.settle = [&](int k, CutJob::Outcome& o) { batch->settle(tasks[k], o); };
+    }
     QVector<CutJob::Outcome> done;
     try {
         done = CutJob::runOnWorkers(planner, tasks, run);

@@ -235,10 +235,11 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
                     workers.progress(worker, k, done, total);
             });
             PieceHooks hooks;
-            hooks.fallback = [&] {
-                const std::lock_guard<std::mutex> lock(naming);
-                return planner.fallbackFor(task);
-            };
+            if (workers.fallbackNames)
+                hooks.fallback = [&] {
+                    const std::lock_guard<std::mutex> lock(naming);
+                    return planner.fallbackFor(task);
+                };
             hooks.beforeOpen = [&] { turn.await(); };
             hooks.opened = [&](const QString&) { turn.take(); };
             try {

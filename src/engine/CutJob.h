@@ -54,6 +54,9 @@ public:
         EncoderOverrides encoderOverrides;       // put over the settings file's values
         const std::atomic<bool>* stop = nullptr; // ends every piece at its next block
         RefusedCopy refusedCopy = RefusedCopy::Encode; // what a piece that cannot be copied becomes
+        // Whether a name the file system refuses gives way to the fallback
+        // name; without, the piece fails (a batch's names are its plan's).
+        bool fallbackNames = true;
         // Progress of a worker's current task, and the end of a task.
         std::function<void(int worker, int task, int64_t done, int64_t total)> progress;
         std::function<void(int worker, int task)> finished;

@@ -188,6 +188,16 @@ TEST_F(Batch, FilesOfOthersAreNeverReplacedAndBadSharesAreUsageErrors)
     EXPECT_EQ(testsupport::readAll(path("out/song.mp3")), "not ours");
     EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
+    // A recorded piece whose file was changed afterwards is not cut again
+    // over the change.
+    ASSERT_EQ(run(VESSIMO_CLI, cutArgs("own", {"--manifest", path("own.jsonl"), song})).exitCode,
+              0);
+    testsupport::writeAll(path("own/song.mp3"), "edited");
+    const auto again = run(VESSIMO_CLI, cutArgs("own", {"--manifest", path("own.jsonl"), song}));
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains("not what the manifest records")) << again.err.toStdString();
+    EXPECT_EQ(testsupport::readAll(path("own/song.mp3")), "edited");
+
     for (const char* bad : {"0/3", "4/3", "1/0", "3", "a/b", "-1/2"}) {
         const auto u = run(VESSIMO_CLI, cutArgs("out", {"--shard", bad, song}));
         EXPECT_EQ(u.exitCode, 2) << bad;
