@@ -96,12 +96,17 @@ void BatchRun::removeLeftovers(const QString& hidden)
         folder.remove(name);
 }
 
+QVector<CutTask> BatchRun::select(const QVector<CutTask>& all) const
+{
+    return m_shard ? m_shard->select(all) : all;
+}
+
 BatchRun::Prepared BatchRun::prepare(const QVector<CutTask>& all)
 {
     if (!m_manifestPath.isEmpty())
         m_manifest = std::make_unique<Manifest>(m_manifestPath);
     Prepared prepared;
-    for (CutTask task : m_shard ? m_shard->select(all) : all) {
+    for (CutTask task : select(all)) {
         const QString output = task.output;
         const QString hidden = hiddenName(output);
         bool recorded = false;

@@ -49,6 +49,9 @@ public:
         QVector<Kept> kept;     // complete from an earlier run
         QVector<Refused> refused;
     };
+    // The tasks of this run's shard, in their order (all without --shard).
+    QVector<CutTask> select(const QVector<CutTask>& all) const;
+
     // The tasks of this run from those of the whole list. Throws Error when
     // the manifest cannot be read.
     Prepared prepare(const QVector<CutTask>& all);

@@ -14,6 +14,14 @@ const QVector<OptionRow> kOptions{
     {"version", "", AllCommands, "Show the version and the licence and exit."},
     {"json", "", AllCommands,
      "Print the result as one JSON object: files, outputs, warnings and errors."},
+    {"q|quiet", "", AllCommands,
+     "Print no progress line and no warnings (they still count in the exit status); results "
+     "and errors are still printed."},
+    {"files-from", "LIST", Probe | Planning,
+     "Read more paths from the file LIST, one a line (- for standard input)."},
+    {"null", "", Probe | Planning,
+     "The names in --files-from LIST end with a NUL byte, not a "
+     "line break, as find writes them with its print0 action."},
     {"set", "FIELD=VALUE", Tags,
      "Set a tag field of the one FILE (title, artist, album, year, comment, genre, track); "
      "an empty VALUE removes the field.",
@@ -22,9 +30,24 @@ const QVector<OptionRow> kOptions{
     {"pieces", "N", Plan | Cut, "N pieces of equal length per file."},
     {"segments", "LIST", Planning,
      "These segments of every file: BEGIN-END pairs separated by commas."},
+    {"cue", "SHEET", Planning,
+     "The pieces of a cue sheet, placed to the sample, named \"NN Title\" and tagged from the "
+     "sheet; the sheet names its audio files, so PATH may be left out."},
+    {"chapters", "", Planning,
+     "The pieces of each file's chapters (MP3 CHAP frames, Ogg "
+     "CHAPTERxxx comments), named and tagged by their titles."},
+    {"silence", "[=DB[,SECONDS]]", Planning,
+     "Pieces between the silences of each file: quieter than DB dBFS (default -50) for at "
+     "least SECONDS (default 2); each boundary lies in the middle of its silence.",
+     OptionalArgument},
+    {"min-piece", "TIME", Planning,
+     "With --silence: a piece shorter than TIME is merged into a neighbour (default 10)."},
+    {"drop-silence", "", Planning, "With --silence: leave the silences out of the pieces."},
     {"fade-in", "TIME", Cut | Join, "Fade each piece in over TIME."},
     {"fade-out", "TIME", Cut | Join, "Fade each piece out over TIME."},
     {"format", "FORMAT", Cut, "Output format: mp3, wav, wma or ogg (default mp3)."},
+    {"n|dry-run", "", Cut | Join,
+     "Print the outputs that would be written, with their bounds, and write nothing."},
     {"copy", "", Cut,
      "Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost, no fades."},
     {"out", "DIR", Cut, "Write the pieces into DIR (default: the current folder)."},
@@ -256,9 +279,11 @@ QString helpText(Command command)
     QString text;
     if (!command) {
         text += QStringLiteral("usage: vessimo-cli COMMAND [OPTION]... PATH...\n"
-                               "       vessimo-cli --help | --version\n\n"
-                               "Probe, tag, plan, cut and join audio files (MP3, WAV, WMA, Ogg "
-                               "Vorbis) without a window.\n\nCommands:\n");
+                               "       vessimo-cli --help | --version\n\n");
+        text += wrapped(QStringLiteral("Probe, tag, plan, cut and join audio files (MP3, WAV, "
+                                       "WMA, Ogg Vorbis) without a window."),
+                        0);
+        text += QStringLiteral("\nCommands:\n");
         for (const CommandText& c : kCommands)
             text += QStringLiteral("  %1\n").arg(QLatin1String(c.name)) +
                     wrapped(QString::fromLatin1(c.summary), 8);

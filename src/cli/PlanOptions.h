@@ -4,9 +4,9 @@
 // usage errors they raise: one parser, so that the three commands accept the
 // same texts and answer with the same messages.
 
+#include "cli/ExactPlan.h"
 #include "cli/OptionTable.h"
 #include "jobs/JobEntry.h"
-#include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
 #include <QString>
@@ -21,20 +21,40 @@ namespace cli {
 // Throws UsageError when no path is given.
 void requirePaths(const ParsedLine& line);
 
-struct PlanChoice {
-    segmentplan::Choice choice = segmentplan::Custom; // the function choice of the run
-    int number = 0;                                   // seconds per piece or piece count
-    QVector<Segment> segments;
-    bool given = false;
+// --every, --pieces and --segments, at most one of them (none: each file
+// whole); throws UsageError.
+ExactRequest parsePlan(const ParsedLine& line);
+
+// One file of the run as the command line plans it: its exact pieces and
+// what was skipped or clipped of the typed segments.
+struct PlannedFile {
+    QString path;
+    QString caption;
+    int64_t frames = 0;
+    int rate = 0;
+    QVector<Segment> pieces;
+    QVector<PlanNote> notes;
+    // Why a plan source gave the file no pieces (its chapters or its
+    // silences could not be read); empty when it did.
+    QString error;
+    QVector<FrameRange> silences; // found by --silence
 };
 
-// --every, --pieces, --segments, at most one of them; throws UsageError.
-PlanChoice parsePlan(const ParsedLine& line);
-// Sets the function choice and its number in `options`.
-void applyPlan(const PlanChoice& plan, Options& options);
-// Gives a --segments list to the first file of `list`, whose segments the
-// Unification plan applies to every file.
-void applySegments(const PlanChoice& plan, JobList& list);
+class RunReport;
+// With --cue: reads and places the sheet; `paths` becomes its audio files
+// (those given must be among them, else UsageError). False, with the cause
+// reported, for a sheet that cannot be used: then nothing is cut.
+bool importCueSheet(ExactRequest& request, QStringList& paths, RunReport& report);
+
+// Plans every file of `list` and stores its pieces as the file's own
+// segments, so that a cut or join under the Custom choice takes exactly
+// them; a file left without a piece is taken off the list.
+QVector<PlannedFile> planFiles(JobList& list, const ExactRequest& request);
+
+// A time in seconds as rows show it: HH:MM:SS, with milliseconds when
+// `frames` is not a whole second at `rate`.
+QString clockText(int64_t frames, int rate);
+
 // A whole number from 1 to 2^31 - 1; throws UsageError naming the option.
 int positiveNumber(const QString& option, const QString& text);
 // Text for a terminal: control characters (C0, DEL and C1) appear as \xHH,

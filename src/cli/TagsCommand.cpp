@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 
 #include "jobs/CleanFileName.h"
 #include "tags/Id3Tags.h"
@@ -58,19 +59,12 @@ TagFields shownFields(const QString& path)
     return fields;
 }
 
-void printText(QTextStream& out, const QString& path, const TagFields& fields)
-{
-    out << path << '\n';
-    for (const TagField field : allTagFields)
-        out << "  " << tagFieldName(field) << ": " << fields[field] << '\n';
-}
-
 QJsonObject toJson(const QString& path, const TagFields& fields)
 {
-    QJsonObject object{{QStringLiteral("file"), path}};
+    QJsonObject tags;
     for (const TagField field : allTagFields)
-        object.insert(tagFieldName(field), fields[field]);
-    return object;
+        tags.insert(tagFieldName(field), fields[field]);
+    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("tags"), tags}};
 }
 
 } // namespace
@@ -80,37 +74,31 @@ QJsonObject toJson(const QString& path, const TagFields& fields)
 // vessimo-cli tags FILE --set FIELD=VALUE ...: changes the named fields.
 int cli::tags(const ParsedLine& line)
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
     Request request;
     if (const QString problem = parse(line, request); !problem.isEmpty())
         return usageFailure(err, Tags, UsageError(problem));
+    RunReport report(Tags, line);
 
-    if (request.fields) {
-        try {
-            TagFile::write(request.files.first(), request.values, request.fields);
-        } catch (const Error& e) {
-            err << "vessimo-cli: " << e.message() << '\n';
-            return 1;
-        }
-        return 0;
-    }
-
-    int status = 0;
-    QJsonArray array;
     for (const QString& path : request.files) {
+        if (const QString problem = fileProblem(path); !problem.isEmpty()) {
+            report.fail(path, problem);
+            continue;
+        }
         try {
+            if (request.fields) {
+                TagFile::write(path, request.values, request.fields);
+                continue;
+            }
             const TagFields fields = shownFields(path);
-            if (request.json)
-                array.append(toJson(path, fields));
-            else
-                printText(out, path, fields);
+            report.addFile(toJson(path, fields));
+            report.print(printable(path));
+            for (const TagField field : allTagFields)
+                report.print(
+                    QStringLiteral("  %1: %2").arg(tagFieldName(field), printable(fields[field])));
         } catch (const Error& e) {
-            err << "vessimo-cli: " << e.message() << '\n';
-            status = 1;
+            report.fail(path, e.message());
         }
     }
-    if (request.json)
-        out << QJsonDocument(array).toJson(QJsonDocument::Indented);
-    return status;
+    return report.finish();
 }

@@ -2,6 +2,7 @@
 #include "base/Version.h"
 #include "cli/Commands.h"
 #include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -14,7 +15,11 @@ int main(int argc, char** argv)
     EndSignals::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vessimo-cli"));
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    // Names are taken as bytes: one that is not UTF-8 text is kept escaped
+    // and reported as such, never turned into another file's name.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << cli::decodeName(QByteArray(argv[i]));
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (args.isEmpty()) {

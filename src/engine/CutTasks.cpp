@@ -54,7 +54,7 @@ TagFields tagsOf(const TagFields& source, const SegmentLabel& label, int number,
 CutTasks::CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options,
                    PieceRules rules)
     : m_view(view), m_choice(choice), m_options(options), m_rules(std::move(rules)),
-      m_naming(options.outputDir)
+      m_naming(options.outputDir), m_numberedFirst(cutplan::numberedFirst(choice))
 {
     if (m_rules.namesFromPlan)
         m_naming.ignoreExistingFiles();
@@ -126,8 +126,7 @@ QString CutTasks::nameFor(const CutTask& task, int number, const QString& extens
     if (const QString stem = PieceName(task.piece.label.track, task.piece.label.title);
         !stem.isEmpty())
         return m_naming.chooseStem(stem, extension);
-    return m_naming.choose(m_entry.caption, m_entry.path, extension,
-                           cutplan::numberedFirst(m_choice));
+    return m_naming.choose(m_entry.caption, m_entry.path, extension, m_numberedFirst);
 }
 
 QVector<CutTask> CutTasks::all(OutputFormat format)

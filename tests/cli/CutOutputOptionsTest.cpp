@@ -31,7 +31,9 @@ protected:
     }
     testsupport::ProcessResult cut(const QStringList& args)
     {
-        return run(VESSIMO_CLI, QStringList{"cut", "--settings", path("Vessimo.ini")} + args);
+        return run(VESSIMO_CLI,
+                   QStringList{"cut", "--settings", path("Vessimo.ini"), "--out", path("out")} +
+                       args);
     }
     // ffprobe's value of one stream entry of the first audio stream.
     static QString probe(const QString& file, const QString& entry)
