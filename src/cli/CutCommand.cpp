@@ -1,5 +1,7 @@
 #include "cli/CutCommand.h"
+#include "cli/BatchRun.h"
 #include "cli/Commands.h"
+#include "cli/OutputOptions.h"
 
 #include "app/JobAreaView.h"
 #include "audio/AudioFile.h"
@@ -393,6 +395,9 @@ int cli::cut(const ParsedLine& line)
 {
     QTextStream err(stderr);
 
+    EncoderOverrides encoderValues;
+    PieceRules pieceRules;
+    std::optional<BatchRun> batch;
     ExactRequest request;
     Fades fades;
     Options options;
@@ -412,6 +417,13 @@ int cli::cut(const ParsedLine& line)
         options.losslessCopy = line.isSet(QStringLiteral("copy"));
         if (options.losslessCopy)
             refuseWhatCannotBeCopied(line, format, options, iniPath);
+        encoderValues = parseEncoderOptions(line, format);
+        if (options.losslessCopy && !encoderValues.isEmpty())
+            throw UsageError(QStringLiteral("--copy keeps the source's frames as they are; leave "
+                                            "out the encoder options"));
+        pieceRules = parsePieceRules(line);
+        batch = BatchRun::fromCommandLine(line);
+        pieceRules.namesFromPlan = batch.has_value();
     } catch (const UsageError& e) {
         return usageFailure(err, Cut, e);
     }
@@ -445,7 +457,7 @@ int cli::cut(const ParsedLine& line)
 
     installStopHandler();
     const JobAreaView view(area);
-    CutTasks planner(view, segmentplan::Custom, options);
+    CutTasks planner(view, segmentplan::Custom, options, pieceRules);
     // Several pieces of a file are numbered from _1, a whole file keeps its
     // name, as the window names computed pieces and a single segment.
     planner.setNumberedFirst(request.kind != ExactRequest::Whole);
@@ -489,7 +501,7 @@ int cli::cut(const ParsedLine& line)
         return object;
     };
     if (dryRun) {
-        for (const CutTask& task : tasks) {
+        for (const CutTask& task : batch ? batch->select(tasks) : tasks) {
             const PlannedFile& file = *listed[task.fileIndex];
             const Segment& piece = file.pieces[task.piece.row];
             QJsonObject object = outputJson(
@@ -504,20 +516,49 @@ int cli::cut(const ParsedLine& line)
         return report.finish();
     }
 
+    if (batch) {
+        try {
+            BatchRun::Prepared prepared = batch->prepare(tasks);
+            // Complete from an earlier run: listed as if cut now.
+            for (const BatchRun::Kept& kept : prepared.kept) {
+                const PlannedFile& file = *listed[kept.task.fileIndex];
+                const Segment& piece = file.pieces[kept.task.piece.row];
+                QJsonObject object =
+                    outputJson(kept.task, kept.output,
+                               frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate));
+                object.insert(QStringLiteral("kept"), true);
+                report.addOutput(object);
+                report.print(printable(kept.output));
+            }
+            for (const BatchRun::Refused& refused : prepared.refused)
+                report.fail(refused.task.source, refused.message);
+            tasks = prepared.toCut;
+        } catch (const Error& e) {
+            report.fail(options.outputDir, e.message());
+            tasks.clear();
+        }
+    }
     ProgressLine progressLine(!report.quiet());
     CutProgress progress(progressLine, tasks);
     CutJob::Workers run;
     run.count = workers;
     run.iniPath = iniPath;
+    run.encoderOverrides = encoderValues;
     run.stop = &stopFlag();
     run.refusedCopy = RefusedCopy::Fail;
     run.progress = [&](int worker, int k, int64_t done, int64_t total) {
         progress.report(worker, k, done, total);
     };
     run.finished = [&](int worker, int k) { progress.finished(worker, k); };
+    if (batch) {
+        run.fallbackNames = false;
+        run.settle = [&](int k, CutJob::Outcome& o) { batch->settle(tasks[k], o); };
+    }
     QVector<CutJob::Outcome> done;
     try {
         done = CutJob::runOnWorkers(planner, tasks, run);
+        if (batch)
+            batch->finish(tasks, done);
     } catch (const JobError& e) {
         progressLine.clear();
         report.fail(options.outputDir, QString::fromUtf8(e.what()));

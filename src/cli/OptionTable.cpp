@@ -52,6 +52,24 @@ const QVector<OptionRow> kOptions{
      "Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost, no fades."},
     {"out", "DIR", Cut, "Write the pieces into DIR (default: the current folder)."},
     {"jobs", "N", Cut, "Cut N pieces at once (default: one per processor)."},
+    {"bitrate", "KBPS", Cut,
+     "Bitrate in kbit/s: constant for MP3 (8 to 320), nominal for Ogg, the profile's for WMA."},
+    {"vbr-quality", "Q", Cut, "MP3 at a variable bitrate of quality Q, 0 (best) to 9."},
+    {"quality", "Q", Cut, "Ogg at quality Q, -1 to 10 (best)."},
+    {"rate", "HZ", Cut, "Sample rate of the pieces in Hz, or source (the source's)."},
+    {"channels", "N", Cut, "Channels of the pieces: 1, 2 or source."},
+    {"bits", "N", Cut, "Bits per sample of WAV pieces: 8, 16, 24 or 32."},
+    {"name", "TEMPLATE", Cut,
+     "Name the pieces by TEMPLATE, with the fields {base} {title} {artist} {album} {n} {n:02} "
+     "{source} {start} {end} (seconds); a taken name is numbered on."},
+    {"no-tags", "", Cut, "Write no tags into the pieces."},
+    {"shard", "K/N", Cut,
+     "Cut the K-th of N shares of the files (file i, from 0, goes to share i mod N + 1), named as "
+     "one "
+     "run of the whole list would name them."},
+    {"manifest", "FILE", Cut,
+     "Append a JSON line to FILE for every finished piece; run again with the same FILE to "
+     "resume, keeping the pieces it records."},
     {"o|output", "OUTPUT", Join,
      "The joined file; its extension (.mp3, .wav, .wma, .ogg) chooses the format."},
     {"overwrite", "", Join, "Replace OUTPUT when it exists."},

@@ -219,7 +219,8 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
         writer.SetEnabled(true);
         IniFile ini(workers.iniPath);
         Mp3EncoderSettings mp3;
-        const EncoderSetup encoder(ini, mp3);
+        EncoderSetup encoder(ini, mp3);
+        encoder.setOverrides(workers.encoderOverrides);
         UnfinishedOutput unfinished(writer);
         QString openSource;
         for (int k = next++; k < tasks.size(); k = next++) {
@@ -234,10 +235,11 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
                     workers.progress(worker, k, done, total);
             });
             PieceHooks hooks;
-            hooks.fallback = [&] {
-                const std::lock_guard<std::mutex> lock(naming);
-                return planner.fallbackFor(task);
-            };
+            if (workers.fallbackNames)
+                hooks.fallback = [&] {
+                    const std::lock_guard<std::mutex> lock(naming);
+                    return planner.fallbackFor(task);
+                };
             hooks.beforeOpen = [&] { turn.await(); };
             hooks.opened = [&](const QString&) { turn.take(); };
             try {
@@ -252,6 +254,7 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
                                         workers.refusedCopy},
                              hooks);
                 outcome.output = written.output;
+                outcome.firstFrame = written.firstFrame;
                 outcome.frames = written.frames;
                 outcome.copied = written.copied;
             } catch (const std::exception& e) {
@@ -263,6 +266,8 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
                 openSource.clear();
             }
             pieceDone(task.source);
+            if (workers.settle && !stop.load())
+                workers.settle(k, outcome);
             if (workers.finished)
                 workers.finished(worker, k);
         }

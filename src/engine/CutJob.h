@@ -2,6 +2,7 @@
 
 #include "engine/CutPiece.h"
 #include "engine/CutTask.h"
+#include "engine/EncoderOverrides.h"
 #include "jobs/SegmentPlan.h"
 
 #include <QString>
@@ -38,6 +39,7 @@ public:
     struct Outcome {
         bool started = false;
         QString output; // the name written under
+        int64_t firstFrame = 0;
         int64_t frames = 0;
         bool copied = false;
         QString error; // why it failed; its output was removed
@@ -49,11 +51,19 @@ public:
     struct Workers {
         int count = 1;                           // at most this many threads, never more than tasks
         QString iniPath;                         // the settings file each worker configures from
+        EncoderOverrides encoderOverrides;       // put over the settings file's values
         const std::atomic<bool>* stop = nullptr; // ends every piece at its next block
         RefusedCopy refusedCopy = RefusedCopy::Encode; // what a piece that cannot be copied becomes
+        // Whether a name the file system refuses gives way to the fallback
+        // name; without, the piece fails (a batch's names are its plan's).
+        bool fallbackNames = true;
         // Progress of a worker's current task, and the end of a task.
         std::function<void(int worker, int task, int64_t done, int64_t total)> progress;
         std::function<void(int worker, int task)> finished;
+        // Called on the worker's thread once a task has ended, before
+        // `finished`, unless a stop came: what is done with a finished output
+        // (a batch puts it in place and records it) and may change the outcome.
+        std::function<void(int task, Outcome& outcome)> settle;
     };
     // The command line's run: the tasks, all planned up front by `planner`,
     // are cut by worker threads, each with its own reader, writer and encoder

@@ -46,6 +46,7 @@ PieceWritten encode(const CutTask& task, const PieceTools& tools, const PieceHoo
     const int rate = reader.GetSampleRate();
     const int channels = reader.GetChannels();
     PieceWritten written;
+    written.firstFrame = span.start;
     if (hooks.beforeOpen)
         hooks.beforeOpen();
     written.output =
@@ -61,7 +62,8 @@ PieceWritten encode(const CutTask& task, const PieceTools& tools, const PieceHoo
 
     tools.writer.Close();
     tools.unfinished.end();
-    WriteOutputTags(written.output, task.tags);
+    if (task.tagged)
+        WriteOutputTags(written.output, task.tags);
     return written;
 }
 
@@ -100,13 +102,15 @@ PieceWritten copy(const CutTask& task, const PieceTools& tools, const PieceHooks
     const int64_t length = FramesMovedWithoutFades(
         stretchOf(task, span.length, source->sampleRate(), source->channels()));
     PieceWritten written;
+    written.firstFrame = span.start;
     written.output = named = copyTarget(task, hooks);
     tools.pump.progress(0, length);
     source->write(span.start, span.start + length, written.output);
     tools.pump.progress(length, length);
     written.frames = length;
     written.copied = true;
-    WriteOutputTags(written.output, task.tags);
+    if (task.tagged)
+        WriteOutputTags(written.output, task.tags);
     return written;
 }
 

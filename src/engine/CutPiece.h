@@ -35,7 +35,8 @@ struct PieceTools {
 };
 
 struct PieceWritten {
-    QString output; // the name written under (the fallback name, if it came to that)
+    QString output;         // the name written under (the fallback name, if it came to that)
+    int64_t firstFrame = 0; // where the piece begins in its source
     int64_t frames = 0;
     bool copied = false; // the source's frames were copied, not encoded
     QString notCopied;   // why a piece that was to be copied was encoded

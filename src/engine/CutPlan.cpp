@@ -33,7 +33,7 @@ QVector<Piece> storedList(const JobFile& list, int32_t clipTo, bool clip)
         if (clip && s.begin.ms() > fileEnd.ms())
             continue;
         const bool clipped = clip && s.end.ms() > fileEnd.ms();
-        out.push_back({j, s.begin, clipped ? fileEnd : s.end});
+        out.push_back({j, s.begin, clipped ? fileEnd : s.end, s.label});
     }
     return out;
 }
@@ -55,7 +55,7 @@ QVector<Piece> pieces(segmentplan::Choice choice, const JobFile& file, const Job
                                               ? segmentplan::TimedPieces(S, options.pieceSeconds)
                                               : segmentplan::EqualPieces(S, options.pieceCount);
         for (int k = 0; k < computed.size(); ++k)
-            out.push_back({k, computed[k].begin, computed[k].end});
+            out.push_back({k, computed[k].begin, computed[k].end, {}});
         return out;
     }
     case segmentplan::Unification:

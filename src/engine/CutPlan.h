@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/JobView.h"
+#include "jobs/JobEntry.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SegmentPoint.h"
 
@@ -18,11 +19,12 @@ struct Options;
 namespace cutplan {
 
 // One piece of a cut: its bounds in its source, with the row of the segment
-// list that shows it.
+// list that shows it and the label of its segment (empty for computed pieces).
 struct Piece {
     int row = 0;
     SegmentPoint begin;
     SegmentPoint end;
+    SegmentLabel label;
 };
 
 // The function choice of a stored value; none for a value outside the four.

@@ -21,6 +21,7 @@ struct CutTask {
     QString output;
     OutputFormat format = OutputFormat::Mp3;
     TagFields tags;
+    bool tagged = true; // whether the tags are written at all
     // The fade envelope's lengths in output frames (0 for no such fade): the
     // fade-in from the piece's first frame, the fade-out up to its last. The
     // envelope is placed on the piece once the source's frames are known.

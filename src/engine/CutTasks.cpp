@@ -2,6 +2,7 @@
 
 #include "base/TimeCode.h"
 #include "engine/JobView.h"
+#include "jobs/PieceName.h"
 #include "settings/Options.h"
 
 #include <QFileInfo>
@@ -25,12 +26,38 @@ bool isMp3File(const QString& path)
     return QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
 }
 
+// The piece's tags: its label's texts over the source's record. The
+// source's own track numbers the source, not its pieces.
+TagFields tagsOf(const TagFields& source, const SegmentLabel& label, int number, int total)
+{
+    TagFields tags = source;
+    const auto over = [](QString& field, const QString& text) {
+        if (!text.isEmpty())
+            field = text;
+    };
+    over(tags.title, label.title);
+    over(tags.artist, label.performer);
+    over(tags.album, label.album);
+    over(tags.year, label.date);
+    over(tags.genre, label.genre);
+    if (label.track > 0)
+        tags.track =
+            joinTrack(QString::number(label.track),
+                      label.trackTotal > 0 ? QString::number(label.trackTotal) : QString());
+    else
+        tags.track = joinTrack(QString::number(number), QString::number(total));
+    return tags;
+}
+
 } // namespace
 
-CutTasks::CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options)
-    : m_view(view), m_choice(choice), m_options(options), m_naming(options.outputDir),
-      m_numberedFirst(cutplan::numberedFirst(choice))
+CutTasks::CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options,
+                   PieceRules rules)
+    : m_view(view), m_choice(choice), m_options(options), m_rules(std::move(rules)),
+      m_naming(options.outputDir), m_numberedFirst(cutplan::numberedFirst(choice))
 {
+    if (m_rules.namesFromPlan)
+        m_naming.ignoreExistingFiles();
     QStringList sources;
     for (int i = 0; i < view.fileCount(); ++i)
         sources << view.file(i).path;
@@ -66,9 +93,10 @@ CutTask CutTasks::takePiece(OutputFormat format)
     task.piece = m_pieces[m_next++];
     task.source = m_entry.path;
     task.format = format;
-    task.output =
-        m_naming.choose(m_entry.caption, m_entry.path, outputExtension(format), m_numberedFirst);
-    task.tags = m_entry.tags;
+    const int number = task.piece.label.track > 0 ? task.piece.label.track : m_next;
+    task.tags = tagsOf(m_entry.tags, task.piece.label, m_next, static_cast<int>(m_pieces.size()));
+    task.tagged = m_rules.tags;
+    task.output = nameFor(task, number, outputExtension(format));
     task.fadeInFrames = fadeFrames(m_options.fadeIn, m_options.fadeInSeconds, m_entry);
     task.fadeOutFrames = m_options.fadeOut ? m_fadeOutFrames : 0;
     task.earlyEnd = m_choice == segmentplan::Custom;
@@ -78,6 +106,27 @@ CutTask CutTasks::takePiece(OutputFormat format)
         task.fadeInFrames == 0 && task.fadeOutFrames == 0)
         task.how = PieceMethod::Copy;
     return task;
+}
+
+QString CutTasks::nameFor(const CutTask& task, int number, const QString& extension)
+{
+    if (m_rules.names) {
+        PieceNameFields fields;
+        fields.base = OutputNaming::BaseName(m_entry.caption, m_entry.path);
+        fields.title = task.tags.title;
+        fields.artist = task.tags.artist;
+        fields.album = task.tags.album;
+        fields.source = QFileInfo(m_entry.path).completeBaseName();
+        fields.number = number;
+        fields.startMs = task.piece.begin.ms();
+        fields.endMs = task.piece.end.ms();
+        if (const QString stem = m_rules.names->expand(fields); !stem.isEmpty())
+            return m_naming.chooseStem(stem, extension);
+    }
+    if (const QString stem = PieceName(task.piece.label.track, task.piece.label.title);
+        !stem.isEmpty())
+        return m_naming.chooseStem(stem, extension);
+    return m_naming.choose(m_entry.caption, m_entry.path, extension, m_numberedFirst);
 }
 
 QVector<CutTask> CutTasks::all(OutputFormat format)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "engine/CutTask.h"
+#include "engine/NameTemplate.h"
 #include "engine/OutputNaming.h"
 #include "jobs/SegmentPlan.h"
 
 #include <QVector>
+#include <optional>
 
 class JobView;
 struct Options;
@@ -18,11 +20,25 @@ struct Options;
 // decides whether it is copied or encoded). A run that cuts several
 // pieces at once takes them all up front: the same tasks with the same
 // names, whatever runs them.
+// What the command line may ask of a cut's pieces beyond the window's rules.
+struct PieceRules {
+    std::optional<NameTemplate> names; // names from a template instead of the usual ones
+    bool tags = true;                  // false: the pieces carry no tags at all
+    bool namesFromPlan = false;        // see OutputNaming::ignoreExistingFiles
+};
+
 class CutTasks {
 public:
     // Names outputs in the options' output folder, never a source of `view`.
     // The Unification list is the first file's as it is now.
-    CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options);
+    //
+    // A piece is named by the template if there is one, else "NN Title" when
+    // its segment has a title, else by the usual rule; a name that is taken
+    // is numbered on. Its tags are its segment's label over the source's
+    // record, and its track is the label's, else its place among its file's
+    // pieces, as "n/total".
+    CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options,
+             PieceRules rules = {});
 
     // Whether a file is left, and moving on to it, planning its pieces
     // (false after the last file).
@@ -48,9 +64,12 @@ public:
     QString fallbackFor(const CutTask& task);
 
 private:
+    QString nameFor(const CutTask& task, int number, const QString& extension);
+
     const JobView& m_view;
     segmentplan::Choice m_choice;
     const Options& m_options;
+    PieceRules m_rules;
     OutputNaming m_naming;
     JobFile m_shared;
     int m_file = -1;

@@ -10,9 +10,12 @@ EncoderSetup::EncoderSetup(IniFile& ini, Mp3EncoderSettings& mp3,
 {
 }
 
-void EncoderSetup::configure(AudioFile& writer, OutputFormat format) const
+void EncoderSetup::configure(AudioFile& writer, OutputFormat format, int sourceRate,
+                             int sourceChannels) const
 {
     const settings::SettingsStore store(m_ini);
-    settings::configureWriter(formatIndex(format), store,
-                              m_commandLine ? m_commandLine() : QString(), writer, m_mp3);
+    settings::EncoderConfiguration config = settings::ConfigureEncoder(
+        formatIndex(format), store, m_commandLine ? m_commandLine() : QString());
+    m_overrides.applyTo(config, sourceRate, sourceChannels);
+    settings::applyEncoderConfiguration(config, writer, m_mp3);
 }

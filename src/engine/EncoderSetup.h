@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EncoderOverrides.h"
 #include "engine/OutputFormat.h"
 
 #include <QString>
@@ -17,10 +18,17 @@ public:
     // at the moment of the call (empty when none was typed).
     EncoderSetup(IniFile& ini, Mp3EncoderSettings& mp3, std::function<QString()> commandLine = {});
 
-    void configure(AudioFile& writer, OutputFormat format) const;
+    // Values of the run put over the settings file's (none by default).
+    void setOverrides(const EncoderOverrides& overrides) { m_overrides = overrides; }
+
+    // For an output of a source of `sourceRate` Hz and `sourceChannels`
+    // channels, which the overrides' "source" values take.
+    void configure(AudioFile& writer, OutputFormat format, int sourceRate = 0,
+                   int sourceChannels = 0) const;
 
 private:
     IniFile& m_ini;
     Mp3EncoderSettings& m_mp3;
     std::function<QString()> m_commandLine;
+    EncoderOverrides m_overrides;
 };

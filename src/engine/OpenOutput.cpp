@@ -16,7 +16,7 @@ QString openOutput(AudioFile& writer, const EncoderSetup& encoder, const OutputR
 {
     if (writer.IsOpen())
         writer.Close();
-    encoder.configure(writer, request.format);
+    encoder.configure(writer, request.format, request.rate, request.channels);
     writer.SetBlockFormat(request.rate, request.channels);
     if (writer.IsOpen())
         writer.Close();

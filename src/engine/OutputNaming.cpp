@@ -64,9 +64,11 @@ void OutputNaming::protect(const QStringList& paths)
 
 bool OutputNaming::isTaken(const QString& path) const
 {
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink())
-        return true;
+    if (!m_planOnly) {
+        const QFileInfo info(path);
+        if (info.exists() || info.isSymLink())
+            return true;
+    }
     const QString k = key(path);
     return m_protected.contains(k) || m_given.contains(k);
 }
@@ -80,7 +82,7 @@ QString OutputNaming::search(const QString& first, const QString& stem, const QS
 {
     // The number goes behind the stem with its extension already taken off,
     // so that every number gives another name and the search always ends.
-    QString path = m_folder + WithExtension(first, extension);
+    QString path = m_folder + first;
     for (qint64 k = 1; isTaken(path); ++k)
         path = m_folder + stem + QLatin1Char('_') + QString::number(k) + extension;
     m_given.insert(key(path));
@@ -91,7 +93,13 @@ QString OutputNaming::choose(const QString& caption, const QString& sourcePath,
                              const QString& extension, bool numberedFirst)
 {
     const QString base = BaseName(caption, sourcePath);
-    return search(numberedFirst ? base + QStringLiteral("_1") : base, base, extension);
+    return search(WithExtension(numberedFirst ? base + QStringLiteral("_1") : base, extension),
+                  base, extension);
+}
+
+QString OutputNaming::chooseStem(const QString& stem, const QString& extension)
+{
+    return search(stem + extension, stem, extension);
 }
 
 QString OutputNaming::fallback(const QString& sourcePath, const QString& extension)
@@ -99,5 +107,5 @@ QString OutputNaming::fallback(const QString& sourcePath, const QString& extensi
     QString name = visible(CleanFileName(QFileInfo(sourcePath).fileName()));
     if (WithExtension(name, QString()).isEmpty())
         name = QStringLiteral("audio");
-    return search(name, WithExtension(name, QString()), extension);
+    return search(WithExtension(name, extension), WithExtension(name, QString()), extension);
 }

@@ -30,10 +30,20 @@ public:
     // base (or base_1 when `numberedFirst`), then base_1, base_2, ...
     QString choose(const QString& caption, const QString& sourcePath, const QString& extension,
                    bool numberedFirst);
+    // The first free name for a piece named by a whole stem ("01 Mr. Jones",
+    // a template's result): stem + extension, then stem_1, stem_2, ... The
+    // stem is taken as it is, never cut at a dot; the caller has cleaned it.
+    QString chooseStem(const QString& stem, const QString& extension);
     // The name used when the chosen one cannot be created: the source's file
     // name with the output extension (cleaned and never hidden like a base),
     // searched on in the same way.
     QString fallback(const QString& sourcePath, const QString& extension);
+
+    // Names decided from the job's plan alone: a file that exists does not
+    // take its name, so that every process that plans the same list decides
+    // the same names, whatever the others have written meanwhile. Whoever
+    // writes such a name must refuse to replace a file found there.
+    void ignoreExistingFiles() { m_planOnly = true; }
 
     // Whether a name is taken (exists, is a source, or was given out).
     bool isTaken(const QString& path) const;
@@ -41,10 +51,12 @@ public:
     void release(const QString& path);
 
 private:
+    // `first` is the first candidate's whole file name, extension included.
     QString search(const QString& first, const QString& stem, const QString& extension);
     static QString key(const QString& path);
 
     QString m_folder;
     QSet<QString> m_protected;
     QSet<QString> m_given;
+    bool m_planOnly = false;
 };

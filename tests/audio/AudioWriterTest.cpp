@@ -201,7 +201,7 @@ TEST_F(Writer, FailuresNameTheFileAndLeaveNothingBehind)
         writer.setWmaProfile(profile);
         expectRefused(dir.filePath("bad.wma"), "no WMA profile");
     }
-    writer.setWavFormat(44100, 2, 24);
+    writer.setWavFormat(44100, 2, 12);
     expectRefused(dir.filePath("bad.wav"), "WAV cannot hold");
     writer.setWavFormat(44100, 2, 16);
     writer.setBlockFormat(44100, -1);

@@ -255,6 +255,72 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)
     expectSourcesUnchanged();
 }
 
+// What mutagen, as an independent reader, finds in a file's tag.
+QString mutagenTags(const QString& path)
+{
+    return QString::fromUtf8(testsupport::run("mutagen-inspect", {path}).out);
+}
+
+TEST_F(CutJobTest, LabelledSegmentsNameAndTagTheirPiecesOthersKeepTheUsualNames)
+{
+    makeSource(src("album.wav"), 4.0);
+    testsupport::ffmpeg({"-i", src("album.wav"), "-c:a", "libmp3lame", "-metadata",
+                         "title=Whole Album", "-metadata", "artist=Source Artist", "-metadata",
+                         "album=Source Album", "-metadata", "genre=Rock", src("album.mp3")});
+    add({src("album.mp3")});
+    SegmentLabel first{1, 3, "Mr. Jones", "The Band", "Live", "2001", "Jazz"};
+    // A title that file names cannot hold, whose name is taken already.
+    SegmentLabel second{2, 3, "AC/DC: Live", {}, {}, {}, {}};
+    session->jobs().list().entry(0).setConfirmedSegments(
+        {{SegmentPoint::seconds(0), SegmentPoint::seconds(1), first},
+         {SegmentPoint::seconds(1), SegmentPoint::seconds(2), second},
+         {SegmentPoint::seconds(2), SegmentPoint::seconds(4)}});
+    testsupport::writeAll(out("02 ACDC Live.mp3"), "earlier run");
+    session->jobs().list().info(0).year = "1999";
+    session->jobs().list().info(0).comment = "from the source";
+    for (int format : {0, 3, 2}) {
+        setFormat(format);
+        EXPECT_TRUE(session->cutCommand());
+    }
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"01 Mr. Jones.mp3", "01 Mr. Jones.ogg", "01 Mr. Jones.wma",
+                                      "02 ACDC Live.mp3", "02 ACDC Live.ogg", "02 ACDC Live.wma",
+                                      "02 ACDC Live_1.mp3", "Whole Album.mp3", "Whole Album.ogg",
+                                      "Whole Album.wma"}));
+    EXPECT_EQ(testsupport::readAll(out("02 ACDC Live.mp3")), "earlier run");
+
+    // The label over the source's record, the track as n/total.
+    const QString jones = mutagenTags(out("01 Mr. Jones.mp3"));
+    EXPECT_TRUE(jones.contains("TIT2=Mr. Jones")) << jones.toStdString();
+    EXPECT_TRUE(jones.contains("TPE1=The Band")) << jones.toStdString();
+    EXPECT_TRUE(jones.contains("TALB=Live")) << jones.toStdString();
+    EXPECT_TRUE(jones.contains("TRCK=1/3")) << jones.toStdString();
+    EXPECT_TRUE(jones.contains("TCON=Jazz")) << jones.toStdString();
+    EXPECT_TRUE(jones.contains("from the source")) << jones.toStdString();
+    const QString live = mutagenTags(out("02 ACDC Live_1.mp3"));
+    EXPECT_TRUE(live.contains("TIT2=AC/DC: Live")) << live.toStdString();
+    EXPECT_TRUE(live.contains("TPE1=Source Artist")) << live.toStdString();
+    EXPECT_TRUE(live.contains("TRCK=2/3")) << live.toStdString();
+    // The unlabelled piece keeps the usual name and the source's tags, and is
+    // numbered by its place.
+    const QString whole = mutagenTags(out("Whole Album.mp3"));
+    EXPECT_TRUE(whole.contains("TIT2=Whole Album")) << whole.toStdString();
+    EXPECT_TRUE(whole.contains("TRCK=3/3")) << whole.toStdString();
+
+    for (const char* name : {"01 Mr. Jones.ogg", "01 Mr. Jones.wma"}) {
+        const QString tags = mutagenTags(out(name));
+        EXPECT_TRUE(tags.contains("Mr. Jones")) << name << tags.toStdString();
+        EXPECT_TRUE(tags.contains("The Band")) << name << tags.toStdString();
+        EXPECT_TRUE(tags.contains("2001")) << name << tags.toStdString();
+    }
+    EXPECT_TRUE(mutagenTags(out("01 Mr. Jones.ogg")).contains("TrackNumber=1"));
+    EXPECT_TRUE(mutagenTags(out("01 Mr. Jones.ogg")).contains("TrackTotal=3"));
+    EXPECT_TRUE(mutagenTags(out("02 ACDC Live.wma")).contains("WM/TrackNumber=2"));
+    EXPECT_EQ(ffprobeTag(out("Whole Album.ogg"), "track"), "3");
+    EXPECT_EQ(ffprobeTag(out("Whole Album.wma"), "track"), "3");
+    expectSourcesUnchanged();
+}
+
 TEST_F(CutJobTest, FadesShapeEveryPiecesStartAndEnd)
 {
     makeSource(src("tone.wav"), 6.0);

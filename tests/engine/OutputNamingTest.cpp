@@ -1,5 +1,6 @@
 #include "engine/OutputNaming.h"
 
+#include "engine/NameTemplate.h"
 #include "engine/OutputFormat.h"
 
 #include "support/TestSupport.h"
@@ -146,6 +147,74 @@ TEST(OutputNaming, ReleasedNamesAreFreeAgain)
     const QString name = naming.choose("Song", {}, ".ogg", true);
     naming.release(name);
     EXPECT_EQ(naming.choose("Song", {}, ".ogg", true), name);
+}
+
+TEST(OutputNaming, WholeStemsKeepTheirDotsAndNumberOnWhenTaken)
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("01 Mr. Jones.mp3"));
+    OutputNaming naming(dir.path());
+    EXPECT_EQ(naming.chooseStem("01 Mr. Jones", ".ogg"), dir.filePath("01 Mr. Jones.ogg"));
+    EXPECT_EQ(naming.chooseStem("01 Mr. Jones", ".mp3"), dir.filePath("01 Mr. Jones_1.mp3"));
+    EXPECT_EQ(naming.chooseStem("01 Mr. Jones", ".mp3"), dir.filePath("01 Mr. Jones_2.mp3"));
+    EXPECT_EQ(naming.chooseStem("concert.2024-05-01", ".wav"),
+              dir.filePath("concert.2024-05-01.wav"));
+    EXPECT_EQ(testsupport::readAll(dir.filePath("01 Mr. Jones.mp3")), "x");
+}
+
+TEST(OutputNaming, NamesFromThePlanAloneIgnoreFilesButNotSourcesOrEarlierPieces)
+{
+    QTemporaryDir dir;
+    touch(dir.filePath("Song.mp3"));
+    touch(dir.filePath("take.wav"));
+    OutputNaming naming(dir.path());
+    naming.ignoreExistingFiles();
+    naming.protect({dir.filePath("take.wav")});
+    // What another process wrote meanwhile does not move the names on.
+    EXPECT_EQ(naming.choose("Song", {}, ".mp3", false), dir.filePath("Song.mp3"));
+    EXPECT_EQ(naming.choose("Song", {}, ".mp3", false), dir.filePath("Song_1.mp3"));
+    EXPECT_EQ(naming.choose("take", {}, ".wav", false), dir.filePath("take_1.wav"));
+}
+
+TEST(NameTemplate, FieldsExpandCleanedAndUnknownOnesAreRefused)
+{
+    PieceNameFields f;
+    f.base = "concert";
+    f.title = "AC/DC: Live";
+    f.artist = "The Band";
+    f.album = "Tour";
+    f.source = "concert.2024-05-01";
+    f.number = 7;
+    f.startMs = 90500;
+    f.endMs = 181025;
+    const struct {
+        const char* text;
+        const char* stem;
+    } cases[] = {
+        {"{n:02} {title}", "07 ACDC Live"},
+        {"{source}_{n}", "concert.2024-05-01_7"},
+        {"{base}-{start}-{end}", "concert-90.5-181.025"},
+        {"{artist} - {album} {n:03}", "The Band - Tour 007"},
+        {"{{{n}}}", "{7}"},
+        // A field that is empty leaves what is around it; leading dots go.
+        {"..{album}", "Tour"},
+        {"{title}/{artist}", "ACDC LiveThe Band"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NameTemplate(QString::fromUtf8(c.text)).expand(f), QString::fromUtf8(c.stem))
+            << c.text;
+    PieceNameFields zero;
+    EXPECT_EQ(NameTemplate("{start}-{end}").expand(zero), "0-0");
+    EXPECT_EQ(NameTemplate(" {title}").expand(zero), "");
+
+    for (const char* bad : {"{year}", "{n:2}", "{n:00}", "{title", "title}", "plain", "{}"}) {
+        try {
+            NameTemplate t{QString::fromUtf8(bad)};
+            ADD_FAILURE() << bad << " was taken";
+        } catch (const NameTemplateError& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains("{n:02}")) << e.what();
+        }
+    }
 }
 
 } // namespace

@@ -42,6 +42,14 @@ inline int32_t toInt32(float x)
         std::clamp(std::nearbyint(double(x) * 2147483648.0), -2147483648.0, 2147483647.0));
 }
 
+// 24 bits are scaled in double precision too: the float rounding trick of
+// pcmsample holds only for magnitudes below 2^22.
+inline int32_t toInt24(float x)
+{
+    return static_cast<int32_t>(
+        std::clamp(std::nearbyint(double(x) * 8388608.0), -8388608.0, 8388607.0));
+}
+
 // One loop per channel count that jobs use, so that the compiler sees
 // fixed strides and vectorises the conversion.
 template <typename T, T (*convert)(float)>
@@ -73,7 +81,8 @@ void interleave(const float* const* planes, int frames, int channels, T* out)
 bool WavEncoder::isSupported(int rate, int channels, int bitsPerSample)
 {
     return rate > 0 && channels > 0 && channels <= 8 &&
-           (bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 32);
+           (bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 ||
+            bitsPerSample == 32);
 }
 
 WavEncoder::WavEncoder(const QString& path, int rate, int channels, int bitsPerSample)
@@ -138,8 +147,9 @@ void WavEncoder::encode(const float* const* planes, int frames)
         uint8_t* out = m_buffer.data();
         for (int i = 0; i < frames; ++i) {
             for (int c = 0; c < m_channels; ++c) {
-                const int32_t v =
-                    m_bits == 16 ? pcmsample::toInt16(planes[c][i]) : toInt32(planes[c][i]);
+                const int32_t v = m_bits == 16   ? pcmsample::toInt16(planes[c][i])
+                                  : m_bits == 24 ? toInt24(planes[c][i])
+                                                 : toInt32(planes[c][i]);
                 for (size_t b = 0; b < bytesPerSample; ++b)
                     *out++ = static_cast<uint8_t>(v >> (8 * b));
             }

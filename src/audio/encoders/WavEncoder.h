@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-// PCM WAV: 8-bit unsigned, 16-bit signed, or 32-bit signed (written as
+// PCM WAV: 8-bit unsigned, 16-bit signed, or 24- or 32-bit signed (written as
 // WAVE_FORMAT_EXTENSIBLE, as readers expect for more than 16 bits). The
 // header is written with zero sizes first and fixed by finish().
 class WavEncoder : public AudioEncoder {
