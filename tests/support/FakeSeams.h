@@ -3,10 +3,12 @@
 #include "base/Prompts.h"
 #include "base/Shell.h"
 
+#include <QList>
 #include <QStringList>
 #include <functional>
 
-// Prompts that record what the program asked and answer from a script.
+// Prompts that record what the program asked and answer from a script: the
+// dialog driver of the tests without a window.
 class RecordingPrompts : public Prompts {
 public:
     QStringList informations;
@@ -41,7 +43,16 @@ public:
         folderCaptions << caption;
         return onChooseFolder ? onChooseFolder(caption) : folderAnswer;
     }
-    void showModal(Dialog) override {}
+    // The program's own dialogs shown, in order, and what "the user" does in
+    // each before it closes.
+    QList<Dialog> shown;
+    std::function<void(Dialog)> onShow;
+    void showModal(Dialog dialog) override
+    {
+        shown << dialog;
+        if (onShow)
+            onShow(dialog);
+    }
 };
 
 // A shell that records what it was asked to open, as "kind:target".
