@@ -1,6 +1,8 @@
 #include "audio/AudioReader.h"
 #include "audio/AudioError.h"
 #include "base/TimeCode.h"
+#include "support/Judges.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +14,10 @@
 #include <cstring>
 #include <random>
 
+using testsupport::decode;
+using testsupport::encodeWithFfmpeg;
+using testsupport::encodeWithLame;
 using testsupport::ffmpeg;
-using testsupport::run;
 
 namespace {
 
@@ -60,16 +64,6 @@ const std::vector<Source>& sources()
     return all;
 }
 
-// The frames FFmpeg's command-line tool decodes from a file: the independent judge.
-std::vector<float> ffmpegDecode(const QString& path)
-{
-    const auto r = run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", path,
-                                  "-f", "f32le", "-"});
-    std::vector<float> samples(static_cast<size_t>(r.out.size()) / sizeof(float));
-    std::memcpy(samples.data(), r.out.constData(), samples.size() * sizeof(float));
-    return samples;
-}
-
 std::vector<float> readThrough(AudioReader& reader, int block)
 {
     std::vector<float> all;
@@ -101,14 +95,12 @@ protected:
         for (const auto& in : inputs)
             ffmpeg({"-f", "lavfi", "-i", in.source, path(QString(in.name) + ".wav")});
         for (const Source& s : sources()) {
+            SCOPED_TRACE(s.name);
             const QString input = path(QString(s.input) + ".wav");
-            if (s.encode.first() == "lame:") {
-                QStringList args = s.encode.mid(1);
-                args << "--quiet" << input << path(s.name);
-                ASSERT_EQ(run("lame", args).exitCode, 0) << s.name;
-            } else {
-                ffmpeg(QStringList{"-i", input} + s.encode + QStringList{path(s.name)});
-            }
+            if (s.encode.first() == "lame:")
+                encodeWithLame(input, path(s.name), s.encode.mid(1));
+            else
+                encodeWithFfmpeg(input, path(s.name), s.encode);
         }
     }
     static void TearDownTestSuite()
@@ -128,7 +120,7 @@ TEST_F(ReaderFiles, CountsExactlyWhatAnIndependentDecoderDeliversAndReadsAsMuch)
     for (const Source& s : sources()) {
         SCOPED_TRACE(s.name);
         const auto reader = AudioReader::open(path(s.name));
-        const std::vector<float> reference = ffmpegDecode(path(s.name));
+        const std::vector<float> reference = decode(path(s.name));
         const int channels = reader->channels();
         ASSERT_GT(channels, 0);
         EXPECT_EQ(reader->sampleCount(), static_cast<int64_t>(reference.size()) / channels);
@@ -329,7 +321,7 @@ TEST_F(ReaderFiles, MpegFileCutShortCountsWhatIsLeft)
         const QString cut = path(QString("cut_") + name);
         testsupport::writeAll(cut, whole.left(whole.size() / 2 + 17));
         const auto reader = AudioReader::open(cut);
-        const int64_t expected = static_cast<int64_t>(ffmpegDecode(cut).size()) / 2;
+        const int64_t expected = static_cast<int64_t>(decode(cut).size()) / 2;
         EXPECT_EQ(reader->sampleCount(), expected);
         EXPECT_EQ(static_cast<int64_t>(readThrough(*reader, 5000).size()) / 2, expected);
     }
@@ -341,7 +333,7 @@ TEST_F(ReaderFiles, WavCutShortEndsWithItsLastWholeFrame)
     const QString cut = path("cut.wav");
     testsupport::writeAll(cut, whole.left(whole.size() / 2 + 5));
     const auto reader = AudioReader::open(cut);
-    const int64_t expected = static_cast<int64_t>(ffmpegDecode(cut).size()) / 2;
+    const int64_t expected = static_cast<int64_t>(decode(cut).size()) / 2;
     EXPECT_EQ(reader->sampleCount(), expected);
     EXPECT_EQ(static_cast<int64_t>(readThrough(*reader, 5000).size()) / 2, expected);
 }

@@ -22,9 +22,11 @@
 
 namespace {
 
+using testsupport::decode;
+using testsupport::encodeWithFfmpeg;
+using testsupport::encodeWithLame;
 using testsupport::ffmpeg;
 using testsupport::run;
-using writertest::decode;
 
 constexpr double kSeconds = 9;
 
@@ -34,58 +36,47 @@ struct Source {
     std::function<void(const QString& wav, const QString& mp3)> make;
 };
 
-void withLame(const QString& wav, const QString& mp3, const QStringList& options)
-{
-    const auto r = run("lame", options + QStringList{"--quiet", wav, mp3});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-}
-
-void withFfmpeg(const QString& wav, const QString& mp3, const QStringList& options)
-{
-    ffmpeg(QStringList{"-i", wav} + options + QStringList{mp3});
-}
-
 const std::vector<Source>& sources()
 {
     static const std::vector<Source> all = {
         {"lame_cbr.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-b", "128"});
+             encodeWithLame(in, out, {"-b", "128"});
          }},
         {"lame_vbr.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-V", "2"});
+             encodeWithLame(in, out, {"-V", "2"});
          }},
         {"lame_no_tag.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-t", "-b", "112"});
+             encodeWithLame(in, out, {"-t", "-b", "112"});
          }},
         {"lame_crc.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-p", "-V", "4"});
+             encodeWithLame(in, out, {"-p", "-V", "4"});
          }},
         {"lame_id3.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-V", "3", "--add-id3v2", "--tt", "Title", "--ta", "Artist"});
+             encodeWithLame(in, out, {"-V", "3", "--add-id3v2", "--tt", "Title", "--ta", "Artist"});
          }},
         {"lame_22k_mono.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-m", "m", "--resample", "22.05", "-V", "5"});
+             encodeWithLame(in, out, {"-m", "m", "--resample", "22.05", "-V", "5"});
          }},
         {"lame_8k.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"--resample", "8", "-b", "16"});
+             encodeWithLame(in, out, {"--resample", "8", "-b", "16"});
          }},
         {"ff_48k_320.mp3",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-ar", "48000", "-c:a", "libmp3lame", "-b:a", "320k"});
+             encodeWithFfmpeg(in, out, {"-ar", "48000", "-c:a", "libmp3lame", "-b:a", "320k"});
          }},
         // Frames copied from the middle of a stream: its first frames reach
         // back into a bit reservoir that the file does not hold.
         {"ff_frame_copy.mp3",
          [](auto in, auto out) {
              const QString whole = out + ".whole.mp3";
-             withLame(in, whole, {"-b", "96"});
+             encodeWithLame(in, whole, {"-b", "96"});
              ffmpeg({"-ss", "2.5", "-i", whole, "-c", "copy", "-write_xing", "0", out});
          }},
     };
@@ -240,7 +231,7 @@ TEST_F(Mp3PieceWriterTest, PiecesStartWithAGaplessHeaderAndASilentReservoirFrame
     EXPECT_FALSE(frames[1].crc);
     // The first copied frame reaches back into the silent frame.
     EXPECT_GT(frames[2].mainDataBegin, 0);
-    EXPECT_EQ(writertest::probe(piece).codec, "mp3");
+    EXPECT_EQ(testsupport::probe(piece).codec, "mp3");
     // FFmpeg names the encoder only when the LAME extension's CRC is right.
     const auto tags = run("ffprobe", {"-v", "error", "-show_entries", "stream_tags=encoder", "-of",
                                       "default=nw=1:nk=1", piece});
@@ -318,7 +309,7 @@ TEST_F(Mp3PieceWriterTest, SourcesThatCannotBeCopiedExactlyAreRefusedWithTheReas
     const std::vector<Case> cases = {
         {"layer2.mp2",
          [&](const QString& f) {
-             withFfmpeg(wav, f, {"-c:a", "mp2", "-b:a", "192k"});
+             encodeWithFfmpeg(wav, f, {"-c:a", "mp2", "-b:a", "192k"});
          },
          "Layer II"},
         {"junk.mp3",

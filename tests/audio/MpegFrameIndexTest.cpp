@@ -1,7 +1,8 @@
 #include "audio/mpeg/MpegFrameIndex.h"
-#include "audio/WriterTesting.h"
 #include "audio/mpeg/SilentFrames.h"
 #include "audio/mpeg/StreamTag.h"
+#include "support/Judges.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,8 @@ QByteArray lame(const QString& dir, const QString& name, const QStringList& opti
 {
     const QString wav = dir + "/" + name + ".wav";
     const QString mp3 = dir + "/" + name + ".mp3";
-    ffmpeg({"-f", "lavfi", "-i", QStringLiteral("sine=f=330:d=%1").arg(seconds), "-ac", "2", wav});
-    const auto r = run("lame", options + QStringList{"--quiet", wav, mp3});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    testsupport::makeAudio(wav, {.seconds = seconds, .channels = 2, .hz = 330});
+    testsupport::encodeWithLame(wav, mp3, options);
     return testsupport::readAll(mp3);
 }
 
@@ -78,12 +78,6 @@ mpeg::MpegFrameIndex indexOf(const QByteArray& data)
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     return mpeg::MpegFrameIndex(buffer);
-}
-
-// What FFmpeg decodes of the file, in frames.
-int64_t ffmpegFrames(const QString& file, int channels)
-{
-    return static_cast<int64_t>(writertest::decode(file).size()) / channels;
 }
 
 struct Case {
@@ -189,8 +183,7 @@ TEST(MpegFrameIndex, IntactIndexesCountWhatFfmpegDecodesAndOthersSayWhy)
             continue;
         }
         ASSERT_TRUE(index.intact()) << index.damage().toStdString();
-        const int channels = index.firstHeader().channels();
-        EXPECT_EQ(index.sampleCount(), ffmpegFrames(file, channels));
+        EXPECT_EQ(index.sampleCount(), testsupport::decodedFrames(file));
         EXPECT_EQ(index.fileSize(), data.size());
     }
 }

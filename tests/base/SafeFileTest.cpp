@@ -2,6 +2,7 @@
 #include "support/FileSizeLimit.h"
 
 #include "support/TestSupport.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +11,12 @@
 #include <climits>
 #include <csignal>
 #include <functional>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+using testsupport::asUnprivileged;
 using testsupport::readAll;
 using testsupport::writeAll;
 
@@ -31,23 +32,6 @@ struct stat statOf(const QString& path)
     struct stat st {};
     EXPECT_EQ(::stat(encoded(path).constData(), &st), 0) << path.toStdString();
     return st;
-}
-
-// Runs a check in a child process without root's privileges (as "nobody"),
-// where permissions hold; the check's result is the child's exit status and
-// what it prints on failure.
-void asUnprivileged(const std::function<bool()>& check)
-{
-    EXPECT_EXIT(
-        {
-            if (::geteuid() == 0) {
-                const gid_t nogroup = 65534;
-                if (::setgroups(1, &nogroup) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-                    ::_exit(3);
-            }
-            ::_exit(check() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 class SafeFiles : public ::testing::Test {
