@@ -268,7 +268,7 @@ TEST(ReadId3v1Title, TitleUpToTheFirstZero)
 
 TEST_F(Id3Files, AllEmptyFieldsGiveATagOfSize91)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray before = readAll(mp3);
     WriteId3v2(mp3, {});
     const QByteArray after = readAll(mp3);
@@ -284,7 +284,7 @@ TEST_F(Id3Files, AllEmptyFieldsGiveATagOfSize91)
 
 TEST_F(Id3Files, Latin1TextsKeepTheirClassicSize)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const qint64 before = QFileInfo(mp3).size();
     const Mp3Tags tags{"Müller", "b", "c", "d", "e", "f", "g"};
     WriteId3v2(mp3, tags);
@@ -295,7 +295,7 @@ TEST_F(Id3Files, Latin1TextsKeepTheirClassicSize)
 
 TEST_F(Id3Files, UnicodeSurvivesAndAnotherWriteReplacesTheTag)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray before = readAll(mp3);
     WriteId3v2(mp3, sampleTags());
     EXPECT_EQ(ReadId3v2(mp3), sampleTags());
@@ -308,7 +308,7 @@ TEST_F(Id3Files, UnicodeSurvivesAndAnotherWriteReplacesTheTag)
 
 TEST_F(Id3Files, MutagenAndFfprobeReadOurTags)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray audio = decodedAudio(mp3);
     WriteId3v2(mp3, sampleTags());
     const QString script = R"(
@@ -328,11 +328,11 @@ print('COMM' + str(int(c.encoding)) + '=' + c.lang + '|' + c.desc + '|' + c.text
               QString("TIT21=%1\nTPE10=%2\nTALB1=%3\nTYER0=%4\nTRCK0=%5\nTCON0=%6\n"
                       "COMM1=eng||%7\n")
                   .arg(s.title, s.artist, s.album, s.year, s.track, s.genre, s.comment));
-    EXPECT_EQ(ffprobeTag(mp3, "title"), s.title);
-    EXPECT_EQ(ffprobeTag(mp3, "artist"), s.artist);
-    EXPECT_EQ(ffprobeTag(mp3, "album"), s.album);
-    EXPECT_EQ(ffprobeTag(mp3, "comment"), s.comment);
-    EXPECT_EQ(ffprobeTag(mp3, "track"), s.track);
+    EXPECT_EQ(probeTag(mp3, "title"), s.title);
+    EXPECT_EQ(probeTag(mp3, "artist"), s.artist);
+    EXPECT_EQ(probeTag(mp3, "album"), s.album);
+    EXPECT_EQ(probeTag(mp3, "comment"), s.comment);
+    EXPECT_EQ(probeTag(mp3, "track"), s.track);
     EXPECT_EQ(decodedAudio(mp3), audio);
 }
 
@@ -357,7 +357,7 @@ t.save(path, v2_version=version)
         int encoding;
     } cases[] = {{3, 0}, {3, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}};
     for (const auto& c : cases) {
-        const QString mp3 = makeAudio(path(QString("m%1%2.mp3").arg(c.version).arg(c.encoding)));
+        const QString mp3 = untaggedAudio(path(QString("m%1%2.mp3").arg(c.version).arg(c.encoding)));
         python(script, {mp3, QString::number(c.version), QString::number(c.encoding)});
         const QString title = c.encoding ? unicodeTitle : QString::fromUtf8("Ärzte");
         EXPECT_EQ(ReadId3v2(mp3), (Mp3Tags{title, "Artist", "Album", "1987", "4", "Nice", "Pop"}))
@@ -368,7 +368,7 @@ t.save(path, v2_version=version)
 TEST_F(Id3Files, ReadsTagsWrittenByFfmpeg)
 {
     for (const char* version : {"3", "4"}) {
-        const QString mp3 = makeAudio(path(QString("f%1.mp3").arg(version)));
+        const QString mp3 = untaggedAudio(path(QString("f%1.mp3").arg(version)));
         const QString tagged = path(QString("t%1.mp3").arg(version));
         ffmpeg({"-i", mp3, "-c", "copy", "-id3v2_version", version, "-metadata",
                 "title=" + unicodeTitle, "-metadata", "artist=Band", "-metadata", "album=LP",
@@ -386,7 +386,7 @@ TEST_F(Id3Files, ReadsTagsWrittenByFfmpeg)
 
 TEST_F(Id3Files, ReadOnlyFilesAreReadAndStayAsTheyWere)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     WriteId3v2(mp3, sampleTags());
     QFile f(mp3);
     ASSERT_TRUE(f.open(QIODevice::Append));
@@ -402,7 +402,7 @@ TEST_F(Id3Files, ReadOnlyFilesAreReadAndStayAsTheyWere)
 
 TEST_F(Id3Files, WritingKeepsTheModeBitsOfAReadOnlyFile)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     setMode(mp3, 0440);
     WriteId3v2(mp3, sampleTags());
     EXPECT_EQ(modeOf(mp3), 0440u);
@@ -413,7 +413,7 @@ TEST_F(Id3Files, WritingKeepsTheModeBitsOfAReadOnlyFile)
 TEST_F(Id3Files, WritingThroughASymbolicLinkReplacesTheFileItPointsTo)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
-    const QString mp3 = makeAudio(path("real/a.mp3"));
+    const QString mp3 = untaggedAudio(path("real/a.mp3"));
     const QString link = path("link.mp3");
     ASSERT_TRUE(QFile::link(mp3, link));
     WriteId3v2(link, sampleTags());
@@ -424,7 +424,7 @@ TEST_F(Id3Files, WritingThroughASymbolicLinkReplacesTheFileItPointsTo)
 
 TEST_F(Id3Files, HardLinksStayLinked)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QString other = path("b.mp3");
     ASSERT_EQ(::link(QFile::encodeName(mp3).constData(), QFile::encodeName(other).constData()), 0);
     WriteId3v2(mp3, sampleTags());
@@ -436,7 +436,7 @@ TEST_F(Id3Files, AFileInAReadOnlyFolderIsWrittenInPlace)
 {
     // As a user who may write the file but not its folder.
     ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
-    const QString mp3 = makeAudio(path("ro/a.mp3"));
+    const QString mp3 = untaggedAudio(path("ro/a.mp3"));
     const QByteArray audio = decodedAudio(mp3);
     if (::geteuid() == 0) { // the file belongs to whoever runs the check
         ASSERT_EQ(::chown(QFile::encodeName(mp3).constData(), 65534, 65534), 0);
@@ -455,7 +455,7 @@ TEST_F(Id3Files, AFileInAReadOnlyFolderIsWrittenInPlace)
 
 TEST_F(Id3Files, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray before = readAll(mp3);
     {
         FileSizeLimit limit(4096);

@@ -112,7 +112,7 @@ protected:
 
 TEST_F(OggFiles, ReaderTakesNamesWithoutCaseAndTrimsValues)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     setRawComments(ogg,
                    {"TITLE=Song", "=x", "ARTIST=  First  ", "artist=Second",
                     QByteArray("T\xc3\x8fTLE=not a name"), "album", "Album=A=B", "TrackNumber=3",
@@ -131,7 +131,7 @@ TEST_F(OggFiles, ReaderTakesNamesWithoutCaseAndTrimsValues)
 TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
 {
     const QString ogg =
-        makeAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata", "composer=Gone"});
+        untaggedAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata", "composer=Gone"});
     OggTags tags = sampleTags();
     ASSERT_TRUE(WriteOggComments(ogg, tags));
     EXPECT_EQ(rawComments(ogg),
@@ -148,7 +148,7 @@ TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
 
 TEST_F(OggFiles, MutagenAndFfprobeReadOurComments)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     ASSERT_TRUE(WriteOggComments(ogg, sampleTags()));
     const QString script = R"(
 import sys
@@ -162,17 +162,17 @@ for k in ['title', 'artist', 'album', 'tracknumber', 'date', 'genre', 'comment']
               QString("title=%1\nartist=%2\nalbum=%3\ntracknumber=%4\ndate=%5\ngenre=%6\n"
                       "comment=%7\n")
                   .arg(s.title, s.artist, s.album, s.trackNumber, s.date, s.genre, s.comment));
-    EXPECT_EQ(ffprobeTag(ogg, "title"), s.title);
-    EXPECT_EQ(ffprobeTag(ogg, "artist"), s.artist);
-    EXPECT_EQ(ffprobeTag(ogg, "album"), s.album);
-    EXPECT_EQ(ffprobeTag(ogg, "date"), s.date);
-    EXPECT_EQ(ffprobeTag(ogg, "track"), s.trackNumber);
+    EXPECT_EQ(probeTag(ogg, "title"), s.title);
+    EXPECT_EQ(probeTag(ogg, "artist"), s.artist);
+    EXPECT_EQ(probeTag(ogg, "album"), s.album);
+    EXPECT_EQ(probeTag(ogg, "date"), s.date);
+    EXPECT_EQ(probeTag(ogg, "track"), s.trackNumber);
 }
 
 TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
 {
     const QString byFfmpeg =
-        makeAudio(path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
+        untaggedAudio(path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
                                   "-metadata", "album=LP", "-metadata", "date=2010", "-metadata",
                                   "genre=Folk", "-metadata", "track=2"});
     OggTags expected;
@@ -186,7 +186,7 @@ TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
     EXPECT_EQ(ReadOggComments(byFfmpeg), expected);
     expected.comment = "Hi";
 
-    const QString byMutagen = makeAudio(path("m.ogg"));
+    const QString byMutagen = untaggedAudio(path("m.ogg"));
     python(R"(
 import sys
 from mutagen.oggvorbis import OggVorbis
@@ -206,7 +206,7 @@ f.save()
 
 TEST_F(OggFiles, AudioPagesStayAsTheyWere)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     const QByteArray audio = decodedAudio(ogg);
     const QByteArray before = readAll(ogg);
     const std::vector<Page> beforePages = pages(ogg);
@@ -298,7 +298,7 @@ TEST_F(OggFiles, OtherStreamsOfTheFileStayAsTheyWere)
 
 TEST_F(OggFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
 {
-    const QString ogg = makeAudio(path("a.ogg"), {"-metadata", "title=Song"});
+    const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "title=Song"});
     setMode(ogg, 0444);
     const QByteArray bytes = readAll(ogg);
     EXPECT_EQ(ReadOggComments(ogg).title, "Song");
@@ -313,7 +313,7 @@ TEST_F(OggFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
 
 TEST_F(OggFiles, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     const QByteArray before = readAll(ogg);
     {
         FileSizeLimit limit(2000);
@@ -326,7 +326,7 @@ TEST_F(OggFiles, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 
 TEST_F(OggFiles, FilesThatAreNoOggVorbisAreRefusedWithTheirName)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QString renamed = path("b.ogg");
     ASSERT_TRUE(QFile::copy(mp3, renamed));
     const QByteArray before = readAll(renamed);
