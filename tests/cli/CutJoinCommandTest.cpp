@@ -1,34 +1,23 @@
+#include "support/Judges.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <csignal>
 
-using testsupport::ffmpeg;
-using testsupport::run;
+using namespace testsupport;
 
 namespace {
-
-QByteArray md5(const QString& path)
-{
-    return QCryptographicHash::hash(testsupport::readAll(path), QCryptographicHash::Md5);
-}
-
-int64_t decodedFrames(const QString& path)
-{
-    const auto r = run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", path,
-                                  "-f", "s16le", "-ac", "2", "-"});
-    return r.exitCode == 0 ? r.out.size() / 4 : -1;
-}
 
 class CutJoinCommand : public ::testing::Test {
 protected:
@@ -36,10 +25,9 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         QDir(dir.path()).mkdir("out");
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=44100:duration=5.5", "-ac",
-                "2", "-c:a", "pcm_s16le", path("tone.wav")});
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=44100:duration=3", "-ac", "2",
-                "-c:a", "libmp3lame", "-metadata", "title=Other", path("other.mp3")});
+        makeAudio(path("tone.wav"), {.seconds = 5.5, .channels = 2, .hz = 500});
+        makeAudio(path("other.mp3"), {.seconds = 3, .channels = 2, .hz = 300},
+                  {"-metadata", "title=Other"});
         // An options file of its own, so the user's is never read.
         testsupport::writeAll(path("Vessimo.ini"), "[Output]\nDir=" + path("out").toUtf8() + "/\n");
         sourceSums = {md5(path("tone.wav")), md5(path("other.mp3"))};
@@ -109,8 +97,7 @@ TEST_F(CutJoinCommand, FadesAndSegmentsComeFromTheCommandLine)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(outputs(), (QStringList{"tone_1.wav", "tone_2.wav"}));
     EXPECT_EQ(decodedFrames(path("out/tone_1.wav")), 2 * 44100);
-    const QByteArray pcm =
-        run("ffmpeg", {"-loglevel", "error", "-i", path("out/tone_1.wav"), "-f", "s16le", "-"}).out;
+    const QByteArray pcm = decodePcm16(path("out/tone_1.wav"));
     ASSERT_GT(pcm.size(), 400);
     const auto* s = reinterpret_cast<const int16_t*>(pcm.constData());
     EXPECT_LT(std::abs(int(s[2])), 30) << "faded in from silence";
@@ -197,17 +184,20 @@ TEST_F(CutJoinCommand, AJoinNeverReplacesUnlessAskedAndNeverWritesOntoASource)
 
 TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
 {
-    ffmpeg({"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:duration=120", "-ac", "2", "-c:a",
-            "pcm_s16le", path("long.wav")});
+    makeAudio(path("long.wav"), {.seconds = 120, .channels = 2, .wave = Sound::Wave::Noise});
     QProcess p;
     p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--format", "mp3", "--jobs",
                           "1", "--json", path("long.wav")});
     ASSERT_TRUE(p.waitForStarted());
-    // Interrupted once the piece is being written (its data lies beside it).
-    for (int i = 0; i < 600 && outputs().isEmpty(); ++i)
-        QThread::msleep(20);
-    ASSERT_FALSE(outputs().isEmpty()) << "the cut never began";
-    QThread::msleep(300);
+    // Interrupted once the piece is being written and some seconds of it lie
+    // on the disk (beside it, until it is closed).
+    const auto written = [&] {
+        qint64 bytes = 0;
+        for (const QString& name : outputs())
+            bytes += QFileInfo(path("out/" + name)).size();
+        return bytes;
+    };
+    ASSERT_TRUE(waitFor([&] { return written() >= 64 * 1024; }, "the cut to write a few seconds"));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
