@@ -4,6 +4,7 @@
 #include "audio/AudioPlayer.h"
 #include "base/TimeCode.h"
 #include "player/PreviewTesting.h"
+#include "support/WaitFor.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -14,6 +15,7 @@
 #include <memory>
 
 using namespace previewtest;
+using testsupport::waitFor;
 using timecode::Scale;
 
 namespace {
@@ -121,7 +123,7 @@ TEST_F(PreviewTest,
     ASSERT_TRUE(preview->PreviewActive);
     EXPECT_EQ(preview->PreviewStartSample, Scale(458, kLongFrames, 916));
     EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2);
-    ASSERT_TRUE(waitUntil([&] { return playedAtLeast(2 * kRate); }));
+    ASSERT_TRUE(waitFor([&] { return playedAtLeast(2 * kRate); }, "two seconds played"));
 
     panel.pb.SetPosition(0);
     preview->PlaySelection();
@@ -129,9 +131,13 @@ TEST_F(PreviewTest,
     EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2) << "a second play is ignored";
     // The display follows the player's polls, which may lag behind the
     // device on a busy machine: wait for both.
-    ASSERT_TRUE(waitUntil([&] {
-        return playedAtLeast(4 * kRate) && !time.shown.isEmpty() && time.shown.back() >= "00:02:32";
-    })) << time.shown.join(' ').toStdString();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return playedAtLeast(4 * kRate) && !time.shown.isEmpty() &&
+                   time.shown.back() >= "00:02:32";
+        },
+        "four seconds played and shown"))
+        << time.shown.join(' ').toStdString();
     EXPECT_GE(time.shown.front(), "00:02:30") << time.shown.join(' ').toStdString();
     EXPECT_GE(panel.pb.GetPosition(), 458);
 
@@ -161,8 +167,8 @@ TEST_F(PreviewTest, ASegmentPlaysFromItsBeginAndStopsByItselfAtItsEndRestoringIt
     EXPECT_EQ(list.statuses[0], "Playing");
     EXPECT_EQ(preview->PreviewStartSample, 0);
 
-    ASSERT_TRUE(waitUntil([&] { return !preview->PreviewActive; }))
-        << "the preview stops once the segment's length has played";
+    ASSERT_TRUE(waitFor([&] { return !preview->PreviewActive; },
+                        "the preview to stop once the segment's length has played"));
     EXPECT_EQ(list.statuses, (QStringList{"OK", "Uncertain"}));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     EXPECT_EQ(time.GetText(), "00:00:00");
@@ -206,9 +212,12 @@ TEST_F(PreviewTest,
     time.shown.clear();
     // The display follows the player's polls, which may lag behind what the
     // device has taken on a busy machine: wait for both.
-    ASSERT_TRUE(waitUntil([&] {
-        return playedAtLeast(2 * kRate) && !time.shown.isEmpty() && time.shown.back() >= "00:00:16";
-    })) << "the time goes on to 00:00:16";
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return playedAtLeast(2 * kRate) && !time.shown.isEmpty() &&
+                   time.shown.back() >= "00:00:16";
+        },
+        "the time to go on to 00:00:16"));
     EXPECT_GE(time.shown.front(), "00:00:15") << "the time goes on from the new point";
     preview->StopPreview();
 
@@ -231,7 +240,7 @@ TEST_F(PreviewTest, TheEndOfTheFileEndsThePreviewWithItsLastFramePlayed)
     select(0);
     panel.pb.SetPosition(range() - 10);
     preview->PlaySelection();
-    ASSERT_TRUE(waitUntil([&] { return !preview->PreviewActive; }));
+    ASSERT_TRUE(waitFor([&] { return !preview->PreviewActive; }, "the end of the file"));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     const auto played = playedRuns();
     ASSERT_EQ(played.size(), 1u);
@@ -261,7 +270,7 @@ TEST_F(PreviewTest, AFileThatCannotBeOpenedLeavesThePreviewIdleForTheNextPlay)
     select(1);
     preview->PlayFromSlider();
     EXPECT_TRUE(preview->PreviewActive) << "the next play works at once";
-    EXPECT_TRUE(waitUntil([&] { return playedAtLeast(kRate); }));
+    EXPECT_TRUE(waitFor([&] { return playedAtLeast(kRate); }, "a second played"));
 }
 
 TEST_F(PreviewTest, NothingPlaysWhileAJobRunsOrWithoutASelectedFile)
