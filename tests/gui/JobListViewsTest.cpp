@@ -2,6 +2,7 @@
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
 #include "support/FakeSeams.h"
+#include "jobs/JobTestFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +20,7 @@
 
 namespace {
 
-void makeWav(const QString& path, int seconds)
-{
-    testsupport::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t",
-                         QString::number(seconds), "-c:a", "pcm_s16le", path});
-}
+using jobtest::makeWav;
 
 class JobListViewsTest : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 #include "settings/Options.h"
 #include "settings/SettingsDialogModel.h"
 #include "support/FakeSeams.h"
+#include "support/Printers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,11 +24,6 @@
 #include <QTreeWidget>
 
 using settings::SettingsDialogModel;
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

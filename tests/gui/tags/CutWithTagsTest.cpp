@@ -57,8 +57,8 @@ TEST_F(CutWithTags, ATitleEditedInTheTagEditorIsInTheCutPieces)
         ASSERT_EQ(added.size(), 1) << "format " << format;
         const QString piece = out(added.first());
         EXPECT_TRUE(added.first().startsWith("Neuer Titel ✓")) << added.first().toStdString();
-        EXPECT_EQ(enginetest::ffprobeTag(piece, "title"), "Neuer Titel ✓") << piece.toStdString();
-        EXPECT_EQ(enginetest::ffprobeTag(piece, "artist"), "Old Artist");
+        EXPECT_EQ(testsupport::probeTag(piece, "title"), "Neuer Titel ✓") << piece.toStdString();
+        EXPECT_EQ(testsupport::probeTag(piece, "artist"), "Old Artist");
     }
     expectSourcesUnchanged();
 }
