@@ -14,11 +14,17 @@ void FrontPanelJobs::SetConversionBar(int progress)
     m_panel.SetConversionBar(progress, m_options.wideConversionBar);
 }
 
-void FrontPanelJobs::setOutputFormat(int format)
+void FrontPanelJobs::setOutputFormat(OutputFormat format)
 {
     if (format == m_format)
         return;
     m_format = format;
     if (onFormatChanged)
-        onFormatChanged(format);
+        onFormatChanged(formatIndex(format));
+}
+
+void FrontPanelJobs::setOutputFormat(int index)
+{
+    if (const std::optional<OutputFormat> format = outputFormatAt(index))
+        setOutputFormat(*format);
 }

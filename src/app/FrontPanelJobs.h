@@ -17,15 +17,18 @@ public:
 
     void showPercent(const QString& text) override;
     void SetConversionBar(int progress) override;
-    int outputFormat() const override { return m_format; }
-    void setOutputFormat(int format) override;
+    OutputFormat outputFormat() const override { return m_format; }
+    void setOutputFormat(OutputFormat format) override;
+    // The format box's item index; one outside its four items (an empty box)
+    // leaves the format as it is.
+    void setOutputFormat(int index);
 
-    // Called when a job changes the format (the join's save dialog), so the
-    // format box shows it.
+    // Called with the item index when a job changes the format (the join's
+    // save dialog), so the format box shows it.
     std::function<void(int)> onFormatChanged;
 
 private:
     FrontPanel& m_panel;
     const Options& m_options;
-    int m_format = 0;
+    OutputFormat m_format = OutputFormat::Mp3;
 };

@@ -27,12 +27,8 @@ BlockConverter::BlockConverter(int inRate, int inChannels, int outRate, int outC
     int rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLTP, outRate, &inLayout,
                                  AV_SAMPLE_FMT_FLT, inRate, 0, nullptr);
     m_swr.reset(swr);
-    if (rc >= 0 && inChannels != outChannels && std::min(inChannels, outChannels) == 1) {
-        // One row per output channel, one column per input channel.
-        std::vector<double> matrix(static_cast<size_t>(inChannels * outChannels),
-                                   outChannels == 1 ? 1.0 / inChannels : 1.0);
-        rc = swr_set_matrix(swr, matrix.data(), inChannels);
-    }
+    if (rc >= 0)
+        rc = setChannelMatrix(swr, inChannels, outChannels);
     if (rc >= 0)
         rc = swr_init(swr);
     if (rc < 0)
@@ -43,6 +39,16 @@ BlockConverter::BlockConverter(int inRate, int inChannels, int outRate, int outC
                 .arg(outRate)
                 .arg(outChannels)
                 .arg(ffmpeg::errorText(rc)));
+}
+
+int BlockConverter::setChannelMatrix(SwrContext* swr, int inChannels, int outChannels)
+{
+    if (inChannels == outChannels || std::min(inChannels, outChannels) != 1)
+        return 0;
+    // One row per output channel, one column per input channel.
+    std::vector<double> matrix(static_cast<size_t>(inChannels * outChannels),
+                               outChannels == 1 ? 1.0 / inChannels : 1.0);
+    return swr_set_matrix(swr, matrix.data(), inChannels);
 }
 
 void BlockConverter::reserve(int frames)

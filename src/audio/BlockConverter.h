@@ -11,6 +11,14 @@ class BlockConverter {
 public:
     BlockConverter(int inRate, int inChannels, int outRate, int outChannels);
 
+    // The channel rule of every conversion, the writer's and the reader's:
+    // mono to several channels copies the channel into each at its full
+    // level (the resampler's own matrix would lower it by 3 dB), several to
+    // mono take their mean. Other conversions keep the resampler's matrix.
+    // For an allocated, not yet initialised resampler; returns its result
+    // code.
+    static int setChannelMatrix(SwrContext* swr, int inChannels, int outChannels);
+
     int inRate() const { return m_inRate; }
     int inChannels() const { return m_inChannels; }
 

@@ -6,9 +6,9 @@
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
 #include "base/TimeCode.h"
-#include "engine/CutBatch.h"
-#include "engine/EncoderSetup.h"
-#include "engine/JobPumps.h"
+#include "engine/CutJob.h"
+#include "engine/CutTasks.h"
+#include "engine/JobError.h"
 #include "jobs/JobArea.h"
 
 #include <QDir>
@@ -21,7 +21,6 @@
 #include <QThread>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 #include <unistd.h>
 
 namespace cli::jobs {
@@ -136,7 +135,7 @@ void ProgressLine::show(int piece, int pieces, const QString& name, int percent,
     const QString line = QStringLiteral("\r\033[K[%1/%2] %3  %4%  %5x")
                              .arg(piece)
                              .arg(pieces)
-                             .arg(QFileInfo(name).fileName())
+                             .arg(printable(QFileInfo(name).fileName()))
                              .arg(percent)
                              .arg(speed, 0, 'f', 1);
     std::fputs(line.toLocal8Bit().constData(), stderr);
@@ -176,117 +175,60 @@ const char* const kCutUsage =
     "                       [--out DIR] [--fade-in S] [--fade-out S] [--settings INI] [--json]\n"
     "                       [--jobs N] PATH...\n";
 
-int formatIndex(const QString& name)
+OutputFormat formatNamed(const QString& name)
 {
     static const QStringList names{QStringLiteral("mp3"), QStringLiteral("wav"),
                                    QStringLiteral("wma"), QStringLiteral("ogg")};
-    const int index = static_cast<int>(names.indexOf(name.toLower()));
-    if (index < 0)
-        throw UsageError(
-            QStringLiteral("--format takes mp3, wav, wma or ogg, not \"%1\"").arg(name));
-    return index;
+    if (const auto format = outputFormatAt(static_cast<int>(names.indexOf(name.toLower()))))
+        return *format;
+    throw UsageError(QStringLiteral("--format takes mp3, wav, wma or ogg, not \"%1\"").arg(name));
 }
-
-struct TaskResult {
-    bool started = false;
-    int64_t frames = 0;
-    QString error;
-};
 
 // The progress of all workers together, in seconds of audio.
 class CutProgress {
 public:
-    CutProgress(ProgressLine& line, const QVector<CutTask>& tasks) : m_line(line)
+    CutProgress(ProgressLine& line, const QVector<CutTask>& tasks) : m_line(line), m_tasks(tasks)
     {
-        m_pieces = static_cast<int>(tasks.size());
         for (const CutTask& t : tasks)
-            m_total += std::max(0, t.piece.end - t.piece.begin);
+            m_total += seconds(t);
     }
 
-    // A worker reports `done` of `total` frames of its current piece.
-    void report(int worker, int piece, const QString& name, int64_t done, int64_t total,
-                int32_t seconds)
+    // A worker reports `done` of `total` frames of task `k`.
+    void report(int worker, int k, int64_t done, int64_t total)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_current.size() <= static_cast<size_t>(worker))
             m_current.resize(static_cast<size_t>(worker) + 1, 0.0);
-        m_current[size_t(worker)] = total > 0 ? double(done) / double(total) * seconds : 0.0;
+        m_current[size_t(worker)] =
+            total > 0 ? double(done) / double(total) * seconds(m_tasks[k]) : 0.0;
         double sum = m_finished;
         for (double s : m_current)
             sum += s;
         const int percent = m_total > 0 ? int(sum * 100.0 / m_total) : 100;
-        m_line.show(piece + 1, m_pieces, name, std::min(percent, 100), sum);
+        m_line.show(k + 1, static_cast<int>(m_tasks.size()), m_tasks[k].output,
+                    std::min(percent, 100), sum);
     }
-    void finished(int worker, int32_t seconds)
+    void finished(int worker, int k)
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_finished += std::max(0, seconds);
+        m_finished += seconds(m_tasks[k]);
         if (m_current.size() > static_cast<size_t>(worker))
             m_current[size_t(worker)] = 0.0;
     }
 
 private:
+    static double seconds(const CutTask& t)
+    {
+        return std::max<double>(0, double(t.piece.end.ms() - t.piece.begin.ms()) / 1000.0);
+    }
+
     ProgressLine& m_line;
+    const QVector<CutTask>& m_tasks;
     std::mutex m_mutex;
     std::vector<double> m_current;
     double m_finished = 0;
     double m_total = 0;
-    int m_pieces = 0;
 };
-
-// Cuts the tasks with `workers` threads, each with its own reader, writer
-// and encoder configuration; the names were decided up front, so the
-// outputs do not depend on the number of workers.
-QVector<TaskResult> runTasks(const QVector<CutTask>& tasks, int format, const Options& options,
-                             const QString& iniPath, int workers, ProgressLine& line)
-{
-    QVector<TaskResult> results(tasks.size());
-    std::atomic<int> next{0};
-    CutProgress progress(line, tasks);
-    auto work = [&](int worker) {
-        AudioFile reader;
-        AudioFile writer;
-        reader.SetEnabled(true);
-        writer.SetEnabled(true);
-        IniFile ini(iniPath);
-        Mp3EncoderSettings mp3;
-        const EncoderSetup encoder(ini, mp3);
-        QString openSource;
-        for (int i = next++; i < tasks.size(); i = next++) {
-            if (stopFlag().load())
-                break;
-            const CutTask& task = tasks[i];
-            TaskResult& result = results[i];
-            result.started = true;
-            const int32_t seconds = task.piece.end - task.piece.begin;
-            StopFlagPump pump(stopFlag(), [&](int64_t done, int64_t total) {
-                progress.report(worker, i, task.output, done, total, seconds);
-            });
-            try {
-                if (openSource != task.source && reader.IsOpen())
-                    reader.Close();
-                openSource = task.source;
-                result.frames = CutBatch::cut(task, format, reader, writer, encoder, options, pump);
-            } catch (const std::exception& e) {
-                result.error = QString::fromUtf8(e.what());
-                if (reader.IsOpen())
-                    reader.Close();
-                openSource.clear();
-            }
-            progress.finished(worker, seconds);
-        }
-    };
-    if (workers <= 1) {
-        work(0);
-    } else {
-        std::vector<std::thread> threads;
-        for (int w = 0; w < workers; ++w)
-            threads.emplace_back(work, w);
-        for (std::thread& t : threads)
-            t.join();
-    }
-    return results;
-}
 
 } // namespace
 
@@ -308,7 +250,7 @@ int cli::cut(const QStringList& args)
 
     PlanChoice plan;
     Options options;
-    int format = 0;
+    OutputFormat format = OutputFormat::Mp3;
     int workers = std::max(1, QThread::idealThreadCount());
     QString iniPath;
     try {
@@ -317,7 +259,7 @@ int cli::cut(const QStringList& args)
         iniPath = settingsPath(parser);
         options = loadOptions(parser, plan);
         if (parser.isSet(QStringLiteral("format")))
-            format = formatIndex(parser.value(QStringLiteral("format")));
+            format = formatNamed(parser.value(QStringLiteral("format")));
         if (parser.isSet(QStringLiteral("out")))
             options.outputDir = parser.value(QStringLiteral("out"));
         if (parser.isSet(QStringLiteral("jobs")))
@@ -333,7 +275,7 @@ int cli::cut(const QStringList& args)
         failed = true;
         results.append(
             QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("error"), message}});
-        err << "vessimo-cli cut: " << message << "\n";
+        err << "vessimo-cli cut: " << printable(message) << "\n";
         err.flush();
     };
 
@@ -352,15 +294,34 @@ int cli::cut(const QStringList& args)
     applySegments(plan, area.list());
 
     installStopHandler();
-    const QVector<CutTask> tasks =
-        CutBatch::plan(JobAreaView(area).files(), plan.choice, format, options.outputDir, options);
+    const JobAreaView view(area);
+    CutTasks planner(view, plan.choice, options);
+    const QVector<CutTask> tasks = planner.all(format);
     ProgressLine line;
-    const QVector<TaskResult> done = runTasks(tasks, format, options, iniPath, workers, line);
+    CutProgress progress(line, tasks);
+    CutJob::Workers run;
+    run.count = workers;
+    run.iniPath = iniPath;
+    run.stop = &stopFlag();
+    run.progress = [&](int worker, int k, int64_t done, int64_t total) {
+        progress.report(worker, k, done, total);
+    };
+    run.finished = [&](int worker, int k) { progress.finished(worker, k); };
+    QVector<CutJob::Outcome> done;
+    try {
+        done = CutJob::runOnWorkers(planner, tasks, run);
+    } catch (const JobError& e) {
+        line.clear();
+        failure(options.outputDir, QString::fromUtf8(e.what()));
+        if (json)
+            out << QJsonDocument(results).toJson(QJsonDocument::Indented);
+        return 1;
+    }
     line.clear();
 
     for (int i = 0; i < tasks.size(); ++i) {
         const CutTask& task = tasks[i];
-        const TaskResult& r = done[i];
+        const CutJob::Outcome& r = done[i];
         if (!r.started)
             continue;
         if (!r.error.isEmpty()) {
@@ -370,13 +331,15 @@ int cli::cut(const QStringList& args)
         if (json)
             results.append(QJsonObject{
                 {QStringLiteral("source"), task.source},
-                {QStringLiteral("output"), task.output},
-                {QStringLiteral("begin"), timecode::FormatTime(task.piece.begin)},
-                {QStringLiteral("end"), timecode::FormatTime(task.piece.end)},
+                {QStringLiteral("output"), r.output},
+                {QStringLiteral("begin"),
+                 timecode::FormatTime(static_cast<int>(task.piece.begin.wholeSeconds()))},
+                {QStringLiteral("end"),
+                 timecode::FormatTime(static_cast<int>(task.piece.end.wholeSeconds()))},
                 {QStringLiteral("frames"), static_cast<qint64>(r.frames)},
             });
         else
-            out << task.output << "\n";
+            out << printable(r.output) << "\n";
     }
     if (stopFlag().load()) {
         failed = true;

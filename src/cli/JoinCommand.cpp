@@ -10,7 +10,6 @@
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "engine/JoinJob.h"
-#include "engine/OutputNaming.h"
 #include "jobs/JobArea.h"
 #include "jobs/SegmentPlan.h"
 
@@ -31,11 +30,12 @@ const char* const kJoinUsage =
     "                        -o OUTPUT PATH...\n";
 
 // The format an output name asks for by its extension, in any case.
-int formatOfTarget(const QString& target)
+OutputFormat formatOfTarget(const QString& target)
 {
     const QString suffix = QFileInfo(target).suffix().toLower();
-    for (int format = 0; format < 4; ++format)
-        if (OutputNaming::OutputExtension(format) == QLatin1Char('.') + suffix)
+    for (const OutputFormat format :
+         {OutputFormat::Mp3, OutputFormat::Wav, OutputFormat::Wma, OutputFormat::Ogg})
+        if (outputExtension(format) == QLatin1Char('.') + suffix)
             return format;
     throw UsageError(
         QStringLiteral("the output %1 must end in .mp3, .wav, .wma or .ogg").arg(target));
@@ -70,7 +70,7 @@ int cli::join(const QStringList& args)
     PlanChoice plan;
     Options options;
     QString target;
-    int format = 0;
+    OutputFormat format = OutputFormat::Mp3;
     QString iniPath;
     try {
         parseCommandLine(parser, command, args);
@@ -79,7 +79,7 @@ int cli::join(const QStringList& args)
         plan = parseSharedOptions(parser);
         // Whole files unless the shared segments are given.
         if (plan.choice != segmentplan::Unification)
-            plan.choice = 1;
+            plan.choice = segmentplan::EverySeconds;
         iniPath = settingsPath(parser);
         options = loadOptions(parser, plan);
         target = parser.value(QStringLiteral("o"));
@@ -93,7 +93,7 @@ int cli::join(const QStringList& args)
     auto fail = [&](const QString& path, const QString& message) {
         failures.append(
             QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("error"), message}});
-        err << "vessimo-cli join: " << message << "\n";
+        err << "vessimo-cli join: " << printable(message) << "\n";
         err.flush();
     };
     auto finishFailed = [&]() {
@@ -168,7 +168,7 @@ int cli::join(const QStringList& args)
                                {QStringLiteral("parts"), job.partsWritten()}})
                    .toJson(QJsonDocument::Indented);
     else
-        out << target << "\n";
+        out << printable(target) << "\n";
     if (stopFlag().load()) {
         err << "vessimo-cli join: stopped; the output holds what was joined so far\n";
         return 1;

@@ -60,7 +60,7 @@ int cli::plan(const QStringList& args)
                      [&](const QString& path, const QString& message) {
                          errors.append(QJsonObject{{QStringLiteral("path"), path},
                                                    {QStringLiteral("error"), message}});
-                         err << message << "\n";
+                         err << printable(message) << "\n";
                          err.flush();
                      });
 
@@ -76,7 +76,7 @@ int cli::plan(const QStringList& args)
         const SegmentList& segments = area.segments();
         QJsonArray rows;
         if (!json)
-            out << list.caption(row) << "  " << list.timeText(row) << "\n";
+            out << printable(list.caption(row)) << "  " << list.timeText(row) << "\n";
         for (int s = 0; s < segments.count(); ++s) {
             if (json)
                 rows.append(QJsonObject{{QStringLiteral("range"), segments.range(s)},

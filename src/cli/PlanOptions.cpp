@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <limits>
 
 namespace cli {
 
@@ -84,11 +85,31 @@ void parseCommandLine(QCommandLineParser& parser, const QString& name, const QSt
 
 int positiveNumber(const QString& option, const QString& text)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
-    if (!digits.match(text).hasMatch() || text.toInt() < 1)
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    bool fits = false;
+    const int value = text.toInt(&fits);
+    if (!digits.match(text).hasMatch() || (fits && value < 1))
         throw UsageError(
             QStringLiteral("--%1 needs a whole number of 1 or more, not \"%2\"").arg(option, text));
-    return text.toInt();
+    if (!fits)
+        throw UsageError(QStringLiteral("--%1 %2 is too large (at most %3)")
+                             .arg(option, text)
+                             .arg(std::numeric_limits<int>::max()));
+    return value;
+}
+
+QString printable(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u <= 0x9f))
+            shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 PlanChoice parsePlan(const QCommandLineParser& parser)
@@ -153,7 +174,7 @@ QString settingsPath(const QCommandLineParser& parser)
 
 int usageFailure(QTextStream& err, const QString& name, const UsageError& error, const char* usage)
 {
-    err << name << ": " << QString::fromStdString(error.what()) << "\n" << usage;
+    err << name << ": " << printable(QString::fromUtf8(error.what())) << "\n" << usage;
     return 2;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "jobs/JobEntry.h"
+#include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
 #include <QCommandLineParser>
@@ -35,8 +36,8 @@ void addSettingsOption(QCommandLineParser& parser);
 void parseCommandLine(QCommandLineParser& parser, const QString& name, const QStringList& args);
 
 struct PlanChoice {
-    int choice = 0; // the function choice of the run (segmentplan::Choice)
-    int number = 0; // seconds per piece or piece count
+    segmentplan::Choice choice = segmentplan::Custom; // the function choice of the run
+    int number = 0;                                   // seconds per piece or piece count
     QVector<Segment> segments;
     bool given = false;
 };
@@ -50,8 +51,12 @@ void applyPlan(const PlanChoice& plan, Options& options);
 void applySegments(const PlanChoice& plan, JobList& list);
 // Throws UsageError for the first of `names` given more than once.
 void refuseRepeats(const QCommandLineParser& parser, const QStringList& names);
-// A whole number of 1 or more; throws UsageError naming the option.
+// A whole number from 1 to 2^31 - 1; throws UsageError naming the option.
 int positiveNumber(const QString& option, const QString& text);
+// Text for a terminal: control characters (C0, DEL and C1) appear as \xHH,
+// so that a name from a file or a tag cannot move the cursor or send escape
+// sequences. JSON output escapes them itself.
+QString printable(const QString& text);
 // The options file of the run: --settings, which must exist, or the user's.
 QString settingsPath(const QCommandLineParser& parser);
 

@@ -1,53 +1,41 @@
 #include "engine/BlockLoop.h"
 
 #include "audio/AudioFile.h"
-#include "audio/AudioTransform.h"
-#include "base/TimeCode.h"
+#include "engine/FadeEnvelope.h"
+#include "engine/JobError.h"
 #include "engine/JobPump.h"
-#include "settings/Options.h"
 
 #include <algorithm>
 
-int64_t RunCutBlockLoop(AudioFile& reader, AudioFile& writer, const Options& options,
-                        const CutPieceLoop& piece, JobPump& pump)
+int64_t RunBlockLoop(AudioFile& reader, AudioFile& writer, const FadeEnvelope& fades,
+                     const BlockStretch& stretch, JobPump& pump)
 {
+    const int64_t blockFrames = std::max<int64_t>(stretch.blockFrames, 1);
     int64_t position = 0;
-    while (position < piece.length) {
+    while (position < stretch.frames) {
         if (!pump.pump())
             break;
-        const int64_t remaining = piece.length - position;
-        const int64_t blockFrames =
-            static_cast<int64_t>(reader.GetSampleRate()) * reader.GetChannels();
-        int64_t request = std::min(remaining, blockFrames);
-        const bool fadeIn = options.fadeIn && position == 0;
-        if (fadeIn) {
-            const int64_t fadeInFrames =
-                timecode::Scale64(int64_t(options.fadeInSeconds) * 1000, piece.storedSamples,
-                                  int64_t(piece.storedSeconds) * 1000);
-            if (fadeInFrames > 0)
-                request = std::min(fadeInFrames, remaining);
-        }
-        const bool fadeOut = options.fadeOut && remaining <= piece.fadeOutFrames;
-        if (fadeOut)
-            request = remaining;
-        else if (options.fadeOut && remaining - request < piece.fadeOutFrames)
-            // The block ends where the fade-out begins, so the fade-out
-            // always spans its full length instead of being skipped or
-            // shortened by a block that runs past its start.
-            request = remaining - piece.fadeOutFrames;
-
+        const int64_t at = stretch.outputStart + position;
+        const int64_t request =
+            std::min({stretch.frames - position, blockFrames, fades.nextEdge(at) - at});
         SampleArray block = reader.ReadBlock(static_cast<int>(request));
         const int frames = block.frames();
         if (frames <= 0)
-            break;
-        if (fadeIn)
-            AudioTransform::Fade(block, 0.0f, 100.0f);
-        if (fadeOut)
-            AudioTransform::Fade(block, 100.0f, 0.0f);
+            throw JobError(QStringLiteral("Cannot read \"%1\": it ended after %2 of the %3 frames "
+                                          "to be written; it is shorter than when it was added, "
+                                          "or it could not be read to its end.")
+                               .arg(stretch.source)
+                               .arg(position)
+                               .arg(stretch.frames));
+        fades.apply(block, at);
         position += frames;
-        pump.progress(position, piece.length);
+        if (stretch.progress)
+            stretch.progress(position);
+        else
+            pump.progress(position, stretch.frames);
         writer.WriteBlock(block);
-        if (piece.earlyEnd && piece.length - position < 100)
+        if (stretch.earlyEnd && stretch.frames - position < 100 &&
+            !fades.fadesOut(stretch.outputStart + position - 1))
             break;
     }
     return position;

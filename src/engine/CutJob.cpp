@@ -1,31 +1,40 @@
 #include "engine/CutJob.h"
 
 #include "audio/AudioFile.h"
-#include "base/TimeCode.h"
-#include "engine/BlockLoop.h"
-#include "engine/CutPlan.h"
+#include "audio/encoders/Mp3EncoderSettings.h"
+#include "base/IniFile.h"
+#include "engine/CutPiece.h"
+#include "engine/CutTasks.h"
 #include "engine/EncoderSetup.h"
+#include "engine/JobError.h"
 #include "engine/JobPanel.h"
+#include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
-#include "engine/OutputNaming.h"
-#include "engine/WriteOutputTags.h"
+#include "engine/OpenOutput.h"
 #include "settings/Options.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace {
 
-SegmentDisplay displayFor(int choice)
+SegmentDisplay displayFor(segmentplan::Choice choice)
 {
     switch (choice) {
-    case 0:
+    case segmentplan::Custom:
         return SegmentDisplay::Custom;
-    case 1:
+    case segmentplan::EverySeconds:
         return SegmentDisplay::Timed;
-    case 2:
+    case segmentplan::EqualCount:
         return SegmentDisplay::Equal;
-    default:
-        return SegmentDisplay::Keep;
+    case segmentplan::Unification:
+        break;
     }
+    return SegmentDisplay::Keep;
 }
 
 // The open segment, the last row, is not cut while more rows stand before
@@ -47,10 +56,8 @@ bool takeOutOpenSegment(JobView& view, int file)
 
 } // namespace
 
-void CutJob::run(int choice)
+void CutJob::run(segmentplan::Choice choice)
 {
-    if (choice < 0 || choice > 3)
-        return;
     m_runner.JobRunning = true;
     JobView& view = m_runner.parts().view;
     m_openSegmentRemoved = QVector<bool>(view.fileCount(), false);
@@ -70,105 +77,224 @@ void CutJob::run(int choice)
         view.setSegmentCount(0, view.file(0).segmentCount + 1);
 }
 
-void CutJob::cutFiles(int choice)
+void CutJob::cutFiles(segmentplan::Choice choice)
 {
     const JobRunner::Parts& parts = m_runner.parts();
     JobView& view = parts.view;
     AudioFile& reader = parts.reader;
-    AudioFile& writer = parts.writer;
-    const Options& options = parts.options;
     JobPump& pump = m_runner.jobPump();
 
-    const int fileCount = view.fileCount();
-    if (fileCount == 0)
+    if (view.fileCount() == 0)
         return;
-    JobRunner::checkOutputFolder(options.outputDir);
-    OutputNaming naming(options.outputDir);
-    QStringList sources;
-    for (int i = 0; i < fileCount; ++i)
-        sources << view.file(i).path;
-    naming.protect(sources);
-
+    JobRunner::checkOutputFolder(parts.options.outputDir);
     // The pieces follow the stored lists as they were before the open
     // segments were taken out of the counts.
-    const JobFile shared = view.file(0);
-    if (choice == 3) {
+    CutTasks tasks(view, choice, parts.options);
+    if (choice == segmentplan::Unification) {
         // The shared list loses its open segment for the whole job.
         view.showFile(0, SegmentDisplay::Unified);
         if (takeOutOpenSegment(view, 0))
             m_sharedOpenSegmentRemoved = true;
     }
 
-    QString extension;
-    for (int i = 0; i < fileCount; ++i) {
-        if (!pump.pump())
-            break;
-        const JobFile before = view.file(i);
-        const int32_t n = static_cast<int32_t>(before.sampleCount);
-        const int32_t S = before.duration;
-        const int32_t fadeOutFrames = static_cast<int32_t>(
-            timecode::Scale64(int64_t(options.fadeOutSeconds) * 1000, n, int64_t(S) * 1000));
+    const PieceTools tools{reader, parts.writer, parts.encoder, m_runner.unfinished(), pump};
+    while (tasks.hasFile() && pump.pump()) {
+        tasks.nextFile();
+        const int i = tasks.fileIndex();
         view.showFile(i, displayFor(choice));
-        if (choice == 0 && takeOutOpenSegment(view, i))
+        if (choice == segmentplan::Custom && takeOutOpenSegment(view, i))
             m_openSegmentRemoved[i] = true;
-        const JobFile file = view.file(i);
-
         if (reader.IsOpen())
             reader.Close();
-        reader.OpenRead(file.path, 0, 1);
-        const int64_t N = reader.GetSampleCount();
-        const int64_t L = reader.GetDurationMs();
-        // Computed pieces follow Choice/time and Choice/Count as they are now.
-        const QVector<PlannedPiece> pieces = cutplan::pieces(choice, before, shared, options);
+        reader.OpenRead(view.file(i).path, 0, 1);
 
-        for (const PlannedPiece& piece : pieces) {
-            if (!pump.pump())
-                break;
-            const int64_t start = cutplan::startFrame(piece, N, L);
-            const int64_t length = cutplan::lengthFrames(piece, N, L);
-            reader.Seek(static_cast<int32_t>(start));
-
-            if (writer.IsOpen())
-                writer.Close();
-            const int format = parts.panel.outputFormat();
-            parts.encoder.configure(writer, format);
-            if (const QString e = OutputNaming::OutputExtension(format); !e.isEmpty())
-                extension = e;
-            QString path = naming.choose(file.caption, extension, cutplan::numberedFirst(choice));
-            const int rate = reader.GetSampleRate();
-            const int channels = reader.GetChannels();
-            writer.SetBlockFormat(rate, channels);
-            if (writer.IsOpen())
-                writer.Close();
-            try {
-                writer.OpenWrite(path, 0);
-            } catch (const std::exception&) {
-                // A name the file system refuses (too long, say): the
-                // source's own name is tried instead.
-                if (writer.IsOpen())
-                    writer.Close();
-                naming.release(path);
-                path = naming.fallback(file.path, extension);
-                writer.OpenWrite(path, 0);
-            }
-            m_runner.beginOutput(path);
-            view.setSegmentStatus(piece.row, QStringLiteral("Converting"));
-            writer.SetBlockFormat(rate, channels);
-
-            CutPieceLoop loop;
-            loop.length = length;
-            loop.storedSamples = n;
-            loop.storedSeconds = S;
-            loop.fadeOutFrames = fadeOutFrames;
-            loop.earlyEnd = choice == 0;
-            RunCutBlockLoop(reader, writer, options, loop, pump);
-
-            writer.Close();
-            m_runner.endOutput();
-            m_outputs << path;
-            WriteOutputTags(path, file.tags);
-            view.setSegmentStatus(piece.row, QStringLiteral("Finish"));
+        while (tasks.hasPiece() && pump.pump()) {
+            // The format box is read, and the name chosen, for every piece.
+            const CutTask task = tasks.takePiece(parts.panel.outputFormat());
+            PieceHooks hooks;
+            hooks.fallback = [&] { return tasks.fallbackFor(task); };
+            hooks.opened = [&](const QString&) {
+                view.setSegmentStatus(task.piece.row, QStringLiteral("Converting"));
+            };
+            const PieceWritten written = cutPiece(task, tools, hooks);
+            m_outputs << written.output;
+            view.setSegmentStatus(task.piece.row, QStringLiteral("Finish"));
         }
         reader.Close();
     }
+}
+
+namespace {
+
+// Lets the workers open their outputs in the tasks' order: a worker waits
+// for its task's turn before it opens, and passes the turn on once it has
+// opened (or has given the task up).
+class OpenTurns {
+public:
+    void await(int task)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_next == task; });
+    }
+    void pass(int task)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_next = task + 1;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_next = 0;
+};
+
+// One task's turn, passed on however the task ends.
+class Turn {
+public:
+    Turn(OpenTurns& turns, int task) : m_turns(turns), m_task(task) {}
+    ~Turn() { take(); }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+    void await()
+    {
+        if (!m_awaited)
+            m_turns.await(m_task);
+        m_awaited = true;
+    }
+    void take()
+    {
+        if (m_passed)
+            return;
+        await();
+        m_turns.pass(m_task);
+        m_passed = true;
+    }
+
+private:
+    OpenTurns& m_turns;
+    int m_task;
+    bool m_awaited = false;
+    bool m_passed = false;
+};
+
+// Holds the workers until all of them have started, so that a run whose
+// threads cannot all be started cuts nothing.
+class StartGate {
+public:
+    // False when the run was called off.
+    bool wait()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_open || m_calledOff; });
+        return m_open;
+    }
+    void open() { settle(m_open); }
+    void callOff() { settle(m_calledOff); }
+
+private:
+    void settle(bool& flag)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        flag = true;
+        m_changed.notify_all();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = false;
+    bool m_calledOff = false;
+};
+
+} // namespace
+
+QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<CutTask>& tasks,
+                                              const Workers& workers)
+{
+    QVector<Outcome> outcomes(tasks.size());
+    if (tasks.isEmpty())
+        return outcomes;
+    static const std::atomic<bool> never{false};
+    const std::atomic<bool>& stop = workers.stop ? *workers.stop : never;
+    std::atomic<int> next{0};
+    OpenTurns turns;
+    std::mutex naming; // the planner's names, shared by every worker's fallback
+    StartGate gate;
+
+    auto work = [&](int worker) {
+        if (!gate.wait())
+            return;
+        AudioFile reader;
+        AudioFile writer;
+        reader.SetEnabled(true);
+        writer.SetEnabled(true);
+        IniFile ini(workers.iniPath);
+        Mp3EncoderSettings mp3;
+        const EncoderSetup encoder(ini, mp3);
+        UnfinishedOutput unfinished(writer);
+        QString openSource;
+        for (int k = next++; k < tasks.size(); k = next++) {
+            Turn turn(turns, k);
+            if (stop.load())
+                break;
+            const CutTask& task = tasks[k];
+            Outcome& outcome = outcomes[k];
+            outcome.started = true;
+            StopFlagPump pump(stop, [&](int64_t done, int64_t total) {
+                if (workers.progress)
+                    workers.progress(worker, k, done, total);
+            });
+            PieceHooks hooks;
+            hooks.fallback = [&] {
+                const std::lock_guard<std::mutex> lock(naming);
+                return planner.fallbackFor(task);
+            };
+            hooks.beforeOpen = [&] { turn.await(); };
+            hooks.opened = [&](const QString&) { turn.take(); };
+            try {
+                if (openSource != task.source && reader.IsOpen())
+                    reader.Close();
+                if (!reader.IsOpen())
+                    reader.OpenRead(task.source, 0, 1);
+                openSource = task.source;
+                const PieceWritten written =
+                    cutPiece(task, PieceTools{reader, writer, encoder, unfinished, pump}, hooks);
+                outcome.output = written.output;
+                outcome.frames = written.frames;
+            } catch (const std::exception& e) {
+                unfinished.abandon();
+                outcome.error = QString::fromUtf8(e.what());
+                if (reader.IsOpen())
+                    reader.Close();
+                openSource.clear();
+            }
+            if (workers.finished)
+                workers.finished(worker, k);
+        }
+    };
+
+    const int count = std::clamp<int>(workers.count, 1, static_cast<int>(tasks.size()));
+    if (count == 1) {
+        gate.open();
+        work(0);
+        return outcomes;
+    }
+    std::vector<std::thread> threads;
+    try {
+        for (int w = 0; w < count; ++w)
+            threads.emplace_back(work, w);
+    } catch (const std::system_error& e) {
+        gate.callOff();
+        for (std::thread& t : threads)
+            t.join();
+        throw JobError(QStringLiteral("Cannot start %1 workers (%2 started): %3")
+                           .arg(count)
+                           .arg(threads.size())
+                           .arg(QString::fromLocal8Bit(e.what())));
+    }
+    gate.open();
+    for (std::thread& t : threads)
+        t.join();
+    return outcomes;
 }

@@ -1,29 +1,64 @@
 #pragma once
 
-#include <QString>
-#include <QVector>
+#include "engine/CutTask.h"
+#include "jobs/SegmentPlan.h"
 
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <atomic>
+#include <functional>
+
+class CutTasks;
 class JobRunner;
 
 // The cut job: every piece of every listed file becomes an output file of
-// its own in the output folder, in the format of `cb_format`.
+// its own in the output folder. Its tasks come from CutTasks and each is
+// cut by cutPiece; the window runs them one after another on its own thread,
+// the command line on several workers.
 class CutJob {
 public:
     explicit CutJob(JobRunner& runner) : m_runner(runner) {}
 
-    // Runs the variant of a function choice; any other value runs nothing.
-    void run(int choice);
+    // The window's run of a function choice: one piece after another on
+    // this thread, each planned when its turn comes, pumping before every
+    // file, piece and block, with the lists and the panel following along.
+    void run(segmentplan::Choice choice);
 
-    void CutCustomSegments() { run(0); }
-    void CutTimedPieces() { run(1); }
-    void CutEqualPieces() { run(2); }
-    void CutUnifiedSegments() { run(3); }
+    void CutCustomSegments() { run(segmentplan::Custom); }
+    void CutTimedPieces() { run(segmentplan::EverySeconds); }
+    void CutEqualPieces() { run(segmentplan::EqualCount); }
+    void CutUnifiedSegments() { run(segmentplan::Unification); }
 
     // The outputs written, in order (partial ones of a stop included).
     const QStringList& outputs() const { return m_outputs; }
 
+    // What became of one task of a run on workers.
+    struct Outcome {
+        bool started = false;
+        QString output; // the name written under
+        int64_t frames = 0;
+        QString error; // why it failed; its output was removed
+    };
+    struct Workers {
+        int count = 1;                           // at most this many threads, never more than tasks
+        QString iniPath;                         // the settings file each worker configures from
+        const std::atomic<bool>* stop = nullptr; // ends every piece at its next block
+        // Progress of a worker's current task, and the end of a task.
+        std::function<void(int worker, int task, int64_t done, int64_t total)> progress;
+        std::function<void(int worker, int task)> finished;
+    };
+    // The command line's run: the tasks, all planned up front by `planner`,
+    // are cut by worker threads, each with its own reader, writer and encoder
+    // configuration. A piece that fails is reported in its outcome and the
+    // others go on. Outputs are opened in the tasks' order, so that a fallback
+    // name is the one the window would give, whatever the number of workers.
+    // Throws JobError, with nothing cut, when the threads cannot be started.
+    static QVector<Outcome> runOnWorkers(CutTasks& planner, const QVector<CutTask>& tasks,
+                                         const Workers& workers);
+
 private:
-    void cutFiles(int choice);
+    void cutFiles(segmentplan::Choice choice);
 
     JobRunner& m_runner;
     QStringList m_outputs;

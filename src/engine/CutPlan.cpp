@@ -1,12 +1,23 @@
 #include "engine/CutPlan.h"
 
-#include "base/TimeCode.h"
-#include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
 #include <algorithm>
 
 namespace cutplan {
+
+std::optional<segmentplan::Choice> choiceOf(int value)
+{
+    switch (value) {
+    case segmentplan::Custom:
+    case segmentplan::EverySeconds:
+    case segmentplan::EqualCount:
+    case segmentplan::Unification:
+        return static_cast<segmentplan::Choice>(value);
+    default:
+        return std::nullopt;
+    }
+}
 
 int processedSegments(int32_t segmentCount)
 {
@@ -15,56 +26,63 @@ int processedSegments(int32_t segmentCount)
 
 namespace {
 
-QVector<PlannedPiece> storedList(const JobFile& list, int32_t clipTo, bool clip)
+Piece piece(int row, int32_t begin, int32_t end)
 {
-    QVector<PlannedPiece> out;
+    return {row, SegmentPoint::seconds(begin), SegmentPoint::seconds(end)};
+}
+
+QVector<Piece> storedList(const JobFile& list, int32_t clipTo, bool clip)
+{
+    QVector<Piece> out;
     const int count =
         std::min<int>(processedSegments(list.segmentCount),
                       static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
     for (int j = 0; j < count; ++j) {
+        // A shared segment that begins past this file's end is no piece of
+        // it; the segments after it may still be, as they need not be in
+        // time order.
         if (clip && list.beginTimes[j] > clipTo)
-            break;
+            continue;
         const int32_t end = clip ? std::min(clipTo, list.endTimes[j]) : list.endTimes[j];
-        out.push_back({j, list.beginTimes[j], end});
+        out.push_back(piece(j, list.beginTimes[j], end));
     }
     return out;
 }
 
 } // namespace
 
-QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& first,
-                             const Options& options)
+QVector<Piece> pieces(segmentplan::Choice choice, const JobFile& file, const JobFile& first,
+                      const Options& options)
 {
     const int32_t S = file.duration;
-    QVector<PlannedPiece> out;
+    QVector<Piece> out;
     switch (choice) {
-    case 0:
+    case segmentplan::Custom:
         return storedList(file, S, false);
-    case 1:
-    case 2: {
+    case segmentplan::EverySeconds:
+    case segmentplan::EqualCount: {
         // The same pieces the segment list shows for the file.
-        const QVector<Segment> computed = choice == 1
+        const QVector<Segment> computed = choice == segmentplan::EverySeconds
                                               ? segmentplan::TimedPieces(S, options.pieceSeconds)
                                               : segmentplan::EqualPieces(S, options.pieceCount);
         for (int k = 0; k < computed.size(); ++k)
-            out.push_back({k, computed[k].begin, computed[k].end});
+            out.push_back(piece(k, computed[k].begin, computed[k].end));
         return out;
     }
-    case 3:
+    case segmentplan::Unification:
         return storedList(first, S, true);
-    default:
-        return out;
     }
+    return out;
 }
 
-int64_t startFrame(const PlannedPiece& piece, int64_t N, int64_t L)
+int64_t startFrame(const Piece& piece, int64_t N, int64_t L)
 {
-    return timecode::Scale64(int64_t(piece.begin) * 1000, N, L);
+    return piece.begin.frameIn(N, L);
 }
 
-int64_t lengthFrames(const PlannedPiece& piece, int64_t N, int64_t L)
+int64_t lengthFrames(const Piece& piece, int64_t N, int64_t L)
 {
-    return timecode::Scale64(int64_t(piece.end) * 1000, N, L) - startFrame(piece, N, L);
+    return piece.end.frameIn(N, L) - startFrame(piece, N, L);
 }
 
 } // namespace cutplan

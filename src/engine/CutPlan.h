@@ -1,42 +1,48 @@
 #pragma once
 
 #include "engine/JobView.h"
+#include "jobs/SegmentPlan.h"
+#include "jobs/SegmentPoint.h"
 
 #include <QVector>
 #include <cstdint>
+#include <optional>
 
 struct Options;
 
-// One piece of a cut, in whole seconds of its source, with the row of the
-// segment list that shows it.
-struct PlannedPiece {
+// The pieces each cut variant makes of one file: the confirmed segments of
+// the file's own list (Custom), pieces of Choice/time seconds
+// (EverySeconds), Choice/Count equal pieces (EqualCount), or the first
+// file's confirmed segments clipped to the file (Unification). A stored list
+// that holds only its open segment contributes that segment.
+namespace cutplan {
+
+// One piece of a cut: its bounds in its source, with the row of the segment
+// list that shows it.
+struct Piece {
     int row = 0;
-    int32_t begin = 0;
-    int32_t end = 0;
+    SegmentPoint begin;
+    SegmentPoint end;
 };
 
-// The pieces each cut variant makes of one file: the confirmed segments of
-// the file's own list (choice 0), pieces of Choice/time seconds (1),
-// Choice/Count equal pieces (2), or the first file's confirmed segments
-// clipped to the file (3). A stored list that holds only its open segment
-// contributes that segment.
-namespace cutplan {
+// The function choice of a stored value; none for a value outside the four.
+std::optional<segmentplan::Choice> choiceOf(int value);
 
 // The segments of a stored list that a job processes: all but the open
 // one, or the open one when it is the only one.
 int processedSegments(int32_t segmentCount);
 
-QVector<PlannedPiece> pieces(int choice, const JobFile& file, const JobFile& first,
-                             const Options& options);
+QVector<Piece> pieces(segmentplan::Choice choice, const JobFile& file, const JobFile& first,
+                      const Options& options);
 
 // The first name candidate carries "_1" under every choice but Custom.
-inline bool numberedFirst(int choice)
+inline bool numberedFirst(segmentplan::Choice choice)
 {
-    return choice != 0;
+    return choice != segmentplan::Custom;
 }
 
-// Start and length in source frames: Scale(t × 1000, N, L).
-int64_t startFrame(const PlannedPiece& piece, int64_t N, int64_t L);
-int64_t lengthFrames(const PlannedPiece& piece, int64_t N, int64_t L);
+// Start and length in source frames of a source of N frames and L ms.
+int64_t startFrame(const Piece& piece, int64_t N, int64_t L);
+int64_t lengthFrames(const Piece& piece, int64_t N, int64_t L);
 
 } // namespace cutplan

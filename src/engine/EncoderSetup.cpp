@@ -10,9 +10,9 @@ EncoderSetup::EncoderSetup(IniFile& ini, Mp3EncoderSettings& mp3,
 {
 }
 
-void EncoderSetup::configure(AudioFile& writer, int format) const
+void EncoderSetup::configure(AudioFile& writer, OutputFormat format) const
 {
     const settings::SettingsStore store(m_ini);
-    settings::configureWriter(format, store, m_commandLine ? m_commandLine() : QString(), writer,
-                              m_mp3);
+    settings::configureWriter(formatIndex(format), store,
+                              m_commandLine ? m_commandLine() : QString(), writer, m_mp3);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/OutputFormat.h"
+
 #include <QString>
 
 // The front panel as a job sees it: the percentage label "pbpos", the
@@ -12,20 +14,20 @@ public:
     virtual void showPercent(const QString& text) = 0;
     // Moves the right edge of "convertpb" (progress in hundredths of a percent).
     virtual void SetConversionBar(int progress) = 0;
-    // The item index of `cb_format`: 0 MP3, 1 WAV, 2 WMA, 3 OGG.
-    virtual int outputFormat() const = 0;
-    virtual void setOutputFormat(int format) = 0;
+    // The format of `cb_format`'s item.
+    virtual OutputFormat outputFormat() const = 0;
+    virtual void setOutputFormat(OutputFormat format) = 0;
 };
 
 // A panel that shows nothing, for jobs run without a window.
 class SilentPanel : public JobPanel {
 public:
-    explicit SilentPanel(int format = 0) : m_format(format) {}
+    explicit SilentPanel(OutputFormat format = OutputFormat::Mp3) : m_format(format) {}
     void showPercent(const QString&) override {}
     void SetConversionBar(int) override {}
-    int outputFormat() const override { return m_format; }
-    void setOutputFormat(int format) override { m_format = format; }
+    OutputFormat outputFormat() const override { return m_format; }
+    void setOutputFormat(OutputFormat format) override { m_format = format; }
 
 private:
-    int m_format;
+    OutputFormat m_format;
 };

@@ -3,6 +3,7 @@
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
 #include "engine/CutJob.h"
+#include "engine/CutPlan.h"
 #include "engine/FrameMath.h"
 #include "engine/JobError.h"
 #include "engine/JobPanel.h"
@@ -14,7 +15,7 @@
 #include <QFileInfo>
 #include <unistd.h>
 
-JobRunner::JobRunner(Parts parts) : m_parts(parts) {}
+JobRunner::JobRunner(Parts parts) : m_parts(parts), m_unfinished(parts.writer) {}
 
 void JobRunner::StopJob()
 {
@@ -46,7 +47,8 @@ bool JobRunner::Cut()
 {
     if (JobRunning || m_parts.view.fileCount() == 0)
         return false;
-    CutJob(*this).run(m_parts.options.functionChoice);
+    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
+        CutJob(*this).run(*choice);
     return true;
 }
 
@@ -57,7 +59,8 @@ bool JobRunner::Join()
     JoinJob job(*this);
     if (!job.ChooseJoinTarget())
         return false;
-    job.run(m_parts.options.functionChoice);
+    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
+        job.run(*choice);
     return true;
 }
 
@@ -70,17 +73,9 @@ void JobRunner::checkOutputFolder(const QString& folder)
         throw JobError(QStringLiteral("The output folder %1 cannot be written to.").arg(folder));
 }
 
-void JobRunner::abandonOutput()
-{
-    if (m_openOutput.isEmpty())
-        return;
-    m_parts.writer.Abandon();
-    m_openOutput.clear();
-}
-
 void JobRunner::fail(const QString& message)
 {
-    abandonOutput();
+    m_unfinished.abandon();
     m_parts.prompts.error(message);
 }
 

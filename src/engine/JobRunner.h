@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/JobPump.h"
+#include "engine/OpenOutput.h"
 
 #include <QString>
 #include <functional>
@@ -52,9 +53,8 @@ public:
     // The failure path of every job: removes the output that was being
     // written (finished outputs stay) and shows the message in the error box.
     void fail(const QString& message);
-    // Notes the output being written, so a failure can remove it.
-    void beginOutput(const QString& path) { m_openOutput = path; }
-    void endOutput() { m_openOutput.clear(); }
+    // The output being written, which a failure removes.
+    UnfinishedOutput& unfinished() { return m_unfinished; }
     // The end of every job, also after a failure or a stop: clears
     // JobRunning, empties "pbpos" and the bar, closes reader and writer.
     void finish();
@@ -65,8 +65,7 @@ public:
 private:
     bool pump() override;
     void progress(int64_t done, int64_t total) override;
-    void abandonOutput();
 
     Parts m_parts;
-    QString m_openOutput;
+    UnfinishedOutput m_unfinished;
 };

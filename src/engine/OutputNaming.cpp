@@ -5,26 +5,34 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString OutputNaming::OutputExtension(int format)
+namespace {
+
+// What is left of a name once the leading dots and blanks that would hide it
+// or make it look empty are dropped.
+QString visible(const QString& name)
 {
-    switch (format) {
-    case 0:
-        return QStringLiteral(".mp3");
-    case 1:
-        return QStringLiteral(".wav");
-    case 2:
-        return QStringLiteral(".wma");
-    case 3:
-        return QStringLiteral(".ogg");
-    default:
-        return {};
-    }
+    qsizetype k = 0;
+    while (k < name.size() && (name[k] == QLatin1Char('.') || name[k].isSpace()))
+        ++k;
+    return name.mid(k);
 }
 
-QString OutputNaming::BaseName(const QString& caption)
+QString baseOf(const QString& text)
 {
-    const qsizetype dot = caption.indexOf(QLatin1Char('.'));
-    return dot <= 0 ? caption : caption.left(dot);
+    const QString shown = visible(CleanFileName(text));
+    const qsizetype dot = shown.indexOf(QLatin1Char('.'));
+    return dot < 0 ? shown : shown.left(dot);
+}
+
+} // namespace
+
+QString OutputNaming::BaseName(const QString& caption, const QString& sourcePath)
+{
+    if (const QString base = baseOf(caption); !base.isEmpty())
+        return base;
+    if (const QString base = baseOf(QFileInfo(sourcePath).fileName()); !base.isEmpty())
+        return base;
+    return QStringLiteral("audio");
 }
 
 QString OutputNaming::WithExtension(const QString& name, const QString& extension)
@@ -79,15 +87,17 @@ QString OutputNaming::search(const QString& first, const QString& stem, const QS
     return path;
 }
 
-QString OutputNaming::choose(const QString& caption, const QString& extension, bool numberedFirst)
+QString OutputNaming::choose(const QString& caption, const QString& sourcePath,
+                             const QString& extension, bool numberedFirst)
 {
-    const QString base = BaseName(caption);
-    const QString first = CleanFileName(numberedFirst ? base + QStringLiteral("_1") : base);
-    return search(first, WithExtension(CleanFileName(base), QString()), extension);
+    const QString base = BaseName(caption, sourcePath);
+    return search(numberedFirst ? base + QStringLiteral("_1") : base, base, extension);
 }
 
 QString OutputNaming::fallback(const QString& sourcePath, const QString& extension)
 {
-    const QString name = QFileInfo(sourcePath).fileName();
+    QString name = visible(CleanFileName(QFileInfo(sourcePath).fileName()));
+    if (WithExtension(name, QString()).isEmpty())
+        name = QStringLiteral("audio");
     return search(name, WithExtension(name, QString()), extension);
 }

@@ -7,15 +7,14 @@
 // The names of a job's output files. A name is free only when no file or
 // link of that name exists, no source of the job list has it and no earlier
 // piece of the same job took it; numbered names go on until a free one is
-// found, so no file is ever replaced.
+// found, so no file is ever replaced. A name is never hidden or empty.
 class OutputNaming {
 public:
-    // The extension of an output format index (0 ".mp3", 1 ".wav", 2 ".wma",
-    // 3 ".ogg"); empty for any other index.
-    static QString OutputExtension(int format);
-    // The caption up to its first "."; the whole caption when it has none or
-    // begins with one.
-    static QString BaseName(const QString& caption);
+    // The base of a piece's names: the caption, cleaned of what file names
+    // cannot hold, without its leading dots and blanks, up to its first ".".
+    // A caption that leaves nothing gives way to the source's file name, read
+    // the same way, and that to "audio".
+    static QString BaseName(const QString& caption, const QString& sourcePath = {});
     // Replaces the text from the last "." on by `extension`, or appends it.
     static QString WithExtension(const QString& name, const QString& extension);
 
@@ -27,11 +26,13 @@ public:
     // Files that must never be written over: the sources of the job list.
     void protect(const QStringList& paths);
 
-    // The first free name for a piece of the file with this caption:
+    // The first free name for a piece of the source with this caption:
     // base (or base_1 when `numberedFirst`), then base_1, base_2, ...
-    QString choose(const QString& caption, const QString& extension, bool numberedFirst);
+    QString choose(const QString& caption, const QString& sourcePath, const QString& extension,
+                   bool numberedFirst);
     // The name used when the chosen one cannot be created: the source's file
-    // name with the output extension, searched on in the same way.
+    // name with the output extension (cleaned and never hidden like a base),
+    // searched on in the same way.
     QString fallback(const QString& sourcePath, const QString& extension);
 
     // Whether a name is taken (exists, is a source, or was given out).

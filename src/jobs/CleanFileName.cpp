@@ -1,5 +1,14 @@
 #include "jobs/CleanFileName.h"
 
+namespace {
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7f;
+}
+
+} // namespace
+
 QString CleanFileName(const QString& text)
 {
     static const QString forbidden = QStringLiteral("*?|:\"/\\<>");
@@ -16,5 +25,6 @@ QString CleanFileName(const QString& text)
             }
         }
     }
+    result.removeIf(isControl);
     return result;
 }

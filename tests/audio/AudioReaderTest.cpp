@@ -1,5 +1,6 @@
 #include "audio/AudioReader.h"
 #include "audio/AudioError.h"
+#include "audio/RateConversion.h"
 #include "base/TimeCode.h"
 #include "support/Judges.h"
 #include "support/Media.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -297,6 +299,71 @@ TEST_F(ReaderFiles, SeekWithConversionDeliversTheConvertedRestOfTheFile)
             frames += a.frames();
         }
         EXPECT_NEAR(frames, timecode::Scale(static_cast<int32_t>(count - x), 48000, 44100), 1);
+    }
+}
+
+TEST_F(ReaderFiles, ConversionDeliversTheConvertedCountExactlyEvenOfAFewFrames)
+{
+    // A level of one half, `frames` frames long. The resampler once held
+    // sources below about 40 frames back (16 frames at 8000 Hz gave none at
+    // 44100 Hz), and longer ones came out a frame or ten off.
+    const struct {
+        int frames;
+        int rate;
+        int channels;
+        int toRate;
+        int toChannels;
+    } cases[] = {
+        {16, 8000, 1, 44100, 2},     {1, 8000, 1, 44100, 1},     {40, 8000, 2, 44100, 2},
+        {7, 44100, 1, 8000, 1},      {1000, 32000, 1, 44100, 1}, {44113, 44100, 2, 48000, 2},
+        {22050, 22050, 1, 44100, 2}, {4801, 48000, 2, 22050, 1},
+    };
+    for (const auto& c : cases) {
+        const QString name =
+            QStringLiteral("level_%1_%2_%3.wav").arg(c.frames).arg(c.rate).arg(c.channels);
+        SCOPED_TRACE(name.toStdString() + " to " + std::to_string(c.toRate));
+        const QString level = c.channels == 2 ? "0.5|0.5" : "0.5";
+        ffmpeg({"-f", "lavfi", "-i",
+                QStringLiteral("aevalsrc=%1:s=%2:n=%3").arg(level).arg(c.rate).arg(c.frames),
+                "-frames:a", "1", "-c:a", "pcm_s16le", path(name)});
+        const auto reader = AudioReader::open(path(name));
+        ASSERT_EQ(reader->sampleCount(), c.frames);
+        reader->setBlockFormat(c.toRate, c.toChannels);
+        std::vector<float> all;
+        for (SampleArray a = reader->read(777); a.frames() > 0; a = reader->read(777))
+            all.insert(all.end(), a.samples.begin(), a.samples.end());
+        const int64_t expected = rateconversion::convertedFrames(c.frames, c.rate, c.toRate);
+        EXPECT_EQ(int64_t(all.size()), expected * c.toChannels);
+        // The frames carry the source, not silence made up to the count.
+        ASSERT_FALSE(all.empty());
+        EXPECT_GT(*std::max_element(all.begin(), all.end()), 0.4f);
+        const int64_t x = c.frames / 3;
+        reader->seek(x);
+        int64_t rest = 0;
+        for (SampleArray a = reader->read(777); a.frames() > 0; a = reader->read(777))
+            rest += a.frames();
+        EXPECT_EQ(rest, rateconversion::convertedFrames(c.frames - x, c.rate, c.toRate));
+    }
+}
+
+TEST_F(ReaderFiles, MonoReadAsStereoKeepsItsLevelInBothChannels)
+{
+    // The resampler's own matrix puts a mono channel 3 dB down into each
+    // side; a join of a mono file after a stereo one would come out quieter
+    // than the same file cut.
+    for (const int toRate : {22050, 44100}) {
+        SCOPED_TRACE(toRate);
+        const QString mono = path("mono_level.wav");
+        ffmpeg(
+            {"-y", "-f", "lavfi", "-i", "aevalsrc=0.5:s=22050:d=0.5", "-c:a", "pcm_s16le", mono});
+        const auto reader = AudioReader::open(mono);
+        reader->setBlockFormat(toRate, 2);
+        const SampleArray a = reader->read(4000);
+        ASSERT_EQ(a.frames(), 4000);
+        for (int i = 1000; i < 3000; ++i) {
+            EXPECT_NEAR(a.samples[size_t(2 * i)], 0.5f, 0.002f) << i;
+            EXPECT_NEAR(a.samples[size_t(2 * i + 1)], 0.5f, 0.002f) << i;
+        }
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace testsupport;
 
@@ -210,6 +211,100 @@ TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
     EXPECT_LT(frames, 120 * 44100);
     EXPECT_EQ(outputs(), QStringList{"long.mp3"});
     EXPECT_EQ(decodedFrames(path("out/long.mp3")), frames);
+}
+
+TEST_F(CutJoinCommand, UnifiedSegmentsOutOfTimeOrderStillFitAShorterFile)
+{
+    const auto r = cli("cut", {"--segments", "4-5,0-1", "--format", "wav", "--json",
+                               path("tone.wav"), path("other.mp3")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"Other_1.wav", "tone_1.wav", "tone_2.wav"}));
+    const QJsonArray pieces = jsonArray(r);
+    ASSERT_EQ(pieces.size(), 3);
+    EXPECT_EQ(pieces[2].toObject()["begin"].toString(), "00:00:00");
+    EXPECT_EQ(pieces[2].toObject()["frames"].toInt(), 44100);
+}
+
+TEST_F(CutJoinCommand, ATitleTooLongForANameFallsBackToTheSourcesName)
+{
+    // "_1" to "_9" fit beside the title, from "_10" on the name is too long
+    // for the file system, and the window's rule names the piece after the
+    // source instead.
+    ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=8000:duration=11", "-c:a",
+            "libmp3lame", "-metadata", "title=" + QString(249, 't'), path("titled.mp3")});
+    const auto r = cli(
+        "cut", {"--every", "1", "--format", "wav", "--jobs", "3", "--json", path("titled.mp3")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonArray pieces = jsonArray(r);
+    ASSERT_EQ(pieces.size(), 12);
+    EXPECT_EQ(pieces[8].toObject()["output"].toString(),
+              path("out/" + QString(249, 't') + "_9.wav"));
+    EXPECT_EQ(pieces[9].toObject()["output"].toString(), path("out/titled.wav"));
+    EXPECT_EQ(pieces[10].toObject()["output"].toString(), path("out/titled_1.wav"));
+    EXPECT_EQ(pieces[11].toObject()["output"].toString(), path("out/titled_2.wav"));
+    EXPECT_EQ(outputs().size(), 12);
+    EXPECT_EQ(decodedFrames(path("out/titled_1.wav")), 44100) << "one second, as CD audio";
+}
+
+TEST_F(CutJoinCommand, NeverMoreWorkersThanPiecesAndAFailedStartIsNamed)
+{
+    const auto r =
+        cli("cut", {"--every", "2", "--format", "wav", "--jobs", "40000", path("tone.wav")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"tone_1.wav", "tone_2.wav", "tone_3.wav"}));
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#else
+    // Room for the program, not for three hundred threads' stacks.
+    ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "300", "-c:a", "pcm_s16le",
+            path("many.wav")});
+    QDir(dir.path()).mkdir("out2");
+    QProcess p;
+    p.setChildProcessModifier([] {
+        const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--every", "1", "--format",
+                          "wav", "--jobs", "300", "--out", path("out2"), path("many.wav")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(err.contains("Cannot start 300 workers")) << err.toStdString();
+    EXPECT_TRUE(outputs("out2").isEmpty()) << "nothing is cut by some of the workers";
+#endif
+}
+
+TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort)
+{
+    // 119.5 seconds: six pieces of up to 20 seconds, none of them empty.
+    ffmpeg({"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:duration=119.5", "-ac", "2", "-c:a",
+            "libmp3lame", path("noise.mp3")});
+    const QString source = path("noise.mp3");
+    QProcess p;
+    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--every", "20", "--format",
+                          "mp3", "--jobs", "1", "--json", source});
+    ASSERT_TRUE(p.waitForStarted());
+    // Once the first piece is being written the source loses all but its
+    // first 30 seconds: the first piece is whole, the second runs dry and
+    // the others lie past the new end.
+    while (outputs().isEmpty() && p.state() != QProcess::NotRunning)
+        p.waitForFinished(10);
+    ASSERT_FALSE(outputs().isEmpty()) << "the cut never began";
+    ASSERT_TRUE(QFile::resize(source, QFileInfo(source).size() / 4));
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_TRUE(err.contains("noise.mp3")) << err.toStdString();
+    const QJsonArray items = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    ASSERT_EQ(items.size(), 6);
+    EXPECT_EQ(items[0].toObject()["frames"].toInteger(), 20 * 44100);
+    for (int k = 1; k < items.size(); ++k) {
+        EXPECT_FALSE(items[k].toObject().contains("frames")) << k << " was written";
+        EXPECT_EQ(items[k].toObject()["path"].toString(), source);
+    }
+    EXPECT_EQ(outputs(), QStringList{"noise_1.mp3"}) << "nothing of the pieces that failed";
 }
 
 } // namespace

@@ -140,6 +140,8 @@ TEST_F(PlanCommand, UsageErrorsNameTheProblemAndListNothing)
         {{"--segments", "a-b", path("long.wav")}, "bad time \"a\""},
         {{"--every", "0", path("long.wav")}, "--every needs a whole number"},
         {{"--pieces", "-3", path("long.wav")}, "--pieces needs a whole number"},
+        {{"--every", "2147483648", path("long.wav")}, "--every 2147483648 is too large"},
+        {{"--pieces", "99999999999999999999", path("long.wav")}, "is too large"},
         {{"--every", "10"}, "no file or folder given"},
         {{"--bogus", path("long.wav")}, "bogus"},
         {{"--settings", path("missing.ini"), path("long.wav")}, "no settings file"},
@@ -152,6 +154,32 @@ TEST_F(PlanCommand, UsageErrorsNameTheProblemAndListNothing)
             << r.err.toStdString() << " lacks " << problem.toStdString();
         EXPECT_TRUE(r.err.contains("usage: vessimo-cli plan"));
     }
+}
+
+TEST_F(PlanCommand, TheLargestWholeNumberIsAPlan)
+{
+    const auto r = plan({"--every", "2147483647", path("long.wav")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("00:00:00 - 00:02:05")) << r.out.toStdString();
+}
+
+TEST_F(PlanCommand, ControlCharactersInNamesReachTheTerminalEscaped)
+{
+    // Crafted file names that would clear the screen and end the line: one
+    // listed (on standard output), one refused (on standard error).
+    const QString listed = path(QString::fromUtf8("clear\x1b[2J\nme.wav"));
+    const QString refused = path(QString::fromUtf8("bell\a.wav"));
+    ASSERT_TRUE(QFile::copy(path("long.wav"), listed));
+    ASSERT_TRUE(QFile::copy(path("short.wav"), refused));
+    const auto r = plan({listed, refused});
+    QFile::remove(listed);
+    QFile::remove(refused);
+    EXPECT_EQ(r.exitCode, 1);
+    for (const char c : {'\x1b', '\a'})
+        EXPECT_FALSE(r.out.contains(c) || r.err.contains(c)) << int(c);
+    // The name and its time on one line, its line break shown, not made.
+    EXPECT_TRUE(r.out.contains("clear\\x1b[2J\\x0ame.wav  00:02:05")) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains("bell\\x07.wav")) << r.err.toStdString();
 }
 
 TEST_F(PlanCommand, TheSettingsFileIsReadAndNeverWritten)

@@ -1,7 +1,8 @@
 #include "JobSessionFixture.h"
 
 #include "app/JobAreaView.h"
-#include "engine/CutBatch.h"
+#include "engine/CutJob.h"
+#include "engine/CutTasks.h"
 
 namespace {
 
@@ -22,8 +23,9 @@ TEST_F(CutBatchTest, NamesDecidedUpFrontAreTheWindowJobsNames)
     session->options().pieceSeconds = 1;
     setFormat(1);
 
+    const JobAreaView view(session->jobs());
     const QVector<CutTask> tasks =
-        CutBatch::plan(JobAreaView(session->jobs()).files(), 1, 1, outDir(), session->options());
+        CutTasks(view, segmentplan::EverySeconds, session->options()).all(OutputFormat::Wav);
     QStringList planned;
     for (const CutTask& t : tasks)
         planned << QFileInfo(t.output).fileName();
@@ -36,7 +38,54 @@ TEST_F(CutBatchTest, NamesDecidedUpFrontAreTheWindowJobsNames)
     std::sort(planned.begin(), planned.end());
     EXPECT_EQ(written, planned);
     EXPECT_EQ(tasks[4].source, src("again/Song.wav"));
-    EXPECT_EQ(tasks[4].piece.begin, 0);
+    EXPECT_EQ(tasks[4].piece.begin, SegmentPoint::seconds(0));
+}
+
+// The window and the command line's workers run the same tasks through the
+// same piece cutter: the same names, fallback names included, and the same
+// bytes, whatever the number of workers.
+TEST_F(CutBatchTest, WorkersWriteTheWindowsNamesAndBytes)
+{
+    // The title fills a file name: "_1" to "_9" fit, from "_10" on the
+    // system refuses the name and the source's name is used instead.
+    makeSource(src("long.wav"), 11.0);
+    testsupport::ffmpeg({"-i", src("long.wav"), "-c:a", "libmp3lame", "-metadata",
+                         "title=" + QString(249, 'x'), "-metadata", "artist=Both",
+                         src("long.mp3")});
+    add({src("long.mp3")});
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 1;
+    session->options().fadeIn = true;
+    session->options().fadeInSeconds = 2;
+    setFormat(0);
+
+    QDir(dir.path()).mkdir("workers");
+    Options elsewhere = session->options();
+    elsewhere.outputDir = dir.filePath("workers") + "/";
+    const JobAreaView view(session->jobs());
+    CutTasks planner(view, segmentplan::EverySeconds, elsewhere);
+    const QVector<CutTask> tasks = planner.all(OutputFormat::Mp3);
+    ASSERT_EQ(tasks.size(), 12);
+    CutJob::Workers workers;
+    workers.count = 3;
+    workers.iniPath = dir.filePath("Vessimo.ini");
+    const QVector<CutJob::Outcome> outcomes = CutJob::runOnWorkers(planner, tasks, workers);
+
+    session->cutCommand();
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+    const QStringList written = outputs();
+    EXPECT_EQ(written.size(), 12);
+    EXPECT_TRUE(written.contains("long.mp3") && written.contains("long_2.mp3"));
+    EXPECT_TRUE(written.contains(QString(249, 'x') + "_9.mp3"));
+    EXPECT_EQ(QDir(dir.filePath("workers")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              written);
+    for (int k = 0; k < outcomes.size(); ++k) {
+        EXPECT_TRUE(outcomes[k].error.isEmpty()) << outcomes[k].error.toStdString();
+        EXPECT_EQ(outcomes[k].frames, k < 11 ? 44100 : 0) << "the last piece is [11, 11]";
+        const QString name = QFileInfo(outcomes[k].output).fileName();
+        EXPECT_EQ(md5(outcomes[k].output), md5(out(name))) << name.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(outcomes[9].output).fileName(), "long.mp3");
 }
 
 } // namespace

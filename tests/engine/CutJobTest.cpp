@@ -139,17 +139,19 @@ TEST(CutPlanTest, EqualPiecesOfAHugeCountAreTheOnesTheSegmentListShows)
     for (const auto& [duration, count] : cases) {
         file.duration = duration;
         options.pieceCount = count;
-        const QVector<PlannedPiece> cut = cutplan::pieces(2, file, file, options);
+        const QVector<cutplan::Piece> cut =
+            cutplan::pieces(segmentplan::EqualCount, file, file, options);
         const QVector<Segment> shown = segmentplan::EqualPieces(duration, count);
         ASSERT_EQ(cut.size(), shown.size()) << duration << " s, " << count << " pieces";
         for (int k = 0; k < cut.size(); ++k) {
-            EXPECT_EQ(cut[k].begin, shown[k].begin);
-            EXPECT_EQ(cut[k].end, shown[k].end);
+            EXPECT_EQ(cut[k].begin, SegmentPoint::seconds(shown[k].begin));
+            EXPECT_EQ(cut[k].end, SegmentPoint::seconds(shown[k].end));
         }
     }
     options.pieceCount = 1000000000;
     file.duration = 7;
-    EXPECT_EQ(cutplan::pieces(2, file, file, options).size(), segmentplan::kMaxEmptyPieces)
+    EXPECT_EQ(cutplan::pieces(segmentplan::EqualCount, file, file, options).size(),
+              segmentplan::kMaxEmptyPieces)
         << "a billion empty files are never written";
 }
 
@@ -171,6 +173,58 @@ TEST_F(CutJobTest, UnifiedSegmentsAreClippedToEachFile)
     EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 4);
     EXPECT_EQ(session->jobs().list().entry(1).segmentCount, 1);
     expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, UnifiedSegmentsOutOfTimeOrderStillFitAShorterFile)
+{
+    makeSource(src("long.wav"), 6.0);
+    makeSource(src("short.wav"), 3.0);
+    add({src("long.wav"), src("short.wav")});
+    // The first segment lies past the short file's end; the second fits it.
+    session->jobs().list().entry(0).setConfirmedSegments({{4, 6}, {0, 1}});
+    session->options().functionChoice = 3;
+    session->jobs().lvClick();
+    setFormat(1);
+    session->cutCommand();
+
+    EXPECT_EQ(outputs(), (QStringList{"long_1.wav", "long_2.wav", "short_1.wav"}));
+    EXPECT_EQ(decodedFrames(out("long_1.wav")), 2 * 44100);
+    EXPECT_EQ(decodedFrames(out("short_1.wav")), 44100);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+    expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, NamesFromDottedOrControlCaptionsAreNeitherHiddenNorRaw)
+{
+    makeSource(src("plain.wav"), 1.0);
+    testsupport::ffmpeg({"-i", src("plain.wav"), "-c:a", "libmp3lame", "-metadata",
+                         QString::fromUtf8("title=...Baby One\nMore\x1b[31mTime"),
+                         src("baby.mp3")});
+    // Without a title the caption is the file name, here a hidden one.
+    makeSource(src(".38 Special Live.wav"), 1.0);
+    add({src("baby.mp3"), src(".38 Special Live.wav")});
+    setFormat(1);
+    session->cutCommand();
+    EXPECT_EQ(outputs(), (QStringList{"38 Special Live.wav", "Baby OneMore[31mTime.wav"}));
+    expectSourcesUnchanged();
+}
+
+TEST_F(CutJobTest, AFadeOutPast32BitsOfFramesFadesTheWholePiece)
+{
+    makeSource(src("tone.wav"), 3.0);
+    add({src("tone.wav")});
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 3;
+    session->options().fadeOut = true;
+    session->options().fadeOutSeconds = 50000; // 2.2 * 10^9 frames
+    setFormat(1);
+    session->cutCommand();
+    const std::vector<int16_t> s = samples(decodePcm16(out("tone_1.wav")));
+    const int64_t length = 3 * 44100;
+    ASSERT_EQ(int64_t(s.size()), length * 2);
+    EXPECT_GT(peak(s, 2, 0, 1000), 3900);
+    EXPECT_NEAR(peak(s, 2, length / 2 - 300, length / 2 + 300), 2048, 150);
+    EXPECT_LT(peak(s, 2, length - 100, length), 50);
 }
 
 TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)

@@ -1,4 +1,6 @@
 #include "JobSessionFixture.h"
+#include "audio/AudioFile.h"
+#include "base/TimeCode.h"
 #include "support/FileSizeLimit.h"
 
 #include <QFile>
@@ -121,5 +123,99 @@ TEST_F(JobFaultTest, AFailedJoinLeavesTheFileItWasToReplaceIntact)
     expectJobEnded();
     expectSourcesUnchanged();
 }
+
+// A source that loses its end while it is cut (another program truncates it,
+// a share goes away): the piece it can no longer fill fails with the
+// reason, and nothing of it is left; the pieces finished before stay.
+class ShrinkingSourceTest : public JobSessionTest,
+                            public ::testing::WithParamInterface<const char*> {
+protected:
+    // A 30-second source in the format of `extension`.
+    QString makeLongSource(const QString& extension)
+    {
+        const QString wav = src("tone.wav");
+        makeSource(wav, 30.0);
+        if (extension == "wav")
+            return wav;
+        const QString path = src("tone." + extension);
+        testsupport::ffmpeg({"-i", wav, path});
+        return path;
+    }
+    // Cuts the source to its first bytes as soon as `row` of the segment
+    // list reads "Converting".
+    void shrinkWhenConverting(const QString& path, int row)
+    {
+        QObject::connect(&session->jobs().segments(), &QAbstractItemModel::dataChanged,
+                         [this, path, row] {
+                             const SegmentList& rows = session->jobs().segments();
+                             if (!shrunk && rows.isRow(row) && rows.status(row) == "Converting") {
+                                 shrunk = true;
+                                 QFile::resize(path, QFileInfo(path).size() / 4);
+                             }
+                         });
+        sums.erase(path);
+    }
+    bool shrunk = false;
+};
+
+TEST_P(ShrinkingSourceTest, APieceTheSourceCanNoLongerFillFailsAndIsRemoved)
+{
+    const QString path = makeLongSource(GetParam());
+    add({path});
+    // Ten seconds on the source's own scale (a WMA stream runs a little past
+    // its whole seconds).
+    AudioFile probe;
+    probe.SetEnabled(true);
+    probe.OpenRead(path);
+    const int64_t firstPiece =
+        timecode::Scale64(10000, probe.GetSampleCount(), probe.GetDurationMs());
+    probe.Close();
+    session->options().functionChoice = 1;
+    session->options().pieceSeconds = 10;
+    setFormat(1);
+    shrinkWhenConverting(path, 1);
+    session->splitCommand();
+
+    ASSERT_TRUE(shrunk);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QFileInfo(path).fileName()))
+        << prompts.errors[0].toStdString();
+    EXPECT_EQ(outputs(), QStringList{"tone_1.wav"}) << "no part of the second piece";
+    EXPECT_EQ(decodedFrames(out("tone_1.wav")), firstPiece);
+    EXPECT_EQ(statusLog[1], (QStringList{"Converting"}));
+    expectJobEnded();
+}
+
+TEST_P(ShrinkingSourceTest, AJoinPartTheSourceCanNoLongerFillFailsTheJoin)
+{
+    makeSource(src("first.wav"), 2.0);
+    const QString path = makeLongSource(GetParam());
+    add({src("first.wav"), path});
+    session->options().functionChoice = 1;
+    testsupport::writeAll(out("mix.wav"), "the user's old mix");
+    // The second file's row reads "Converting" as soon as it is shown.
+    bool second = false;
+    QObject::connect(&session->jobs().segments(), &QAbstractItemModel::dataChanged, [&] {
+        if (!second && session->selection().SelectedFileIndex == 1) {
+            second = true;
+            QFile::resize(path, QFileInfo(path).size() / 4);
+        }
+    });
+    sums.erase(path);
+    prompts.joinAnswer = {out("mix.wav"), 2};
+    session->joinCommand();
+
+    ASSERT_TRUE(second);
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains(QFileInfo(path).fileName()))
+        << prompts.errors[0].toStdString();
+    EXPECT_EQ(outputs(), QStringList{"mix.wav"});
+    EXPECT_EQ(testsupport::readAll(out("mix.wav")), "the user's old mix");
+    expectJobEnded();
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ShrinkingSourceTest,
+                         ::testing::Values("mp3", "ogg", "wma", "wav"),
+                         [](const auto& info) { return std::string(info.param); });
 
 } // namespace

@@ -23,14 +23,15 @@ TEST_F(JoinJobTest, TheSaveDialogSetsTheFormatAndTheExtensionIsNotDoubled)
                           "OGG Files(*.ogg)|*.ogg"});
     EXPECT_EQ(prompts.joinFilterIndexShown, 4) << "the dialog opens on cb_format's type";
     EXPECT_EQ(prompts.joinFolderShown, outDir());
-    EXPECT_EQ(session->jobPanel().outputFormat(), 1) << "the chosen type becomes cb_format's";
+    EXPECT_EQ(session->jobPanel().outputFormat(), OutputFormat::Wav)
+        << "the chosen type becomes cb_format's";
     EXPECT_EQ(outputs(), QStringList{"mix.wav"});
     EXPECT_EQ(shell.calls, QStringList{"folder:" + outDir()});
 
     prompts.joinAnswer = {out("tape.MP3"), 1};
     session->joinCommand();
     EXPECT_EQ(outputs(), (QStringList{"mix.wav", "tape.MP3"}));
-    EXPECT_EQ(session->jobPanel().outputFormat(), 0);
+    EXPECT_EQ(session->jobPanel().outputFormat(), OutputFormat::Mp3);
     expectJobEnded();
 }
 
@@ -105,6 +106,32 @@ TEST_F(JoinJobTest, MixedRatesAndChannelsAreConvertedToTheFirstFilesFormat)
     EXPECT_EQ(session->jobs().segments().count(), 1);
     EXPECT_EQ(session->jobs().segments().range(0), "00:00:00 - 00:00:01");
     expectSourcesUnchanged();
+}
+
+TEST_F(JoinJobTest, AMonoPartAfterAStereoFileKeepsItsLevel)
+{
+    makeSource(src("first.wav"), 1.0, 44100, 2);
+    makeSource(src("mono.wav"), 1.0, 44100, 1);
+    makeSource(src("mono22.wav"), 1.0, 22050, 1);
+    add({src("first.wav"), src("mono.wav"), src("mono22.wav")});
+    session->options().functionChoice = 1;
+    prompts.joinAnswer = {out("mix.wav"), 2};
+    session->joinCommand();
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+
+    // The mono channel is copied into both sides at its own level, as a cut
+    // to stereo does, not 3 dB down.
+    const int sourcePeak = peak(samples(decodePcm16(src("mono.wav"))), 1, 0, 44100);
+    const std::vector<int16_t> s = samples(decodePcm16(out("mix.wav")));
+    for (const int second : {1, 2}) {
+        int left = 0, right = 0;
+        for (int64_t i = second * 44100 + 1000; i < (second + 1) * 44100 - 1000; ++i) {
+            left = std::max(left, std::abs(int(s[size_t(2 * i)])));
+            right = std::max(right, std::abs(int(s[size_t(2 * i + 1)])));
+        }
+        EXPECT_NEAR(left, sourcePeak, sourcePeak / 50) << second;
+        EXPECT_NEAR(right, sourcePeak, sourcePeak / 50) << second;
+    }
 }
 
 TEST_F(JoinJobTest, FadesShapeTheOutputsEndsNeverItsJoints)

@@ -1,6 +1,8 @@
 #include "audio/readers/DecodingReader.h"
 
 #include "audio/AudioError.h"
+#include "audio/BlockConverter.h"
+#include "audio/RateConversion.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -102,7 +104,7 @@ void DecodingReader::setBlockFormat(int rate, int channels)
     m_outRate = rate;
     m_outChannels = channels;
     m_swr.reset();
-    m_drained = false;
+    resetConverter();
     if (m_haveFrame)
         configureConverter(m_frame.get());
 }
@@ -110,8 +112,16 @@ void DecodingReader::setBlockFormat(int rate, int channels)
 void DecodingReader::resetConverter()
 {
     m_drained = false;
+    m_fed = 0;
+    m_delivered = 0;
+    m_tailFed = false;
     if (m_swr)
         swr_init(m_swr.get());
+}
+
+bool DecodingReader::resampling() const
+{
+    return m_swr && m_swrRate != m_outRate;
 }
 
 void DecodingReader::configureConverter(const AVFrame* frame)
@@ -139,8 +149,10 @@ void DecodingReader::configureConverter(const AVFrame* frame)
     if (rc >= 0) {
         // Mixing down must not push the sum of the channels past full scale.
         av_opt_set_double(swr.get(), "rematrix_maxval", 1.0, 0);
-        rc = swr_init(swr.get());
+        rc = BlockConverter::setChannelMatrix(swr.get(), in.nb_channels, m_outChannels);
     }
+    if (rc >= 0)
+        rc = swr_init(swr.get());
     if (rc < 0) {
         av_channel_layout_uninit(&in);
         throw AudioError(QStringLiteral("\"%1\": cannot convert the audio (%2).")
@@ -174,6 +186,7 @@ int DecodingReader::convertFrame(float* out, int capacity)
         throw AudioError(QStringLiteral("\"%1\": cannot convert the audio (%2).")
                              .arg(m_path, ffmpeg::errorText(written)));
     m_frameOffset += feed;
+    m_fed += feed;
     if (m_frameOffset >= f->nb_samples)
         m_haveFrame = false;
     return written;
@@ -181,7 +194,7 @@ int DecodingReader::convertFrame(float* out, int capacity)
 
 int DecodingReader::drainConverter(float* out, int capacity, bool flush)
 {
-    if (!m_swr || m_swrRate == m_outRate)
+    if (!resampling())
         return 0;
     auto* o = reinterpret_cast<uint8_t*>(out);
     const uint8_t* none[kMaxPlanes] = {};
@@ -212,7 +225,7 @@ SampleArray DecodingReader::read(int frames)
         float* out = block.samples.data() + static_cast<ptrdiff_t>(got) * m_outChannels;
         const int room = static_cast<int>(capacity - got);
         if (m_sourceEnded) {
-            const int k = m_drained ? 0 : drainConverter(out, room, true);
+            const int k = m_drained ? 0 : drainTail(out, room, got);
             if (k == 0) {
                 m_drained = true;
                 break;
@@ -230,5 +243,33 @@ SampleArray DecodingReader::read(int frames)
         got += convertFrame(out, room);
     }
     block.samples.resize(static_cast<size_t>(got) * m_outChannels);
+    m_delivered += got;
     return block;
+}
+
+int DecodingReader::drainTail(float* out, int capacity, int gotBefore)
+{
+    if (!resampling())
+        return 0;
+    // The resampler holds back what its filter has not yet passed over and
+    // lets a short stream (below about 40 frames at 8000 Hz) out not at all.
+    // Silence behind the last frame pushes every frame out; the count is then
+    // cut to what the frames fed stand for at the new rate, and made up with
+    // silence if the resampler still falls short. A source that ended early
+    // was fed fewer frames, and its shortfall stays visible.
+    if (!m_tailFed) {
+        swr_inject_silence(m_swr.get(), m_swrRate / 50 + 64);
+        m_tailFed = true;
+    }
+    const int64_t owed =
+        rateconversion::convertedFrames(m_fed, m_swrRate, m_outRate) - m_delivered - gotBefore;
+    const int room = static_cast<int>(std::clamp<int64_t>(owed, 0, capacity));
+    if (room == 0)
+        return 0;
+    int k = drainConverter(out, room, true);
+    if (k == 0) {
+        std::fill(out, out + static_cast<ptrdiff_t>(room) * m_outChannels, 0.0f);
+        k = room;
+    }
+    return k;
 }

@@ -48,6 +48,9 @@ private:
     void configureConverter(const AVFrame* frame);
     int convertFrame(float* out, int capacity);
     int drainConverter(float* out, int capacity, bool flush);
+    // What the resampler still owes once the source has ended.
+    int drainTail(float* out, int capacity, int gotBefore);
+    bool resampling() const;
     int64_t position() const;
 
     int m_rate = 0;
@@ -70,4 +73,9 @@ private:
     int m_swrFormat = -1;
     int m_swrRate = 0;
     AVChannelLayout m_swrLayout{};
+    // Since the converter was last reset: source frames fed to it, frames
+    // delivered, and whether the silence that flushes it was fed.
+    int64_t m_fed = 0;
+    int64_t m_delivered = 0;
+    bool m_tailFed = false;
 };

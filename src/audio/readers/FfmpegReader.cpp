@@ -253,8 +253,15 @@ bool FfmpegReader::decodeNext(AVFrame* frame, int64_t& start)
             return false;
         rc = av_read_frame(m_input.get(), m_packet.get());
         if (rc < 0) {
-            // The end of the file, or a read error that ends it early: the
-            // decoder still hands out what it holds.
+            // A read that fails (a bad disk, a share that went away) is no
+            // end of the file: the audio after it would be missing without a
+            // word. At the end the decoder still hands out what it holds.
+            AVIOContext* io = m_input->pb;
+            const bool ioError = io && io->error < 0 && io->error != AVERROR_EOF;
+            const bool atEnd = rc == AVERROR_EOF || (io && avio_feof(io));
+            if (ioError || !atEnd)
+                fail(QStringLiteral("it could not be read to its end (%1)")
+                         .arg(ffmpeg::errorText(ioError ? io->error : rc)));
             avcodec_send_packet(m_codec.get(), nullptr);
             m_draining = true;
             continue;

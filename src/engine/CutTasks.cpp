@@ -1,0 +1,81 @@
+#include "engine/CutTasks.h"
+
+#include "base/TimeCode.h"
+#include "engine/JobView.h"
+#include "settings/Options.h"
+
+namespace {
+
+// A fade of `seconds` on the entry's own scale, Scale(t × 1000, n, S × 1000);
+// none while the fade is off.
+int64_t fadeFrames(bool on, int seconds, const JobFile& entry)
+{
+    if (!on)
+        return 0;
+    return timecode::Scale64(int64_t(seconds) * 1000, entry.sampleCount,
+                             int64_t(entry.duration) * 1000);
+}
+
+} // namespace
+
+CutTasks::CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options)
+    : m_view(view), m_choice(choice), m_options(options), m_naming(options.outputDir)
+{
+    QStringList sources;
+    for (int i = 0; i < view.fileCount(); ++i)
+        sources << view.file(i).path;
+    m_naming.protect(sources);
+    if (view.fileCount() > 0)
+        m_shared = view.file(0);
+}
+
+bool CutTasks::hasFile() const
+{
+    return m_file + 1 < m_view.fileCount();
+}
+
+bool CutTasks::nextFile()
+{
+    if (!hasFile()) {
+        m_pieces.clear();
+        m_next = 0;
+        return false;
+    }
+    ++m_file;
+    m_entry = m_view.file(m_file);
+    m_fadeOutFrames = fadeFrames(true, m_options.fadeOutSeconds, m_entry);
+    m_pieces = cutplan::pieces(m_choice, m_entry, m_shared, m_options);
+    m_next = 0;
+    return true;
+}
+
+CutTask CutTasks::takePiece(OutputFormat format)
+{
+    CutTask task;
+    task.fileIndex = m_file;
+    task.piece = m_pieces[m_next++];
+    task.source = m_entry.path;
+    task.format = format;
+    task.output = m_naming.choose(m_entry.caption, m_entry.path, outputExtension(format),
+                                  cutplan::numberedFirst(m_choice));
+    task.tags = m_entry.tags;
+    task.fadeInFrames = fadeFrames(m_options.fadeIn, m_options.fadeInSeconds, m_entry);
+    task.fadeOutFrames = m_options.fadeOut ? m_fadeOutFrames : 0;
+    task.earlyEnd = m_choice == segmentplan::Custom;
+    return task;
+}
+
+QVector<CutTask> CutTasks::all(OutputFormat format)
+{
+    QVector<CutTask> tasks;
+    while (nextFile())
+        while (hasPiece())
+            tasks.push_back(takePiece(format));
+    return tasks;
+}
+
+QString CutTasks::fallbackFor(const CutTask& task)
+{
+    m_naming.release(task.output);
+    return m_naming.fallback(task.source, outputExtension(task.format));
+}
