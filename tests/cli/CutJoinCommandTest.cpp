@@ -230,8 +230,8 @@ TEST_F(CutJoinCommand, ATitleTooLongForANameFallsBackToTheSourcesName)
     // "_1" to "_9" fit beside the title, from "_10" on the name is too long
     // for the file system, and the window's rule names the piece after the
     // source instead.
-    ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=8000:duration=11", "-c:a",
-            "libmp3lame", "-metadata", "title=" + QString(249, 't'), path("titled.mp3")});
+    makeAudio(path("titled.mp3"), {.seconds = 11, .rate = 8000, .hz = 300},
+              {"-metadata", "title=" + QString(249, 't')});
     const auto r = cli(
         "cut", {"--every", "1", "--format", "wav", "--jobs", "3", "--json", path("titled.mp3")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -257,8 +257,7 @@ TEST_F(CutJoinCommand, NeverMoreWorkersThanPiecesAndAFailedStartIsNamed)
     GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
 #else
     // Room for the program, not for three hundred threads' stacks.
-    ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "300", "-c:a", "pcm_s16le",
-            path("many.wav")});
+    makeAudio(path("many.wav"), {.seconds = 300, .rate = 8000, .wave = Sound::Wave::Silence});
     QDir(dir.path()).mkdir("out2");
     QProcess p;
     p.setChildProcessModifier([] {
@@ -279,8 +278,7 @@ TEST_F(CutJoinCommand, NeverMoreWorkersThanPiecesAndAFailedStartIsNamed)
 TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort)
 {
     // 119.5 seconds: six pieces of up to 20 seconds, none of them empty.
-    ffmpeg({"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:duration=119.5", "-ac", "2", "-c:a",
-            "libmp3lame", path("noise.mp3")});
+    makeAudio(path("noise.mp3"), {.seconds = 119.5, .channels = 2, .wave = Sound::Wave::Noise});
     const QString source = path("noise.mp3");
     QProcess p;
     p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--every", "20", "--format",
@@ -289,8 +287,8 @@ TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort
     // Once the first piece is being written the source loses all but its
     // first 30 seconds: the first piece is whole, the second runs dry and
     // the others lie past the new end.
-    while (outputs().isEmpty() && p.state() != QProcess::NotRunning)
-        p.waitForFinished(10);
+    ASSERT_TRUE(waitFor([&] { return !outputs().isEmpty() || p.state() == QProcess::NotRunning; },
+                        "the first piece"));
     ASSERT_FALSE(outputs().isEmpty()) << "the cut never began";
     ASSERT_TRUE(QFile::resize(source, QFileInfo(source).size() / 4));
     ASSERT_TRUE(p.waitForFinished(120000));

@@ -7,8 +7,8 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -61,8 +61,14 @@ QString makeAudio(const QString& path, const Sound& sound, const QStringList& op
     if (sound.wave == Sound::Wave::TwoSines && sound.channels > 1) {
         Sound second = sound;
         second.hz = sound.hz * 1.5;
-        args += {"-f", "lavfi", "-i", source(second), "-filter_complex",
-                 "[0:a][1:a]amerge=inputs=2[a]", "-map", "[a]"};
+        args += {"-f",
+                 "lavfi",
+                 "-i",
+                 source(second),
+                 "-filter_complex",
+                 "[0:a][1:a]amerge=inputs=2[a]",
+                 "-map",
+                 "[a]"};
     }
     args += {"-ac", QString::number(sound.channels)};
     args += codecFor(path);
@@ -156,12 +162,22 @@ QString copyTo(const QString& from, const QString& to)
     return to;
 }
 
-SampleArray tone(int rate, int channels, int frames, double hz, int start)
+namespace {
+
+SampleArray silence(int rate, int channels, int frames)
 {
     SampleArray block;
     block.rate = rate;
     block.channels = channels;
     block.samples.resize(static_cast<size_t>(frames) * static_cast<size_t>(channels));
+    return block;
+}
+
+} // namespace
+
+SampleArray tone(int rate, int channels, int frames, double hz, int start)
+{
+    SampleArray block = silence(rate, channels, frames);
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
             block.samples[static_cast<size_t>(i * channels + c)] =
@@ -171,10 +187,7 @@ SampleArray tone(int rate, int channels, int frames, double hz, int start)
 
 SampleArray chirp(int rate, int channels, int frames)
 {
-    SampleArray block;
-    block.rate = rate;
-    block.channels = channels;
-    block.samples.resize(static_cast<size_t>(frames) * static_cast<size_t>(channels));
+    SampleArray block = silence(rate, channels, frames);
     const double seconds = double(frames) / rate;
     for (int i = 0; i < frames; ++i) {
         const double t = double(i) / rate;
@@ -188,10 +201,7 @@ SampleArray chirp(int rate, int channels, int frames)
 
 SampleArray noise(int rate, int channels, int frames)
 {
-    SampleArray block;
-    block.rate = rate;
-    block.channels = channels;
-    block.samples.resize(static_cast<size_t>(frames) * static_cast<size_t>(channels));
+    SampleArray block = silence(rate, channels, frames);
     uint32_t state = 12345;
     for (float& x : block.samples) {
         state = state * 1664525u + 1013904223u;
