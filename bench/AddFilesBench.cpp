@@ -6,6 +6,7 @@
 
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
+#include "base/SessionState.h"
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
@@ -74,15 +75,15 @@ void addFolder(benchmark::State& state, bool xing)
     qint64 longestGapMs = 0;
     QElapsedTimer sincePump;
     for (auto _ : state) {
-        JobArea::Links links;
-        links.pump = [&] {
+        SessionState session;
+        JobArea area(prompts, reader, options, session);
+        QObject::connect(&area, &JobArea::pumpRequested, [&] {
             ++pumps;
             if (sincePump.isValid())
                 longestGapMs = std::max(longestGapMs, sincePump.elapsed());
             sincePump.start();
             QCoreApplication::processEvents();
-        };
-        JobArea area(prompts, reader, options, links);
+        });
         area.addFolder(folder);
         if (area.list().count() != count)
             state.SkipWithError("not every file was added");

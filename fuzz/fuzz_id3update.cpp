@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
             std::abort();
     }
-    Mp3Tags values;
+    TagFields values;
     values.title = QStringLiteral("Fuzzed \u00e9\u6771");
     values.comment = QStringLiteral("c");
     try {

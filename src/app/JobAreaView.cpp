@@ -1,6 +1,8 @@
 #include "app/JobAreaView.h"
 
+#include "base/SessionState.h"
 #include "jobs/JobArea.h"
+#include "jobs/SegmentPlan.h"
 
 int JobAreaView::fileCount() const
 {
@@ -11,20 +13,13 @@ JobFile JobAreaView::file(int index) const
 {
     const JobList& list = m_area.list();
     const listrecord& e = list.entry(index);
-    const AudioFileinfo& info = list.info(index);
     JobFile f;
     f.path = e.path;
     f.caption = list.caption(index);
     f.duration = e.duration;
     f.sampleCount = e.sampleCount;
-    f.segmentCount = e.segmentCount;
-    f.beginTimes = e.beginTimes;
-    f.endTimes = e.endTimes;
-    f.tags.title = info.title;
-    f.tags.artist = info.artist;
-    f.tags.year = info.year;
-    f.tags.album = info.album;
-    f.tags.genre = info.genre;
+    f.segments = segmentplan::SegmentsToProcess(e);
+    f.tags = list.info(index);
     return f;
 }
 
@@ -36,18 +31,14 @@ QVector<JobFile> JobAreaView::files() const
     return all;
 }
 
-void JobAreaView::setSegmentCount(int index, int32_t count)
-{
-    m_area.list().entry(index).segmentCount = count;
-}
-
 void JobAreaView::showFile(int index, SegmentDisplay display)
 {
     m_area.list().select(index);
-    m_area.selection().SelectedFileIndex = index;
+    m_area.state().setSelectedFileIndex(index);
     switch (display) {
     case SegmentDisplay::Custom:
         m_area.ShowCustomSegments();
+        m_area.segments().takeOutOpenSegment();
         break;
     case SegmentDisplay::Timed:
         m_area.ShowTimedPieces();
@@ -57,33 +48,26 @@ void JobAreaView::showFile(int index, SegmentDisplay display)
         break;
     case SegmentDisplay::Unified:
         m_area.ShowUnifiedSegments();
+        m_area.segments().takeOutOpenSegment();
         break;
     case SegmentDisplay::Keep:
         break;
-    case SegmentDisplay::WholeFile: {
-        SegmentList& rows = m_area.segments();
-        rows.clear();
-        rows.addRow(0, m_area.list().entry(index).duration, QStringLiteral("Converting"));
+    case SegmentDisplay::WholeFile:
+        m_area.segments().showComputed({Segment(0, m_area.list().entry(index).duration)},
+                                       SegmentStatus::Converting);
         break;
-    }
     }
     emit m_area.fileListFocusRequested();
 }
 
-int JobAreaView::segmentRowCount() const
-{
-    return m_area.segments().count();
-}
-
-void JobAreaView::setSegmentStatus(int row, const QString& status)
+void JobAreaView::setSegmentStatus(int row, SegmentStatus status)
 {
     if (m_area.segments().isRow(row))
         m_area.segments().setStatus(row, status);
 }
 
-void JobAreaView::removeLastSegmentRow()
+void JobAreaView::markSegmentCopied(int row)
 {
-    SegmentList& rows = m_area.segments();
-    if (!rows.isEmpty())
-        rows.removeAt(rows.count() - 1);
+    if (m_area.segments().isRow(row))
+        m_area.segments().setCopied(row);
 }

@@ -13,11 +13,9 @@ public:
 
     int fileCount() const override;
     JobFile file(int index) const override;
-    void setSegmentCount(int index, int32_t count) override;
     void showFile(int index, SegmentDisplay display) override;
-    int segmentRowCount() const override;
-    void setSegmentStatus(int row, const QString& status) override;
-    void removeLastSegmentRow() override;
+    void setSegmentStatus(int row, SegmentStatus status) override;
+    void markSegmentCopied(int row) override;
 
     // Every row, for jobs planned up front.
     QVector<JobFile> files() const;

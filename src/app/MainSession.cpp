@@ -12,42 +12,43 @@ MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
     : m_prompts(prompts), m_shell(shell),
       m_skinFile(skinFile.isEmpty() ? SkinFilePath() : skinFile), m_ini(iniPath),
-      m_jobs(prompts, m_reader, m_options)
+      m_jobs(prompts, m_reader, m_options, m_state)
 {
-    JobArea::Links links;
-    links.JobRunning = &m_runner.JobRunning;
-    links.PreviewActive = &m_preview.PreviewActive;
-    links.PreviewFileIndex = &m_preview.PreviewFileIndex;
-    links.StopPreview = [this] { m_preview.StopPreview(); };
-    // Adding many files keeps the window responsive between them.
-    links.pump = [] { QCoreApplication::processEvents(); };
-    m_jobs.setLinks(std::move(links));
+    // Adding many files keeps the window responsive between them; probing
+    // needs the reader the preview plays from.
+    QObject::connect(&m_jobs, &JobArea::pumpRequested, [] { QCoreApplication::processEvents(); });
+    QObject::connect(&m_jobs, &JobArea::stopPreviewRequested, &m_preview, &Preview::StopPreview);
+    // The job list and the preview report what the front panel shows.
+    QObject::connect(&m_jobs, &JobArea::positionTimeChanged, &m_displays,
+                     &FrontPanelDisplays::showPositionTime);
+    QObject::connect(&m_preview, &Preview::positionTimeChanged, &m_displays,
+                     &FrontPanelDisplays::showPositionTime);
+    QObject::connect(&m_jobs, &JobArea::totalLengthChanged, &m_displays,
+                     &FrontPanelDisplays::showTotalLength);
+    QObject::connect(&m_jobs, &JobArea::addingProgress, &m_displays,
+                     &FrontPanelDisplays::showAddingProgress);
     // The segment list follows a choice or split value confirmed in the
-    // settings; the MP3 configuration uses the command line of the last Ok.
+    // settings.
     m_settingsDialog.setLvClick([this] { m_jobs.lvClick(); });
-    mp3CommandLine = [this] { return m_settingsDialog.commandLine(); };
 
     QObject::connect(&m_skin, &Skin::OnClick, [this](SkinObject* source) { Skin1Click(source); });
-    QObject::connect(&m_skin, &Skin::OnMouseDown, [this](SkinObject* source, int, int, int) {
-        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(source); });
+    // The slider's mouse events go to the preview by the element's name.
+    const auto nameOf = [](SkinObject* source) { return source ? source->GetName() : QString(); };
+    QObject::connect(&m_skin, &Skin::OnMouseDown,
+                     [this, nameOf](SkinObject* source, int, int, int) {
+                         RunGuarded(m_prompts, [&] { m_preview.Skin1MouseDown(nameOf(source)); });
+                     });
+    QObject::connect(&m_skin, &Skin::OnMouseUp, [this, nameOf](SkinObject* source, int, int, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseUp(nameOf(source)); });
     });
-    QObject::connect(&m_skin, &Skin::OnMouseUp, [this](SkinObject* source, int, int, int) {
-        RunGuarded(m_prompts, [&] { m_preview.Skin1MouseUp(source); });
-    });
-    QObject::connect(&m_skin, &Skin::OnScrollTrack, [this](SkinObject* source, int) {
-        RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(source); });
+    QObject::connect(&m_skin, &Skin::OnScrollTrack, [this, nameOf](SkinObject* source, int) {
+        RunGuarded(m_prompts, [&] { m_preview.Skin1ScrollTrack(nameOf(source)); });
     });
     provideOperations();
 }
 
 void MainSession::provideOperations()
 {
-    m_commands.setState({
-        [this] { return m_runner.JobRunning; },
-        [this] { return m_jobs.selection().SegmentSelected; },
-        [this] { return m_preview.PreviewActive; },
-        [this] { return !m_jobs.list().isEmpty(); },
-    });
     SkinCommands& c = m_commands;
     c.provide(Operation::AddFiles, [this] { m_jobs.AddFiles(); });
     c.provide(Operation::AddFolder, [this] { m_jobs.AddFolder(); });
@@ -61,12 +62,8 @@ void MainSession::provideOperations()
     c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
     c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
     c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
-    c.provide(Operation::Cut, [this] { return cutCommand(); });
-    c.provide(Operation::Join, [this] {
-        if (m_preview.PreviewActive)
-            m_preview.StopPreview();
-        return m_runner.Join();
-    });
+    c.provide(Operation::Cut, [this] { return m_runner.Cut(); });
+    c.provide(Operation::Join, [this] { return m_runner.Join(); });
     c.provide(Operation::OpenOutputFolder, [this] { m_shell.openFolder(m_options.outputDir); });
     c.provide(Operation::StopJob, [this] { StopJob(); });
     c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
@@ -88,24 +85,17 @@ void MainSession::FormShow(Skin::WindowHandle window,
 {
     m_options = LoadOptions(m_ini, showOutputDir);
     m_panel.SetupFrontPanel(m_skin, window, m_skinFile);
-    m_jobs.attachPanel({&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(),
-                        &m_panel.timecaptionFrame(), &m_panel.tataltime(),
-                        &m_panel.tataltimeFrame()});
+    m_jobs.attachSlider(m_displays);
     m_reader.SetEnabled(true);
     m_writer.SetEnabled(true);
-    m_jobs.selection().SelectedSegmentIndex = 0;
-    m_runner.JobRunning = false;
-    m_preview.PreviewActive = false;
-    m_preview.SliderDragging = false;
-    m_jobs.selection().SegmentSelected = false;
+    m_state.reset();
     m_panel.pb().SetPosition(0);
-    m_preview.attachPanel(
-        {&m_panel.pb(), &m_panel.pbFrame(), &m_panel.timecaption(), &m_panel.timecaptionFrame()});
+    m_preview.attachSlider(m_displays);
 }
 
 void MainSession::FormCloseQuery()
 {
-    if (m_runner.JobRunning)
+    if (m_state.JobRunning())
         StopJob();
     RunGuarded(m_prompts, [this] { SaveOptions(m_ini, m_options); });
 }
@@ -117,11 +107,7 @@ void MainSession::StopJob()
 
 bool MainSession::cutCommand()
 {
-    if (m_runner.JobRunning || m_jobs.list().isEmpty())
-        return false;
-    if (m_preview.PreviewActive)
-        m_preview.StopPreview();
-    return m_runner.Cut();
+    return m_commands.run(Command::Cut);
 }
 
 void MainSession::splitCommand()

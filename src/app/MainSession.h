@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/FrontPanel.h"
+#include "app/FrontPanelDisplays.h"
 #include "app/FrontPanelJobs.h"
 #include "app/JobAreaView.h"
 #include "app/JobTagRecords.h"
+#include "app/SessionCommandContext.h"
 #include "app/SessionPreviewSource.h"
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
@@ -11,6 +13,7 @@
 #include "audio/AudioTransform.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "base/SessionState.h"
 #include "engine/EncoderSetup.h"
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
@@ -29,9 +32,9 @@ class Shell;
 // What the main window owns for the whole run, apart from its widgets: the
 // options and the one options-file object, the audio components, the skin
 // engine with the front panel's display elements, the front panel's
-// commands, and the areas that keep their own state: the job list with its
-// selection, the job runner with JobRunning, the preview with PreviewActive.
-// It composes them and holds no logic of its own.
+// commands, the run state with the selection, and the areas that share it:
+// the job list, the job runner and the preview. It composes them and holds
+// no logic of its own.
 class MainSession {
 public:
     MainSession(Prompts& prompts, Shell& shell, const QString& iniPath = IniFile::defaultPath(),
@@ -51,9 +54,9 @@ public:
     // at its next test of the flag.
     void StopJob();
 
-    // The cut of the menu item "Cutter" (Start1Click): unless a job runs and
-    // only with files listed, stops the preview and runs the cut of the
-    // function choice. True when a cut ran.
+    // The cut of the menu item "Cutter" (Start1Click), through the command
+    // table: unless a job runs and only with files listed, stops the preview
+    // and runs the cut of the function choice. True when a cut ran.
     bool cutCommand();
     // "Split": the cut, then the output folder is opened when a cut ran.
     void splitCommand();
@@ -70,12 +73,10 @@ public:
 
     Options& options() { return m_options; }
     IniFile& ini() { return m_ini; }
+    SessionState& state() { return m_state; }
     JobArea& jobs() { return m_jobs; }
-    JobSelection& selection() { return m_jobs.selection(); }
     JobRunner& runner() { return m_runner; }
     FrontPanelJobs& jobPanel() { return m_jobPanel; }
-    // The MP3 command-line text of the settings dialog as its last Ok left it.
-    std::function<QString()> mp3CommandLine;
     Preview& preview() { return m_preview; }
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
@@ -92,8 +93,9 @@ public:
     Prompts& prompts() { return m_prompts; }
     Shell& shell() { return m_shell; }
 
-    // The settings dialog's state; the MP3 configuration takes its command
-    // line. The tag editor's state and the records it edits.
+    // The settings dialog's state; every MP3 configuration reads its
+    // command-line text as it stands. The tag editor's state and the records
+    // it edits.
     settings::SettingsDialogModel& settingsDialog() { return m_settingsDialog; }
     tags::TagEditorModel& tagEditor() { return m_tagEditor; }
     tags::TagRecordList& tagRecords() { return m_tagRecords; }
@@ -113,18 +115,22 @@ private:
     AudioTransform m_transform;
     Skin m_skin;
     FrontPanel m_panel;
-    SkinCommands m_commands;
+    FrontPanelDisplays m_displays{m_panel};
+    SessionState m_state;
     JobArea m_jobs;
+    SessionCommandContext m_commandContext{m_state, m_jobs.list()};
+    SkinCommands m_commands{m_commandContext};
     JobAreaView m_jobView{m_jobs};
     FrontPanelJobs m_jobPanel{m_panel, m_options};
     EncoderSetup m_encoder{m_ini, m_mp3Encoder,
                            [this] { return m_settingsDialog.commandLineText(); }};
     EventLoopPump m_pump;
     JobRunner m_runner{JobRunner::Parts{m_reader, m_writer, m_options, m_jobView, m_jobPanel,
-                                        m_encoder, m_prompts, m_pump}};
+                                        m_encoder, m_prompts, m_pump},
+                       m_state};
     settings::SettingsDialogModel m_settingsDialog{m_options, m_ini, m_writer, m_prompts};
     tags::TagEditorModel m_tagEditor;
     JobTagRecords m_tagRecords{m_jobs.list()};
-    SessionPreviewSource m_previewSource{m_jobs, m_runner, m_options};
-    Preview m_preview{m_reader, m_player, m_previewSource, m_prompts};
+    SessionPreviewSource m_previewSource{m_jobs, m_options};
+    Preview m_preview{m_reader, m_player, m_previewSource, m_state, m_prompts};
 };

@@ -1,23 +1,11 @@
 #include "app/SessionPreviewSource.h"
 
-#include "engine/JobRunner.h"
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
-SessionPreviewSource::SessionPreviewSource(JobArea& jobs, const JobRunner& runner,
-                                           const Options& options)
-    : m_jobs(jobs), m_runner(runner), m_options(options)
+SessionPreviewSource::SessionPreviewSource(JobArea& jobs, const Options& options)
+    : m_jobs(jobs), m_options(options)
 {
-}
-
-bool SessionPreviewSource::JobRunning() const
-{
-    return m_runner.JobRunning;
-}
-
-bool SessionPreviewSource::SegmentSelected() const
-{
-    return m_jobs.selection().SegmentSelected;
 }
 
 int SessionPreviewSource::functionChoice() const
@@ -59,25 +47,16 @@ std::optional<PreviewSource::Segment> SessionPreviewSource::segment(int fileRow,
     if (segmentRow < 0 || segmentRow >= entry.usedSegments())
         return std::nullopt;
     const ::Segment s = entry.segment(segmentRow);
-    return Segment{s.begin, s.end};
+    return Segment{s.begin.ms(), s.end.ms(), s.begin.exactFrame(), s.end.exactFrame()};
 }
 
-int& SessionPreviewSource::SliderPosition()
+void SessionPreviewSource::startPlaying(int row)
 {
-    return m_jobs.selection().SliderPosition;
+    if (m_jobs.segments().isRow(row))
+        m_jobs.segments().startPlaying(row);
 }
 
-int SessionPreviewSource::segmentRowCount() const
+void SessionPreviewSource::endPlaying(int row)
 {
-    return m_jobs.segments().count();
-}
-
-QString SessionPreviewSource::segmentStatus(int row) const
-{
-    return m_jobs.segments().status(row);
-}
-
-void SessionPreviewSource::setSegmentStatus(int row, const QString& status)
-{
-    m_jobs.segments().setStatus(row, status);
+    m_jobs.segments().endPlaying(row);
 }

@@ -3,16 +3,13 @@
 #include "player/PreviewSource.h"
 
 class JobArea;
-class JobRunner;
 struct Options;
 
-// Answers the preview from the job list, the job runner and the options.
+// Answers the preview from the job list and the options.
 class SessionPreviewSource : public PreviewSource {
 public:
-    SessionPreviewSource(JobArea& jobs, const JobRunner& runner, const Options& options);
+    SessionPreviewSource(JobArea& jobs, const Options& options);
 
-    bool JobRunning() const override;
-    bool SegmentSelected() const override;
     int functionChoice() const override;
     int fileCount() const override;
     int selectedFileRow() const override;
@@ -20,13 +17,10 @@ public:
     QString filePath(int fileRow) const override;
     int fileSeconds(int fileRow) const override;
     std::optional<Segment> segment(int fileRow, int segmentRow) const override;
-    int& SliderPosition() override;
-    int segmentRowCount() const override;
-    QString segmentStatus(int row) const override;
-    void setSegmentStatus(int row, const QString& status) override;
+    void startPlaying(int row) override;
+    void endPlaying(int row) override;
 
 private:
     JobArea& m_jobs;
-    const JobRunner& m_runner;
     const Options& m_options;
 };

@@ -1,6 +1,7 @@
 #include "app/SkinCommands.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -120,6 +121,85 @@ const PopupMenu& PopupMenuOf(Menu id)
                          [&](const PopupMenu& menu) { return menu.id == id; });
 }
 
+const std::vector<CommandRow>& CommandTable()
+{
+    using M = SessionState::Mode;
+    using W = CommandStep::When;
+    using O = Operation;
+    // "Unless running" in the description: also while files are being
+    // added, which uses the reader and the job list as a job does.
+    const std::vector<M> free{M::Idle, M::Previewing};
+    const std::vector<M> any{M::Idle, M::Previewing, M::Running, M::Adding};
+    static const std::vector<CommandRow> table{
+        {Command::AddFiles, free, false, {{O::AddFiles}}},
+        {Command::AddFolder, free, false, {{O::AddFolder}}},
+        // The moves test JobRunning themselves.
+        {Command::MoveUp, any, false, {{O::MoveFileUp}}},
+        {Command::MoveDown, any, false, {{O::MoveFileDown}}},
+        // The menus remove files only; with a segment selected they do nothing.
+        {Command::RemoveFile, free, false, {{O::RemoveFile, W::FileSelected}}},
+        {Command::Clear,
+         free,
+         false,
+         {{O::ClearSegments, W::SegmentSelected}, {O::ClearJobList, W::FileSelected}}},
+        {Command::TagEditor, any, false, {{O::ShowTagEditor}}},
+        {Command::StopAll, any, false, {{O::StopPreview, W::Previewing}, {O::StopJob, W::Running}}},
+        {Command::Exit, any, false, {{O::CloseMainWindow}}},
+        // The jobs share the reader with the preview, which stops first.
+        {Command::Cut, free, true, {{O::StopPreview, W::Previewing}, {O::Cut}}},
+        {Command::HelpFile, any, false, {{O::OpenHelpFile}}},
+        {Command::HomePage, any, false, {{O::OpenHomePage}}},
+        {Command::About, any, false, {{O::ShowAbout}}},
+        {Command::FileMenu, free, false, {{O::PopUpFileMenu}}},
+        {Command::ActionMenu, free, false, {{O::PopUpActionMenu}}},
+        {Command::HelpMenu, any, false, {{O::PopUpHelpMenu}}},
+        // Both settings elements open it, also while a job runs.
+        {Command::Settings, any, false, {{O::ShowSettings}}},
+        {Command::RemoveSelection,
+         free,
+         false,
+         {{O::RemoveSegment, W::SegmentSelected},
+          {O::RemoveFile, W::FileSelected},
+          {O::ShowTotalLength}}},
+        {Command::ClearSelection,
+         free,
+         false,
+         {{O::ClearSegments, W::SegmentSelected},
+          {O::ClearJobList, W::FileSelected},
+          {O::ShowTotalLength}}},
+        {Command::Play, free, false, {{O::PlaySelection}}},
+        // Only the preview; a running job goes on.
+        {Command::StopPreview, any, false, {{O::StopPreview, W::Previewing}}},
+        {Command::StepBack, free, false, {{O::StepBack}}},
+        {Command::StepForward, free, false, {{O::StepForward}}},
+        // Opens the output folder afterwards, whether the cut finished or was
+        // stopped; the menu's cut does not.
+        {Command::Split,
+         free,
+         true,
+         {{O::StopPreview, W::Previewing}, {O::Cut}, {O::OpenOutputFolder, W::Done}}},
+        {Command::Join,
+         free,
+         false,
+         {{O::StopPreview, W::Previewing}, {O::Join}, {O::OpenOutputFolder, W::Done}}},
+        {Command::Begin, free, false, {{O::SetSegmentBegin}}},
+        {Command::End, free, false, {{O::SetSegmentEnd}}},
+        {Command::Ok, free, false, {{O::ConfirmSegment}}},
+        {Command::OutputFolder, any, false, {{O::ChooseOutputFolder}}},
+    };
+    return table;
+}
+
+const CommandRow& CommandRowOf(Command command)
+{
+    const auto& table = CommandTable();
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const CommandRow& row) { return row.command == command; });
+    if (it == table.end())
+        throw std::logic_error("a command without a row in the command table");
+    return *it;
+}
+
 bool SkinCommands::call(Operation operation)
 {
     const auto it = m_operations.find(operation);
@@ -141,124 +221,51 @@ bool SkinCommands::click(const QString& elementName)
     return true;
 }
 
-void SkinCommands::run(Command command)
+bool SkinCommands::allowed(const CommandRow& row) const
 {
-    switch (command) {
-    case Command::AddFiles:
-        if (!running())
-            call(Operation::AddFiles);
-        break;
-    case Command::AddFolder:
-        if (!running())
-            call(Operation::AddFolder);
-        break;
-    case Command::MoveUp:
-        call(Operation::MoveFileUp);
-        break;
-    case Command::MoveDown:
-        call(Operation::MoveFileDown);
-        break;
-    case Command::RemoveFile:
-        // The menus remove files only; with a segment selected they do nothing.
-        if (!running() && !segmentSelected())
-            call(Operation::RemoveFile);
-        break;
-    case Command::Clear:
-        if (!running())
-            call(segmentSelected() ? Operation::ClearSegments : Operation::ClearJobList);
-        break;
-    case Command::TagEditor:
-        call(Operation::ShowTagEditor);
-        break;
-    case Command::StopAll:
-        if (previewActive())
-            call(Operation::StopPreview);
-        if (running())
-            call(Operation::StopJob);
-        break;
-    case Command::Exit:
-        call(Operation::CloseMainWindow);
-        break;
-    case Command::Cut:
-        if (!running() && hasFiles())
-            call(Operation::Cut);
-        break;
-    case Command::HelpFile:
-        call(Operation::OpenHelpFile);
-        break;
-    case Command::HomePage:
-        call(Operation::OpenHomePage);
-        break;
-    case Command::About:
-        call(Operation::ShowAbout);
-        break;
-    case Command::FileMenu:
-        if (!running())
-            call(Operation::PopUpFileMenu);
-        break;
-    case Command::ActionMenu:
-        if (!running())
-            call(Operation::PopUpActionMenu);
-        break;
-    case Command::HelpMenu:
-        call(Operation::PopUpHelpMenu);
-        break;
-    case Command::Settings:
-        call(Operation::ShowSettings);
-        break;
-    case Command::RemoveSelection:
-        if (running())
+    const SessionState::Mode mode = m_context.mode();
+    if (std::find(row.modes.begin(), row.modes.end(), mode) == row.modes.end())
+        return false;
+    return !row.needsFiles || m_context.hasFiles();
+}
+
+bool SkinCommands::run(Command command)
+{
+    const CommandRow& row = CommandRowOf(command);
+    if (!allowed(row))
+        return false;
+    // The conditions are asked once, before the first step: a step changes
+    // what a later one would find (clearing the segments selects the file
+    // list, and must not go on to clear the job list).
+    const bool segment = m_context.segmentSelected();
+    const bool previewing = m_context.previewActive();
+    const bool running = m_context.mode() == SessionState::Mode::Running;
+    bool done = false;
+    for (const CommandStep& step : row.steps) {
+        bool applies = true;
+        switch (step.when) {
+        case CommandStep::When::Always:
             break;
-        call(segmentSelected() ? Operation::RemoveSegment : Operation::RemoveFile);
-        call(Operation::ShowTotalLength);
-        break;
-    case Command::ClearSelection:
-        if (running())
+        case CommandStep::When::SegmentSelected:
+            applies = segment;
             break;
-        call(segmentSelected() ? Operation::ClearSegments : Operation::ClearJobList);
-        call(Operation::ShowTotalLength);
-        break;
-    case Command::Play:
-        if (!running())
-            call(Operation::PlaySelection);
-        break;
-    case Command::StopPreview:
-        // Only the preview; a running job goes on.
-        if (previewActive())
-            call(Operation::StopPreview);
-        break;
-    case Command::StepBack:
-        if (!running())
-            call(Operation::StepBack);
-        break;
-    case Command::StepForward:
-        if (!running())
-            call(Operation::StepForward);
-        break;
-    case Command::Split:
-        // Opens the output folder afterwards, whether the cut finished or was
-        // stopped; the menu's cut does not.
-        if (!running() && hasFiles() && call(Operation::Cut))
-            call(Operation::OpenOutputFolder);
-        break;
-    case Command::Join:
-        if (!running() && call(Operation::Join))
-            call(Operation::OpenOutputFolder);
-        break;
-    case Command::Begin:
-        if (!running())
-            call(Operation::SetSegmentBegin);
-        break;
-    case Command::End:
-        if (!running())
-            call(Operation::SetSegmentEnd);
-        break;
-    case Command::Ok:
-        if (!running())
-            call(Operation::ConfirmSegment);
-        break;
-    case Command::OutputFolder:
-        call(Operation::ChooseOutputFolder);
-        break;
+        case CommandStep::When::FileSelected:
+            applies = !segment;
+            break;
+        case CommandStep::When::Previewing:
+            applies = previewing;
+            break;
+        case CommandStep::When::Running:
+            applies = running;
+            break;
+        case CommandStep::When::Done:
+            applies = done;
+            break;
+        }
+        if (applies)
+            done = call(step.operation);
+        else if (step.when == CommandStep::When::Done)
+            done = false;
     }
+    return done;
 }

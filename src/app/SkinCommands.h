@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/SessionState.h"
+
 #include <QPoint>
 #include <QString>
 #include <functional>
@@ -27,7 +29,7 @@ enum class Operation {
     SetSegmentBegin,
     SetSegmentEnd,
     ConfirmSegment,
-    // The cut of the function choice, after stopping the preview.
+    // The cut of the function choice. Answers whether a cut ran.
     Cut,
     // The join command: choose the target, join, clear JobRunning. Answers
     // false when no target was chosen.
@@ -115,20 +117,50 @@ struct PopupMenu {
 const std::vector<PopupMenu>& PopupMenus();
 const PopupMenu& PopupMenuOf(Menu id);
 
-// Runs commands: applies each command's rules (nothing while a job runs,
-// the segment-or-file choice) and calls the provided operations. An
-// operation nobody provides does nothing.
+// What a command's rules ask about the program's state at the moment it is
+// given. The session answers from its state and the job list; a preview is
+// told apart from the mode because the stop commands ask for both.
+class CommandContext {
+public:
+    virtual ~CommandContext() = default;
+    virtual SessionState::Mode mode() const = 0;
+    virtual bool previewActive() const = 0;
+    virtual bool segmentSelected() const = 0;
+    virtual bool hasFiles() const = 0;
+};
+
+// One step of a command: an operation and when it runs.
+struct CommandStep {
+    enum class When {
+        Always,
+        SegmentSelected, // the last click went to the segment list
+        FileSelected,    // the last click went to the file list
+        Previewing,      // a preview plays
+        Running,         // a job runs
+        Done,            // the step before ran and reported done
+    };
+    Operation operation;
+    When when = When::Always;
+};
+
+// One row of the command table: the modes the command acts in (any other
+// mode refuses it as a whole), whether it needs listed files, and its steps:
+// the operation and its follow-up.
+struct CommandRow {
+    Command command;
+    std::vector<SessionState::Mode> modes;
+    bool needsFiles = false;
+    std::vector<CommandStep> steps;
+};
+const std::vector<CommandRow>& CommandTable();
+const CommandRow& CommandRowOf(Command command);
+
+// Runs commands: checks a command's row against the context once, then runs
+// its steps through the provided operations. An operation nobody provides
+// does nothing.
 class SkinCommands {
 public:
-    // What the rules ask about the program's state.
-    struct State {
-        std::function<bool()> jobRunning;
-        std::function<bool()> segmentSelected;
-        std::function<bool()> previewActive;
-        std::function<bool()> hasFiles;
-    };
-
-    void setState(State state) { m_state = std::move(state); }
+    explicit SkinCommands(const CommandContext& context) : m_context(context) {}
 
     // Provides an operation; a later call replaces an earlier one. A void
     // operation counts as done when it returns.
@@ -146,18 +178,17 @@ public:
 
     // A click on an element of the front panel: false when the name has no command.
     bool click(const QString& elementName);
-    void run(Command command);
+    // True when the command was allowed and the last operation it ran
+    // reported done (a cut that ran, a join whose target was chosen).
+    bool run(Command command);
 
     // Told of every operation just before it runs.
     std::function<void(Operation)> onOperation;
 
 private:
     bool call(Operation operation);
-    bool running() const { return m_state.jobRunning && m_state.jobRunning(); }
-    bool segmentSelected() const { return m_state.segmentSelected && m_state.segmentSelected(); }
-    bool previewActive() const { return m_state.previewActive && m_state.previewActive(); }
-    bool hasFiles() const { return m_state.hasFiles && m_state.hasFiles(); }
+    bool allowed(const CommandRow& row) const;
 
-    State m_state;
+    const CommandContext& m_context;
     std::map<Operation, std::function<bool()>> m_operations;
 };

@@ -1,13 +1,20 @@
 #include "base/IniFile.h"
 
 #include "base/ConfigFolder.h"
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QStringDecoder>
+#include <algorithm>
+#include <atomic>
+#include <ctime>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,13 +40,9 @@ QString decode(const QByteArray& bytes)
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
-Document load(const QString& path)
+Document parse(QByteArray data)
 {
     Document doc;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return doc;
-    QByteArray data = file.readAll();
     if (data.startsWith("\xef\xbb\xbf")) {
         doc.bom = data.left(3);
         data.remove(0, 3);
@@ -122,7 +125,64 @@ QString storedForm(const QString& value)
     return value;
 }
 
+// What a file was like when it was parsed. Two states of a file with the
+// same stamp are taken to have the same content.
+struct Stamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+};
+
+Stamp stampOf(bool exists, const struct stat& info)
+{
+    if (!exists)
+        return {};
+    return {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+bool operator==(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool operator==(const Stamp& a, const Stamp& b)
+{
+    return a.exists == b.exists && a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified == b.modified && a.changed == b.changed;
+}
+
+// File systems keep times in ticks of up to two seconds: a file changed in
+// the tick of its parse may change again without a new time.
+constexpr time_t kTimeTick = 2;
+
+std::atomic<int> parses{0};
+
+// A file refused is named once per process, not at every read.
+void sayRefusedOnce(const QString& path, const QString& cause)
+{
+    static QMutex mutex;
+    static QSet<QString> named;
+    const QMutexLocker lock(&mutex);
+    if (named.contains(path))
+        return;
+    named.insert(path);
+    qWarning("The options file %s is not read: %s. The defaults are used.", qUtf8Printable(path),
+             qUtf8Printable(cause));
+}
+
 } // namespace
+
+struct IniFile::Parsed {
+    Document doc;
+    Stamp stamp;
+    // Set when the file was passed over: why, for the refusal of writes.
+    QString refusal;
+    // The stamp alone shows whether the file changed since.
+    bool settled = false;
+};
 
 IniWriteError::IniWriteError(const QString& path)
     : Error(QStringLiteral("Unable to write to %1").arg(path))
@@ -135,6 +195,65 @@ IniWriteError::IniWriteError(const QString& path, const QString& cause)
 }
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+IniFile::~IniFile() = default;
+IniFile::IniFile(IniFile&&) noexcept = default;
+IniFile& IniFile::operator=(IniFile&&) noexcept = default;
+
+int IniFile::parseCount()
+{
+    return parses.load();
+}
+
+const IniFile::Parsed& IniFile::parsed() const
+{
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat info {};
+    const bool exists = ::stat(native.constData(), &info) == 0;
+    if (m_parsed && m_parsed->settled && m_parsed->stamp == stampOf(exists, info))
+        return *m_parsed;
+
+    ++parses;
+    auto result = std::make_unique<Parsed>();
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    // A new write moves the modification time; the change time would also
+    // move for a time set back by hand, which reveals nothing new.
+    const auto settledBy = [&now](const Stamp& s) {
+        return !s.exists || s.modified.tv_sec + kTimeTick < now.tv_sec;
+    };
+    const auto refuse = [&](const QString& cause) -> const Parsed& {
+        sayRefusedOnce(m_path, cause);
+        result->refusal = cause;
+        result->stamp = stampOf(exists, info);
+        result->settled = settledBy(result->stamp);
+        m_parsed = std::move(result);
+        return *m_parsed;
+    };
+    const QString tooLarge = QStringLiteral("it is larger than %1 MB").arg(maxSize >> 20);
+    // A folder is merely unreadable, and no write can replace it.
+    if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return refuse(QStringLiteral("it is not a regular file"));
+    if (exists && info.st_size > maxSize)
+        return refuse(tooLarge);
+
+    RegularFile file(m_path);
+    struct stat opened {};
+    if (exists && file.open(QIODevice::ReadOnly) && ::fstat(file.handle(), &opened) == 0) {
+        // Limited by the count read as well, for a file that grows meanwhile;
+        // what it grew by after its stamp was taken is read at the next parse.
+        const QByteArray data = file.read(std::min<qint64>(opened.st_size, maxSize) + 1);
+        if (data.size() > maxSize)
+            return refuse(tooLarge);
+        result->doc = parse(data);
+        result->stamp = stampOf(true, opened);
+    } else {
+        // A missing or unreadable file: every key its default, and no word of it.
+        result->stamp = stampOf(exists, info);
+    }
+    result->settled = settledBy(result->stamp);
+    m_parsed = std::move(result);
+    return *m_parsed;
+}
 
 QString IniFile::defaultPath()
 {
@@ -145,7 +264,7 @@ QString IniFile::readString(const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
     bool inSection = false;
-    for (const Line& line : load(m_path).lines) {
+    for (const Line& line : parsed().doc.lines) {
         const QString trimmed = line.text.trimmed();
         if (isSectionLine(trimmed)) {
             inSection = sameName(sectionName(trimmed), section);
@@ -181,7 +300,10 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         throw IniWriteError(m_path, QStringLiteral("the value of %1 in [%2] holds a line break, "
                                                    "which one line of the file cannot hold")
                                         .arg(key, section));
-    Document doc = load(m_path);
+    const Parsed& current = parsed();
+    if (!current.refusal.isEmpty())
+        throw IniWriteError(m_path, current.refusal);
+    Document doc = current.doc;
     QList<Line>& lines = doc.lines;
     Line entry;
     entry.text = key + QLatin1Char('=') + storedForm(value);
@@ -235,8 +357,10 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     store(serialise(doc));
 }
 
-void IniFile::store(const QByteArray& data) const
+void IniFile::store(const QByteArray& data)
 {
+    // Whatever happens, the next read looks at the file again.
+    m_parsed.reset();
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath()))
         throw IniWriteError(m_path);

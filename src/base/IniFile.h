@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // A write that the file system refuses; the message is "Unable to write to
 // <path>", followed by the cause where the file system is not to blame.
@@ -15,7 +16,15 @@ public:
 
 // An ini file with private-profile semantics: section and key names compare
 // without case, every read goes to the file and every write goes to the file
-// at once.
+// at once. A read parses the file again only when it changed (its identity,
+// size or times differ from the parse kept, or it changed too recently for
+// its times to tell), so that many reads of a large file stay cheap.
+//
+// Only a regular file of at most maxSize bytes is read: a FIFO would hang
+// the program and a link to a device would never end. Any other file reads
+// as empty, so that every key gives its default, and is named once on the
+// standard error stream; writes to it are refused, so that a large file is
+// never replaced by the few keys the program writes.
 //
 // A value reads as the text after the first "=", without surrounding blanks
 // and without one pair of matching quotes around it ("x" and 'x' read as x),
@@ -34,6 +43,12 @@ public:
 class IniFile {
 public:
     explicit IniFile(QString path);
+    ~IniFile();
+    IniFile(IniFile&&) noexcept;
+    IniFile& operator=(IniFile&&) noexcept;
+
+    // The largest options file read: far beyond any the program writes.
+    static constexpr qint64 maxSize = 1 << 20;
 
     const QString& path() const { return m_path; }
 
@@ -55,8 +70,15 @@ public:
     // program's configuration folder, taken over from the older place once).
     static QString defaultPath();
 
+    // How often a file was parsed, by every object of the process together.
+    static int parseCount();
+
 private:
-    void store(const QByteArray& data) const;
+    struct Parsed;
+    const Parsed& parsed() const;
+    void store(const QByteArray& data);
 
     QString m_path;
+    // The last parse of the file, and what the file was like when it was made.
+    mutable std::unique_ptr<Parsed> m_parsed;
 };

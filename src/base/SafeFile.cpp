@@ -212,10 +212,12 @@ void SafeFile::openExisting()
 
 int SafeFile::createBeside()
 {
-    QByteArray pattern = hiddenPattern(QFile::decodeName(m_finalPath));
-    const int fd = ::mkstemp(pattern.data());
+    UnfinishedFile name(hiddenPattern(QFile::decodeName(m_finalPath)));
+    const int fd = ::mkstemp(name.data());
+    const int error = errno;
     if (fd >= 0)
-        m_tempPath = pattern;
+        m_tempPath = std::move(name);
+    errno = error;
     return fd;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Error.h"
+#include "base/UnfinishedFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,7 +32,8 @@ private:
 // The new content of a file, written beside it under a hidden name and put in
 // its place by one rename when commit() completes it. Until then a file of
 // that name stays as it was, and a write that fails or is abandoned (the
-// object destroyed without commit()) leaves nothing behind. Every failure
+// object destroyed without commit(), or the process ended by a signal that
+// UnfinishedFile::removeAll() handles) leaves nothing behind. Every failure
 // throws SafeFileError.
 //
 // A target name near the file system's limit gets a shortened hidden name.
@@ -95,8 +97,8 @@ private:
 
     QString m_target;
     Target m_kind;
-    QByteArray m_finalPath; // where the content goes: the target, or the file a link points to
-    QByteArray m_tempPath;  // the hidden file beside it; empty when written in place
+    QByteArray m_finalPath;    // where the content goes: the target, or the file a link points to
+    UnfinishedFile m_tempPath; // the hidden file beside it; empty when written in place
     std::FILE* m_file = nullptr;
     bool m_inPlace = false;
     struct stat m_old {}; // the existing file, for Target::Existing

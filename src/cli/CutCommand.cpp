@@ -4,7 +4,9 @@
 #include "app/JobAreaView.h"
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "base/EndSignals.h"
 #include "base/IniFile.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "engine/CutJob.h"
 #include "engine/CutTasks.h"
@@ -17,9 +19,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextStream>
 #include <QThread>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -68,22 +70,9 @@ std::atomic<bool>& stopFlag()
     return flag;
 }
 
-namespace {
-
-extern "C" void onInterrupt(int)
-{
-    stopFlag().store(true);
-    std::signal(SIGINT, SIG_DFL);
-}
-
-} // namespace
-
 void installStopHandler()
 {
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    EndSignals::stopWith(&stopFlag());
 }
 
 void QuietPrompts::information(const QString& text)
@@ -102,9 +91,9 @@ void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
     for (const QString& path : paths) {
         const qsizetype before = prompts.errors.size();
         if (QFileInfo(path).isDir())
-            area.addFolder(path);
+            area.addFolderPath(path);
         else
-            area.addFiles({path});
+            area.addFilePaths({path});
         if (refused)
             for (qsizetype k = before; k < prompts.errors.size(); ++k)
                 refused(path, prompts.errors[k]);
@@ -172,8 +161,8 @@ using namespace cli::jobs;
 
 const char* const kCutUsage =
     "usage: vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format mp3|wav|wma|ogg]\n"
-    "                       [--out DIR] [--fade-in S] [--fade-out S] [--settings INI] [--json]\n"
-    "                       [--jobs N] PATH...\n";
+    "                       [--copy] [--out DIR] [--fade-in S] [--fade-out S] [--settings INI]\n"
+    "                       [--json] [--jobs N] PATH...\n";
 
 OutputFormat formatNamed(const QString& name)
 {
@@ -182,6 +171,34 @@ OutputFormat formatNamed(const QString& name)
     if (const auto format = outputFormatAt(static_cast<int>(names.indexOf(name.toLower()))))
         return *format;
     throw UsageError(QStringLiteral("--format takes mp3, wav, wma or ogg, not \"%1\"").arg(name));
+}
+
+// A copy takes the source's frames as they are: MP3 pieces, without a fade,
+// whether the command line or the options file asks for one. `options` are
+// the run's, with the command line's fades applied.
+void refuseWhatCannotBeCopied(const QCommandLineParser& parser, OutputFormat format,
+                              const Options& options, const QString& iniPath)
+{
+    if (format != OutputFormat::Mp3)
+        throw UsageError(QStringLiteral("--copy makes MP3 pieces; leave out --format %1")
+                             .arg(parser.value(QStringLiteral("format"))));
+    const struct {
+        const char* option;
+        bool on;
+        const char* name;
+        const char* key;
+    } fades[] = {{"fade-in", options.fadeIn, "fade-in", "In"},
+                 {"fade-out", options.fadeOut, "fade-out", "Out"}};
+    for (const auto& fade : fades) {
+        if (parser.isSet(QLatin1String(fade.option)))
+            throw UsageError(QStringLiteral("--copy cannot fade; leave out --%1").arg(fade.option));
+        if (fade.on)
+            throw UsageError(
+                QStringLiteral("--copy cannot fade, and the %1 is switched on in %2: switch it "
+                               "off on the General page of the window's settings, or set %3=0 "
+                               "under [Fade] there")
+                    .arg(QLatin1String(fade.name), iniPath, QLatin1String(fade.key)));
+    }
 }
 
 // The progress of all workers together, in seconds of audio.
@@ -246,6 +263,8 @@ int cli::cut(const QStringList& args)
          QStringLiteral("FORMAT")},
         {QStringLiteral("out"), QStringLiteral("Output folder."), QStringLiteral("DIR")},
         {QStringLiteral("jobs"), QStringLiteral("Pieces cut at once."), QStringLiteral("N")},
+        {QStringLiteral("copy"),
+         QStringLiteral("Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost.")},
     });
 
     PlanChoice plan;
@@ -264,6 +283,10 @@ int cli::cut(const QStringList& args)
             options.outputDir = parser.value(QStringLiteral("out"));
         if (parser.isSet(QStringLiteral("jobs")))
             workers = positiveNumber(QStringLiteral("jobs"), parser.value(QStringLiteral("jobs")));
+        // The window's copy option is the window's; here --copy asks for it.
+        options.losslessCopy = parser.isSet(QStringLiteral("copy"));
+        if (options.losslessCopy)
+            refuseWhatCannotBeCopied(parser, format, options, iniPath);
     } catch (const UsageError& e) {
         return usageFailure(err, command, e, kCutUsage);
     }
@@ -289,20 +312,37 @@ int cli::cut(const QStringList& args)
     QuietPrompts prompts;
     AudioFile reader;
     reader.SetEnabled(true);
-    JobArea area(prompts, reader, options);
+    SessionState state;
+    JobArea area(prompts, reader, options, state);
     addPaths(area, prompts, parser.positionalArguments(), failure);
     applySegments(plan, area.list());
 
     installStopHandler();
     const JobAreaView view(area);
     CutTasks planner(view, plan.choice, options);
-    const QVector<CutTask> tasks = planner.all(format);
+    QVector<CutTask> tasks = planner.all(format);
+    if (options.losslessCopy) {
+        // Only an MP3 file's pieces are planned to be copied.
+        QStringList notMp3;
+        tasks.removeIf([&](const CutTask& task) {
+            if (task.how == PieceMethod::Copy)
+                return false;
+            if (!notMp3.contains(task.source)) {
+                notMp3 << task.source;
+                failure(
+                    task.source,
+                    QStringLiteral("Cannot copy \"%1\": it is not an MP3 file.").arg(task.source));
+            }
+            return true;
+        });
+    }
     ProgressLine line;
     CutProgress progress(line, tasks);
     CutJob::Workers run;
     run.count = workers;
     run.iniPath = iniPath;
     run.stop = &stopFlag();
+    run.refusedCopy = RefusedCopy::Fail;
     run.progress = [&](int worker, int k, int64_t done, int64_t total) {
         progress.report(worker, k, done, total);
     };
@@ -319,17 +359,21 @@ int cli::cut(const QStringList& args)
     }
     line.clear();
 
+    QSet<QString> refusals; // a source that cannot be copied is named once
     for (int i = 0; i < tasks.size(); ++i) {
         const CutTask& task = tasks[i];
         const CutJob::Outcome& r = done[i];
         if (!r.started)
             continue;
         if (!r.error.isEmpty()) {
-            failure(task.source, r.error);
+            if (!r.copyRefused || !refusals.contains(task.source + QLatin1Char('\n') + r.error))
+                failure(task.source, r.error);
+            if (r.copyRefused)
+                refusals.insert(task.source + QLatin1Char('\n') + r.error);
             continue;
         }
-        if (json)
-            results.append(QJsonObject{
+        if (json) {
+            QJsonObject piece{
                 {QStringLiteral("source"), task.source},
                 {QStringLiteral("output"), r.output},
                 {QStringLiteral("begin"),
@@ -337,8 +381,11 @@ int cli::cut(const QStringList& args)
                 {QStringLiteral("end"),
                  timecode::FormatTime(static_cast<int>(task.piece.end.wholeSeconds()))},
                 {QStringLiteral("frames"), static_cast<qint64>(r.frames)},
-            });
-        else
+            };
+            if (r.copied)
+                piece.insert(QStringLiteral("copied"), true);
+            results.append(piece);
+        } else
             out << printable(r.output) << "\n";
     }
     if (stopFlag().load()) {

@@ -30,7 +30,9 @@ PlanChoice parseSharedOptions(const QCommandLineParser& parser);
 // fades of the command line applied.
 Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan);
 
-// Ctrl-C raises the flag once; a second Ctrl-C ends the process at once.
+// From installStopHandler() on, the first Ctrl-C, SIGTERM or SIGHUP raises
+// the flag; a second one ends the process at once, removing the pieces under
+// way (EndSignals).
 std::atomic<bool>& stopFlag();
 void installStopHandler();
 

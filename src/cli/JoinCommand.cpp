@@ -5,6 +5,7 @@
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
 #include "base/IniFile.h"
+#include "base/SessionState.h"
 #include "engine/EncoderSetup.h"
 #include "engine/JobPanel.h"
 #include "engine/JobPumps.h"
@@ -118,7 +119,8 @@ int cli::join(const QStringList& args)
     AudioFile writer;
     reader.SetEnabled(true);
     writer.SetEnabled(true);
-    JobArea area(prompts, reader, options);
+    SessionState state;
+    JobArea area(prompts, reader, options, state);
     addPaths(area, prompts, parser.positionalArguments(), fail);
     // A join without one of its files would be a different file: nothing
     // is written when any path was refused.
@@ -150,8 +152,8 @@ int cli::join(const QStringList& args)
                   double(done) / std::max(1, reader.IsOpen() ? reader.GetSampleRate() : 1));
     });
     const qsizetype errorsBefore = prompts.errors.size();
-    JobRunner runner(
-        JobRunner::Parts{reader, writer, options, view, panel, encoder, prompts, pump});
+    JobRunner runner(JobRunner::Parts{reader, writer, options, view, panel, encoder, prompts, pump},
+                     state);
     JoinJob job(runner);
     job.setTarget(target, format);
     job.run(plan.choice);

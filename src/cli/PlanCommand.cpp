@@ -4,6 +4,7 @@
 
 #include "audio/AudioFile.h"
 #include "base/IniFile.h"
+#include "base/SessionState.h"
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
@@ -54,7 +55,8 @@ int cli::plan(const QStringList& args)
     cli::jobs::QuietPrompts prompts;
     AudioFile reader;
     reader.SetEnabled(true);
-    JobArea area(prompts, reader, options);
+    SessionState state;
+    JobArea area(prompts, reader, options, state);
     QJsonArray errors;
     QObject::connect(&area, &JobArea::fileRefused,
                      [&](const QString& path, const QString& message) {

@@ -47,7 +47,7 @@ QVector<Segment> parseSegments(const QString& list)
             throw UsageError(
                 QStringLiteral("bad segment \"%1\": write BEGIN-END, e.g. 1:00-2:30").arg(item));
         const Segment s{parseTime(ends[0].trimmed(), item), parseTime(ends[1].trimmed(), item)};
-        if (s.end < s.begin)
+        if (s.lengthMs() < 0)
             throw UsageError(
                 QStringLiteral("bad segment \"%1\": it ends before it begins").arg(item));
         segments.append(s);

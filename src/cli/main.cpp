@@ -1,3 +1,4 @@
+#include "base/EndSignals.h"
 #include "base/Version.h"
 #include "cli/Commands.h"
 
@@ -14,8 +15,8 @@ void printUsage(QTextStream& out)
            "       vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI]\n"
            "                        [--json] PATH...\n"
            "       vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format FORMAT]\n"
-           "                       [--out DIR] [--fade-in S] [--fade-out S] [--settings INI]\n"
-           "                       [--json] [--jobs N] PATH...\n"
+           "                       [--copy] [--out DIR] [--fade-in S] [--fade-out S]\n"
+           "                       [--settings INI] [--json] [--jobs N] PATH...\n"
            "       vessimo-cli join [--every N | --pieces N | --segments LIST] [--fade-in S]\n"
            "                        [--fade-out S] [--settings INI] [--overwrite] [--json]\n"
            "                        -o OUTPUT PATH...\n"
@@ -27,6 +28,9 @@ void printUsage(QTextStream& out)
 // vessimo-cli: a command-line front end over the same core as the window.
 int main(int argc, char** argv)
 {
+    // Before any file is written: Ctrl-C, SIGTERM and SIGHUP then never leave
+    // a half-written file behind (cut and join stop at the first of them).
+    EndSignals::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vessimo-cli"));
     const QStringList args = QCoreApplication::arguments().mid(1);

@@ -7,6 +7,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// The Custom cut leaves when fewer frames than this remain after a block.
+constexpr int64_t kEarlyEndFrames = 100;
+
+} // namespace
+
 int64_t RunBlockLoop(AudioFile& reader, AudioFile& writer, const FadeEnvelope& fades,
                      const BlockStretch& stretch, JobPump& pump)
 {
@@ -34,8 +41,23 @@ int64_t RunBlockLoop(AudioFile& reader, AudioFile& writer, const FadeEnvelope& f
         else
             pump.progress(position, stretch.frames);
         writer.WriteBlock(block);
-        if (stretch.earlyEnd && stretch.frames - position < 100 &&
+        if (stretch.earlyEnd && stretch.frames - position < kEarlyEndFrames &&
             !fades.fadesOut(stretch.outputStart + position - 1))
+            break;
+    }
+    return position;
+}
+
+int64_t FramesMovedWithoutFades(const BlockStretch& stretch)
+{
+    if (!stretch.earlyEnd)
+        return stretch.frames;
+    // The loop's own steps, with nothing read.
+    const int64_t blockFrames = std::max<int64_t>(stretch.blockFrames, 1);
+    int64_t position = 0;
+    while (position < stretch.frames) {
+        position += std::min(stretch.frames - position, blockFrames);
+        if (stretch.frames - position < kEarlyEndFrames)
             break;
     }
     return position;

@@ -33,3 +33,7 @@ struct BlockStretch {
 // naming the source, beyond the Custom cut's early end.
 int64_t RunBlockLoop(AudioFile& reader, AudioFile& writer, const FadeEnvelope& fades,
                      const BlockStretch& stretch, JobPump& pump);
+
+// The frames the loop moves of a stretch without fades, from a reader that
+// delivers every block whole: all of them, but for the Custom cut's early end.
+int64_t FramesMovedWithoutFades(const BlockStretch& stretch);

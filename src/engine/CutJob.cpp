@@ -2,6 +2,7 @@
 
 #include "audio/AudioFile.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "audio/mpeg/Mp3PieceWriter.h"
 #include "base/IniFile.h"
 #include "engine/CutPiece.h"
 #include "engine/CutTasks.h"
@@ -11,11 +12,13 @@
 #include "engine/JobPumps.h"
 #include "engine/JobRunner.h"
 #include "engine/JobView.h"
+#include "engine/Mp3CopySources.h"
 #include "engine/OpenOutput.h"
 #include "settings/Options.h"
 
 #include <algorithm>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -37,44 +40,17 @@ SegmentDisplay displayFor(segmentplan::Choice choice)
     return SegmentDisplay::Keep;
 }
 
-// The open segment, the last row, is not cut while more rows stand before
-// it; a single row is cut and marked "OK". Counts the rows left as the
-// file's segments. True when the open row was taken out.
-bool takeOutOpenSegment(JobView& view, int file)
-{
-    bool removed = false;
-    const int rows = view.segmentRowCount();
-    if (rows == 1) {
-        view.setSegmentStatus(0, QStringLiteral("OK"));
-    } else if (rows > 1) {
-        view.removeLastSegmentRow();
-        removed = true;
-    }
-    view.setSegmentCount(file, view.segmentRowCount());
-    return removed;
-}
-
 } // namespace
 
 void CutJob::run(segmentplan::Choice choice)
 {
-    m_runner.JobRunning = true;
-    JobView& view = m_runner.parts().view;
-    m_openSegmentRemoved = QVector<bool>(view.fileCount(), false);
-    m_sharedOpenSegmentRemoved = false;
+    m_runner.startJob();
     try {
         cutFiles(choice);
     } catch (const std::exception& e) {
         m_runner.fail(QString::fromUtf8(e.what()));
     }
     m_runner.finish();
-    // The open segments taken out for the job are listed again.
-    for (int i = 0; i < m_openSegmentRemoved.size() && i < view.fileCount(); ++i) {
-        if (m_openSegmentRemoved[i])
-            view.setSegmentCount(i, view.file(i).segmentCount + 1);
-    }
-    if (m_sharedOpenSegmentRemoved && view.fileCount() > 0)
-        view.setSegmentCount(0, view.file(0).segmentCount + 1);
 }
 
 void CutJob::cutFiles(segmentplan::Choice choice)
@@ -87,23 +63,19 @@ void CutJob::cutFiles(segmentplan::Choice choice)
     if (view.fileCount() == 0)
         return;
     JobRunner::checkOutputFolder(parts.options.outputDir);
-    // The pieces follow the stored lists as they were before the open
-    // segments were taken out of the counts.
     CutTasks tasks(view, choice, parts.options);
-    if (choice == segmentplan::Unification) {
-        // The shared list loses its open segment for the whole job.
+    // The shared list is shown once, for the whole job.
+    if (choice == segmentplan::Unification)
         view.showFile(0, SegmentDisplay::Unified);
-        if (takeOutOpenSegment(view, 0))
-            m_sharedOpenSegmentRemoved = true;
-    }
 
-    const PieceTools tools{reader, parts.writer, parts.encoder, m_runner.unfinished(), pump};
+    // A piece that cannot be copied is encoded, as if copying were off.
+    Mp3CopySources copies;
+    const PieceTools tools{reader, parts.writer, parts.encoder,      m_runner.unfinished(),
+                           pump,   &copies,      RefusedCopy::Encode};
     while (tasks.hasFile() && pump.pump()) {
         tasks.nextFile();
         const int i = tasks.fileIndex();
         view.showFile(i, displayFor(choice));
-        if (choice == segmentplan::Custom && takeOutOpenSegment(view, i))
-            m_openSegmentRemoved[i] = true;
         if (reader.IsOpen())
             reader.Close();
         reader.OpenRead(view.file(i).path, 0, 1);
@@ -114,13 +86,16 @@ void CutJob::cutFiles(segmentplan::Choice choice)
             PieceHooks hooks;
             hooks.fallback = [&] { return tasks.fallbackFor(task); };
             hooks.opened = [&](const QString&) {
-                view.setSegmentStatus(task.piece.row, QStringLiteral("Converting"));
+                view.setSegmentStatus(task.piece.row, SegmentStatus::Converting);
             };
             const PieceWritten written = cutPiece(task, tools, hooks);
             m_outputs << written.output;
-            view.setSegmentStatus(task.piece.row, QStringLiteral("Finish"));
+            view.setSegmentStatus(task.piece.row, SegmentStatus::Finished);
+            if (written.copied)
+                view.markSegmentCopied(task.piece.row);
         }
         reader.Close();
+        copies.release(view.file(i).path);
     }
 }
 
@@ -221,6 +196,19 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
     OpenTurns turns;
     std::mutex naming; // the planner's names, shared by every worker's fallback
     StartGate gate;
+    // A copied source is indexed once for every worker, and let go once its
+    // last piece is done: tasks come file by file, so only the sources the
+    // workers are at are held.
+    Mp3CopySources copies;
+    std::mutex piecesLeftMutex;
+    std::map<QString, int> piecesLeft;
+    for (const CutTask& task : tasks)
+        ++piecesLeft[task.source];
+    const auto pieceDone = [&](const QString& source) {
+        const std::lock_guard<std::mutex> lock(piecesLeftMutex);
+        if (--piecesLeft[source] == 0)
+            copies.release(source);
+    };
 
     auto work = [&](int worker) {
         if (!gate.wait())
@@ -253,22 +241,28 @@ QVector<CutJob::Outcome> CutJob::runOnWorkers(CutTasks& planner, const QVector<C
             hooks.beforeOpen = [&] { turn.await(); };
             hooks.opened = [&](const QString&) { turn.take(); };
             try {
+                // A piece that is encoded opens the reader; one that is
+                // copied does without.
                 if (openSource != task.source && reader.IsOpen())
                     reader.Close();
-                if (!reader.IsOpen())
-                    reader.OpenRead(task.source, 0, 1);
                 openSource = task.source;
                 const PieceWritten written =
-                    cutPiece(task, PieceTools{reader, writer, encoder, unfinished, pump}, hooks);
+                    cutPiece(task,
+                             PieceTools{reader, writer, encoder, unfinished, pump, &copies,
+                                        workers.refusedCopy},
+                             hooks);
                 outcome.output = written.output;
                 outcome.frames = written.frames;
+                outcome.copied = written.copied;
             } catch (const std::exception& e) {
                 unfinished.abandon();
                 outcome.error = QString::fromUtf8(e.what());
+                outcome.copyRefused = dynamic_cast<const Mp3CopyRefused*>(&e) != nullptr;
                 if (reader.IsOpen())
                     reader.Close();
                 openSource.clear();
             }
+            pieceDone(task.source);
             if (workers.finished)
                 workers.finished(worker, k);
         }

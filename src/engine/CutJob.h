@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CutPiece.h"
 #include "engine/CutTask.h"
 #include "jobs/SegmentPlan.h"
 
@@ -38,22 +39,28 @@ public:
         bool started = false;
         QString output; // the name written under
         int64_t frames = 0;
+        bool copied = false;
         QString error; // why it failed; its output was removed
+        // The error is a refusal to copy the piece (under RefusedCopy::Fail);
+        // a source that cannot be copied at all refuses each of its pieces
+        // with the same message.
+        bool copyRefused = false;
     };
     struct Workers {
         int count = 1;                           // at most this many threads, never more than tasks
         QString iniPath;                         // the settings file each worker configures from
         const std::atomic<bool>* stop = nullptr; // ends every piece at its next block
+        RefusedCopy refusedCopy = RefusedCopy::Encode; // what a piece that cannot be copied becomes
         // Progress of a worker's current task, and the end of a task.
         std::function<void(int worker, int task, int64_t done, int64_t total)> progress;
         std::function<void(int worker, int task)> finished;
     };
     // The command line's run: the tasks, all planned up front by `planner`,
     // are cut by worker threads, each with its own reader, writer and encoder
-    // configuration. A piece that fails is reported in its outcome and the
-    // others go on. Outputs are opened in the tasks' order, so that a fallback
-    // name is the one the window would give, whatever the number of workers.
-    // Throws JobError, with nothing cut, when the threads cannot be started.
+    // configuration; a source that is copied is indexed once, for all of them.
+    // A piece that fails is reported in its outcome and the others go on. Outputs are opened in the
+    // tasks' order, so that a fallback name is the one the window would give, whatever the number
+    // of workers. Throws JobError, with nothing cut, when the threads cannot be started.
     static QVector<Outcome> runOnWorkers(CutTasks& planner, const QVector<CutTask>& tasks,
                                          const Workers& workers);
 
@@ -62,6 +69,4 @@ private:
 
     JobRunner& m_runner;
     QStringList m_outputs;
-    QVector<bool> m_openSegmentRemoved;
-    bool m_sharedOpenSegmentRemoved = false;
 };

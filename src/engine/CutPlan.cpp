@@ -19,32 +19,21 @@ std::optional<segmentplan::Choice> choiceOf(int value)
     }
 }
 
-int processedSegments(int32_t segmentCount)
-{
-    return segmentCount <= 1 ? std::max(segmentCount, 0) : segmentCount - 1;
-}
-
 namespace {
-
-Piece piece(int row, int32_t begin, int32_t end)
-{
-    return {row, SegmentPoint::seconds(begin), SegmentPoint::seconds(end)};
-}
 
 QVector<Piece> storedList(const JobFile& list, int32_t clipTo, bool clip)
 {
     QVector<Piece> out;
-    const int count =
-        std::min<int>(processedSegments(list.segmentCount),
-                      static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
-    for (int j = 0; j < count; ++j) {
+    const SegmentPoint fileEnd = SegmentPoint::seconds(clipTo);
+    for (int j = 0; j < list.segments.size(); ++j) {
+        const Segment& s = list.segments[j];
         // A shared segment that begins past this file's end is no piece of
         // it; the segments after it may still be, as they need not be in
         // time order.
-        if (clip && list.beginTimes[j] > clipTo)
+        if (clip && s.begin.ms() > fileEnd.ms())
             continue;
-        const int32_t end = clip ? std::min(clipTo, list.endTimes[j]) : list.endTimes[j];
-        out.push_back(piece(j, list.beginTimes[j], end));
+        const bool clipped = clip && s.end.ms() > fileEnd.ms();
+        out.push_back({j, s.begin, clipped ? fileEnd : s.end});
     }
     return out;
 }
@@ -66,7 +55,7 @@ QVector<Piece> pieces(segmentplan::Choice choice, const JobFile& file, const Job
                                               ? segmentplan::TimedPieces(S, options.pieceSeconds)
                                               : segmentplan::EqualPieces(S, options.pieceCount);
         for (int k = 0; k < computed.size(); ++k)
-            out.push_back(piece(k, computed[k].begin, computed[k].end));
+            out.push_back({k, computed[k].begin, computed[k].end});
         return out;
     }
     case segmentplan::Unification:

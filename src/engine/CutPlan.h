@@ -28,10 +28,6 @@ struct Piece {
 // The function choice of a stored value; none for a value outside the four.
 std::optional<segmentplan::Choice> choiceOf(int value);
 
-// The segments of a stored list that a job processes: all but the open
-// one, or the open one when it is the only one.
-int processedSegments(int32_t segmentCount);
-
 QVector<Piece> pieces(segmentplan::Choice choice, const JobFile& file, const JobFile& first,
                       const Options& options);
 

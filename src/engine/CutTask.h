@@ -7,10 +7,10 @@
 #include <QString>
 #include <cstdint>
 
-// How a piece is made. Today every piece is decoded and encoded; the seam
-// is here so that a piece can be chosen to be made another way (a lossless
-// copy of MP3 frames) without another cut path.
-enum class PieceMethod { Encode };
+// How a piece is made: decoded and encoded, or its source's MP3 frames
+// copied without a generation of quality lost (an MP3 source cut to MP3
+// without a fade, when copying is asked for).
+enum class PieceMethod { Encode, Copy };
 
 // One output of a cut, decided before it is written: which piece of which
 // source, under which name and in which format, with which tags and fades.
@@ -20,7 +20,7 @@ struct CutTask {
     QString source;
     QString output;
     OutputFormat format = OutputFormat::Mp3;
-    CarriedTags tags;
+    TagFields tags;
     // The fade envelope's lengths in output frames (0 for no such fade): the
     // fade-in from the piece's first frame, the fade-out up to its last. The
     // envelope is placed on the piece once the source's frames are known.

@@ -4,6 +4,8 @@
 #include "engine/JobView.h"
 #include "settings/Options.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // A fade of `seconds` on the entry's own scale, Scale(t × 1000, n, S × 1000);
@@ -14,6 +16,13 @@ int64_t fadeFrames(bool on, int seconds, const JobFile& entry)
         return 0;
     return timecode::Scale64(int64_t(seconds) * 1000, entry.sampleCount,
                              int64_t(entry.duration) * 1000);
+}
+
+// The frames of an MP3 file are copied; what else decodes as MP3 (an MP3
+// stream in a WAV or an ASF wrapper) is left to the encoder.
+bool isMp3File(const QString& path)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String("mp3"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -62,6 +71,11 @@ CutTask CutTasks::takePiece(OutputFormat format)
     task.fadeInFrames = fadeFrames(m_options.fadeIn, m_options.fadeInSeconds, m_entry);
     task.fadeOutFrames = m_options.fadeOut ? m_fadeOutFrames : 0;
     task.earlyEnd = m_choice == segmentplan::Custom;
+    // A fade changes the samples, and only MP3 frames can be copied into an
+    // MP3 piece.
+    if (m_options.losslessCopy && format == OutputFormat::Mp3 && isMp3File(task.source) &&
+        task.fadeInFrames == 0 && task.fadeOutFrames == 0)
+        task.how = PieceMethod::Copy;
     return task;
 }
 

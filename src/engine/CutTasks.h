@@ -14,7 +14,8 @@ struct Options;
 // as they are at that moment, as the window's job reads them (a file's
 // entry and fade-out when its turn comes, Choice/time and Choice/Count when
 // its pieces are planned, the format box and the fade-in at each piece,
-// whose name is chosen just before it is cut). A run that cuts several
+// whose name is chosen just before it is cut, and the copy option that
+// decides whether it is copied or encoded). A run that cuts several
 // pieces at once takes them all up front: the same tasks with the same
 // names, whatever runs them.
 class CutTasks {

@@ -2,6 +2,7 @@
 
 #include "audio/AudioFile.h"
 #include "base/Prompts.h"
+#include "base/SessionState.h"
 #include "engine/CutJob.h"
 #include "engine/CutPlan.h"
 #include "engine/FrameMath.h"
@@ -15,11 +16,24 @@
 #include <QFileInfo>
 #include <unistd.h>
 
-JobRunner::JobRunner(Parts parts) : m_parts(parts), m_unfinished(parts.writer) {}
+JobRunner::JobRunner(Parts parts, SessionState& state)
+    : m_parts(parts), m_state(state), m_unfinished(parts.writer)
+{
+}
+
+bool JobRunner::JobRunning() const
+{
+    return m_state.JobRunning();
+}
+
+void JobRunner::startJob()
+{
+    m_state.setMode(SessionState::Mode::Running);
+}
 
 void JobRunner::StopJob()
 {
-    JobRunning = false;
+    m_state.leave(SessionState::Mode::Running);
     SetConversionBar(0);
 }
 
@@ -30,9 +44,9 @@ void JobRunner::SetConversionBar(int progress)
 
 bool JobRunner::pump()
 {
-    if (!m_parts.surroundings.pump() && JobRunning)
+    if (!m_parts.surroundings.pump() && JobRunning())
         StopJob();
-    return JobRunning;
+    return JobRunning();
 }
 
 void JobRunner::progress(int64_t done, int64_t total)
@@ -45,8 +59,6 @@ void JobRunner::progress(int64_t done, int64_t total)
 
 bool JobRunner::Cut()
 {
-    if (JobRunning || m_parts.view.fileCount() == 0)
-        return false;
     if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
         CutJob(*this).run(*choice);
     return true;
@@ -54,8 +66,6 @@ bool JobRunner::Cut()
 
 bool JobRunner::Join()
 {
-    if (JobRunning)
-        return false;
     JoinJob job(*this);
     if (!job.ChooseJoinTarget())
         return false;
@@ -81,7 +91,7 @@ void JobRunner::fail(const QString& message)
 
 void JobRunner::finish()
 {
-    JobRunning = false;
+    m_state.leave(SessionState::Mode::Running);
     m_parts.panel.showPercent(QString());
     SetConversionBar(0);
     for (AudioFile* component : {&m_parts.reader, &m_parts.writer}) {

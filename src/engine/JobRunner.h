@@ -11,12 +11,14 @@ class EncoderSetup;
 class JobPanel;
 class JobView;
 class Prompts;
+class SessionState;
 struct Options;
 
-// Runs the cut and join jobs and owns JobRunning. Between its steps a job
-// pumps: the surroundings' pump runs first (the window's events, or the
-// command line's stop flag), then JobRunning is tested, so a Stop that
-// arrives during the pump ends the job at that very step.
+// Runs the cut and join jobs; a job runs while the session's state says so
+// (JobRunning). Between its steps a job pumps: the surroundings' pump runs
+// first (the window's events, or the command line's stop flag), then
+// JobRunning is tested, so a Stop that arrives during the pump ends the job
+// at that very step.
 class JobRunner : private JobPump {
 public:
     struct Parts {
@@ -30,21 +32,23 @@ public:
         JobPump& surroundings;
     };
 
-    explicit JobRunner(Parts parts);
+    JobRunner(Parts parts, SessionState& state);
 
-    bool JobRunning = false;
+    bool JobRunning() const;
+    // A job variant begins: sets JobRunning.
+    void startJob();
 
     // Clears JobRunning and empties the bar; the running job ends at its
     // next pump and keeps what it wrote.
     void StopJob();
     void SetConversionBar(int progress);
 
-    // The cut command: runs the cut variant of the function choice. False
-    // when it refused (a job runs or the list is empty).
+    // The cut command: runs the cut variant of the function choice. The
+    // command table has refused it while a job runs or the list is empty.
     bool Cut();
     // The join command after the preview was stopped: lets the user choose
     // the target and runs the join variant of the function choice. False
-    // when it refused or the dialog was cancelled.
+    // when the dialog was cancelled.
     bool Join();
 
     const Parts& parts() const { return m_parts; }
@@ -67,5 +71,6 @@ private:
     void progress(int64_t done, int64_t total) override;
 
     Parts m_parts;
+    SessionState& m_state;
     UnfinishedOutput m_unfinished;
 };

@@ -73,7 +73,7 @@ void JoinJob::setTarget(const QString& path, OutputFormat format)
 
 void JoinJob::run(segmentplan::Choice choice)
 {
-    m_runner.JobRunning = true;
+    m_runner.startJob();
     m_completed = false;
     try {
         join(joinVariantOf(choice));
@@ -152,10 +152,6 @@ void JoinJob::write(JoinVariant variant, const JoinPlan& plan)
         case JoinVariant::Unified:
             view.showFile(i, variant == JoinVariant::Custom ? SegmentDisplay::Custom
                                                             : SegmentDisplay::Unified);
-            if (view.segmentRowCount() == 1)
-                view.setSegmentStatus(0, QStringLiteral("OK"));
-            else if (view.segmentRowCount() > 1)
-                view.removeLastSegmentRow();
             break;
         case JoinVariant::Whole:
             view.showFile(i, SegmentDisplay::WholeFile);
@@ -170,7 +166,7 @@ void JoinJob::write(JoinVariant variant, const JoinPlan& plan)
         for (const JoinPart& part : file.parts) {
             if (!pump.pump())
                 break;
-            view.setSegmentStatus(part.row, QStringLiteral("Converting"));
+            view.setSegmentStatus(part.row, SegmentStatus::Converting);
             if (variant != JoinVariant::Whole)
                 reader.Seek(static_cast<int32_t>(part.start));
             const int64_t doneBefore = done;
@@ -192,12 +188,12 @@ void JoinJob::write(JoinVariant variant, const JoinPlan& plan)
             };
             written += RunBlockLoop(reader, writer, plan.fades, stretch, pump);
             ++m_partsWritten;
-            view.setSegmentStatus(part.row, QStringLiteral("Finish"));
+            view.setSegmentStatus(part.row, SegmentStatus::Finished);
         }
         reader.Close();
     }
     writer.Close();
     m_runner.unfinished().end();
     m_framesWritten = written;
-    m_completed = m_runner.JobRunning;
+    m_completed = m_runner.JobRunning();
 }

@@ -41,17 +41,13 @@ QVector<JoinPart> partsOf(JoinVariant variant, const JoinSource& source, const J
                              : framemath::ScaleHalfEven(p.sourceFrames, targetRate, source.rate);
         parts.push_back(p);
     };
-    auto frame = [&](int32_t seconds) { return timecode::Scale64(int64_t(seconds) * 1000, N, L); };
     if (variant == JoinVariant::Whole) {
         add(0, 0, N);
         return parts;
     }
     const JobFile& list = variant == JoinVariant::Custom ? source.file : first;
-    const int count =
-        std::min<int>(cutplan::processedSegments(list.segmentCount),
-                      static_cast<int>(std::min(list.beginTimes.size(), list.endTimes.size())));
-    for (int j = 0; j < count; ++j)
-        add(j, frame(list.beginTimes[j]), frame(list.endTimes[j]));
+    for (int j = 0; j < list.segments.size(); ++j)
+        add(j, list.segments[j].begin.frameIn(N, L), list.segments[j].end.frameIn(N, L));
     return parts;
 }
 

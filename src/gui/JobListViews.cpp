@@ -115,25 +115,7 @@ JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_ti
             [lv](int width) { lv->setColumnWidth(JobList::NameColumn, width); });
     connect(&jobs, &JobArea::helpMemoVisibleChanged, sm, &QWidget::setVisible);
     connect(&jobs, &JobArea::fileListFocusRequested, lv, [lv] { lv->setFocus(); });
-    connect(&jobs, &JobArea::addingProgress, this,
-            [this](int done, int total) { showProgress(done, total); });
     sm->setVisible(jobs.helpMemoVisible());
-}
-
-void JobListViews::showProgress(int done, int total)
-{
-    // Only an add that takes more than a moment shows where it is.
-    if (done == 0) {
-        m_adding.start();
-        m_progressShown = false;
-    }
-    const bool finished = done >= total;
-    if (!m_progressShown && (finished || m_adding.elapsed() < 400))
-        return;
-    m_progressShown = !finished;
-    SkinText& label = m_session.panel().pbpos();
-    label.SetText(finished ? QString() : QStringLiteral("%1/%2").arg(done).arg(total));
-    m_session.panel().pbposFrame().Redraw();
 }
 
 QStringList JobListViews::droppedPaths(const QEvent* event)
@@ -155,13 +137,13 @@ void JobListViews::addPaths(const QStringList& paths)
         QStringList files;
         const auto flush = [&] {
             if (!files.isEmpty())
-                m_session.jobs().addFiles(files);
+                m_session.jobs().addFilePaths(files);
             files.clear();
         };
         for (const QString& path : paths) {
             if (QFileInfo(path).isDir()) {
                 flush();
-                m_session.jobs().addFolder(path);
+                m_session.jobs().addFolderPath(path);
             } else {
                 files << path;
             }
@@ -199,7 +181,7 @@ bool JobListViews::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
-        if (!m_session.runner().JobRunning && !droppedPaths(event).isEmpty()) {
+        if (!m_session.state().busy() && !droppedPaths(event).isEmpty()) {
             drag->setDropAction(Qt::CopyAction);
             drag->accept();
         } else {
@@ -210,7 +192,7 @@ bool JobListViews::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const QStringList paths = droppedPaths(event);
-        if (m_session.runner().JobRunning || paths.isEmpty()) {
+        if (m_session.state().busy() || paths.isEmpty()) {
             drop->ignore();
             return true;
         }

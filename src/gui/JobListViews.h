@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -31,8 +30,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showProgress(int done, int total);
-
     MainSession& m_session;
     // The filtered viewports, kept rather than asked of their views: a
     // viewport sends its last events while its view is already being
@@ -40,6 +37,4 @@ private:
     QPointer<QObject> m_lvViewport;
     QPointer<QObject> m_lvTimeViewport;
     QPlainTextEdit* m_sm;
-    QElapsedTimer m_adding;
-    bool m_progressShown = false;
 };

@@ -117,14 +117,6 @@ void Tfm_main::createControls()
     Skin1->setSkin(m_session.skin(), this);
     sm->setPlainText(helpText());
 
-    // The format box and the jobs' format follow each other (the join's save
-    // dialog may choose another one).
-    connect(cb_format, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_session.jobPanel().setOutputFormat(index); });
-    m_session.jobPanel().onFormatChanged = [this](int format) {
-        cb_format->setCurrentIndex(format);
-    };
-
     // On Linux Qt names a combo box after its current item; assistive
     // technology then takes the box's name from the label it is the buddy
     // of. The skin paints the visible caption, so this label draws nothing.
@@ -153,6 +145,12 @@ void Tfm_main::createControls()
         const QSignalBlocker block(cb_format);
         cb_format->setCurrentIndex(format);
     };
+    // A cut reads the box before each piece: a format chosen half way would
+    // mix formats and numbering, so the box waits for the job's end.
+    connect(&m_session.state(), &SessionState::modeChanged, cb_format,
+            [this](SessionState::Mode mode) {
+                cb_format->setEnabled(mode != SessionState::Mode::Running);
+            });
     setStyleSheet(controlStyle());
 }
 
@@ -182,7 +180,7 @@ void Tfm_main::createKeys()
     // Space plays, or stops what plays.
     auto* space = new QShortcut(CommandShortcut(Command::Play), this);
     connect(space, &QShortcut::activated, this, [this] {
-        m_session.runCommand(m_session.preview().PreviewActive ? Command::StopPreview
+        m_session.runCommand(m_session.state().PreviewActive() ? Command::StopPreview
                                                                : Command::Play);
     });
     lv_time->installEventFilter(this);
@@ -253,7 +251,7 @@ void Tfm_main::addReceivedFiles()
         return;
     // A job walks the job list; the files wait until it has ended rather
     // than being dropped.
-    if (m_session.runner().JobRunning) {
+    if (m_session.state().busy()) {
         if (!m_waitingForJob) {
             m_waitingForJob = true;
             QTimer::singleShot(250, this, [this] {

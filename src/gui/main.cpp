@@ -1,4 +1,5 @@
 #include "app/SingleInstance.h"
+#include "base/EndRequests.h"
 #include "gui/DesktopShell.h"
 #include "gui/ProgramInfo.h"
 #include "gui/Tfm_main.h"
@@ -90,6 +91,11 @@ int main(int argc, char** argv)
     prompts.setDialog(Prompts::Dialog::TagEditor, &fm_id3);
 
     QObject::connect(&fm_main, &Tfm_main::closed, &app, &QCoreApplication::quit);
+    // A logout or a kill: the window closes as if the user had closed it,
+    // stopping a job and saving the options; a second signal ends the
+    // program at once, removing the output under way.
+    EndRequests endRequests;
+    QObject::connect(&endRequests, &EndRequests::endRequested, &fm_main, &QWidget::close);
     fm_main.show();
     // Files of this start are added once the window shows; those of later
     // starts when they arrive, from the event loop rather than from inside
@@ -110,6 +116,7 @@ int main(int argc, char** argv)
     QObject::connect(&instance, &SingleInstance::filesHandedOver, &fm_main, &Tfm_main::receiveFiles,
                      Qt::QueuedConnection);
     if (!instance.listen())
-        std::fputs("vessimo: later starts cannot hand files to this one\n", stderr);
+        std::fprintf(stderr, "vessimo: later starts cannot hand files to this one: %s\n",
+                     qUtf8Printable(instance.errorString()));
     return app.exec();
 }

@@ -18,20 +18,20 @@ int64_t msToFrame(int64_t ms, int rate)
 
 } // namespace
 
-PiecePlan PlanFromChapters(const QVector<ChapterMark>& chapters, int rate, int64_t frames)
+PiecePlan PlanFromChapters(const TagChapters& chapters, int rate, int64_t frames)
 {
     PiecePlan plan;
     if (rate <= 0 || frames <= 0)
         return plan;
     // Chapters that make no piece are as if absent, so they end no other.
     struct Placed {
-        const ChapterMark* chapter;
+        const TagChapter* chapter;
         int64_t begin;
         std::optional<int64_t> end;
     };
     QVector<Placed> usable;
     QVector<int64_t> starts;
-    for (const ChapterMark& chapter : chapters) {
+    for (const TagChapter& chapter : chapters) {
         const int64_t begin = msToFrame(chapter.startMs, rate);
         std::optional<int64_t> end;
         if (chapter.endMs)

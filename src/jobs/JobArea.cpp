@@ -1,12 +1,14 @@
 #include "jobs/JobArea.h"
 
 #include "audio/AudioFile.h"
+#include "base/PositionSlider.h"
 #include "base/Prompts.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
+#include "jobs/FolderListing.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SourceTags.h"
 #include "settings/Options.h"
-#include "skin/SkinInterfaces.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,20 +25,34 @@ const QString kOnlyStoredChoices =
 const QString kStartAfterEnd = QStringLiteral("Start-time must not be larger than end-time.");
 const QString kOpenSegmentStays =
     QStringLiteral("This item, the procedure will automatically process. Need not delete.");
-const QString kUncertain = QStringLiteral("Uncertain");
 
 QString lengthText(int64_t seconds)
 {
     return FormatTime(static_cast<int>(std::clamp<int64_t>(seconds, INT_MIN, INT_MAX)));
 }
 
-bool isFolderExtension(const QString& name)
-{
-    static const QStringList kinds{QStringLiteral("mp3"), QStringLiteral("wav"),
-                                   QStringLiteral("ogg"), QStringLiteral("wma"),
-                                   QStringLiteral("raw"), QStringLiteral("vox")};
-    return kinds.contains(QFileInfo(name).suffix().toLower());
-}
+// Adding files is work the preview and the job commands wait for: the
+// probes take the shared reader and the rows change between two pumps.
+class AddingFiles {
+public:
+    explicit AddingFiles(SessionState& state)
+        : m_state(state), m_entered(state.mode() == SessionState::Mode::Idle)
+    {
+        if (m_entered)
+            m_state.setMode(SessionState::Mode::Adding);
+    }
+    ~AddingFiles()
+    {
+        if (m_entered)
+            m_state.leave(SessionState::Mode::Adding);
+    }
+    AddingFiles(const AddingFiles&) = delete;
+    AddingFiles& operator=(const AddingFiles&) = delete;
+
+private:
+    SessionState& m_state;
+    bool m_entered;
+};
 
 } // namespace
 
@@ -44,24 +60,17 @@ const QString JobArea::kFileFilter = QStringLiteral(
     "All Supported Files|*.mp3;*.wav;*.wma;*.ogg;*.mp2|MP3 Files(*.mp3;*.mp2)|*.mp3;*.mp2|"
     "WMA Files(*.wma)|*.wma|OGG Files(*.ogg)|*.ogg|WAV File(*.wav)|*.wav");
 
-JobArea::JobArea(Prompts& prompts, AudioFile& reader, const Options& options, Links links,
+JobArea::JobArea(Prompts& prompts, AudioFile& reader, const Options& options, SessionState& state,
                  QObject* parent)
-    : QObject(parent), m_prompts(prompts), m_reader(reader), m_options(options),
-      m_links(std::move(links))
+    : QObject(parent), m_prompts(prompts), m_reader(reader), m_options(options), m_state(state)
 {
-}
-
-void JobArea::pump()
-{
-    if (m_links.pump)
-        m_links.pump();
 }
 
 void JobArea::stopPreviewForReader()
 {
     // Probing uses the reader the preview plays from.
-    if (previewActive() && m_links.StopPreview)
-        m_links.StopPreview();
+    if (m_state.PreviewActive())
+        emit stopPreviewRequested();
 }
 
 void JobArea::setHelpMemoVisible(bool visible)
@@ -77,7 +86,7 @@ void JobArea::AddFiles()
     const QStringList paths = m_prompts.openFiles(kFileFilter);
     if (paths.isEmpty())
         return;
-    addFiles(paths);
+    addFilePaths(paths);
 }
 
 void JobArea::AddFolder()
@@ -85,18 +94,21 @@ void JobArea::AddFolder()
     const QString folder = m_prompts.chooseFolder(QStringLiteral("Add File Directory"));
     if (folder.isEmpty())
         return;
-    addFolder(folder);
+    addFolderPath(folder);
 }
 
-int JobArea::addFiles(const QStringList& paths)
+int JobArea::addFilePaths(const QStringList& paths)
 {
     stopPreviewForReader();
     int added = 0;
-    for (int i = 0; i < paths.size(); ++i) {
-        pump();
-        emit addingProgress(i, static_cast<int>(paths.size()));
-        if (addOne(paths[i], QFileInfo(paths[i]).fileName(), Source::FileDialog))
-            ++added;
+    {
+        const AddingFiles adding(m_state);
+        for (int i = 0; i < paths.size(); ++i) {
+            emit pumpRequested();
+            emit addingProgress(i, static_cast<int>(paths.size()));
+            if (addOne(paths[i], QFileInfo(paths[i]).fileName(), Source::FileDialog))
+                ++added;
+        }
     }
     emit addingProgress(static_cast<int>(paths.size()), static_cast<int>(paths.size()));
     if (!m_list.isEmpty() && m_list.selectedRow() < 0)
@@ -104,30 +116,36 @@ int JobArea::addFiles(const QStringList& paths)
     lvClick();
     emit fileListFocusRequested();
     if (m_list.selectedRow() >= 0)
-        m_selection.SelectedFileIndex = m_list.selectedRow();
+        m_state.setSelectedFileIndex(m_list.selectedRow());
     ShowTotalLength();
     return added;
 }
 
-int JobArea::addFolder(const QString& folder)
+int JobArea::addFolderPath(const QString& folder)
 {
     stopPreviewForReader();
-    // Sorted by name, so that a folder is added in the same order every time
-    // whatever the file system's own order.
-    const QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    QStringList wanted;
-    for (const QString& name : names)
-        if (isFolderExtension(name))
-            wanted << name;
-    int added = 0;
-    for (int i = 0; i < wanted.size(); ++i) {
-        pump();
-        pump();
-        emit addingProgress(i, static_cast<int>(wanted.size()));
-        if (addOne(QDir(folder).filePath(wanted[i]), wanted[i], Source::Folder))
-            ++added;
+    const FolderListing listing = ListFolder(folder);
+    if (!listing.error.isEmpty()) {
+        refuse(folder, QStringLiteral("The folder %1 cannot be read.").arg(folder), listing.error);
+        return 0;
     }
+    const QStringList& wanted = listing.names;
+    int added = 0;
+    {
+        const AddingFiles adding(m_state);
+        for (int i = 0; i < wanted.size(); ++i) {
+            emit pumpRequested();
+            emit pumpRequested();
+            emit addingProgress(i, static_cast<int>(wanted.size()));
+            if (addOne(QDir(folder).filePath(wanted[i]), wanted[i], Source::Folder))
+                ++added;
+        }
+    }
+    for (const QByteArray& name : listing.unnamed)
+        refuse(QDir(folder).filePath(EscapedName(name)),
+               EscapedName(name) + QStringLiteral(" this File is not supported."),
+               QStringLiteral("Its name is not valid UTF-8 text, which this program cannot "
+                              "open a file by; renaming it helps."));
     emit addingProgress(static_cast<int>(wanted.size()), static_cast<int>(wanted.size()));
     if (!m_list.isEmpty() && m_list.selectedRow() < 0) {
         m_list.select(0);
@@ -135,7 +153,7 @@ int JobArea::addFolder(const QString& folder)
     }
     emit fileListFocusRequested();
     if (m_list.selectedRow() >= 0)
-        m_selection.SelectedFileIndex = m_list.selectedRow();
+        m_state.setSelectedFileIndex(m_list.selectedRow());
     ShowTotalLength();
     return added;
 }
@@ -145,21 +163,22 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
     const int row = m_list.append(name);
     m_list.AdjustNameColumn();
     try {
-        const SourceTags tags = ReadSourceTags(
-            path, source == Source::FileDialog ? TitleReading::Cleaned : TitleReading::AsRead);
-        if (!tags.title.isEmpty())
-            m_list.setCaption(row, tags.title);
-        m_list.info(row) = tags.info;
+        const TitleReading reading =
+            source == Source::FileDialog ? TitleReading::Cleaned : TitleReading::AsRead;
+        m_list.info(row) = ReadSourceTags(path, reading);
+        if (const QString title = SourceCaption(path, m_list.info(row), reading); !title.isEmpty())
+            m_list.setCaption(row, title);
         m_list.entry(row).path = path;
         ProbeFile(row, source == Source::FileDialog ? timecode::kSliderMinimumFromFileDialog
                                                     : timecode::kSliderMinimumFromFolder);
         if (source == Source::FileDialog && m_list.entry(row).duration == 0) {
             removeRow(row);
-            refuse(path, name + QStringLiteral(" this File is Error or not supported."));
+            refuse(path, name + QStringLiteral(" this File is Error or not supported."),
+                   QStringLiteral("It is shorter than one second."));
             return false;
         }
         return true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The reader may hold a half-opened file; switching it off and on
         // makes it accept the next one.
         if (m_reader.IsOpen())
@@ -167,15 +186,17 @@ bool JobArea::addOne(const QString& path, const QString& name, Source source)
         m_reader.SetEnabled(false);
         m_reader.SetEnabled(true);
         removeRow(row);
-        refuse(path, name + QStringLiteral(" this File is not supported."));
+        refuse(path, name + QStringLiteral(" this File is not supported."),
+               QString::fromUtf8(e.what()));
         return false;
     }
 }
 
-void JobArea::refuse(const QString& path, const QString& message)
+void JobArea::refuse(const QString& path, const QString& message, const QString& cause)
 {
-    emit fileRefused(path, message);
-    m_prompts.information(message);
+    emit fileRefused(path, message, cause);
+    // The described text stays the box's first line; the cause follows.
+    m_prompts.information(message + QLatin1Char('\n') + cause);
 }
 
 void JobArea::removeRow(int row)
@@ -194,8 +215,8 @@ void JobArea::ProbeFile(int row, int32_t sliderLowerBound)
     e.duration = ms / 1000;
     e.sliderMaximum = timecode::SliderMaximum(ms, sliderLowerBound);
     e.sampleCount = m_reader.GetSampleCount();
-    e.beginTimes = {0};
-    e.endTimes = {ms / 1000};
+    e.beginTimes = {SegmentPoint()};
+    e.endTimes = {SegmentPoint::seconds(ms / 1000)};
     e.segmentCount = 1;
     m_list.setTimeText(row, FormatTime(e.duration));
     m_reader.Close();
@@ -206,26 +227,26 @@ void JobArea::ProbeFile(int row, int32_t sliderLowerBound)
 void JobArea::MoveFileUp()
 {
     const int i = m_list.selectedRow();
-    if (i <= 0 || jobRunning())
+    if (i <= 0 || m_state.JobRunning())
         return;
-    if (m_links.PreviewFileIndex && *m_links.PreviewFileIndex == i)
-        *m_links.PreviewFileIndex = i - 1;
+    if (m_state.PreviewFileIndex() == i)
+        m_state.setPreviewFileIndex(i - 1);
     m_list.swapRows(i, i - 1);
     m_list.select(i - 1);
-    m_selection.SelectedFileIndex = i - 1;
+    m_state.setSelectedFileIndex(i - 1);
     emit fileListFocusRequested();
 }
 
 void JobArea::MoveFileDown()
 {
     const int i = m_list.selectedRow();
-    if (i < 0 || i >= m_list.count() - 1 || jobRunning())
+    if (i < 0 || i >= m_list.count() - 1 || m_state.JobRunning())
         return;
-    if (m_links.PreviewFileIndex && *m_links.PreviewFileIndex == i)
-        *m_links.PreviewFileIndex = i + 1;
+    if (m_state.PreviewFileIndex() == i)
+        m_state.setPreviewFileIndex(i + 1);
     m_list.swapRows(i, i + 1);
     m_list.select(i + 1);
-    m_selection.SelectedFileIndex = i + 1;
+    m_state.setSelectedFileIndex(i + 1);
     emit fileListFocusRequested();
 }
 
@@ -234,16 +255,23 @@ void JobArea::RemoveFile()
     const int i = m_list.selectedRow();
     if (i < 0)
         return;
+    // A preview never plays a file that is no longer listed; one of another
+    // file goes on with its own.
+    if (m_state.PreviewActive()) {
+        if (m_state.PreviewFileIndex() == i)
+            emit stopPreviewRequested();
+        else if (m_state.PreviewFileIndex() > i)
+            m_state.setPreviewFileIndex(m_state.PreviewFileIndex() - 1);
+    }
     const int c = m_list.count();
     removeRow(i);
     if (m_list.isEmpty()) {
         m_segments.clear();
-        m_shownEntry = -1;
     } else {
-        if (m_selection.SelectedFileIndex >= 0 && m_selection.SelectedFileIndex < c - 2) {
-            m_list.select(m_selection.SelectedFileIndex);
+        if (m_state.SelectedFileIndex() >= 0 && m_state.SelectedFileIndex() < c - 2) {
+            m_list.select(m_state.SelectedFileIndex());
         } else {
-            m_selection.SelectedFileIndex = 0;
+            m_state.setSelectedFileIndex(0);
             m_list.select(0);
         }
         lvClick();
@@ -253,10 +281,11 @@ void JobArea::RemoveFile()
 
 void JobArea::ClearJobList()
 {
+    if (m_state.PreviewActive())
+        emit stopPreviewRequested();
     m_list.clear();
     m_list.AdjustNameColumn();
     m_segments.clear();
-    m_shownEntry = -1;
     setHelpMemoVisible(true);
     ShowTotalLength();
 }
@@ -267,16 +296,7 @@ void JobArea::ClearSegments()
     if (i < 0)
         return;
     m_segments.clear();
-    m_shownEntry = -1;
-    listrecord& e = m_list.entry(i);
-    e.segmentCount = 1;
-    // The arrays keep their length; only the first element is in use now.
-    if (e.beginTimes.isEmpty())
-        e.beginTimes.append(0);
-    if (e.endTimes.isEmpty())
-        e.endTimes.append(0);
-    e.beginTimes[0] = 0;
-    e.endTimes[0] = e.duration;
+    m_list.entry(i).clearSegments();
     lvClick();
     ShowTotalLength();
 }
@@ -285,23 +305,23 @@ void JobArea::ClearSegments()
 
 void JobArea::lvClick()
 {
-    m_selection.SegmentSelected = false;
+    m_state.setSegmentSelected(false);
     if (m_list.isEmpty())
         return;
     const int last = m_list.count() - 1;
-    m_selection.SelectedFileIndex = std::clamp(m_selection.SelectedFileIndex, 0, last);
-    if (jobRunning()) {
-        m_list.select(m_selection.SelectedFileIndex);
+    m_state.setSelectedFileIndex(std::clamp(m_state.SelectedFileIndex(), 0, last));
+    if (m_state.JobRunning()) {
+        m_list.select(m_state.SelectedFileIndex());
         return;
     }
-    if (previewActive()) {
-        if (m_links.PreviewFileIndex && m_list.isRow(*m_links.PreviewFileIndex))
-            m_list.select(*m_links.PreviewFileIndex);
+    if (m_state.PreviewActive()) {
+        if (m_list.isRow(m_state.PreviewFileIndex()))
+            m_list.select(m_state.PreviewFileIndex());
         return;
     }
     if (m_list.selectedRow() < 0)
-        m_list.select(m_selection.SelectedFileIndex);
-    m_selection.SelectedFileIndex = m_list.selectedRow();
+        m_list.select(m_state.SelectedFileIndex());
+    m_state.setSelectedFileIndex(m_list.selectedRow());
     SetupPositionSlider();
     ShowSegmentPlan();
     setHelpMemoVisible(m_list.isEmpty());
@@ -329,32 +349,20 @@ void JobArea::ShowSegmentPlan()
 
 int32_t JobArea::sliderRange() const
 {
-    if (m_panel.pb)
-        return timecode::SliderRange(m_panel.pb->GetMax(), m_panel.pb->GetThumbSize());
+    if (m_slider)
+        return timecode::SliderRange(m_slider->GetMax(), m_slider->GetThumbSize());
     return timecode::SliderRange(m_sliderMaximum, m_thumbSize);
 }
 
 int32_t JobArea::sliderSeconds(int32_t duration) const
 {
-    return timecode::SliderToSeconds(m_selection.SliderPosition, duration, sliderRange());
+    return timecode::SliderToSeconds(m_state.SliderPosition(), duration, sliderRange());
 }
 
 void JobArea::showPositionTime(int32_t duration)
 {
     m_positionText = FormatTime(sliderSeconds(duration));
-    if (m_panel.timecaption)
-        m_panel.timecaption->SetText(m_positionText);
-    if (m_panel.timecaptionFrame)
-        m_panel.timecaptionFrame->Redraw();
     emit positionTimeChanged(m_positionText);
-}
-
-void JobArea::showStoredList(const listrecord& e)
-{
-    const int n = e.usedSegments();
-    for (int i = 0; i < n; ++i)
-        m_segments.addRow(e.beginTimes[i], e.endTimes[i],
-                          i == n - 1 ? kUncertain : QStringLiteral("OK"));
 }
 
 void JobArea::showComputed(QVector<Segment> (*plan)(int32_t duration, int number), int number)
@@ -364,10 +372,7 @@ void JobArea::showComputed(QVector<Segment> (*plan)(int32_t duration, int number
         return;
     const int32_t d = m_list.entry(sel).duration;
     showPositionTime(d);
-    m_segments.clear();
-    for (const Segment& s : plan(d, number))
-        m_segments.addRow(s.begin, s.end, QStringLiteral("Unconvert"));
-    m_shownEntry = -1;
+    m_segments.showComputed(plan(d, number), SegmentStatus::Unconverted);
 }
 
 void JobArea::ShowCustomSegments()
@@ -375,10 +380,8 @@ void JobArea::ShowCustomSegments()
     const int sel = m_list.selectedRow();
     if (sel < 0 || m_list.isEmpty())
         return;
-    m_segments.clear();
     showPositionTime(m_list.entry(sel).duration);
-    showStoredList(m_list.entry(sel));
-    m_shownEntry = sel;
+    m_segments.showStored(sel);
 }
 
 void JobArea::ShowTimedPieces()
@@ -396,10 +399,8 @@ void JobArea::ShowUnifiedSegments()
     const int sel = m_list.selectedRow();
     if (sel < 0 || m_list.isEmpty())
         return;
-    m_segments.clear();
     showPositionTime(m_list.entry(0).duration);
-    showStoredList(m_list.entry(0));
-    m_shownEntry = 0;
+    m_segments.showStored(0);
 }
 
 void JobArea::SetupPositionSlider()
@@ -409,12 +410,8 @@ void JobArea::SetupPositionSlider()
         return;
     m_sliderMaximum = m_list.entry(sel).sliderMaximum;
     m_thumbSize = timecode::SliderThumbSize(m_sliderMaximum);
-    if (m_panel.pb) {
-        m_panel.pb->SetMax(m_sliderMaximum);
-        m_panel.pb->SetThumbSize(m_thumbSize);
-    }
-    if (m_panel.pbFrame)
-        m_panel.pbFrame->Redraw();
+    if (m_slider)
+        m_slider->setRange(m_sliderMaximum, m_thumbSize);
 }
 
 int64_t JobArea::totalLength() const
@@ -425,10 +422,6 @@ int64_t JobArea::totalLength() const
 void JobArea::ShowTotalLength()
 {
     m_totalText = lengthText(totalLength());
-    if (m_panel.tataltime)
-        m_panel.tataltime->SetText(m_totalText);
-    if (m_panel.tataltimeFrame)
-        m_panel.tataltimeFrame->Redraw();
     emit totalLengthChanged(m_totalText);
 }
 
@@ -439,11 +432,11 @@ void JobArea::lv_timeClick()
     if (m_segments.isEmpty())
         return;
     const int last = m_segments.count() - 1;
-    m_selection.SelectedSegmentIndex = std::clamp(m_selection.SelectedSegmentIndex, 0, last);
+    m_state.setSelectedSegmentIndex(std::clamp(m_state.SelectedSegmentIndex(), 0, last));
     if (m_segments.selectedRow() < 0)
-        m_segments.select(m_selection.SelectedSegmentIndex);
-    m_selection.SelectedSegmentIndex = m_segments.selectedRow();
-    m_selection.SegmentSelected = true;
+        m_segments.select(m_state.SelectedSegmentIndex());
+    m_state.setSelectedSegmentIndex(m_segments.selectedRow());
+    m_state.setSegmentSelected(true);
 }
 
 int JobArea::editedEntry(bool complain)
@@ -466,23 +459,22 @@ int JobArea::editedEntry(bool complain)
     }
 }
 
-bool JobArea::mirrorEditedList(int e)
+bool JobArea::showEditedList(int e, bool withOpenSegment)
 {
     // The rows may show another list than the edited one (the choice changed
     // without a rebuild); the editor addresses rows by index, so they must
-    // mirror the list before it touches either.
-    if (m_shownEntry == e && m_segments.count() == m_list.entry(e).usedSegments())
+    // show that list before it touches either. Begin, End and Ok work on the
+    // open segment, which a job set aside.
+    if (m_segments.showsStoredList(e) && !(withOpenSegment && m_segments.openSegmentSetAside()))
         return false;
-    m_segments.clear();
-    showStoredList(m_list.entry(e));
-    m_shownEntry = e;
+    m_segments.showStored(e);
     return true;
 }
 
 void JobArea::readSliderPosition()
 {
-    if (m_panel.pb)
-        m_selection.SliderPosition = m_panel.pb->GetPosition();
+    if (m_slider)
+        m_state.setSliderPosition(m_slider->GetPosition());
 }
 
 void JobArea::setOpenSegmentBound(bool begin)
@@ -491,16 +483,13 @@ void JobArea::setOpenSegmentBound(bool begin)
     if (e < 0)
         return;
     readSliderPosition();
-    mirrorEditedList(e);
     listrecord& entry = m_list.entry(e);
-    const int r = entry.usedSegments() - 1;
+    const int r = entry.openSegment();
     if (r < 0)
         return;
-    const int32_t t = sliderSeconds(entry.duration);
-    (begin ? entry.beginTimes : entry.endTimes)[r] = t;
-    const int64_t length = static_cast<int64_t>(entry.endTimes[r]) - entry.beginTimes[r];
-    m_segments.setTexts(r, SegmentList::rangeText(entry.beginTimes[r], entry.endTimes[r]),
-                        length < 0 ? QStringLiteral("00:00:00") : lengthText(length));
+    showEditedList(e, true);
+    entry.setOpenBound(begin, SegmentPoint::seconds(sliderSeconds(entry.duration)));
+    m_segments.segmentEdited(r);
     ShowTotalLength();
 }
 
@@ -519,23 +508,17 @@ void JobArea::ConfirmSegment()
     const int e = editedEntry(true);
     if (e < 0)
         return;
-    mirrorEditedList(e);
     listrecord& entry = m_list.entry(e);
-    const int r = entry.usedSegments() - 1;
+    const int r = entry.openSegment();
     if (r < 0)
         return;
-    if (static_cast<int64_t>(entry.endTimes[r]) - entry.beginTimes[r] < 0) {
+    showEditedList(e, true);
+    if (entry.segment(r).lengthMs() < 0) {
         m_prompts.information(kStartAfterEnd);
         return;
     }
-    m_segments.setStatus(r, QStringLiteral("Ok"));
-    m_segments.addRow(0, entry.duration, kUncertain);
-    const int rows = r + 2;
-    entry.beginTimes.resize(rows);
-    entry.endTimes.resize(rows);
-    entry.beginTimes[rows - 1] = 0;
-    entry.endTimes[rows - 1] = entry.duration;
-    entry.segmentCount = rows;
+    entry.confirmOpenSegment();
+    m_segments.openSegmentConfirmed();
     ShowTotalLength();
 }
 
@@ -548,27 +531,22 @@ void JobArea::RemoveSegment()
     if (k < 0)
         return;
     // A selection in rows of another list says nothing about this one.
-    if (mirrorEditedList(e))
+    if (showEditedList(e, false))
         return;
-    // The last row is the open segment whatever its status reads (the
-    // preview writes "Playing" into it); every operation needs it.
-    if (m_segments.status(k) == kUncertain || k == m_segments.count() - 1) {
+    // The open segment stays whatever its row reads (the preview writes
+    // "Playing" into it); every operation needs it. Rows map onto the
+    // list's segments from the first, also while a job's open segment is
+    // set aside.
+    listrecord& entry = m_list.entry(e);
+    if (m_segments.segmentStatus(k) == SegmentStatus::Open || k == entry.openSegment()) {
         m_prompts.information(kOpenSegmentStays);
         return;
     }
-    listrecord& entry = m_list.entry(e);
-    const int n = entry.usedSegments();
-    for (int i = k; i < n - 1; ++i) {
-        entry.beginTimes[i] = entry.beginTimes[i + 1];
-        entry.endTimes[i] = entry.endTimes[i + 1];
-    }
-    m_segments.removeAt(k);
+    entry.removeSegment(k);
+    m_segments.segmentRemoved(k);
     const int last = m_segments.count() - 1;
-    if (m_selection.SelectedSegmentIndex > last)
-        m_selection.SelectedSegmentIndex = last;
-    m_segments.select(m_selection.SelectedSegmentIndex);
-    entry.beginTimes.resize(n - 1);
-    entry.endTimes.resize(n - 1);
-    entry.segmentCount = n - 1;
+    if (m_state.SelectedSegmentIndex() > last)
+        m_state.setSelectedSegmentIndex(last);
+    m_segments.select(m_state.SelectedSegmentIndex());
     ShowTotalLength();
 }

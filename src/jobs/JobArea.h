@@ -1,41 +1,16 @@
 #pragma once
 
 #include "jobs/JobList.h"
-#include "jobs/JobSelection.h"
 #include "jobs/SegmentList.h"
 
 #include <QObject>
 #include <QStringList>
-#include <functional>
 
 class AudioFile;
 class Prompts;
-class SkinFrame;
-class SkinScroller;
-class SkinText;
+class SessionState;
+class PositionSlider;
 struct Options;
-
-// What this area reads of its neighbours. The job runner and the preview
-// own these flags; a missing one reads as false.
-struct JobAreaLinks {
-    const bool* JobRunning = nullptr;
-    const bool* PreviewActive = nullptr;
-    int* PreviewFileIndex = nullptr;
-    std::function<void()> StopPreview;
-    // Lets the window breathe between files while many are added.
-    std::function<void()> pump;
-};
-
-// The front panel elements the plans update; any may be missing (the
-// command-line tool has no panel), the texts are kept here as well.
-struct JobAreaPanel {
-    SkinScroller* pb = nullptr;
-    SkinFrame* pbFrame = nullptr;
-    SkinText* timecaption = nullptr;
-    SkinFrame* timecaptionFrame = nullptr;
-    SkinText* tataltime = nullptr;
-    SkinFrame* tataltimeFrame = nullptr;
-};
 
 // The job list area: the file list `lv`, the segment list `lv_time` of the
 // selected file, the selection state, and the operations that add, move and
@@ -44,32 +19,31 @@ struct JobAreaPanel {
 class JobArea : public QObject {
     Q_OBJECT
 public:
-    using Links = JobAreaLinks;
-    using Panel = JobAreaPanel;
-
     // The open-files dialog's filter.
     static const QString kFileFilter;
 
-    JobArea(Prompts& prompts, AudioFile& reader, const Options& options, Links links = {},
+    JobArea(Prompts& prompts, AudioFile& reader, const Options& options, SessionState& state,
             QObject* parent = nullptr);
 
-    void setLinks(Links links) { m_links = std::move(links); }
-    void attachPanel(const Panel& panel) { m_panel = panel; }
+    // The front panel's position slider, once the window has one (the
+    // command-line tool has none). The texts the panel shows go out as
+    // signals.
+    void attachSlider(PositionSlider& slider) { m_slider = &slider; }
 
     JobList& list() { return m_list; }
     const JobList& list() const { return m_list; }
     SegmentList& segments() { return m_segments; }
     const SegmentList& segments() const { return m_segments; }
-    JobSelection& selection() { return m_selection; }
-    const JobSelection& selection() const { return m_selection; }
+    SessionState& state() { return m_state; }
+    const SessionState& state() const { return m_state; }
 
-    // Adding. AddFiles and AddFolder ask first; addFiles and addFolder add
+    // Adding. AddFiles and AddFolder ask first; addFilePaths and addFolderPath add
     // what they are given, as the dialogs would (files from the command line,
     // dropped files, the command-line tool). Each returns the rows added.
     void AddFiles();
     void AddFolder();
-    int addFiles(const QStringList& paths);
-    int addFolder(const QString& folder);
+    int addFilePaths(const QStringList& paths);
+    int addFolderPath(const QString& folder);
     // Probes the row's file into its entry; throws the reader's error.
     void ProbeFile(int row, int32_t sliderLowerBound);
 
@@ -108,49 +82,50 @@ public:
     int32_t sliderSeconds(int32_t duration) const;
 
 signals:
+    // Adding many files lets the window breathe before each one.
+    void pumpRequested();
+    // The preview must give up the reader (adding probes with it) or its
+    // file left the list.
+    void stopPreviewRequested();
     void helpMemoVisibleChanged(bool visible);
     // The file list should get the input focus.
     void fileListFocusRequested();
+    // The texts of the front panel's "timecaption" and "tataltime".
     void positionTimeChanged(const QString& text);
     void totalLengthChanged(const QString& text);
     // While files are added: `done` of `total` paths handled so far.
     void addingProgress(int done, int total);
-    // A file was left out; `message` is the text of the box shown for it.
-    void fileRefused(const QString& path, const QString& message);
+    // A file (or a folder that cannot be read) was left out: `message` is the
+    // described text of the box shown for it, `cause` says why, as the
+    // reader or the file system gave it; the box shows both, on two lines.
+    void fileRefused(const QString& path, const QString& message, const QString& cause);
 
 private:
     enum class Source { FileDialog, Folder };
-    bool jobRunning() const { return m_links.JobRunning && *m_links.JobRunning; }
-    bool previewActive() const { return m_links.PreviewActive && *m_links.PreviewActive; }
-    void pump();
     void stopPreviewForReader();
     bool addOne(const QString& path, const QString& name, Source source);
     void removeRow(int row);
-    void refuse(const QString& path, const QString& message);
+    void refuse(const QString& path, const QString& message, const QString& cause);
     void setHelpMemoVisible(bool visible);
     void showPositionTime(int32_t duration);
-    void showStoredList(const listrecord& e);
     // Shows the pieces `plan` computes from the selected file's duration.
     void showComputed(QVector<Segment> (*plan)(int32_t duration, int number), int number);
     // The list the editor works on, or -1 when it does not edit (no file,
     // a computed choice); `complain` shows the message for computed choices.
     int editedEntry(bool complain);
-    // Rebuilds the rows from that list unless they show it; true when rebuilt.
-    bool mirrorEditedList(int e);
+    // Shows that list unless the rows show it already (with its open segment
+    // when `withOpenSegment`); true when shown anew.
+    bool showEditedList(int e, bool withOpenSegment);
     void setOpenSegmentBound(bool begin);
     void readSliderPosition();
 
     Prompts& m_prompts;
     AudioFile& m_reader;
     const Options& m_options;
-    Links m_links;
-    Panel m_panel;
+    SessionState& m_state;
+    PositionSlider* m_slider = nullptr;
     JobList m_list;
-    SegmentList m_segments;
-    JobSelection m_selection;
-    // Which list the segment rows show: the entry index of a stored list, or
-    // -1 for computed pieces or nothing.
-    int m_shownEntry = -1;
+    SegmentList m_segments{m_list};
     int32_t m_sliderMaximum = 0;
     int32_t m_thumbSize = 0;
     QString m_totalText = QStringLiteral("00:00:00");

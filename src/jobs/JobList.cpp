@@ -44,6 +44,7 @@ void JobList::removeAt(int row)
 void JobList::swapRows(int a, int b)
 {
     std::swap(m_rows.at(checked(a)), m_rows.at(checked(b)));
+    emit rowsSwapped(a, b);
     emit dataChanged(index(std::min(a, b), 0), index(std::max(a, b), columnCount() - 1));
 }
 

@@ -60,6 +60,9 @@ public:
 
 signals:
     void nameColumnWidthChanged(int width);
+    // Rows `a` and `b` exchanged their files (the model's own signals only
+    // say that their data changed).
+    void rowsSwapped(int a, int b);
 
 private:
     struct Row {

@@ -1,16 +1,114 @@
 #include "jobs/SegmentList.h"
 
 #include "base/TimeCode.h"
+#include "jobs/JobList.h"
 
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
 
-SegmentList::SegmentList(QObject* parent) : QAbstractTableModel(parent), m_selection(this) {}
+namespace {
 
-QString SegmentList::rangeText(int32_t begin, int32_t end)
+QString wholeSeconds(int64_t seconds)
 {
-    return timecode::FormatTime(begin) + QStringLiteral(" - ") + timecode::FormatTime(end);
+    return timecode::FormatTime(static_cast<int>(std::clamp<int64_t>(seconds, INT_MIN, INT_MAX)));
+}
+
+// Milliseconds as hh:mm:ss.mmm, a negative time behind a minus sign.
+QString withMilliseconds(int64_t ms)
+{
+    const int64_t magnitude = ms < 0 ? -ms : ms;
+    return (ms < 0 ? QStringLiteral("-") : QString()) + wholeSeconds(magnitude / 1000) +
+           QStringLiteral(".%1").arg(magnitude % 1000, 3, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+SegmentList::SegmentList(const JobList& files, QObject* parent)
+    : QAbstractTableModel(parent), m_files(files), m_selection(this)
+{
+    connect(&files, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) { fileRowsRemoved(first, last); });
+    connect(&files, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        if (m_entry >= 0)
+            clear();
+    });
+    connect(&files, &JobList::rowsSwapped, this, [this](int a, int b) { fileRowsSwapped(a, b); });
+}
+
+QString SegmentList::timeText(const SegmentPoint& point)
+{
+    return point.isWholeSecond() ? wholeSeconds(point.wholeSeconds())
+                                 : withMilliseconds(point.ms());
+}
+
+QString SegmentList::rangeText(const Segment& segment)
+{
+    return timeText(segment.begin) + QStringLiteral(" - ") + timeText(segment.end);
+}
+
+QString SegmentList::lengthText(const Segment& segment)
+{
+    // The difference is taken in 64 bits: a hand-made list may hold any times.
+    if (segment.isWholeSeconds())
+        return wholeSeconds(segment.end.wholeSeconds() - segment.begin.wholeSeconds());
+    return withMilliseconds(segment.lengthMs());
+}
+
+void SegmentList::reset(int entry, QVector<Segment> computed, std::vector<Row> rows)
+{
+    beginResetModel();
+    m_entry = entry;
+    m_openAside = false;
+    m_computed = std::move(computed);
+    m_rows = std::move(rows);
+    endResetModel();
+    m_selection.clear();
+}
+
+void SegmentList::showStored(int entry)
+{
+    if (!m_files.isRow(entry)) {
+        clear();
+        return;
+    }
+    const int n = m_files.entry(entry).usedSegments();
+    std::vector<Row> rows(static_cast<size_t>(n), Row{SegmentStatus::Confirmed});
+    if (n > 0)
+        rows.back().status = SegmentStatus::Open;
+    reset(entry, {}, std::move(rows));
+}
+
+void SegmentList::showComputed(const QVector<Segment>& pieces, SegmentStatus status)
+{
+    reset(-1, pieces, std::vector<Row>(static_cast<size_t>(pieces.size()), Row{status}));
+}
+
+void SegmentList::clear()
+{
+    reset(-1, {}, {});
+}
+
+void SegmentList::takeOutOpenSegment()
+{
+    if (m_entry < 0 || m_openAside)
+        return;
+    if (count() == 1) {
+        setStatus(0, SegmentStatus::Confirmed);
+    } else if (count() > 1) {
+        const int last = count() - 1;
+        beginRemoveRows({}, last, last);
+        m_rows.pop_back();
+        m_openAside = true;
+        endRemoveRows();
+    }
+}
+
+bool SegmentList::showsStoredList(int entry) const
+{
+    if (entry < 0 || entry != m_entry || !m_files.isRow(entry))
+        return false;
+    return count() + (m_openAside ? 1 : 0) == m_files.entry(entry).usedSegments();
 }
 
 const SegmentList::Row& SegmentList::at(int row) const
@@ -20,51 +118,76 @@ const SegmentList::Row& SegmentList::at(int row) const
     return m_rows[static_cast<size_t>(row)];
 }
 
-int SegmentList::addRow(int32_t begin, int32_t end, const QString& status)
-{
-    const int row = count();
-    beginInsertRows({}, row, row);
-    // The difference is taken in 64 bits: a hand-made list may hold any times.
-    const int64_t length = static_cast<int64_t>(end) - begin;
-    m_rows.push_back(Row{
-        rangeText(begin, end),
-        timecode::FormatTime(static_cast<int>(std::clamp<int64_t>(length, INT32_MIN, INT32_MAX))),
-        status});
-    endInsertRows();
-    return row;
-}
-
-void SegmentList::setTexts(int row, const QString& range, const QString& length)
+Segment SegmentList::segment(int row) const
 {
     at(row);
-    m_rows[static_cast<size_t>(row)].range = range;
-    m_rows[static_cast<size_t>(row)].length = length;
-    emit dataChanged(index(row, RangeColumn), index(row, LengthColumn));
+    if (m_entry < 0)
+        return m_computed.value(row);
+    const listrecord& e = m_files.entry(m_entry);
+    return row < e.usedSegments() ? e.segment(row) : Segment();
 }
 
-void SegmentList::setStatus(int row, const QString& status)
+SegmentStatus SegmentList::segmentStatus(int row) const
+{
+    return at(row).status;
+}
+
+QString SegmentList::range(int row) const
+{
+    return rangeText(segment(row));
+}
+
+QString SegmentList::length(int row) const
+{
+    const Segment s = segment(row);
+    if (at(row).lengthAtLeastZero && s.lengthMs() < 0)
+        return wholeSeconds(0);
+    return lengthText(s);
+}
+
+QString SegmentList::status(int row) const
+{
+    return statusText(at(row).status);
+}
+
+void SegmentList::setStatus(int row, SegmentStatus status)
 {
     at(row);
     m_rows[static_cast<size_t>(row)].status = status;
     emit dataChanged(index(row, StatusColumn), index(row, StatusColumn));
 }
 
-QString SegmentList::range(int row) const
+void SegmentList::setCopied(int row)
 {
-    return at(row).range;
+    at(row);
+    m_rows[static_cast<size_t>(row)].copied = true;
+    emit dataChanged(index(row, RangeColumn), index(row, StatusColumn), {Qt::ToolTipRole});
 }
 
-QString SegmentList::length(int row) const
+bool SegmentList::isCopied(int row) const
 {
-    return at(row).length;
+    return at(row).copied;
 }
 
-QString SegmentList::status(int row) const
+void SegmentList::segmentEdited(int row)
 {
-    return at(row).status;
+    at(row);
+    m_rows[static_cast<size_t>(row)].lengthAtLeastZero = true;
+    emit dataChanged(index(row, RangeColumn), index(row, LengthColumn));
 }
 
-void SegmentList::removeAt(int row)
+void SegmentList::openSegmentConfirmed()
+{
+    if (m_entry < 0 || isEmpty())
+        return;
+    setStatus(count() - 1, SegmentStatus::JustConfirmed);
+    const int row = count();
+    beginInsertRows({}, row, row);
+    m_rows.push_back(Row{SegmentStatus::Open});
+    endInsertRows();
+}
+
+void SegmentList::segmentRemoved(int row)
 {
     at(row);
     beginRemoveRows({}, row, row);
@@ -72,12 +195,44 @@ void SegmentList::removeAt(int row)
     endRemoveRows();
 }
 
-void SegmentList::clear()
+void SegmentList::startPlaying(int row)
 {
-    beginResetModel();
-    m_rows.clear();
-    endResetModel();
-    m_selection.clear();
+    at(row);
+    Row& r = m_rows[static_cast<size_t>(row)];
+    r.beforePlaying = r.status;
+    setStatus(row, SegmentStatus::Playing);
+}
+
+void SegmentList::endPlaying(int row)
+{
+    if (isPlaying(row))
+        setStatus(row, m_rows[static_cast<size_t>(row)].beforePlaying);
+}
+
+bool SegmentList::isPlaying(int row) const
+{
+    return isRow(row) && at(row).status == SegmentStatus::Playing;
+}
+
+void SegmentList::fileRowsRemoved(int first, int last)
+{
+    if (m_entry < first)
+        return;
+    if (m_entry <= last) {
+        // The file whose list the rows show is gone; a list of nothing is
+        // shown until the next file is.
+        clear();
+        return;
+    }
+    m_entry -= last - first + 1;
+}
+
+void SegmentList::fileRowsSwapped(int a, int b)
+{
+    if (m_entry == a)
+        m_entry = b;
+    else if (m_entry == b)
+        m_entry = a;
 }
 
 int SegmentList::selectedRow() const
@@ -102,16 +257,21 @@ int SegmentList::columnCount(const QModelIndex& parent) const
 
 QVariant SegmentList::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !isRow(index.row()) || role != Qt::DisplayRole)
+    if (!index.isValid() || !isRow(index.row()))
         return {};
-    const Row& row = m_rows[static_cast<size_t>(index.row())];
+    if (role == Qt::ToolTipRole)
+        return at(index.row()).copied
+                   ? QStringLiteral("Copied from the MP3 file without re-encoding")
+                   : QVariant();
+    if (role != Qt::DisplayRole)
+        return {};
     switch (index.column()) {
     case RangeColumn:
-        return row.range;
+        return range(index.row());
     case LengthColumn:
-        return row.length;
+        return length(index.row());
     case StatusColumn:
-        return row.status;
+        return status(index.row());
     default:
         return {};
     }

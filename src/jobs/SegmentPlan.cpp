@@ -19,8 +19,7 @@ QVector<Segment> TimedPieces(int32_t duration, int seconds)
     const int64_t rows = d / n + 1;
     pieces.reserve(static_cast<qsizetype>(rows));
     for (int64_t k = 0; k < rows; ++k)
-        pieces.append(
-            {static_cast<int32_t>(k * n), static_cast<int32_t>(std::min((k + 1) * n, d))});
+        pieces.append(Segment(k * n, std::min((k + 1) * n, d)));
     return pieces;
 }
 
@@ -38,7 +37,7 @@ QVector<Segment> EqualPieces(int32_t duration, int count)
     QVector<Segment> pieces;
     pieces.reserve(static_cast<qsizetype>(n));
     for (int64_t k = 0; k < n; ++k)
-        pieces.append({static_cast<int32_t>(k * p), static_cast<int32_t>((k + 1) * p)});
+        pieces.append(Segment(k * p, (k + 1) * p));
     return pieces;
 }
 
@@ -52,43 +51,46 @@ QVector<Segment> SegmentsToProcess(const listrecord& entry)
 
 namespace {
 
-int64_t clippedLength(const Segment& s, int32_t fileDuration)
+// Milliseconds of `s` inside a file of `fileDuration` whole seconds.
+int64_t clippedLengthMs(const Segment& s, int32_t fileDuration)
 {
-    return static_cast<int64_t>(std::min(s.end, fileDuration)) - s.begin;
+    return std::min(s.end.ms(), int64_t(fileDuration) * 1000) - s.begin.ms();
 }
 
 } // namespace
 
 int64_t TotalLength(const JobList& list, int choice)
 {
-    int64_t total = 0;
+    // Summed in milliseconds, so that bounds below a second add up before
+    // the total is shown in whole seconds; whole seconds sum exactly.
+    int64_t totalMs = 0;
     if (list.isEmpty())
         return 0;
     switch (choice) {
     case EverySeconds:
     case EqualCount:
         for (int f = 0; f < list.count(); ++f)
-            total += list.entry(f).duration;
+            totalMs += int64_t(list.entry(f).duration) * 1000;
         break;
     case Custom:
         for (int f = 0; f < list.count(); ++f)
             for (const Segment& s : SegmentsToProcess(list.entry(f)))
-                total += static_cast<int64_t>(s.end) - s.begin;
+                totalMs += s.lengthMs();
         break;
     case Unification: {
         const QVector<Segment> shared = SegmentsToProcess(list.entry(0));
         for (int f = 0; f < list.count(); ++f) {
             const int32_t d = list.entry(f).duration;
             for (const Segment& s : shared)
-                if (d >= s.begin)
-                    total += clippedLength(s, d);
+                if (int64_t(d) * 1000 >= s.begin.ms())
+                    totalMs += clippedLengthMs(s, d);
         }
         break;
     }
     default:
         break;
     }
-    return total;
+    return totalMs / 1000;
 }
 
 } // namespace segmentplan

@@ -2,10 +2,7 @@
 
 #include "jobs/CleanFileName.h"
 #include "tags/Id3Tags.h"
-#include "tags/OggComments.h"
-#include "tags/WmaTags.h"
-
-#include <QFileInfo>
+#include "tags/TagFile.h"
 
 QString CleanTitle(const QString& title)
 {
@@ -19,37 +16,31 @@ QString CleanTitle(const QString& title)
     return cleaned.mid(first, last - first);
 }
 
-SourceTags ReadSourceTags(const QString& path, TitleReading reading)
+TagFields ReadSourceTags(const QString& path, TitleReading reading)
 {
-    const QString ext = QFileInfo(path).suffix().toLower();
-    const bool clean = reading == TitleReading::Cleaned;
-    SourceTags tags;
-    if (ext == QLatin1String("wma")) {
-        const WmaTags wma = ReadWmaTags(path);
-        tags.info.title = wma.title;
-        tags.info.artist = wma.artist;
-        tags.info.album = wma.album;
-        tags.info.comment = wma.comment;
-        tags.info.genre = wma.genre;
-        tags.title = clean ? CleanTitle(wma.title) : wma.title;
-    } else if (ext == QLatin1String("ogg")) {
-        const OggTags ogg = ReadOggComments(path);
-        tags.title = clean ? CleanTitle(ogg.title) : ogg.title;
-        tags.info.title = tags.title;
-        tags.info.artist = ogg.artist;
-        tags.info.album = ogg.album;
-        tags.info.comment = ogg.comment;
-        tags.info.genre = ogg.genre;
-    } else if (ext == QLatin1String("mp3")) {
-        const QString v1 = clean ? CleanTitle(ReadId3v1Title(path)) : QString();
-        const Mp3Tags id3 = ReadId3v2(path);
-        const QString v2 = clean ? CleanTitle(id3.title) : id3.title;
-        tags.title = v2.isEmpty() ? v1 : v2;
-        tags.info.title = v2;
-        tags.info.artist = id3.artist;
-        tags.info.album = id3.album;
-        tags.info.comment = id3.comment;
-        tags.info.genre = id3.genre;
-    }
+    const TagFile::Format format = TagFile::formatOf(path);
+    if (format == TagFile::Format::None)
+        return {};
+    TagFields tags = TagFile::read(path);
+    tags.track.clear();
+    if (reading == TitleReading::Cleaned && format != TagFile::Format::Wma)
+        tags.title = CleanTitle(tags.title);
     return tags;
+}
+
+QString SourceCaption(const QString& path, const TagFields& tags, TitleReading reading)
+{
+    if (reading == TitleReading::AsRead)
+        return tags.title;
+    switch (TagFile::formatOf(path)) {
+    case TagFile::Format::Wma:
+        return CleanTitle(tags.title);
+    case TagFile::Format::Mp3:
+        return tags.title.isEmpty() ? CleanTitle(ReadId3v1Title(path)) : tags.title;
+    case TagFile::Format::Ogg:
+        return tags.title;
+    case TagFile::Format::None:
+        break;
+    }
+    return {};
 }

@@ -3,8 +3,9 @@
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
 #include "base/Guarded.h"
+#include "base/PositionSlider.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
-#include "skin/SkinInterfaces.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,8 +14,23 @@ using timecode::Scale;
 
 namespace {
 
-const QString kPlaying = QStringLiteral("Playing");
 const QString kSlider = QStringLiteral("pb");
+
+// A frame position or count in the 32-bit range the player's arithmetic
+// works in; one that does not fit reads -1, as Scale gives it.
+int32_t frameCount(int64_t frames)
+{
+    return frames >= std::numeric_limits<int32_t>::min() &&
+                   frames <= std::numeric_limits<int32_t>::max()
+               ? static_cast<int32_t>(frames)
+               : -1;
+}
+
+// The segment's length in whole seconds, as the slider's time shows it.
+int32_t segmentSeconds(const PreviewSource::Segment& segment)
+{
+    return static_cast<int32_t>((segment.endMs - segment.beginMs) / 1000);
+}
 
 // Played frames plus the start offset, kept inside the 32-bit counts the
 // conversions work with.
@@ -26,9 +42,10 @@ int32_t playedPosition(int playedFrames, int startSample)
 
 } // namespace
 
-Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, Prompts& prompts,
-                 QObject* parent)
-    : QObject(parent), m_reader(reader), m_player(player), m_source(source), m_prompts(prompts)
+Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, SessionState& state,
+                 Prompts& prompts, QObject* parent)
+    : QObject(parent), m_reader(reader), m_player(player), m_source(source), m_state(state),
+      m_prompts(prompts)
 {
     connect(&m_player, &AudioPlayer::OnEndArrayPlay, this,
             [this] { guarded([this] { AudioPlayer21EndArrayPlay(); }); });
@@ -41,9 +58,9 @@ Preview::Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, 
     });
 }
 
-void Preview::attachPanel(const PreviewPanel& panel)
+void Preview::attachSlider(PositionSlider& slider)
 {
-    m_panel = panel;
+    m_slider = &slider;
 }
 
 template <typename Handler> void Preview::guarded(Handler&& handler)
@@ -54,7 +71,7 @@ template <typename Handler> void Preview::guarded(Handler&& handler)
         try {
             handler();
         } catch (...) {
-            if (PreviewActive)
+            if (m_state.PreviewActive())
                 StopPreview();
             throw;
         }
@@ -63,14 +80,16 @@ template <typename Handler> void Preview::guarded(Handler&& handler)
 
 int Preview::SliderRange() const
 {
-    if (!m_panel.pb)
+    if (!m_slider)
         return 0;
-    return timecode::SliderRange(m_panel.pb->GetMax(), m_panel.pb->GetThumbSize());
+    return timecode::SliderRange(m_slider->GetMax(), m_slider->GetThumbSize());
 }
 
 bool Preview::canStart() const
 {
-    if (!m_panel.pb || m_source.JobRunning() || PreviewActive)
+    // The reader is the preview's only while nothing else uses it: no job,
+    // no files being added, no preview already playing.
+    if (!m_slider || m_state.mode() != SessionState::Mode::Idle)
         return false;
     const int row = m_source.selectedFileRow();
     return row >= 0 && row < m_source.fileCount();
@@ -88,14 +107,15 @@ void Preview::PlayFromSlider()
         return;
     if (m_reader.IsOpen())
         m_reader.Close();
-    PreviewActive = true;
-    PreviewFileIndex = m_source.selectedFileRow();
+    m_state.setMode(SessionState::Mode::Previewing);
+    m_state.setPreviewFileIndex(m_source.selectedFileRow());
     m_segmentMode = false;
     try {
-        openPreviewFile(PreviewFileIndex);
-        SliderPosition() = m_panel.pb->GetPosition();
-        PreviewStartSample = Scale(SliderPosition(), m_reader.GetSampleCount(), SliderRange());
-        m_reader.Seek(PreviewStartSample, 3);
+        openPreviewFile(m_state.PreviewFileIndex());
+        m_state.setSliderPosition(m_slider->GetPosition());
+        m_state.setPreviewStartSample(
+            Scale(m_state.SliderPosition(), m_reader.GetSampleCount(), SliderRange()));
+        m_reader.Seek(m_state.PreviewStartSample(), 3);
         m_player.Play();
         QueueNextBlock();
     } catch (...) {
@@ -118,20 +138,17 @@ void Preview::PlaySegment()
         return;
     if (m_reader.IsOpen())
         m_reader.Close();
-    PreviewActive = true;
-    PreviewFileIndex = fileRow;
-    PreviewSegmentIndex = segmentRow;
+    m_state.setMode(SessionState::Mode::Previewing);
+    m_state.setPreviewFileIndex(fileRow);
+    m_state.setPreviewSegmentIndex(segmentRow);
     m_segmentMode = true;
     m_segment = *segment;
     try {
         openPreviewFile(fileRow);
         m_reader.Seek(segmentStartSample(m_segment), 3);
-        PreviewStartSample = 0;
+        m_state.setPreviewStartSample(0);
         m_player.Play();
-        if (segmentRow < m_source.segmentRowCount()) {
-            m_savedStatus = m_source.segmentStatus(segmentRow);
-            m_source.setSegmentStatus(segmentRow, kPlaying);
-        }
+        m_source.startPlaying(segmentRow);
         QueueNextBlock();
     } catch (...) {
         StopPreview();
@@ -141,10 +158,10 @@ void Preview::PlaySegment()
 
 void Preview::PlaySelection()
 {
-    if (m_source.JobRunning())
+    if (m_state.JobRunning())
         return;
     const int choice = m_source.functionChoice();
-    if (m_source.SegmentSelected() && (choice == 0 || choice == 3))
+    if (m_state.SegmentSelected() && (choice == 0 || choice == 3))
         PlaySegment();
     else
         PlayFromSlider();
@@ -155,23 +172,21 @@ void Preview::StopPreview()
     m_player.Stop();
     if (m_reader.IsOpen())
         m_reader.Close();
-    if (m_source.fileCount() > 0 && PreviewSegmentIndex >= 0 &&
-        PreviewSegmentIndex < m_source.segmentRowCount() &&
-        m_source.segmentStatus(PreviewSegmentIndex) == kPlaying)
-        m_source.setSegmentStatus(PreviewSegmentIndex, m_savedStatus);
-    SliderPosition() = 0;
-    if (m_panel.pb)
+    if (m_source.fileCount() > 0)
+        m_source.endPlaying(m_state.PreviewSegmentIndex());
+    m_state.setSliderPosition(0);
+    if (m_slider) {
         moveSlider(0);
-    if (m_panel.timecaption)
         showTime(0);
-    PreviewActive = false;
-    SliderDragging = false;
+    }
+    m_state.leave(SessionState::Mode::Previewing);
+    m_state.setSliderDragging(false);
 }
 
 void Preview::QueueNextBlock()
 {
     // Events queued before a stop may still arrive; the reader is closed then.
-    if (!PreviewActive || !m_reader.IsOpen())
+    if (!m_state.PreviewActive() || !m_reader.IsOpen())
         return;
     const SampleArray block = m_reader.ReadBlock(kBlockFrames);
     m_player.QueueBlock(block);
@@ -189,102 +204,109 @@ void Preview::AudioPlayer21RequestOnLoadArray()
 
 void Preview::AudioPlayer21EndPlay()
 {
-    StopPreview();
+    // A stop queued behind an earlier one finds nothing left to stop; the
+    // reader may belong to a job or to adding by then.
+    if (m_state.PreviewActive())
+        StopPreview();
 }
 
 void Preview::AudioPlayer21Timer(int, int, int playedFrames)
 {
-    if (SliderDragging || !PreviewActive || !m_panel.pb || !m_reader.IsOpen())
+    if (m_state.SliderDragging() || !m_state.PreviewActive() || !m_slider || !m_reader.IsOpen())
         return;
     const int range = SliderRange();
-    const int32_t played = playedPosition(playedFrames, PreviewStartSample);
+    const int32_t played = playedPosition(playedFrames, m_state.PreviewStartSample());
     const int32_t sampleCount = m_reader.GetSampleCount();
+    int position = 0;
     if (!m_segmentMode) {
-        SliderPosition() = Scale(played, range, sampleCount);
+        position = Scale(played, range, sampleCount);
     } else {
         const int length = segmentLengthSamples(m_segment);
         // A segment without length has been played as soon as it starts.
-        SliderPosition() = length > 0 ? Scale(played, range, length) : range;
+        position = length > 0 ? Scale(played, range, length) : range;
     }
-    if (SliderPosition() > range)
-        SliderPosition() = range;
-    moveSlider(SliderPosition());
+    if (position > range)
+        position = range;
+    moveSlider(position);
     showTime(Scale(played, m_reader.GetDurationMs() / 1000, sampleCount));
-    SliderPosition() = m_panel.pb->GetPosition();
-    if (SliderPosition() >= range)
+    m_state.setSliderPosition(m_slider->GetPosition());
+    if (m_state.SliderPosition() >= range)
         StopPreview();
 }
 
 int Preview::segmentStartSample(const PreviewSource::Segment& segment) const
 {
-    return Scale(segment.begin * 1000, m_reader.GetSampleCount(), m_reader.GetDurationMs());
+    if (segment.beginFrame)
+        return frameCount(*segment.beginFrame);
+    return frameCount(
+        timecode::Scale64(segment.beginMs, m_reader.GetSampleCount(), m_reader.GetDurationMs()));
 }
 
 int Preview::segmentLengthSamples(const PreviewSource::Segment& segment) const
 {
-    return Scale((segment.end - segment.begin) * 1000, m_reader.GetSampleCount(),
-                 m_reader.GetDurationMs());
+    if (segment.beginFrame && segment.endFrame)
+        return frameCount(*segment.endFrame - *segment.beginFrame);
+    return frameCount(timecode::Scale64(segment.endMs - segment.beginMs, m_reader.GetSampleCount(),
+                                        m_reader.GetDurationMs()));
 }
 
 void Preview::showTime(int seconds)
 {
-    m_panel.timecaption->SetText(timecode::FormatTime(seconds));
-    if (m_panel.timecaptionFrame)
-        m_panel.timecaptionFrame->Redraw();
+    emit positionTimeChanged(timecode::FormatTime(seconds));
 }
 
 void Preview::moveSlider(int position)
 {
-    m_panel.pb->SetPosition(position);
-    if (m_panel.pbFrame)
-        m_panel.pbFrame->Redraw();
+    m_state.setSliderPosition(position);
+    m_slider->SetPosition(position);
 }
 
-bool Preview::isSlider(SkinObject* source) const
+bool Preview::isSlider(const QString& elementName) const
 {
-    return source && m_panel.pb && source->GetName() == kSlider;
+    return m_slider && elementName == kSlider;
 }
 
-void Preview::Skin1MouseDown(SkinObject* source)
+void Preview::Skin1MouseDown(const QString& elementName)
 {
-    if (isSlider(source))
-        SliderDragging = true;
+    if (isSlider(elementName))
+        m_state.setSliderDragging(true);
 }
 
-void Preview::Skin1ScrollTrack(SkinObject* source)
+void Preview::Skin1ScrollTrack(const QString& elementName)
 {
-    if (!isSlider(source) || !SliderDragging)
+    if (!isSlider(elementName) || !m_state.SliderDragging())
         return;
     const int row = m_source.selectedFileRow();
     if (row < 0 || row >= m_source.fileCount())
         return;
     const int range = SliderRange();
-    SliderPosition() = std::min(m_panel.pb->GetPosition(), range);
-    if (PreviewActive && m_segmentMode)
-        showTime(Scale(SliderPosition(), m_segment.end - m_segment.begin, range));
+    m_state.setSliderPosition(std::min(m_slider->GetPosition(), range));
+    if (m_state.PreviewActive() && m_segmentMode)
+        showTime(Scale(m_state.SliderPosition(), segmentSeconds(m_segment), range));
     else
-        showTime(Scale(SliderPosition(), m_source.fileSeconds(row), range));
+        showTime(Scale(m_state.SliderPosition(), m_source.fileSeconds(row), range));
 }
 
-void Preview::Skin1MouseUp(SkinObject* source)
+void Preview::Skin1MouseUp(const QString& elementName)
 {
-    if (!isSlider(source))
+    if (!isSlider(elementName))
         return;
-    SliderDragging = false;
-    if (!PreviewActive)
+    m_state.setSliderDragging(false);
+    if (!m_state.PreviewActive())
         return;
     const int range = SliderRange();
-    SliderPosition() = m_panel.pb->GetPosition();
-    if (SliderPosition() >= range) {
+    const int position = m_slider->GetPosition();
+    m_state.setSliderPosition(position);
+    if (position >= range) {
         StopPreview();
         return;
     }
     if (m_segmentMode) {
-        PreviewStartSample = Scale(SliderPosition(), segmentLengthSamples(m_segment), range);
-        m_reader.Seek(segmentStartSample(m_segment) + PreviewStartSample, 3);
+        m_state.setPreviewStartSample(Scale(position, segmentLengthSamples(m_segment), range));
+        m_reader.Seek(segmentStartSample(m_segment) + m_state.PreviewStartSample(), 3);
     } else {
-        PreviewStartSample = Scale(SliderPosition(), m_reader.GetSampleCount(), range);
-        m_reader.Seek(PreviewStartSample, 3);
+        m_state.setPreviewStartSample(Scale(position, m_reader.GetSampleCount(), range));
+        m_reader.Seek(m_state.PreviewStartSample(), 3);
     }
     // The player asks for data from the new position and counts from 0 again.
     m_player.Flush();
@@ -292,7 +314,7 @@ void Preview::Skin1MouseUp(SkinObject* source)
 
 void Preview::step(int direction)
 {
-    if (!m_panel.pb || PreviewActive)
+    if (!m_slider || m_state.PreviewActive())
         return;
     const int row = m_source.selectedFileRow();
     if (row < 0 || row >= m_source.fileCount())
@@ -302,19 +324,21 @@ void Preview::step(int direction)
     if (seconds <= 0)
         return;
     const int range = SliderRange();
-    SliderPosition() = m_panel.pb->GetPosition();
+    int position = m_slider->GetPosition();
+    m_state.setSliderPosition(position);
     int stepSize = range / seconds;
     if (stepSize == 1)
         stepSize = 2;
     if (direction > 0) {
-        SliderPosition() += stepSize;
-        if (SliderPosition() >= range)
+        position += stepSize;
+        m_state.setSliderPosition(position);
+        if (position >= range)
             return;
     } else {
-        SliderPosition() = std::max(SliderPosition() - stepSize, 0);
+        position = std::max(position - stepSize, 0);
     }
-    moveSlider(SliderPosition());
-    showTime(Scale(SliderPosition(), seconds, range));
+    moveSlider(position);
+    showTime(Scale(position, seconds, range));
 }
 
 void Preview::StepForward()

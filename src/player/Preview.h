@@ -7,20 +7,9 @@
 
 class AudioFile;
 class AudioPlayer;
+class PositionSlider;
 class Prompts;
-class SkinFrame;
-class SkinObject;
-class SkinScroller;
-class SkinText;
-
-// The front panel elements the preview moves: the position slider "pb" and
-// the time label "timecaption".
-struct PreviewPanel {
-    SkinScroller* pb = nullptr;
-    SkinFrame* pbFrame = nullptr;
-    SkinText* timecaption = nullptr;
-    SkinFrame* timecaptionFrame = nullptr;
-};
+class SessionState;
 
 // Plays the selected file from the slider's position, or the selected segment
 // from its begin to its end, through the player, block by block from the
@@ -35,12 +24,13 @@ public:
     // Frames handed to the player at a time (100 seconds at 44100 Hz).
     static constexpr int kBlockFrames = 4410000;
 
-    Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, Prompts& prompts,
-            QObject* parent = nullptr);
+    Preview(AudioFile& reader, AudioPlayer& player, PreviewSource& source, SessionState& state,
+            Prompts& prompts, QObject* parent = nullptr);
 
-    // The panel is known once the main window has been shown; until then the
-    // commands do nothing.
-    void attachPanel(const PreviewPanel& panel);
+    // The position slider is known once the main window has been shown;
+    // until then the commands do nothing. The time shown beside it goes out
+    // as positionTimeChanged.
+    void attachSlider(PositionSlider& slider);
 
     // Commands. Each may throw; the caller shows the error.
     void PlayFromSlider();
@@ -57,29 +47,23 @@ public:
     void AudioPlayer21EndPlay();
     void AudioPlayer21Timer(int levelLeft, int levelRight, int playedFrames);
 
-    // Slider events of the front panel; each acts only on "pb".
-    void Skin1MouseDown(SkinObject* source);
-    void Skin1MouseUp(SkinObject* source);
-    void Skin1ScrollTrack(SkinObject* source);
+    // Mouse events on a front panel element; each acts only on the slider "pb".
+    void Skin1MouseDown(const QString& elementName);
+    void Skin1MouseUp(const QString& elementName);
+    void Skin1ScrollTrack(const QString& elementName);
 
     // The slider's usable range: its maximum minus its thumb size, now.
     int SliderRange() const;
-
-    // Shared state, kept by the preview and read by the job list and jobs.
-    bool PreviewActive = false;
-    bool SliderDragging = false;
-    int PreviewFileIndex = 0;
-    int PreviewSegmentIndex = 0;
-    int PreviewStartSample = 0;
-    // The slider position last read or set (kept with the job list's selection).
-    int sliderPosition() const { return m_source.SliderPosition(); }
 
     // Whether the running preview plays a segment (chosen when it started,
     // so that clicking another list meanwhile does not change the display).
     bool playsSegment() const { return m_segmentMode; }
 
+signals:
+    // The text of the front panel's "timecaption".
+    void positionTimeChanged(const QString& text);
+
 private:
-    int& SliderPosition() { return m_source.SliderPosition(); }
     bool canStart() const;
     // Closes a previous file, opens the entry's file and the player output.
     // On failure the preview is left idle and the error passes on.
@@ -88,16 +72,16 @@ private:
     int segmentLengthSamples(const PreviewSource::Segment& segment) const;
     void showTime(int seconds);
     void moveSlider(int position);
-    bool isSlider(SkinObject* source) const;
+    bool isSlider(const QString& elementName) const;
     template <typename Handler> void guarded(Handler&& handler);
     void step(int direction);
 
     AudioFile& m_reader;
     AudioPlayer& m_player;
     PreviewSource& m_source;
+    SessionState& m_state;
     Prompts& m_prompts;
-    PreviewPanel m_panel;
+    PositionSlider* m_slider = nullptr;
     bool m_segmentMode = false;
     PreviewSource::Segment m_segment; // bounds of the playing segment
-    QString m_savedStatus;
 };

@@ -1,23 +1,26 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 // What the preview reads from the job list and the segment list, and the one
-// thing it writes back (the status cell of the playing segment). The main
+// thing it changes there (the status of the playing segment). The main
 // session answers it from the job list; the preview keeps no copy.
 class PreviewSource {
 public:
+    // A stored segment's bounds: times in milliseconds, and the exact frames
+    // where the list holds them (a cue sheet's positions), which are played
+    // as given rather than placed through their times.
     struct Segment {
-        int begin = 0; // whole seconds
-        int end = 0;
+        int64_t beginMs = 0;
+        int64_t endMs = 0;
+        std::optional<int64_t> beginFrame;
+        std::optional<int64_t> endFrame;
     };
 
     virtual ~PreviewSource() = default;
 
-    virtual bool JobRunning() const = 0;
-    // The last click went to the segment list.
-    virtual bool SegmentSelected() const = 0;
     // Function choice: 0 Custom, 1 every N seconds, 2 N copies, 3 Unification.
     virtual int functionChoice() const = 0;
 
@@ -32,12 +35,9 @@ public:
     // Stored segment `segmentRow` of entry `fileRow`, if there is one.
     virtual std::optional<Segment> segment(int fileRow, int segmentRow) const = 0;
 
-    // The last position read from or set on the slider, shared with the
-    // segment editor, which reads the slider the same way.
-    virtual int& SliderPosition() = 0;
-
-    // The "Status" cells of the segment list as it is shown.
-    virtual int segmentRowCount() const = 0;
-    virtual QString segmentStatus(int row) const = 0;
-    virtual void setSegmentStatus(int row, const QString& status) = 0;
+    // The "Status" cell of segment list row `row` reads "Playing" until
+    // endPlaying puts back what it read before, if it still reads "Playing".
+    // A row the list does not have is left alone.
+    virtual void startPlaying(int row) = 0;
+    virtual void endPlaying(int row) = 0;
 };

@@ -4,6 +4,13 @@
 
 #include <QStandardPaths>
 
+namespace {
+
+constexpr QLatin1String kCopySection("mp3");
+constexpr QLatin1String kCopyKey("lossless copy");
+
+} // namespace
+
 Options::Options() : outputDir(defaultOutputDir()) {}
 
 QString Options::defaultOutputDir()
@@ -38,6 +45,7 @@ Options LoadOptions(const IniFile& ini, const std::function<void(const QString&)
         ini.readInteger(QStringLiteral("Fade"), QStringLiteral("Outtime"), defaults.fadeOutSeconds);
     o.wideConversionBar =
         ini.readBool(QStringLiteral("VSM"), QStringLiteral("Skin"), defaults.wideConversionBar);
+    o.losslessCopy = ini.readBool(kCopySection, kCopyKey, defaults.losslessCopy);
     return o;
 }
 
@@ -52,4 +60,8 @@ void SaveOptions(IniFile& ini, const Options& o)
     ini.writeInteger(QStringLiteral("Fade"), QStringLiteral("Intime"), o.fadeInSeconds);
     ini.writeInteger(QStringLiteral("Fade"), QStringLiteral("Outtime"), o.fadeOutSeconds);
     ini.writeBool(QStringLiteral("VSM"), QStringLiteral("Skin"), o.wideConversionBar);
+    // Absent reads as off, so the file of someone who never switched it on
+    // keeps the nine options alone; once on, it is written either way.
+    if (o.losslessCopy || ini.readBool(kCopySection, kCopyKey, false))
+        ini.writeBool(kCopySection, kCopyKey, o.losslessCopy);
 }

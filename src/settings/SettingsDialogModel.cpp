@@ -16,9 +16,6 @@ constexpr int kDefaultFadeIndex = 4; // "5s"
 constexpr int kDefaultPieceSeconds = 60;
 constexpr int kDefaultPieceCount = 6;
 
-const char* const kVbrControls[] = {"cb_mp3_vbr", "edt_mp3_vbr", "ud_mp3_vbr", "ck_mp3_VBR",
-                                    "ck_mp3_semb"};
-
 QString formatMessage(const char* format)
 {
     return QStringLiteral("This %1 format is not supported. \n"
@@ -29,90 +26,17 @@ QString formatMessage(const char* format)
 
 } // namespace
 
-std::span<const SettingsPage> SettingsPages()
-{
-    static const SettingsPage pages[] = {
-        {-1, "General", "Set General", "gb_cdgeneral"},
-        {-1, "MP3", "Set MP3 General", "gb_mp3general"},
-        {1, "General", "Set MP3 General", "gb_mp3general"},
-        {1, "VBR", "Set MP3 VBR", "gb_mp3vbr"},
-        {1, "Filtering", "Set MP3 Filter", "gb_filter"},
-        {1, "Expert", "Set MP3 Expert", "gb_expert"},
-        {1, "Presets", "Set MP3 Presets", "gb_presets"},
-        {1, "Command Line", "Set MP3 Command Line", "gb_command"},
-        {-1, "WAV", "Set WAV Format", "gb_wav"},
-        {-1, "WMA", "Set WMA Format", "gb_wma"},
-        {-1, "OGG", "Set OGG Format", "gb_ogg"},
-    };
-    return pages;
-}
-
-std::span<const SettingsControl> SettingsControls()
-{
-    using namespace keys;
-    static const SettingsControl controls[] = {
-        {"cb_mp3_bitrate", &Mp3Bitrate},
-        {"cb_mp3_channel", &Mp3Channel},
-        {"cb_mp3_frequency", &Mp3Frequency},
-        {"ud_mp3_quality", &Mp3Quality, 0, 9},
-        {"cb_mp3vbrcm", &VbrCodingMethod},
-        {"cb_mp3_vbr", &VbrBitrate},
-        {"ud_mp3_vbr", &VbrQuality, 0, 9},
-        {"ck_mp3_VBR", &VbrWriteHeader},
-        {"ck_mp3_semb", &VbrStrictMinimum},
-        {"chHFilt", &HighPassOn},
-        {"chLFilt", &LowPassOn},
-        {"udHFiltF", &HighPassFrequency, 0, 48000},
-        {"udHFiltW", &HighPassWidth, 0, 48000},
-        {"udLFiltF", &LowPassFrequency, 0, 48000},
-        {"udLFiltW", &LowPassWidth, 0, 48000},
-        {"ck_bit", &BitReservoir},
-        {"ck_short", &ShortBlocks},
-        {"ck_allow", &AllowDiffBlocks},
-        {"ck_comply", &StrictIso},
-        {"ck_crc", &Crc},
-        {"cb_ath", &Ath},
-        {"cb_de", &DeEmphasis},
-        {"ck_preset", &PresetOn},
-        {"ck_alt", &AltPresetOn},
-        {"rg_prest", &Preset},
-        {"rg_alt", &AltPreset},
-        {"rb_cdmode", &WavMode},
-        {"cb_wav_bit", &WavBits},
-        {"cb_wav_channel", &WavChannels},
-        {"cb_wav_frequency", &WavFrequency},
-        {"cb_wma", &WmaProfile},
-        {"cb_ogg_channel", &OggChannels},
-        {"cb_ogg_fre", &OggFrequency},
-        {"cb_ogg_bitrate", &OggBitrate},
-        {"cb_ogg_maxbit", &OggMaxBitrate},
-        {"cb_ogg_minbit", &OggMinBitrate},
-        {"ud_ogg_quality", &OggQuality, 0, 1000},
-        {"ck_oggvbr", &OggVariableBitrate},
-        {"ck_oggquality", &OggQualityMode},
-    };
-    return controls;
-}
-
-const SettingsControl* ControlFor(const Key& key)
-{
-    for (const SettingsControl& control : SettingsControls())
-        if (control.key == &key)
-            return &control;
-    return nullptr;
-}
-
 SettingsDialogModel::SettingsDialogModel(Options& options, IniFile& ini, const AudioFile& writer,
                                          Prompts& prompts)
     : m_options(options), m_ini(ini), m_writer(writer), m_prompts(prompts)
 {
     // The controls as the form creates them: the values shown when a key is
-    // missing, the filter values and the preset groups disabled.
+    // missing, and the enabled state of the initial-state table.
     for (const SettingsControl& control : SettingsControls())
         m_values.insert(control.key, control.key->missing);
-    enable({"udHFiltF", "udHFiltW", "lab_HFiltW", "udLFiltF", "udLFiltW", "lab_LFiltW", "rg_prest",
-            "rg_alt"},
-           false);
+    m_enabled.fill(true);
+    for (ControlId id : InitiallyDisabled())
+        m_enabled[indexOf(id)] = false;
 }
 
 void SettingsDialogModel::setOutputDirBox(std::function<QString()> text,
@@ -167,6 +91,7 @@ void SettingsDialogModel::FormShow()
     };
     m_fadeInIndex = fadeIndex(m_options.fadeInSeconds);
     m_fadeOutIndex = fadeIndex(m_options.fadeOutSeconds);
+    m_losslessCopy = m_options.losslessCopy;
 
     const SettingsStore store(m_ini);
     for (const Key* k : WriteOrder()) {
@@ -181,13 +106,13 @@ void SettingsDialogModel::FormShow()
         change(key, v, Change::Program);
     }
 
-    using namespace keys;
-    runRule(VbrCodingMethod);
-    runRule(WavMode);
-    enable({"cb_ogg_minbit", "cb_ogg_maxbit"}, value(OggVariableBitrate) != 0);
-    enable({"edt_ogg_quality", "ud_ogg_quality"}, value(OggQualityMode) != 0);
+    // The rules that follow a box's own change have run while loading; these
+    // follow the loaded values whether they changed or not.
+    for (const EnableRule& rule : EnableRules())
+        if (rule.runs != RuleRuns::OnChange)
+            apply(rule);
 
-    m_commandLineText = m_commandLine;
+    m_commandLineText = m_confirmedCommandLine;
     if (m_page < 0)
         m_page = 0;
 }
@@ -224,46 +149,24 @@ void SettingsDialogModel::change(const Key& key, int v, Change how)
     if (m_values.value(&key) == v)
         return;
     m_values.insert(&key, v);
-    // The method list raises no change event when the program sets it, so
-    // its rule follows the user's changes only.
-    if (how == Change::User || &key != &keys::VbrCodingMethod)
-        runRule(key);
+    runRules(key, how);
 }
 
-void SettingsDialogModel::enable(std::initializer_list<const char*> controls, bool on)
+void SettingsDialogModel::runRules(const Key& key, Change how)
 {
-    for (const char* control : controls)
-        m_enabled.insert(QString::fromLatin1(control), on);
+    for (const EnableRule& rule : EnableRules())
+        if (rule.trigger == &key &&
+            (how == Change::User || rule.runs != RuleRuns::OnUserChangeAndShow))
+            apply(rule);
 }
 
-void SettingsDialogModel::runRule(const Key& key)
+void SettingsDialogModel::apply(const EnableRule& rule)
 {
-    using namespace keys;
-    const auto on = [this](const Key& k) { return value(k) != 0; };
-    if (&key == &VbrCodingMethod) {
-        for (const char* control : kVbrControls)
-            enable({control}, value(VbrCodingMethod) != 0);
-    } else if (&key == &WavMode) {
-        enable({"cb_wav_frequency", "cb_wav_bit", "cb_wav_channel"}, value(WavMode) == 2);
-    } else if (&key == &HighPassOn) {
-        enable({"udHFiltF", "udHFiltW", "lab_HFiltW"}, on(HighPassOn));
-    } else if (&key == &LowPassOn) {
-        enable({"udLFiltF", "udLFiltW", "lab_LFiltW"}, on(LowPassOn));
-    } else if (&key == &PresetOn) {
-        enable({"rg_prest"}, on(PresetOn));
-        enable({"rg_alt"}, on(AltPresetOn) && !on(PresetOn));
-        enable({"ck_alt"}, !on(PresetOn));
-    } else if (&key == &AltPresetOn) {
-        enable({"rg_alt"}, on(AltPresetOn));
-        enable({"rg_prest"}, on(AltPresetOn) && on(PresetOn));
-        enable({"ck_preset"}, !on(AltPresetOn));
-    } else if (&key == &OggVariableBitrate) {
-        enable({"ck_oggquality"}, !on(OggVariableBitrate));
-        enable({"cb_ogg_minbit", "cb_ogg_maxbit"}, on(OggVariableBitrate));
-    } else if (&key == &OggQualityMode) {
-        enable({"ck_oggvbr"}, !on(OggQualityMode));
-        enable({"edt_ogg_quality", "ud_ogg_quality"}, on(OggQualityMode));
-    }
+    const bool on =
+        std::all_of(rule.condition.begin(), rule.condition.end(),
+                    [this](const KeyTest& t) { return (value(*t.key) == t.value) == t.equals; });
+    for (ControlId id : rule.controls)
+        m_enabled[indexOf(id)] = on;
 }
 
 QStringList SettingsDialogModel::FadeTimes()
@@ -329,9 +232,11 @@ void SettingsDialogModel::edt_countExit()
 
 void SettingsDialogModel::Button2Click()
 {
-    // The General page and the command line keep what they hold.
+    // The General page and the command line keep what they hold; the MP3
+    // copy box is on an encoder page and goes back to off with the others.
     for (const Key* key : WriteOrder())
         change(*key, key->defaultButton, Change::Program);
+    m_losslessCopy = false;
 }
 
 bool SettingsDialogModel::checksPass()
@@ -383,7 +288,8 @@ bool SettingsDialogModel::OkClick()
     m_options.fadeOut = m_fadeOut;
     m_options.fadeInSeconds = m_fadeInIndex + 1;
     m_options.fadeOutSeconds = m_fadeOutIndex + 1;
-    m_commandLine = m_commandLineText;
+    m_options.losslessCopy = m_losslessCopy;
+    m_confirmedCommandLine = m_commandLineText;
 
     SettingsStore store(m_ini);
     store.writeMainPath(dir);
@@ -401,10 +307,10 @@ bool SettingsDialogModel::OkClick()
 void SettingsDialogModel::CancelClick()
 {
     // The choice and the other general values are proposals until Ok; the
-    // next showing reloads them. The command line goes back to what the MP3
-    // configuration uses.
+    // next showing reloads them. The command line goes back to the text of
+    // the last Ok at once, since the MP3 configuration reads it as it stands.
     m_choice = shownChoice();
-    m_commandLineText = m_commandLine;
+    m_commandLineText = m_confirmedCommandLine;
 }
 
 QString SettingsDialogModel::Mp3Message()

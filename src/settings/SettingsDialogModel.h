@@ -1,10 +1,12 @@
 #pragma once
 
+#include "settings/SettingsDialogRules.h"
 #include "settings/SettingsStore.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 #include <optional>
 #include <span>
@@ -15,27 +17,6 @@ class Prompts;
 struct Options;
 
 namespace settings {
-
-// One node of the settings dialog's page tree, counted from the top with the
-// children included; `parent` is the index of the parent node or -1.
-struct SettingsPage {
-    int parent;
-    const char* node;
-    const char* title;
-    const char* groupBox;
-};
-std::span<const SettingsPage> SettingsPages();
-
-// The control that edits one encoder key, by its object name. Integer keys
-// carry the range of their up-down or spin edit.
-struct SettingsControl {
-    const char* name;
-    const Key* key;
-    int minimum = 0;
-    int maximum = 0;
-};
-std::span<const SettingsControl> SettingsControls();
-const SettingsControl* ControlFor(const Key& key);
 
 // What the settings dialog decides, without any widget: the values its
 // controls hold, which of them are enabled, the page shown, and what showing,
@@ -64,9 +45,7 @@ public:
     int value(const Key& key) const;
     // A change the user made; runs the control's enable rule.
     void setValue(const Key& key, int value);
-    bool isEnabled(const QString& control) const { return m_enabled.value(control, true); }
-    // The controls whose enabled state the rules decide.
-    QStringList ruledControls() const { return m_enabled.keys(); }
+    bool isEnabled(ControlId control) const { return m_enabled[indexOf(control)]; }
 
     // The General page.
     int functionChoice() const { return m_choice; }
@@ -92,11 +71,14 @@ public:
     void setFadeOutIndex(int index);
     static QStringList FadeTimes(); // "1s" to "20s"
 
-    // The command line page: the text in the box, and the text that the MP3
-    // configuration uses (the box's text as of the last Ok).
+    // The MP3 copy option of the MP3 General page.
+    bool losslessCopy() const { return m_losslessCopy; }
+    void setLosslessCopy(bool on) { m_losslessCopy = on; }
+
+    // The command line page's text, which every MP3 configuration reads as
+    // it stands. Cancel and showing put back the text of the last Ok.
     QString commandLineText() const { return m_commandLineText; }
     void setCommandLineText(const QString& text) { m_commandLineText = text; }
-    QString commandLine() const { return m_commandLine; }
 
     // Default: every encoder control to its Default button value.
     void Button2Click();
@@ -120,8 +102,9 @@ private:
     // The option's choice as the radio buttons can show it.
     int shownChoice() const;
     void change(const Key& key, int value, Change how);
-    void runRule(const Key& key);
-    void enable(std::initializer_list<const char*> controls, bool on);
+    // Runs the rules of `key` that run on a change made `how`.
+    void runRules(const Key& key, Change how);
+    void apply(const EnableRule& rule);
     bool checksPass();
     // The text of a split edit after leaving it; nullopt when not a number.
     std::optional<QString> leftSplitText(const QString& text, int fallback);
@@ -136,7 +119,7 @@ private:
 
     int m_page = -1;
     QHash<const Key*, int> m_values;
-    QHash<QString, bool> m_enabled;
+    std::array<bool, kControlIdCount> m_enabled{};
     int m_choice = 0;
     QString m_timeText = QStringLiteral("60");
     QString m_countText = QStringLiteral("6");
@@ -144,8 +127,9 @@ private:
     bool m_fadeOut = false;
     int m_fadeInIndex = 4;
     int m_fadeOutIndex = 4;
+    bool m_losslessCopy = false;
     QString m_commandLineText;
-    QString m_commandLine;
+    QString m_confirmedCommandLine;
 };
 
 } // namespace settings

@@ -1,9 +1,14 @@
 #include "skin/SkinFile.h"
 
-#include <QFile>
+#include "base/RegularFile.h"
+
 #include <QRegularExpression>
 
 namespace {
+
+// Far beyond any screen, and small enough that a position plus a size, and
+// the sums the engine and the painter form from them, stay well inside int.
+constexpr int kCoordinateLimit = 1 << 16;
 
 [[noreturn]] void fail(int line, const QString& message)
 {
@@ -53,6 +58,12 @@ int toInt(const QString& word, int lineNo, const char* what)
     const int v = word.toInt(&ok);
     if (!ok)
         fail(lineNo, QStringLiteral("%1 is not a number: %2").arg(QLatin1String(what), word));
+    if (v < -kCoordinateLimit || v > kCoordinateLimit)
+        fail(lineNo, QStringLiteral("%1 must lie between %2 and %3: %4")
+                         .arg(QLatin1String(what))
+                         .arg(-kCoordinateLimit)
+                         .arg(kCoordinateLimit)
+                         .arg(word));
     return v;
 }
 
@@ -188,7 +199,7 @@ SkinDocument ParseSkin(const QString& text)
 
 SkinDocument LoadSkinDocument(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw SkinFileError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
     try {

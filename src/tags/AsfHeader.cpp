@@ -259,6 +259,15 @@ void AsfHeader::setAttribute(const QString& name, const AsfValue& value)
         m_extended.emplace_back(name, value);
 }
 
+void AsfHeader::removeAttribute(const QString& name)
+{
+    if (const int index = contentIndex(name); index >= 0)
+        m_content[index].clear();
+    std::erase_if(m_extended, [&name](const auto& entry) {
+        return entry.first.compare(name, Qt::CaseInsensitive) == 0;
+    });
+}
+
 QByteArray AsfHeader::contentDescriptionPayload() const
 {
     QByteArray lengths;

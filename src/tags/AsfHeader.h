@@ -38,6 +38,8 @@ public:
 
     std::optional<AsfValue> attribute(const QString& name) const;
     void setAttribute(const QString& name, const AsfValue& value);
+    // Drops an extended attribute; a description text becomes empty.
+    void removeAttribute(const QString& name);
 
     // Writes the header with the current attributes, then the input's bytes
     // after its old header. Throws SafeFileError on failure.

@@ -1,8 +1,10 @@
 #include "tags/Id3Tags.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
+#include "tags/Id3Frames.h"
+#include "tags/Id3Text.h"
 #include "tags/TagError.h"
-#include "tags/TagText.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -10,110 +12,289 @@
 #include <algorithm>
 #include <optional>
 
+using id3::kTagHeaderSize;
+
 namespace {
 
-constexpr int headerSize = 10;
+// Of a longer frame only this many bytes are read, as the described reader's
+// buffer held them.
 constexpr qint64 frameBufferSize = 250;
 
-quint32 bigEndian32(const char* p)
-{
-    return qFromBigEndian<quint32>(p);
-}
+// The frame each field is read from and written to, by version: 2.2 has
+// three-letter names. The year has a second frame: TDRC is the year's place
+// in version 2.4 (TYER in 2.3), and writers mix them up.
+struct FieldFrame {
+    TagField field;
+    const char* v22;
+    const char* id;
+};
+const FieldFrame fieldFrames[] = {
+    {TagField::Title, "TT2", "TIT2"},   {TagField::Artist, "TP1", "TPE1"},
+    {TagField::Album, "TAL", "TALB"},   {TagField::Track, "TRK", "TRCK"},
+    {TagField::Year, "TYE", "TYER"},    {TagField::Genre, "TCO", "TCON"},
+    {TagField::Comment, "COM", "COMM"},
+};
 
-quint32 syncsafe32(const char* p)
+// The field a frame holds, if any.
+std::optional<TagField> fieldOf(QByteArrayView id, int version)
 {
-    const auto b = [p](int i) { return quint32(quint8(p[i]) & 0x7f); };
-    return b(0) << 21 | b(1) << 14 | b(2) << 7 | b(3);
-}
-
-// Texts end at their terminator; what may follow it (a second value, junk
-// left by an editor) is not part of the field.
-qsizetype terminatorAt(QByteArrayView bytes, bool wide)
-{
-    if (!wide) {
-        const qsizetype zero = bytes.indexOf('\0');
-        return zero < 0 ? bytes.size() : zero;
+    for (const FieldFrame& f : fieldFrames) {
+        if (id == QByteArrayView(version == 2 ? f.v22 : f.id))
+            return f.field;
     }
-    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
-        if (bytes[i] == 0 && bytes[i + 1] == 0)
-            return i;
-    }
-    return bytes.size() & ~qsizetype(1);
+    if (version != 2 && id == "TDRC")
+        return TagField::Year;
+    return std::nullopt;
 }
 
-QString decodeUtf16(QByteArrayView bytes, bool bigEndianDefault)
+// The first bytes of a frame's content, as many as the reader keeps, and
+// whether the content went on.
+struct Kept {
+    QByteArray bytes;
+    bool cut = false;
+};
+
+Kept keptContent(const id3::Frame& frame)
 {
-    bool big = bigEndianDefault;
-    if (bytes.size() >= 2) {
-        const quint8 b0 = quint8(bytes[0]);
-        const quint8 b1 = quint8(bytes[1]);
-        if (b0 == 0xfe && b1 == 0xff) {
-            big = true;
-            bytes = bytes.sliced(2);
-        } else if (b0 == 0xff && b1 == 0xfe) {
-            big = false;
-            bytes = bytes.sliced(2);
+    Kept kept{frame.content(), frame.truncated};
+    if (kept.bytes.size() > frameBufferSize) {
+        kept.bytes.truncate(frameBufferSize);
+        kept.cut = true;
+    }
+    return kept;
+}
+
+bool isUserText(QByteArrayView id)
+{
+    return id == "TXXX" || id == "TXX";
+}
+
+// A user text frame whose description says it holds a comment, as ffmpeg
+// writes comments.
+bool isUserComment(QByteArrayView content)
+{
+    return id3::userTextFrame(content).description.compare(QLatin1String("comment"),
+                                                           Qt::CaseInsensitive) == 0;
+}
+
+// TYER and TDRC both give the year; the one of the tag's own version wins.
+int yearRank(QByteArrayView id, int version)
+{
+    const bool own = version == 4 ? id == "TDRC" : id != "TDRC";
+    return own ? 2 : 1;
+}
+
+} // namespace
+
+QString ReadId3v1Title(QIODevice& file)
+{
+    constexpr qint64 blockSize = 128;
+    const qint64 size = file.size();
+    if (size < blockSize || !file.seek(size - blockSize))
+        return {};
+    const QByteArray block = file.read(blockSize);
+    if (block.size() != blockSize || !block.startsWith("TAG"))
+        return {};
+    const QByteArrayView title = QByteArrayView(block).sliced(3, 30);
+    return QString::fromLatin1(title.first(id3::terminatorAt(title, false)));
+}
+
+QString ReadId3v1Title(const QString& path)
+{
+    RegularFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return ReadId3v1Title(file);
+}
+
+TagFields ReadId3v2(QIODevice& file)
+{
+    const std::optional<QByteArray> tag = id3::readTagAtStart(file);
+    if (!tag)
+        return {};
+    const std::optional<QByteArray> area = id3::frameArea(*tag);
+    if (!area)
+        return {};
+    const int version = quint8(tag->at(3));
+    TagFields tags;
+    QString userComment; // taken when there is no comment frame
+    int yearFrom = 0;
+    id3::FrameIterator frames(*area, version, quint8(tag->at(5)) & id3::kTagUnsynchronised);
+    while (const std::optional<id3::Frame> frame = frames.next()) {
+        // A frame whose first bytes run past the tag leaves the whole tag
+        // unread.
+        if (frame->truncated &&
+            frame->storedContent().size() < std::min(frame->declaredSize, frameBufferSize))
+            return {};
+        const std::optional<TagField> field = fieldOf(frame->id, version);
+        if (!field) {
+            if (isUserText(frame->id)) {
+                if (const Kept kept = keptContent(*frame); isUserComment(kept.bytes))
+                    userComment = id3::userTextFrame(kept.bytes, kept.cut).value;
+            }
+            continue;
+        }
+        if (*field == TagField::Year) {
+            const int rank = yearRank(frame->id, version);
+            if (rank < yearFrom)
+                continue;
+            yearFrom = rank;
+        }
+        const Kept kept = keptContent(*frame);
+        tags[*field] = *field == TagField::Comment ? id3::commentFrameValue(kept.bytes, kept.cut)
+                                                   : id3::textFrameValue(kept.bytes, kept.cut);
+    }
+    if (tags.comment.isEmpty())
+        tags.comment = userComment;
+    return tags;
+}
+
+TagFields ReadId3v2(const QString& path)
+{
+    RegularFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return ReadId3v2(file);
+}
+
+namespace {
+
+// A chapter frame: its element identifier, start and end times in
+// milliseconds, byte offsets (unused here), then sub-frames.
+struct ChapterFrame {
+    QByteArray element;
+    TagChapter chapter;
+};
+
+std::optional<ChapterFrame> chapterFrom(const QByteArray& content, int version)
+{
+    const qsizetype idEnd = content.indexOf('\0');
+    if (idEnd < 0 || content.size() < idEnd + 1 + 16)
+        return std::nullopt;
+    ChapterFrame chap;
+    chap.element = content.first(idEnd);
+    const char* times = content.constData() + idEnd + 1;
+    chap.chapter.startMs = qFromBigEndian<quint32>(times);
+    const qint64 end = qFromBigEndian<quint32>(times + 4);
+    // An end that is not after the start says nothing.
+    if (end > chap.chapter.startMs)
+        chap.chapter.endMs = end;
+    id3::FrameIterator subFrames(QByteArrayView(content).sliced(idEnd + 1 + 16), version);
+    while (const std::optional<id3::Frame> sub = subFrames.next()) {
+        if (sub->id == "TIT2" && !sub->truncated)
+            chap.chapter.title = id3::textFrameValue(sub->content());
+    }
+    return chap;
+}
+
+// A table of contents: its element identifier, flags, the identifiers of its
+// entries (chapters or nested tables).
+struct TableOfContents {
+    QByteArray element;
+    bool topLevel = false;
+    QList<QByteArray> entries;
+};
+
+std::optional<TableOfContents> tableFrom(const QByteArray& content)
+{
+    const qsizetype idEnd = content.indexOf('\0');
+    if (idEnd < 0 || content.size() < idEnd + 3)
+        return std::nullopt;
+    TableOfContents toc;
+    toc.element = content.first(idEnd);
+    toc.topLevel = quint8(content[idEnd + 1]) & 0x02;
+    int count = quint8(content[idEnd + 2]);
+    qsizetype pos = idEnd + 3;
+    while (count-- > 0 && pos < content.size()) {
+        qsizetype end = content.indexOf('\0', pos);
+        if (end < 0)
+            end = content.size();
+        toc.entries << content.sliced(pos, end - pos);
+        pos = end + 1;
+    }
+    return toc;
+}
+
+// The chapters a table lists, nested tables expanded in place; each table is
+// visited once, so a table that lists itself ends.
+void collectListed(const TableOfContents& toc, const QList<TableOfContents>& tables,
+                   QList<QByteArray>& visited, QList<QByteArray>& order)
+{
+    if (visited.contains(toc.element))
+        return;
+    visited << toc.element;
+    for (const QByteArray& entry : toc.entries) {
+        const auto nested = std::find_if(tables.begin(), tables.end(),
+                                         [&](const auto& t) { return t.element == entry; });
+        if (nested != tables.end())
+            collectListed(*nested, tables, visited, order);
+        else if (!order.contains(entry))
+            order << entry;
+    }
+}
+
+} // namespace
+
+TagChapters ReadId3v2Chapters(QIODevice& file)
+{
+    const std::optional<QByteArray> tag = id3::readTagAtStart(file);
+    if (!tag)
+        return {};
+    const std::optional<QByteArray> area = id3::frameArea(*tag);
+    const int version = quint8(tag->at(3));
+    if (!area || version < 3)
+        return {};
+    QList<ChapterFrame> chapters;
+    QList<TableOfContents> tables;
+    id3::FrameIterator frames(*area, version, quint8(tag->at(5)) & id3::kTagUnsynchronised);
+    while (const std::optional<id3::Frame> frame = frames.next()) {
+        if (frame->truncated)
+            break;
+        if (frame->id == "CHAP") {
+            if (auto chap = chapterFrom(frame->content(), version))
+                chapters << *chap;
+        } else if (frame->id == "CTOC") {
+            if (auto toc = tableFrom(frame->content()))
+                tables << *toc;
         }
     }
-    QString text(bytes.size() / 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char* p = bytes.data() + 2 * i;
-        text[i] = QChar(big ? qFromBigEndian<quint16>(p) : qFromLittleEndian<quint16>(p));
+    std::stable_sort(chapters.begin(), chapters.end(), [](const auto& a, const auto& b) {
+        return a.chapter.startMs < b.chapter.startMs;
+    });
+
+    // The top-level table decides the order; without one, the first table.
+    QList<QByteArray> order;
+    if (!tables.isEmpty()) {
+        const auto top =
+            std::find_if(tables.begin(), tables.end(), [](const auto& t) { return t.topLevel; });
+        QList<QByteArray> visited;
+        collectListed(top != tables.end() ? *top : tables.first(), tables, visited, order);
     }
-    return text;
-}
-
-// One text in the given ID3 text encoding, up to its terminator.
-QString decodeText(quint8 encoding, QByteArrayView bytes)
-{
-    const bool wide = encoding == 1 || encoding == 2;
-    bytes = bytes.first(terminatorAt(bytes, wide));
-    switch (encoding) {
-    case 1:
-        return decodeUtf16(bytes, false);
-    case 2:
-        return decodeUtf16(bytes, true);
-    case 3:
-        return QString::fromUtf8(bytes);
-    default:
-        return QString::fromLatin1(bytes);
+    TagChapters result;
+    for (const QByteArray& element : order) {
+        for (const ChapterFrame& c : chapters) {
+            if (c.element == element) {
+                result << c.chapter;
+                break;
+            }
+        }
     }
+    for (const ChapterFrame& c : chapters) {
+        if (!order.contains(c.element))
+            result << c.chapter;
+    }
+    return result;
 }
 
-bool knownEncoding(quint8 encoding)
+TagChapters ReadId3v2Chapters(const QString& path)
 {
-    return encoding <= 3;
-}
-
-QString textFrameValue(QByteArrayView content)
-{
-    if (content.isEmpty())
+    RegularFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    const quint8 encoding = quint8(content[0]);
-    // Without a known encoding byte the frame is taken as plain Latin-1 text.
-    if (!knownEncoding(encoding))
-        return trimTagText(QString::fromLatin1(content));
-    return trimTagText(decodeText(encoding, content.sliced(1)));
+    return ReadId3v2Chapters(file);
 }
 
-// Encoding byte, language code, a terminated short description, the text.
-QString commentFrameValue(QByteArrayView content)
-{
-    if (content.size() <= 4)
-        return {};
-    const quint8 encoding = quint8(content[0]);
-    const QByteArrayView rest = content.sliced(4);
-    if (!knownEncoding(encoding))
-        return trimTagText(QString::fromLatin1(rest));
-    const bool wide = encoding == 1 || encoding == 2;
-    const qsizetype descriptionEnd = terminatorAt(rest, wide);
-    const qsizetype textStart = descriptionEnd + (wide ? 2 : 1);
-    // Without a terminated description (older writers left it out) all that
-    // follows the language is the comment.
-    if (textStart > rest.size())
-        return trimTagText(decodeText(encoding, rest));
-    return trimTagText(decodeText(encoding, rest.sliced(textStart)));
-}
+namespace {
 
 bool fitsLatin1(const QString& text)
 {
@@ -170,13 +351,20 @@ QByteArray frame(const char* id, const QByteArray& content, int version = 3)
     return bytes + content;
 }
 
-QByteArray buildTag(const QString& path, const Mp3Tags& tags)
+QByteArray fieldFrame(TagField field, const QString& text, int version = 3)
 {
-    QByteArray frames =
-        frame("TIT2", textContent(tags.title)) + frame("TPE1", textContent(tags.artist)) +
-        frame("TALB", textContent(tags.album)) + frame("TRCK", textContent(tags.track)) +
-        frame("TYER", textContent(tags.year)) + frame("TCON", textContent(tags.genre)) +
-        frame("COMM", commentContent(tags.comment));
+    const auto f = std::find_if(std::begin(fieldFrames), std::end(fieldFrames),
+                                [field](const FieldFrame& f) { return f.field == field; });
+    const char* id = field == TagField::Year && version == 4 ? "TDRC" : f->id;
+    return frame(id, field == TagField::Comment ? commentContent(text) : textContent(text),
+                 version);
+}
+
+QByteArray buildTag(const QString& path, const TagFields& tags)
+{
+    QByteArray frames;
+    for (const FieldFrame& f : fieldFrames)
+        frames += fieldFrame(f.field, tags[f.field]);
     frames.append(10, '\0');
     const qint64 size = frames.size();
     if (size >= qint64(1) << 28)
@@ -188,8 +376,8 @@ QByteArray buildTag(const QString& path, const Mp3Tags& tags)
 // front of the file, else at 0.
 qint64 audioStart(QIODevice& file)
 {
-    const QByteArray header = file.read(headerSize);
-    if (header.size() < headerSize || !header.startsWith("ID3") || quint8(header[3]) == 0xff ||
+    const QByteArray header = file.read(kTagHeaderSize);
+    if (header.size() < kTagHeaderSize || !header.startsWith("ID3") || quint8(header[3]) == 0xff ||
         quint8(header[4]) == 0xff)
         return 0;
     for (int i = 6; i < 10; ++i) {
@@ -197,124 +385,17 @@ qint64 audioStart(QIODevice& file)
             return 0;
     }
     const bool footer = quint8(header[3]) == 4 && (quint8(header[5]) & 0x10);
-    const qint64 end = headerSize + syncsafe32(header.constData() + 6) + (footer ? headerSize : 0);
+    const qint64 end =
+        kTagHeaderSize + id3::syncsafe32(header.constData() + 6) + (footer ? kTagHeaderSize : 0);
     return end <= file.size() ? end : 0;
-}
-
-// Where the first frame of a tag (header included) starts: behind the
-// extended header when the tag has one. Version 2.3 gives that header's size
-// without its own four size bytes, version 2.4 with them and in seven-bit
-// bytes. Empty when the extended header does not fit in the tag.
-std::optional<qint64> firstFrameAt(QByteArrayView tag)
-{
-    const quint8 version = quint8(tag[3]);
-    const bool extended = (version == 3 || version == 4) && (quint8(tag[5]) & 0x40);
-    if (!extended)
-        return headerSize;
-    if (tag.size() < headerSize + 4)
-        return std::nullopt;
-    const char* size = tag.data() + headerSize;
-    const qint64 end = version == 3 ? headerSize + 4 + qint64(bigEndian32(size))
-                                    : headerSize + qint64(syncsafe32(size));
-    if (end < headerSize + 4 || end > tag.size())
-        return std::nullopt;
-    return end;
 }
 
 } // namespace
 
-QString ReadId3v1Title(QIODevice& file)
-{
-    constexpr qint64 blockSize = 128;
-    const qint64 size = file.size();
-    if (size < blockSize || !file.seek(size - blockSize))
-        return {};
-    const QByteArray block = file.read(blockSize);
-    if (block.size() != blockSize || !block.startsWith("TAG"))
-        return {};
-    const QByteArrayView title = QByteArrayView(block).sliced(3, 30);
-    return QString::fromLatin1(title.first(terminatorAt(title, false)));
-}
-
-QString ReadId3v1Title(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return ReadId3v1Title(file);
-}
-
-Mp3Tags ReadId3v2(QIODevice& file)
-{
-    Mp3Tags tags;
-    const QByteArray header = file.read(headerSize);
-    if (header.size() < headerSize || !header.startsWith("ID3"))
-        return tags;
-    const auto b = [&header](int i) { return qint64(quint8(header[i])); };
-    // The size bytes are taken whole, as old writers did not always keep
-    // their top bit clear.
-    const qint64 tagEnd = (b(6) << 21) + (b(7) << 14) + (b(8) << 7) + b(9) + headerSize;
-    if (tagEnd > file.size())
-        return tags;
-    // The whole tag in one read, its size checked against the file's above:
-    // a tag of countless tiny frames then costs no file access per frame.
-    const QByteArray tag = header + file.read(tagEnd - headerSize);
-    if (tag.size() != tagEnd)
-        return {};
-    // Version 2.4 counts frame sizes in seven-bit bytes and keeps the year
-    // in TDRC.
-    const bool syncsafeFrameSizes = b(3) == 4;
-
-    const std::optional<qint64> framesStart = firstFrameAt(tag);
-    if (!framesStart)
-        return {};
-    qint64 position = *framesStart;
-    while (position + headerSize <= tagEnd) {
-        const char* p = tag.constData() + position;
-        // Zeros where a frame identifier belongs are the tag's padding: no
-        // frame follows. Walking a padded area ten bytes at a time would
-        // find nothing and, in a tag that claims hundreds of megabytes,
-        // keep the window busy for seconds.
-        if (p[0] == '\0')
-            break;
-        const qint64 size = syncsafeFrameSizes ? syncsafe32(p + 4) : bigEndian32(p + 4);
-        const qint64 kept = std::min(size, frameBufferSize);
-        if (position + headerSize + kept > tagEnd)
-            return {};
-        const QByteArrayView content(p + headerSize, kept);
-        position += headerSize + size;
-
-        const QByteArrayView id(p, 4);
-        if (id == "TIT2")
-            tags.title = textFrameValue(content);
-        else if (id == "TPE1")
-            tags.artist = textFrameValue(content);
-        else if (id == "TALB")
-            tags.album = textFrameValue(content);
-        else if (id == "TRCK")
-            tags.track = textFrameValue(content);
-        else if (id == "TYER" || (syncsafeFrameSizes && id == "TDRC"))
-            tags.year = textFrameValue(content);
-        else if (id == "TCON")
-            tags.genre = textFrameValue(content);
-        else if (id == "COMM")
-            tags.comment = commentFrameValue(content);
-    }
-    return tags;
-}
-
-Mp3Tags ReadId3v2(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return ReadId3v2(file);
-}
-
-void WriteId3v2(const QString& path, const Mp3Tags& tags)
+void WriteId3v2(const QString& path, const TagFields& tags)
 {
     const QByteArray tag = buildTag(path, tags);
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, source.errorString()));
     const qint64 start = audioStart(source);
@@ -333,72 +414,42 @@ void WriteId3v2(const QString& path, const Mp3Tags& tags)
 
 namespace {
 
-// The frames a field is written to, in the order the writer writes fields.
-struct FieldFrame {
-    TagField field;
-    const char* id;
-    QString Mp3Tags::*value;
-};
-const FieldFrame fieldFrames[] = {
-    {TagField::Title, "TIT2", &Mp3Tags::title},     {TagField::Artist, "TPE1", &Mp3Tags::artist},
-    {TagField::Album, "TALB", &Mp3Tags::album},     {TagField::Track, "TRCK", &Mp3Tags::track},
-    {TagField::Year, "TYER", &Mp3Tags::year},       {TagField::Genre, "TCON", &Mp3Tags::genre},
-    {TagField::Comment, "COMM", &Mp3Tags::comment},
-};
-
 bool isFrameId(QByteArrayView id)
 {
     return std::all_of(id.begin(), id.end(),
                        [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
 
-// Undoes the unsynchronisation of a version 2.3 tag: every zero byte that
-// follows 0xff was inserted by the writer.
-QByteArray resynchronised(const QByteArray& bytes)
-{
-    QByteArray out;
-    out.reserve(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        out.append(bytes[i]);
-        if (quint8(bytes[i]) == 0xff && i + 1 < bytes.size() && bytes[i + 1] == '\0')
-            ++i;
-    }
-    return out;
-}
-
 // A comment frame that holds the comment field rather than a described
 // value (iTunes' normalisation data and the like): its description is empty.
-// Frames compressed, encrypted or otherwise transformed count as described.
-bool isPlainComment(QByteArrayView content, quint8 formatFlags, int version)
+// A frame that cannot be read (compressed, encrypted) counts as described.
+bool isPlainComment(const id3::Frame& frame)
 {
-    const quint8 transformed = version == 4 ? 0x4f : 0xe0;
-    if ((formatFlags & transformed) != 0 || content.size() < 4)
+    if (!frame.readable())
+        return false;
+    const QByteArray content = frame.content();
+    if (content.size() < 4)
         return false;
     const quint8 encoding = quint8(content[0]);
-    if (!knownEncoding(encoding))
+    if (!id3::isKnownEncoding(encoding))
         return true;
-    QByteArrayView description = content.sliced(4);
+    QByteArrayView description = QByteArrayView(content).sliced(4);
     // UTF-16 texts may begin with a byte order mark, an empty one too.
     if (encoding == 1 && description.size() >= 2 &&
         (description.startsWith("\xff\xfe") || description.startsWith("\xfe\xff")))
         description = description.sliced(2);
-    return terminatorAt(description, encoding == 1 || encoding == 2) == 0;
+    return id3::terminatorAt(description, id3::isWideEncoding(encoding)) == 0;
 }
 
-bool isReplaced(QByteArrayView id, QByteArrayView content, quint8 formatFlags, int version,
-                TagFieldSet which)
+bool isReplaced(const id3::Frame& frame, int version, TagFieldSet which)
 {
-    for (const FieldFrame& f : fieldFrames) {
-        if (!which.testFlag(f.field))
-            continue;
-        if (f.field == TagField::Comment) {
-            if (id == "COMM" && isPlainComment(content, formatFlags, version))
-                return true;
-        } else if (id == f.id || (f.field == TagField::Year && id == "TDRC")) {
-            return true;
-        }
-    }
-    return false;
+    if (which.testFlag(TagField::Comment) && frame.readable() && isUserText(frame.id) &&
+        isUserComment(frame.content()))
+        return true;
+    const std::optional<TagField> field = fieldOf(frame.id, version);
+    if (!field || !which.testFlag(*field))
+        return false;
+    return *field != TagField::Comment || isPlainComment(frame);
 }
 
 // The tag at the front of an MP3 file as the updater sees it.
@@ -428,54 +479,49 @@ ExistingTag readExistingTag(QFile& source, const QString& path, TagFieldSet whic
         cannotUpdate(path, source.errorString());
     existing.version = quint8(tag[3]);
     existing.flags = quint8(tag[5]);
-    existing.declaredSize = syncsafe32(tag.constData() + 6);
+    existing.declaredSize = id3::syncsafe32(tag.constData() + 6);
     if (existing.version != 3 && existing.version != 4)
         cannotUpdate(
             path,
             QStringLiteral("tags of ID3 version 2.%1 cannot be updated").arg(existing.version));
-    QByteArray body = tag.sliced(0, headerSize + existing.declaredSize);
-    if (existing.version == 3 && (existing.flags & 0x80))
-        body = tag.first(headerSize) + resynchronised(body.sliced(headerSize));
-    const std::optional<qint64> first = firstFrameAt(body);
-    if (!first)
+    const std::optional<QByteArray> area =
+        id3::frameArea(QByteArrayView(tag).first(kTagHeaderSize + existing.declaredSize));
+    if (!area)
         cannotUpdate(path, QStringLiteral("its ID3 tag is damaged"));
 
     // Frames are kept as they are, up to the padding or to anything that is
-    // no frame.
-    qint64 position = *first;
-    while (position + headerSize <= body.size()) {
-        const char* p = body.constData() + position;
-        const QByteArrayView id(p, 4);
-        if (!isFrameId(id))
+    // no frame. The new header leaves the tag-wide unsynchronisation flag
+    // out: version 2.3 frames are kept undone, and a version 2.4 frame whose
+    // content stays unsynchronised gets its own flag.
+    const bool unsynchronised = existing.flags & id3::kTagUnsynchronised;
+    id3::FrameIterator frames(*area, existing.version, unsynchronised);
+    while (const std::optional<id3::Frame> frame = frames.next()) {
+        if (!isFrameId(frame->id) || frame->truncated)
             break;
-        const qint64 size = existing.version == 4 ? syncsafe32(p + 4) : bigEndian32(p + 4);
-        if (size > body.size() - position - headerSize)
-            break;
-        const QByteArrayView content(p + headerSize, size);
-        if (!isReplaced(id, content, quint8(p[9]), existing.version, which))
-            existing.frames.append(p, headerSize + size);
-        position += headerSize + size;
+        if (isReplaced(*frame, existing.version, which))
+            continue;
+        QByteArray kept = frame->stored.toByteArray();
+        if (existing.version == 4 && unsynchronised)
+            kept[9] = char(quint8(kept[9]) | 0x02);
+        existing.frames += kept;
     }
     return existing;
 }
 
 } // namespace
 
-void UpdateId3v2(const QString& path, const Mp3Tags& values, TagFieldSet which)
+void UpdateId3v2(const QString& path, const TagFields& values, TagFieldSet which)
 {
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         cannotUpdate(path, source.errorString());
     const ExistingTag existing = readExistingTag(source, path, which);
 
     QByteArray frames = existing.frames;
     for (const FieldFrame& f : fieldFrames) {
-        const QString& text = values.*f.value;
-        if (!which.testFlag(f.field) || text.isEmpty())
-            continue;
-        const char* id = f.field == TagField::Year && existing.version == 4 ? "TDRC" : f.id;
-        frames += frame(id, f.field == TagField::Comment ? commentContent(text) : textContent(text),
-                        existing.version);
+        const QString& text = values[f.field];
+        if (which.testFlag(f.field) && !text.isEmpty())
+            frames += fieldFrame(f.field, text, existing.version);
     }
     // The old tag's size when the frames fit in it, so that the audio data
     // keeps its place; the same padding as a new tag otherwise.

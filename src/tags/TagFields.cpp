@@ -64,3 +64,16 @@ QString& TagFields::operator[](TagField field)
 {
     return const_cast<QString&>(std::as_const(*this)[field]);
 }
+
+TrackText splitTrack(const QString& track)
+{
+    const qsizetype slash = track.indexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {track.trimmed(), {}};
+    return {track.left(slash).trimmed(), track.mid(slash + 1).trimmed()};
+}
+
+QString joinTrack(const QString& number, const QString& total)
+{
+    return total.isEmpty() ? number : number + QLatin1Char('/') + total;
+}

@@ -31,19 +31,34 @@ QString tagFieldName(TagField field);
 // The field of that name, in any case.
 std::optional<TagField> tagFieldNamed(QStringView name);
 
-// The texts of a file's tag. The year and the track are texts as the file
-// holds them (a WMA track is a number and reads as its decimal digits).
+// The tag record: the texts of a file's tag, the same for every format, from
+// the readers through the job list and the tag editor to the writers. The year
+// and the track are texts as the file holds them; the track may carry the
+// total as "n/total" (a WMA track is a number and reads as its digits; Vorbis
+// comments and WMA keep the total apart, and their readers join it in).
 struct TagFields {
-    QString title;
-    QString artist;
-    QString album;
-    QString year;
-    QString comment;
-    QString genre;
-    QString track;
+    // Each with its initializer, so that a record may name only the fields it
+    // sets: TagFields{.title = t, .track = n}.
+    QString title{};
+    QString artist{};
+    QString album{};
+    QString year{};
+    QString comment{};
+    QString genre{};
+    QString track{};
 
     QString& operator[](TagField field);
     const QString& operator[](TagField field) const;
 
     friend bool operator==(const TagFields&, const TagFields&) = default;
 };
+
+// A track text split at its first "/": "7/12" gives 7 and 12, "7" gives 7
+// and no total. Both parts are trimmed.
+struct TrackText {
+    QString number;
+    QString total;
+};
+TrackText splitTrack(const QString& track);
+// "number/total", or the number alone without a total.
+QString joinTrack(const QString& number, const QString& total);

@@ -1,5 +1,6 @@
 #include "tags/TagFile.h"
 
+#include "base/RegularFile.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
@@ -14,9 +15,13 @@ namespace {
 // whose readers would quietly give empty fields.
 void requireReadable(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (!info.exists())
         throw TagError(QStringLiteral("Cannot open %1: no such file").arg(path));
-    QFile file(path);
+    // A FIFO or a device would block the open, or feed the reader for ever.
+    if (!info.isFile())
+        throw TagError(QStringLiteral("Cannot open %1: not a regular file").arg(path));
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
 }
@@ -26,36 +31,9 @@ void requireReadable(const QString& path)
     throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, cause));
 }
 
-Mp3Tags mp3Tags(const TagFields& f)
+void writeWma(const QString& path, const TagFields& fields, TagFieldSet which)
 {
-    return {f.title, f.artist, f.album, f.year, f.track, f.comment, f.genre};
-}
-
-OggTags oggTags(const TagFields& f)
-{
-    return {f.album, f.title, f.artist, f.comment, f.genre, f.year, f.track};
-}
-
-WmaTags wmaTags(const QString& path, const TagFields& f)
-{
-    bool ok = true;
-    const uint number = f.track.isEmpty() ? 0 : f.track.toUInt(&ok);
-    if (!ok || number > 0xffff)
-        cannotWrite(path, QStringLiteral("the track must be a number from 0 to 65535"));
-    WmaTags t;
-    t.title = f.title;
-    t.artist = f.artist;
-    t.album = f.album;
-    t.year = f.year;
-    t.comment = f.comment;
-    t.genre = f.genre;
-    t.trackNumber = quint16(number);
-    return t;
-}
-
-void writeWma(const QString& path, const WmaTags& tags)
-{
-    if (!WriteWmaTags(path, tags))
+    if (!UpdateWmaTags(path, fields, which))
         cannotWrite(path, QStringLiteral("no Windows Media (ASF) header found"));
 }
 
@@ -77,19 +55,27 @@ TagFields TagFile::read(const QString& path)
 {
     requireReadable(path);
     switch (formatOf(path)) {
-    case Format::Mp3: {
-        const Mp3Tags t = ReadId3v2(path);
-        return {t.title, t.artist, t.album, t.year, t.comment, t.genre, t.track};
+    case Format::Mp3:
+        return ReadId3v2(path);
+    case Format::Ogg:
+        return ReadOggComments(path);
+    case Format::Wma:
+        return ReadWmaTags(path);
+    case Format::None:
+        break;
     }
-    case Format::Ogg: {
-        const OggTags t = ReadOggComments(path);
-        return {t.title, t.artist, t.album, t.date, t.comment, t.genre, t.trackNumber};
-    }
-    case Format::Wma: {
-        const WmaTags t = ReadWmaTags(path);
-        const QString track = t.trackNumber ? QString::number(t.trackNumber) : QString();
-        return {t.title, t.artist, t.album, t.year, t.comment, t.genre, track};
-    }
+    return {};
+}
+
+TagChapters TagFile::chapters(const QString& path)
+{
+    requireReadable(path);
+    switch (formatOf(path)) {
+    case Format::Mp3:
+        return ReadId3v2Chapters(path);
+    case Format::Ogg:
+        return ReadOggChapters(path);
+    case Format::Wma:
     case Format::None:
         break;
     }
@@ -101,20 +87,14 @@ void TagFile::write(const QString& path, const TagFields& fields, TagFieldSet wh
     requireReadable(path);
     switch (formatOf(path)) {
     case Format::Mp3:
-        UpdateId3v2(path, mp3Tags(fields), which);
+        UpdateId3v2(path, fields, which);
         return;
     case Format::Ogg:
-        UpdateOggComments(path, oggTags(fields), which);
+        UpdateOggComments(path, fields, which);
         return;
-    case Format::Wma: {
-        // The track is checked only when it is written.
-        TagFields checked = fields;
-        if (!which.testFlag(TagField::Track))
-            checked.track.clear();
-        if (!UpdateWmaTags(path, wmaTags(path, checked), which))
-            cannotWrite(path, QStringLiteral("no Windows Media (ASF) header found"));
+    case Format::Wma:
+        writeWma(path, fields, which);
         return;
-    }
     case Format::None:
         break;
     }
@@ -126,13 +106,13 @@ void TagFile::writeNew(const QString& path, const TagFields& fields)
     requireReadable(path);
     switch (formatOf(path)) {
     case Format::Mp3:
-        WriteId3v2(path, mp3Tags(fields));
+        WriteId3v2(path, fields);
         return;
     case Format::Ogg:
-        WriteOggComments(path, oggTags(fields));
+        WriteOggComments(path, fields);
         return;
     case Format::Wma:
-        writeWma(path, wmaTags(path, fields));
+        writeWma(path, fields, everyTagField);
         return;
     case Format::None:
         break;

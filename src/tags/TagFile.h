@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tags/TagChapter.h"
 #include "tags/TagFields.h"
 
 #include <QString>
@@ -22,6 +23,10 @@ Format formatOf(const QString& path);
 // are the ID3 version 2 fields (ReadId3v1Title gives the older title).
 TagFields read(const QString& path);
 
+// The chapters the file's tags mark: ID3 chapter frames in MP3 files,
+// CHAPTERnnn comments in Ogg files; none for other formats.
+TagChapters chapters(const QString& path);
+
 // Sets the fields in `which` to their values in `fields`; an empty value
 // removes the field. All else the file holds stays: the other fields, and
 // frames, comments and attributes this program does not know.
@@ -29,7 +34,8 @@ void write(const QString& path, const TagFields& fields, TagFieldSet which = eve
 
 // Tags a file the program has just written, as the per-format writers do:
 // MP3 gets a version 2.3 tag of all seven frames (empty ones too), Ogg the
-// non-empty fields as its only comments, WMA the seven attributes.
+// non-empty fields as its only comments, WMA the seven attributes. Every
+// field given is written, the year, comment and a track "n/total" too.
 void writeNew(const QString& path, const TagFields& fields);
 
 } // namespace TagFile

@@ -1,5 +1,6 @@
 #include "tags/WmaTags.h"
 
+#include "base/RegularFile.h"
 #include "base/SafeFile.h"
 #include "tags/AsfHeader.h"
 #include "tags/TagError.h"
@@ -36,19 +37,32 @@ quint32 numberAttribute(const AsfHeader& header, const char* name)
     return quint32(value->number().value_or(0));
 }
 
-void readAttributes(const AsfHeader& header, WmaTags& tags)
+// The number of tracks as writers store it: a text, now and then a number.
+QString totalAttribute(const AsfHeader& header)
 {
-    tags.present = true;
-    tags.title = textAttribute(header, "Title", WmaTags::textLength);
-    tags.artist = textAttribute(header, "Author", WmaTags::textLength);
-    tags.album = textAttribute(header, "WM/AlbumTitle", WmaTags::textLength);
-    tags.year = textAttribute(header, "WM/Year", WmaTags::textLength);
+    const std::optional<AsfValue> value = header.attribute(QStringLiteral("TotalTracks"));
+    if (!value)
+        return {};
+    if (value->type == AsfValue::Text)
+        return trimTagText(value->text());
+    const quint64 number = value->number().value_or(0);
+    return number ? QString::number(number) : QString();
+}
+
+void readAttributes(const AsfHeader& header, TagFields& tags)
+{
+    tags.title = textAttribute(header, "Title", wma::kTextLength);
+    tags.artist = textAttribute(header, "Author", wma::kTextLength);
+    tags.album = textAttribute(header, "WM/AlbumTitle", wma::kTextLength);
+    tags.year = textAttribute(header, "WM/Year", wma::kTextLength);
     quint32 track = numberAttribute(header, "WM/TrackNumber");
     if (track == 0)
         track = numberAttribute(header, "WM/Track");
-    tags.trackNumber = quint16(track);
-    tags.comment = textAttribute(header, "Description", WmaTags::commentLength);
-    tags.genre = textAttribute(header, "WM/Genre", WmaTags::genreLength);
+    // The track is a 16-bit number; 0 is none.
+    if (const quint16 number = quint16(track))
+        tags.track = joinTrack(QString::number(number), totalAttribute(header));
+    tags.comment = textAttribute(header, "Description", wma::kCommentLength);
+    tags.genre = textAttribute(header, "WM/Genre", wma::kGenreLength);
 }
 
 const QByteArray oldHeaderGuid("\xd1\x29\xe2\xd6\xda\x35\xd1\x11\x90\x34\x00\xa0\xc9\x03\x49\xbe",
@@ -72,7 +86,7 @@ bool readOldText(QIODevice& file, quint16 length, QString& text)
     return length <= kept || file.seek(file.pos() + 2 * (qint64(length) - kept));
 }
 
-void readOldDescription(QIODevice& file, qint64 end, WmaTags& tags)
+void readOldDescription(QIODevice& file, qint64 end, TagFields& tags)
 {
     const QByteArray countBytes = file.read(2);
     if (countBytes.size() != 2)
@@ -89,24 +103,23 @@ void readOldDescription(QIODevice& file, qint64 end, WmaTags& tags)
             !readOldText(file, qFromLittleEndian<quint16>(entry.constData() + 7), value))
             return;
         if (type == 1)
-            tags.artist = cutTagText(value, WmaTags::textLength);
+            tags.artist = cutTagText(value, wma::kTextLength);
         else if (type == 2)
-            tags.title = cutTagText(value, WmaTags::textLength);
+            tags.title = cutTagText(value, wma::kTextLength);
         else if (type == 4)
-            tags.comment = cutTagText(value, WmaTags::commentLength);
+            tags.comment = cutTagText(value, wma::kCommentLength);
     }
 }
 
 // The header objects of files older than the ASF header object: a
 // description object with typed entries.
-void readOldHeader(QIODevice& file, WmaTags& tags)
+void readOldHeader(QIODevice& file, TagFields& tags)
 {
     if (!file.seek(0))
         return;
     const QByteArray first = file.read(24);
     if (first.size() != 24 || !first.startsWith(oldHeaderGuid))
         return;
-    tags.present = true;
     const qint64 headerEnd =
         std::min<quint64>(qFromLittleEndian<quint64>(first.constData() + 16), quint64(file.size()));
     qint64 pos = 24;
@@ -127,9 +140,9 @@ void readOldHeader(QIODevice& file, WmaTags& tags)
 
 } // namespace
 
-WmaTags ReadWmaTags(QIODevice& file)
+TagFields ReadWmaTags(QIODevice& file)
 {
-    WmaTags tags;
+    TagFields tags;
     if (const std::optional<AsfHeader> header = AsfHeader::read(file))
         readAttributes(*header, tags);
     else
@@ -137,9 +150,9 @@ WmaTags ReadWmaTags(QIODevice& file)
     return tags;
 }
 
-WmaTags ReadWmaTags(const QString& path)
+TagFields ReadWmaTags(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw TagError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
     return ReadWmaTags(file);
@@ -147,46 +160,80 @@ WmaTags ReadWmaTags(const QString& path)
 
 namespace {
 
-// The attribute each field is written to, in the writer's order.
+// The attribute each text field is written to, in the writer's order, and
+// the length it is held at (0: as long as the format allows).
 struct AttributeName {
     TagField field;
     const char* name;
-    QString WmaTags::*text; // null for the track number
     int length;
 };
 const AttributeName attributeNames[] = {
-    {TagField::Artist, "Author", &WmaTags::artist, WmaTags::textLength},
-    {TagField::Title, "Title", &WmaTags::title, WmaTags::textLength},
-    {TagField::Album, "WM/AlbumTitle", &WmaTags::album, WmaTags::textLength},
-    {TagField::Year, "WM/Year", &WmaTags::year, WmaTags::textLength},
-    {TagField::Comment, "Description", &WmaTags::comment, WmaTags::commentLength},
-    {TagField::Genre, "WM/Genre", &WmaTags::genre, WmaTags::genreLength},
-    {TagField::Track, "WM/TrackNumber", nullptr, 0},
+    {TagField::Artist, "Author", wma::kTextLength},
+    {TagField::Title, "Title", wma::kTextLength},
+    {TagField::Album, "WM/AlbumTitle", wma::kTextLength},
+    {TagField::Year, "WM/Year", wma::kTextLength},
+    {TagField::Comment, "Description", 0},
+    {TagField::Genre, "WM/Genre", wma::kGenreLength},
 };
+
+[[noreturn]] void cannotWrite(const QString& path, const QString& cause)
+{
+    throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, cause));
+}
+
+// The track as the attributes hold it: a 16-bit number (0 for none) and
+// the total as digits.
+struct WmaTrack {
+    quint16 number = 0;
+    QString total;
+};
+
+WmaTrack wmaTrack(const QString& path, const QString& track)
+{
+    const TrackText text = splitTrack(track);
+    bool numberOk = true;
+    const uint number = text.number.isEmpty() ? 0 : text.number.toUInt(&numberOk);
+    bool totalOk = true;
+    if (!text.total.isEmpty())
+        text.total.toUInt(&totalOk);
+    if (!numberOk || !totalOk || number > 0xffff)
+        cannotWrite(path, QStringLiteral("the track must be a number from 0 to 65535 (and "
+                                         "\"/\" and the number of tracks, if any)"));
+    return {quint16(number), text.total};
+}
 
 } // namespace
 
-bool WriteWmaTags(const QString& path, const WmaTags& tags)
+bool WriteWmaTags(const QString& path, const TagFields& tags)
 {
     return UpdateWmaTags(path, tags, everyTagField);
 }
 
-bool UpdateWmaTags(const QString& path, const WmaTags& values, TagFieldSet which)
+bool UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet which)
 {
+    const WmaTrack track =
+        which.testFlag(TagField::Track) ? wmaTrack(path, values.track) : WmaTrack{};
     // A file that cannot be opened has no attributes to set, like one
     // without an ASF header: nothing is written.
-    QFile source(path);
+    RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         return false;
     std::optional<AsfHeader> header = AsfHeader::read(source);
     if (!header)
         return false;
     for (const AttributeName& a : attributeNames) {
-        if (!which.testFlag(a.field))
-            continue;
-        header->setAttribute(QLatin1String(a.name),
-                             a.text ? AsfValue::fromText(cutTagText(values.*a.text, a.length))
-                                    : AsfValue::fromDword(values.trackNumber));
+        if (which.testFlag(a.field)) {
+            const QString& text = values[a.field];
+            header->setAttribute(QLatin1String(a.name),
+                                 AsfValue::fromText(a.length ? cutTagText(text, a.length) : text));
+        }
+    }
+    if (which.testFlag(TagField::Track)) {
+        header->setAttribute(QStringLiteral("WM/TrackNumber"), AsfValue::fromDword(track.number));
+        if (track.total.isEmpty())
+            header->removeAttribute(QStringLiteral("TotalTracks"));
+        else
+            header->setAttribute(QStringLiteral("TotalTracks"), AsfValue::fromText(track.total));
     }
     try {
         SafeFile replacement(path, SafeFile::Target::Existing);
@@ -194,7 +241,7 @@ bool UpdateWmaTags(const QString& path, const WmaTags& values, TagFieldSet which
         source.close();
         replacement.commit();
     } catch (const SafeFileError& e) {
-        throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, e.cause()));
+        cannotWrite(path, e.cause());
     }
     return true;
 }

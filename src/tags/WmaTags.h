@@ -6,39 +6,34 @@
 
 class QIODevice;
 
-// The Windows Media attributes of a WMA file, as the reader fills them and
-// the writer takes them; texts are held at most at their field lengths.
-struct WmaTags {
-    static constexpr int textLength = 128;
-    static constexpr int commentLength = 255;
-    static constexpr int genreLength = 32;
-
-    bool present = false;
-    QString year;
-    QString artist;
-    QString title;
-    QString album;
-    QString comment;
-    QString genre;
-    quint16 trackNumber = 0;
-
-    friend bool operator==(const WmaTags&, const WmaTags&) = default;
-};
+// The Windows Media attributes of a WMA file: "Title", "Author" (artist),
+// "WM/AlbumTitle", "WM/Year", "Description" (comment), "WM/Genre" and
+// "WM/TrackNumber" (a number; "WM/Track" when that gives none), with
+// "TotalTracks" joined to the track as "n/total".
+namespace wma {
+// The lengths the texts are held at, in UTF-16 units; the comment is
+// written whole, so that what the user typed reaches the file.
+inline constexpr int kTextLength = 128;
+inline constexpr int kCommentLength = 255;
+inline constexpr int kGenreLength = 32;
+} // namespace wma
 
 // Reads the attributes of the ASF header, or for older files the description
-// entries of their header. Throws TagError "Cannot open <path>: <cause>" only
-// when the file cannot be opened; a damaged header gives empty fields. The
-// file is only read.
-WmaTags ReadWmaTags(const QString& path);
-WmaTags ReadWmaTags(QIODevice& file);
+// entries of their header, the texts cut to their lengths. Throws TagError
+// "Cannot open <path>: <cause>" only when the file cannot be opened; a
+// damaged header gives empty fields. The file is only read.
+TagFields ReadWmaTags(const QString& path);
+TagFields ReadWmaTags(QIODevice& file);
 
 // Sets "Author", "Title", "WM/AlbumTitle", "WM/Year", "Description",
-// "WM/Genre" as texts, cut to their field lengths at a character boundary,
-// and "WM/TrackNumber" as a number; every other attribute stays. Returns false, with
-// the file untouched, when it cannot be opened or has no ASF header that can
-// be rewritten; throws TagError when the new file cannot be written, leaving
-// the old one intact.
-bool WriteWmaTags(const QString& path, const WmaTags& tags);
+// "WM/Genre" as texts, cut to their lengths at a character boundary (the
+// comment only to what the format holds), "WM/TrackNumber" as a number and,
+// for a track "n/total", "TotalTracks"; every other attribute stays. Returns
+// false, with the file untouched, when it cannot be opened or has no ASF
+// header that can be rewritten; throws TagError when the track is no number
+// from 0 to 65535 (with a number as its total) or the new file cannot be
+// written, leaving the old one intact.
+bool WriteWmaTags(const QString& path, const TagFields& tags);
 
 // As WriteWmaTags, for the attributes of the fields in `which` only.
-bool UpdateWmaTags(const QString& path, const WmaTags& values, TagFieldSet which);
+bool UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet which);

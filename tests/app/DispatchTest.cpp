@@ -56,6 +56,24 @@ struct Situation {
     bool joinTargetChosen = true;
 };
 
+// The rules' questions answered from a situation the test sets.
+class SituationContext : public CommandContext {
+public:
+    explicit SituationContext(const Situation& now) : m_now(now) {}
+    SessionState::Mode mode() const override
+    {
+        return m_now.running      ? SessionState::Mode::Running
+               : m_now.previewing ? SessionState::Mode::Previewing
+                                  : SessionState::Mode::Idle;
+    }
+    bool previewActive() const override { return m_now.previewing; }
+    bool segmentSelected() const override { return m_now.segmentSelected; }
+    bool hasFiles() const override { return m_now.hasFiles; }
+
+private:
+    const Situation& m_now;
+};
+
 // Every operation records that it ran; the rules decide which ones do.
 class DispatchTest : public ::testing::Test {
 protected:
@@ -66,8 +84,6 @@ protected:
                 ran.push_back(op);
                 return op != Operation::Join || now.joinTargetChosen;
             });
-        commands.setState({[this] { return now.running; }, [this] { return now.segmentSelected; },
-                           [this] { return now.previewing; }, [this] { return now.hasFiles; }});
     }
     Ops click(const QString& name, Situation situation)
     {
@@ -89,8 +105,9 @@ protected:
         return {};
     }
 
-    SkinCommands commands;
     Situation now;
+    SituationContext context{now};
+    SkinCommands commands{context};
     Ops ran;
 };
 
@@ -258,7 +275,7 @@ TEST_F(DispatchTest, UnknownNamesAndAnOperationNobodyProvidesDoNothing)
     EXPECT_FALSE(commands.click("pb"));
     EXPECT_FALSE(commands.click("SPLIT"));
     EXPECT_FALSE(commands.click(""));
-    SkinCommands bare;
+    SkinCommands bare(context);
     EXPECT_TRUE(bare.click("Split")) << "a known name with nothing behind it is harmless";
 }
 
@@ -279,12 +296,12 @@ TEST(DispatchSessionTest, TheSessionWiresStopAndTheSkinOffersEveryElement)
     for (const auto& row : ElementCommands())
         EXPECT_NE(form->FindElement(row.name), nullptr) << row.name.toStdString();
 
-    session.runner().JobRunning = true;
+    session.state().setMode(SessionState::Mode::Running);
     session.panel().SetConversionBar(4000, false);
     session.Skin1Click(form->FindElement("stop"));
-    EXPECT_TRUE(session.runner().JobRunning) << "the small stop leaves the job alone";
+    EXPECT_TRUE(session.state().JobRunning()) << "the small stop leaves the job alone";
     session.Skin1Click(form->FindElement("Stop"));
-    EXPECT_FALSE(session.runner().JobRunning);
+    EXPECT_FALSE(session.state().JobRunning());
     EXPECT_EQ(session.panel().convertpb().GetBounds().width(), 0);
 
     session.Skin1Click(form->FindElement("Settings"));

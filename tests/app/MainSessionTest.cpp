@@ -67,16 +67,17 @@ TEST_F(MainSessionTest, ChangedOptionsSurviveARestart)
 TEST_F(MainSessionTest, ShowingResetsTheSharedStateAndTheSlider)
 {
     MainSession session(prompts, shell, iniPath(), testsupport::sourceDir() + "/skin/vessimo.skin");
-    session.runner().JobRunning = true;
-    session.preview().PreviewActive = session.preview().SliderDragging = true;
-    session.selection().SegmentSelected = true;
-    session.selection().SelectedSegmentIndex = 7;
+    // A job and a preview never run together; the job is the stronger flag.
+    session.state().setMode(SessionState::Mode::Running);
+    session.state().setSliderDragging(true);
+    session.state().setSegmentSelected(true);
+    session.state().setSelectedSegmentIndex(7);
     session.FormShow(&window, {});
-    EXPECT_FALSE(session.runner().JobRunning);
-    EXPECT_FALSE(session.preview().PreviewActive);
-    EXPECT_FALSE(session.preview().SliderDragging);
-    EXPECT_FALSE(session.selection().SegmentSelected);
-    EXPECT_EQ(session.selection().SelectedSegmentIndex, 0);
+    EXPECT_FALSE(session.state().JobRunning());
+    EXPECT_FALSE(session.state().PreviewActive());
+    EXPECT_FALSE(session.state().SliderDragging());
+    EXPECT_FALSE(session.state().SegmentSelected());
+    EXPECT_EQ(session.state().SelectedSegmentIndex(), 0);
     EXPECT_EQ(session.panel().pb().GetPosition(), 0);
     EXPECT_NE(session.skin().GetSkinnedWindow(&window), nullptr);
 }
@@ -94,10 +95,10 @@ TEST_F(MainSessionTest, ShowingSwitchesTheReaderAndWriterOn)
 TEST_F(MainSessionTest, ClosingDuringAJobStopsItAndStillSaves)
 {
     auto session = start();
-    session->runner().JobRunning = true;
+    session->state().setMode(SessionState::Mode::Running);
     session->panel().SetConversionBar(5000, false);
     session->FormCloseQuery();
-    EXPECT_FALSE(session->runner().JobRunning);
+    EXPECT_FALSE(session->state().JobRunning());
     EXPECT_EQ(session->panel().convertpb().GetBounds().width(), 0);
     EXPECT_TRUE(ini().contains("[VSM]\nSkin=0\n"));
 }
@@ -159,7 +160,7 @@ void addRows(MainSession& session, std::initializer_list<int> durations)
     for (int d : durations) {
         const int row = list.append(QString("f%1.wav").arg(d));
         list.entry(row).duration = d;
-        list.entry(row).endTimes = {d};
+        list.entry(row).endTimes = {SegmentPoint::seconds(d)};
         list.entry(row).sliderMaximum = 1084;
     }
     list.select(0);
@@ -203,7 +204,7 @@ TEST_F(MainSessionTest, DuringAJobTheListCommandsDoNothingAndStopEndsIt)
     auto session = start();
     SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     addRows(*session, {100, 200});
-    session->runner().JobRunning = true;
+    session->state().setMode(SessionState::Mode::Running);
     session->jobs().list().select(1);
     for (const char* name : {"addfile", "Up", "Down", "Remove", "Clear", "Begin", "End", "Ok"})
         session->Skin1Click(form->FindElement(name));
@@ -215,10 +216,12 @@ TEST_F(MainSessionTest, DuringAJobTheListCommandsDoNothingAndStopEndsIt)
     EXPECT_EQ(session->jobs().list().entry(0).segmentCount, 1);
     EXPECT_TRUE(prompts.folderCaptions.isEmpty());
 
-    session->preview().PreviewActive = true;
+    // A preview never plays during a job: the two stops are seen one by one.
     session->Skin1Click(form->FindElement("Stop"));
-    EXPECT_FALSE(session->preview().PreviewActive);
-    EXPECT_FALSE(session->runner().JobRunning);
+    EXPECT_FALSE(session->state().JobRunning());
+    session->state().setMode(SessionState::Mode::Previewing);
+    session->Skin1Click(form->FindElement("Stop"));
+    EXPECT_FALSE(session->state().PreviewActive());
     session->Skin1Click(form->FindElement("Up"));
     EXPECT_EQ(session->jobs().list().caption(0), "f200.wav");
 }
@@ -233,7 +236,7 @@ TEST_F(MainSessionTest, TheSliderOfThePanelGivesTheSegmentTimes)
     EXPECT_EQ(pb.GetThumbSize(), 168);
     pb.SetPosition(458); // half of the travel
     session->Skin1Click(form->FindElement("Begin"));
-    EXPECT_EQ(session->selection().SliderPosition, 458);
+    EXPECT_EQ(session->state().SliderPosition(), 458);
     EXPECT_EQ(session->jobs().segments().range(0), "00:02:00 - 00:04:00");
     EXPECT_EQ(session->panel().tataltime().GetText(), "00:02:00");
     session->options().functionChoice = 2;

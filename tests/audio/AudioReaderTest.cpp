@@ -2,6 +2,7 @@
 #include "audio/AudioError.h"
 #include "audio/RateConversion.h"
 #include "base/TimeCode.h"
+#include "support/ChildChecks.h"
 #include "support/Judges.h"
 #include "support/Media.h"
 #include "support/TestSupport.h"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <sys/stat.h>
 
 using testsupport::decode;
 using testsupport::encodeWithFfmpeg;
@@ -585,6 +587,51 @@ TEST_F(ReaderFiles, BadInputsAreRefusedWithTheFileAndTheCause)
     // A single byte of VOX is two samples, but one byte of raw is no frame.
     testsupport::writeAll(path("byte.raw"), "x");
     EXPECT_THROW(AudioReader::open(path("byte.raw")), AudioError);
+    // Opening a FIFO waits for a writer, and a device never ends.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.mp3")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path("fifo.mp3"), path("fifo.vox")));
+    ASSERT_TRUE(QFile::link("/dev/zero", path("zero.raw")));
+    testsupport::withinBounds([&] {
+        for (const char* name : {"fifo.mp3", "fifo.vox", "zero.raw"})
+            expectRefused(path(name), "not a file");
+        return !::testing::Test::HasFailure();
+    });
+}
+
+// A rate no recording has, from a damaged or crafted header, would make the
+// converter allocate gigabytes or an output of gigabytes; more channels than
+// a block can be converted from would fail every cut. Refused when opened.
+TEST_F(ReaderFiles, AbsurdRatesAndChannelCountsAreRefusedWithTheReason)
+{
+    struct Case {
+        int rate;
+        int channels;
+        QString refusal; // empty: read
+    };
+    const QList<Case> cases{
+        {1, 2, "its sample rate of 1 Hz is outside the 1000 to 768000 Hz that can be read"},
+        {999, 1, "its sample rate of 999 Hz is outside"},
+        {1000, 1, ""},
+        {768000, 2, ""},
+        {768001, 2, "its sample rate of 768001 Hz is outside"},
+        {536878912, 2, "its sample rate of 536878912 Hz is outside"},
+        {44100, 8, ""},
+        {44100, 9, "it has 9 channels, more than the 8 that can be converted"},
+        {44100, 64, "it has 64 channels, more than the 8"},
+    };
+    for (const Case& c : cases) {
+        const QString file = path(QStringLiteral("%1Hz_%2ch.wav").arg(c.rate).arg(c.channels));
+        SCOPED_TRACE(file.toStdString());
+        testsupport::writeAll(file, testsupport::pcmWav(c.rate, c.channels, 1200));
+        if (c.refusal.isEmpty()) {
+            const auto reader = AudioReader::open(file);
+            EXPECT_EQ(reader->sampleRate(), c.rate);
+            EXPECT_EQ(reader->channels(), c.channels);
+            EXPECT_EQ(reader->sampleCount(), 1200);
+        } else {
+            expectRefused(file, c.refusal);
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "audio/AudioFile.h"
 #include "audio/Mp3Frames.h"
 #include "audio/WriterTesting.h"
+#include "support/Judges.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestSupport.h"
 #include "tags/TagFile.h"
@@ -26,6 +27,7 @@ using testsupport::decode;
 using testsupport::encodeWithFfmpeg;
 using testsupport::encodeWithLame;
 using testsupport::ffmpeg;
+using testsupport::firstDifference;
 using testsupport::run;
 
 constexpr double kSeconds = 9;
@@ -130,19 +132,6 @@ protected:
 };
 
 QTemporaryDir* Mp3PieceWriterTest::dir = nullptr;
-
-// The first difference between two decodings, for the failure message.
-std::string firstDifference(const std::vector<float>& got, const std::vector<float>& want,
-                            int channels)
-{
-    if (got.size() != want.size())
-        return "length " + std::to_string(got.size() / channels) + " instead of " +
-               std::to_string(want.size() / channels);
-    for (size_t i = 0; i < got.size(); ++i)
-        if (got[i] != want[i])
-            return "sample " + std::to_string(i / channels) + " differs";
-    return "equal";
-}
 
 TEST_F(Mp3PieceWriterTest, PiecesDecodeToTheSourcesSamplesAndPutBackTogetherGiveTheSource)
 {

@@ -1,4 +1,5 @@
 #include "base/IniFile.h"
+#include "support/ChildChecks.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -339,4 +341,131 @@ TEST_F(IniFileTest, AWritableFileInAReadOnlyFolderIsRewrittenInPlace)
     // A new file cannot be made there: that is still refused.
     IniFile fresh(folder + "/Other.ini");
     EXPECT_THROW(fresh.writeInteger("a", "b", 1), IniWriteError);
+}
+
+namespace {
+
+// Sets the file's modification time `secondsAgo` seconds back, as a file
+// that was last changed then.
+void ageFile(const QString& path, int secondsAgo)
+{
+    timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= secondsAgo;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+QStringList warningsSeen;
+
+void recordWarning(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtWarningMsg)
+        warningsSeen << text;
+}
+
+} // namespace
+
+// A FIFO would hang every read and a link to /dev/zero would never end; a
+// file of 10 MB is no options file. Each reads as empty, is named once, and
+// refuses writes, which would otherwise replace it by a few keys.
+TEST_F(IniFileTest, OnlyARegularFileWithinTheSizeLimitIsRead)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.ini")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("zero.ini")));
+    QByteArray large = "[Function]\nChoice=2\n";
+    large += QByteArray(10 * 1024 * 1024, ';');
+    writeAll(dir.filePath("large.ini"), large);
+    struct Case {
+        QString name;
+        QString cause;
+    };
+    const QList<Case> cases{{"fifo.ini", "it is not a regular file"},
+                            {"zero.ini", "it is not a regular file"},
+                            {"large.ini", "it is larger than 1 MB"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString file = dir.filePath(c.name);
+        testsupport::withinBounds([&] {
+            warningsSeen.clear();
+            qInstallMessageHandler(recordWarning);
+            IniFile ini(file);
+            bool ok = ini.readInteger("Function", "Choice", 7) == 7 &&
+                      ini.readString("Output", "Dir", "d") == "d";
+            ok = ok && IniFile(file).readBool("Fade", "In", true);
+            try {
+                ini.writeInteger("Function", "Choice", 1);
+                ok = false;
+            } catch (const IniWriteError& e) {
+                ok = ok &&
+                     QString::fromUtf8(e.what()) == "Unable to write to " + file + ": " + c.cause;
+            }
+            const QStringList expected{"The options file " + file + " is not read: " + c.cause +
+                                       ". The defaults are used."};
+            if (warningsSeen != expected) {
+                std::fprintf(stderr, "said: %s\n", qPrintable(warningsSeen.join(" | ")));
+                ok = false;
+            }
+            return ok;
+        });
+    }
+    EXPECT_EQ(readAll(dir.filePath("large.ini")), large);
+    struct stat fifo {};
+    ASSERT_EQ(::lstat(QFile::encodeName(dir.filePath("fifo.ini")).constData(), &fifo), 0);
+    EXPECT_TRUE(S_ISFIFO(fifo.st_mode));
+    // At the limit the file is still read.
+    QByteArray atLimit = "[Function]\nChoice=2\n";
+    atLimit += QByteArray(IniFile::maxSize - atLimit.size(), ';');
+    writeAll(path(), atLimit);
+    EXPECT_EQ(IniFile(path()).readInteger("Function", "Choice", 7), 2);
+}
+
+// Every read still goes to the file, but one that did not change since its
+// last parse is not parsed again.
+TEST_F(IniFileTest, ASettledFileIsParsedAgainOnlyWhenItChanges)
+{
+    QByteArray content = "[Output]\nDir=/music/\n[Function]\nChoice=2\n";
+    content += QByteArray(200 * 1024, ';') + "\n";
+    writeAll(path(), content);
+    ageFile(path(), 3600);
+    IniFile ini(path());
+    const int before = IniFile::parseCount();
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 2);
+        EXPECT_EQ(ini.readString("Output", "Dir", ""), "/music/");
+    }
+    EXPECT_EQ(IniFile::parseCount() - before, 1);
+
+    // Changed by hand to the same size: the new time tells.
+    content.replace("Choice=2", "Choice=3");
+    writeAll(path(), content);
+    ageFile(path(), 1800);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 3);
+    // Changed again, its time set back to the same: the size tells.
+    content.replace("Choice=3", "Choice=44");
+    writeAll(path(), content);
+    ageFile(path(), 1800);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 44);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 44);
+    EXPECT_EQ(IniFile::parseCount() - before, 3);
+
+    // A file changed just now may change again within its time's tick: it
+    // is parsed at every read until it has settled.
+    content.replace("Choice=44", "Choice=55");
+    writeAll(path(), content);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 55);
+    content.replace("Choice=55", "Choice=66");
+    writeAll(path(), content);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 66);
+
+    // Its own writes are read back, also by another object on the file.
+    ini.writeInteger("Function", "Choice", 5);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 5);
+    IniFile other(path());
+    other.writeInteger("Function", "Choice", 6);
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 6);
+
+    // Removed: the defaults.
+    QFile::remove(path());
+    EXPECT_EQ(ini.readInteger("Function", "Choice", 0), 0);
 }

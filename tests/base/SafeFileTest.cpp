@@ -1,8 +1,7 @@
 #include "base/SafeFile.h"
+#include "support/ChildChecks.h"
 #include "support/FileSizeLimit.h"
-
 #include "support/TestSupport.h"
-#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <map>
 #include <sys/resource.h>
 
 using namespace testsupport;
@@ -114,7 +115,102 @@ TEST_F(CutJoinCommand, UsageErrorsExitWithTwo)
     EXPECT_EQ(cli("join", {"-o", path("mix.flac"), path("tone.wav")}).exitCode, 2);
     EXPECT_EQ(cli("join", {"-o", path("mix"), path("tone.wav")}).exitCode, 2);
     EXPECT_EQ(cli("join", {path("tone.wav")}).exitCode, 2);
+
+    // A copy is an MP3 piece without a fade, whoever asks for one.
+    testsupport::writeAll(path("Faded.ini"),
+                          "[Output]\nDir=" + path("out").toUtf8() + "/\n[Fade]\nIn=0\nOut=1\n");
+    const QStringList ini{"--settings", path("Vessimo.ini")};
+    const struct {
+        QStringList args;
+        QByteArray says;
+    } copies[] = {
+        {ini + QStringList{"--copy", "--format", "ogg"}, "leave out --format ogg"},
+        {ini + QStringList{"--copy", "--fade-in", "2"}, "leave out --fade-in"},
+        {{"--copy", "--settings", path("Faded.ini")},
+         "fade-out is switched on in " + path("Faded.ini").toUtf8() +
+             ": switch it off on the General page of the window's settings, or set Out=0 "
+             "under [Fade] there"},
+    };
+    for (const auto& c : copies) {
+        const auto r =
+            run(VESSIMO_CLI, QStringList{"cut"} + c.args + QStringList{path("other.mp3")});
+        EXPECT_EQ(r.exitCode, 2) << c.says.toStdString();
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+    }
     EXPECT_TRUE(outputs().isEmpty());
+}
+
+// Copied pieces decode to their source's samples bit for bit: one after
+// another they give the source again, whatever the number of workers.
+TEST_F(CutJoinCommand, CopiesMp3PiecesExactlyWhateverTheNumberOfWorkers)
+{
+    const auto lame = run("lame", {"--quiet", "-V", "2", path("tone.wav"), path("vbr.mp3")});
+    ASSERT_EQ(lame.exitCode, 0) << lame.err.toStdString();
+    const QByteArray vbrSum = md5(path("vbr.mp3"));
+    QDir(dir.path()).mkdir("out2");
+    const QStringList sources{path("vbr.mp3"), path("other.mp3")};
+    const auto one =
+        cli("cut", QStringList{"--copy", "--every", "2", "--json", "--jobs", "1"} + sources);
+    const auto many = cli("cut", QStringList{"--copy", "--every", "2", "--json", "--jobs", "3",
+                                             "--out", path("out2")} +
+                                     sources);
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    ASSERT_EQ(many.exitCode, 0) << many.err.toStdString();
+    const QStringList expected{"Other_1.mp3", "Other_2.mp3", "vbr_1.mp3", "vbr_2.mp3", "vbr_3.mp3"};
+    EXPECT_EQ(outputs(), expected);
+    for (const QString& name : expected)
+        EXPECT_EQ(md5(path("out/" + name)), md5(path("out2/" + name))) << name.toStdString();
+    EXPECT_EQ(QString::fromUtf8(one.out).replace(path("out"), "OUT"),
+              QString::fromUtf8(many.out).replace(path("out2"), "OUT"));
+
+    const QJsonArray pieces = jsonArray(one);
+    ASSERT_EQ(pieces.size(), 5);
+    std::map<QString, std::vector<float>> joined;
+    for (const QJsonValue& value : pieces) {
+        const QJsonObject piece = value.toObject();
+        EXPECT_TRUE(piece["copied"].toBool());
+        const std::vector<float> got = testsupport::decode(piece["output"].toString());
+        EXPECT_EQ(int64_t(got.size()), piece["frames"].toInteger() * 2);
+        std::vector<float>& whole = joined[piece["source"].toString()];
+        whole.insert(whole.end(), got.begin(), got.end());
+    }
+    // To the last whole second of each: 5 and 3 seconds.
+    const std::pair<QString, int64_t> lengths[] = {{path("vbr.mp3"), 5 * 44100},
+                                                   {path("other.mp3"), 3 * 44100}};
+    for (const auto& [source, frames] : lengths) {
+        const std::vector<float> want =
+            testsupport::frameRange(testsupport::decode(source), 2, 0, frames);
+        EXPECT_TRUE(joined[source] == want)
+            << source.toStdString() << ": "
+            << testsupport::firstDifference(joined[source], want, 2);
+    }
+    EXPECT_EQ(md5(path("vbr.mp3")), vbrSum);
+}
+
+TEST_F(CutJoinCommand, ASourceThatCannotBeCopiedIsNamedOnceAndTheOthersAreCopied)
+{
+    QByteArray damaged = testsupport::readAll(path("other.mp3"));
+    damaged.insert(damaged.size() / 2, QByteArray(50, 'x'));
+    testsupport::writeAll(path("junk.mp3"), damaged);
+    const auto r = cli("cut", {"--copy", "--every", "1", "--jobs", "3", "--json", path("tone.wav"),
+                               path("junk.mp3"), path("other.mp3")});
+    EXPECT_EQ(r.exitCode, 1);
+    const QString err = QString::fromUtf8(r.err);
+    EXPECT_EQ(err.count(path("tone.wav")), 1) << err.toStdString();
+    EXPECT_EQ(err.count(path("junk.mp3")), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("\"" + path("tone.wav") + "\": it is not an MP3 file"))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains("\"" + path("junk.mp3") + "\": it has bytes that are no MPEG audio"))
+        << err.toStdString();
+
+    const QJsonArray items = jsonArray(r);
+    ASSERT_EQ(items.size(), 2 + 4);
+    EXPECT_EQ(items[0].toObject()["path"].toString(), path("tone.wav"));
+    int copied = 0;
+    for (const QJsonValue& item : items)
+        copied += item.toObject()["copied"].toBool() ? 1 : 0;
+    EXPECT_EQ(copied, 4) << "other.mp3: 0-1, 1-2, 2-3 and 3-3";
+    EXPECT_EQ(outputs().size(), 4);
 }
 
 TEST_F(CutJoinCommand, AGarbageFileIsReportedAndTheOthersAreCut)

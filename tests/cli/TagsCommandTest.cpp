@@ -107,6 +107,17 @@ TEST_F(TagsCommand, SetChangesOnlyTheNamedFields)
     }
 }
 
+TEST_F(TagsCommand, TheTrackMayCarryTheNumberOfTracks)
+{
+    for (const QString& name : QStringList{"n.mp3", "n.ogg", "n.wma"}) {
+        const QString file = tone(path(name));
+        ASSERT_EQ(cli({file, "--set", "track=3/12"}).exitCode, 0) << name.toStdString();
+        EXPECT_EQ(readJson(file)["track"].toString(), "3/12") << name.toStdString();
+        ASSERT_EQ(cli({file, "--set", "track=4"}).exitCode, 0);
+        EXPECT_EQ(readJson(file)["track"].toString(), "4") << name.toStdString();
+    }
+}
+
 TEST_F(TagsCommand, SetKeepsTheTagsItDoesNotKnow)
 {
     for (const QString& name : QStringList{"k.mp3", "k.ogg", "k.wma"}) {

@@ -144,8 +144,8 @@ TEST(CutPlanTest, EqualPiecesOfAHugeCountAreTheOnesTheSegmentListShows)
         const QVector<Segment> shown = segmentplan::EqualPieces(duration, count);
         ASSERT_EQ(cut.size(), shown.size()) << duration << " s, " << count << " pieces";
         for (int k = 0; k < cut.size(); ++k) {
-            EXPECT_EQ(cut[k].begin, SegmentPoint::seconds(shown[k].begin));
-            EXPECT_EQ(cut[k].end, SegmentPoint::seconds(shown[k].end));
+            EXPECT_EQ(cut[k].begin, shown[k].begin);
+            EXPECT_EQ(cut[k].end, shown[k].end);
         }
     }
     options.pieceCount = 1000000000;
@@ -241,7 +241,7 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)
         session->cutCommand();
     }
     ASSERT_EQ(outputs(), (QStringList{"Night Song.mp3", "Night Song.ogg", "Night Song.wma"}));
-    const Mp3Tags mp3 = ReadId3v2(out("Night Song.mp3"));
+    const TagFields mp3 = ReadId3v2(out("Night Song.mp3"));
     EXPECT_EQ(mp3.title, "Night Song");
     EXPECT_EQ(mp3.artist, "The Band");
     EXPECT_EQ(mp3.album, "Live");
@@ -293,7 +293,7 @@ TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
     SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     ASSERT_NE(form, nullptr);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
-        if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
+        if (session->state().JobRunning() && session->panel().pbpos().GetText() == "33%")
             session->commands().click("Stop");
     });
     session->splitCommand();
@@ -309,6 +309,47 @@ TEST_F(CutJobTest, StopInTheMiddleKeepsADecodablePartialPieceWithTags)
     expectSourcesUnchanged();
 }
 
+// After a cut the rows still show the finished segments, the open one left
+// out; the segment editor works on them at once.
+TEST_F(CutJobTest, AfterACutTheFirstRemoveOnASegmentRowRemovesIt)
+{
+    makeSource(src("first.wav"), 4.0);
+    makeSource(src("second.wav"), 5.0);
+    add({src("first.wav"), src("second.wav")});
+    setFormat(1);
+    SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
+    ASSERT_NE(form, nullptr);
+    for (const int choice : {0, 3}) {
+        session->options().functionChoice = choice;
+        session->jobs().list().entry(0).setConfirmedSegments({{0, 1}, {2, 4}});
+        session->jobs().list().entry(1).setConfirmedSegments({{0, 1}, {2, 4}});
+        ASSERT_TRUE(session->cutCommand());
+        SegmentList& rows = session->jobs().segments();
+        ASSERT_EQ(rows.count(), 2) << "choice " << choice;
+        ASSERT_EQ(rows.status(0), "Finish");
+
+        rows.select(0);
+        session->jobs().lv_timeClick();
+        session->Skin1Click(form->FindElement("Remove"));
+        // Under Unification the shared list is the first file's.
+        const int edited = choice == 0 ? 1 : 0;
+        EXPECT_EQ(session->jobs().list().entry(edited).segments(),
+                  (QVector<Segment>{{2, 4}, {0, choice == 0 ? 5 : 4}}))
+            << "choice " << choice;
+        ASSERT_EQ(rows.count(), 1);
+        EXPECT_EQ(rows.range(0), "00:00:02 - 00:00:04");
+        EXPECT_EQ(rows.status(0), "Finish") << "the other rows keep what the job wrote";
+        EXPECT_TRUE(prompts.informations.isEmpty());
+
+        // Begin works on the open segment again, which is listed once more.
+        session->Skin1Click(form->FindElement("Begin"));
+        EXPECT_EQ(rows.count(), 2);
+        EXPECT_EQ(rows.status(1), "Uncertain");
+        for (const QString& name : outputs())
+            QFile::remove(out(name));
+    }
+}
+
 TEST_F(CutJobTest, RefusesWhileRunningOrWithAnEmptyList)
 {
     EXPECT_FALSE(session->cutCommand());
@@ -316,7 +357,7 @@ TEST_F(CutJobTest, RefusesWhileRunningOrWithAnEmptyList)
     EXPECT_TRUE(shell.calls.isEmpty());
     makeSource(src("a.wav"), 1.0);
     add({src("a.wav")});
-    session->runner().JobRunning = true;
+    session->state().setMode(SessionState::Mode::Running);
     session->splitCommand();
     EXPECT_TRUE(outputs().isEmpty());
     EXPECT_TRUE(shell.calls.isEmpty());

@@ -45,10 +45,11 @@ inline void makeNoiseWav(const QString& path, double seconds, int rate = 44100, 
 }
 
 // An MP3 made by lame from a WAV, with its LAME tag (so decoders trim the
-// encoder's delay and padding).
-inline void makeLameMp3(const QString& wav, const QString& mp3)
+// encoder's delay and padding); 128 kbit/s unless `options` say otherwise.
+inline void makeLameMp3(const QString& wav, const QString& mp3,
+                        const QStringList& options = {"-b", "128"})
 {
-    testsupport::encodeWithLame(wav, mp3, {"-b", "128"});
+    testsupport::encodeWithLame(wav, mp3, options);
 }
 
 // A pump without a window whose stop flag a test raises from the progress

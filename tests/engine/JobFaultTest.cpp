@@ -196,7 +196,7 @@ TEST_P(ShrinkingSourceTest, AJoinPartTheSourceCanNoLongerFillFailsTheJoin)
     // The second file's row reads "Converting" as soon as it is shown.
     bool second = false;
     QObject::connect(&session->jobs().segments(), &QAbstractItemModel::dataChanged, [&] {
-        if (!second && session->selection().SelectedFileIndex == 1) {
+        if (!second && session->state().SelectedFileIndex() == 1) {
             second = true;
             QFile::resize(path, QFileInfo(path).size() / 4);
         }

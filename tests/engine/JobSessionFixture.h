@@ -50,7 +50,7 @@ protected:
     {
         for (const QString& p : paths)
             sums[p] = md5(p);
-        session->jobs().addFiles(paths);
+        session->jobs().addFilePaths(paths);
         ASSERT_EQ(prompts.informations, QStringList()) << "a source was refused";
     }
     // Every source is as it was before the job.
@@ -62,7 +62,7 @@ protected:
     // The state every job leaves behind, however it ended.
     void expectJobEnded()
     {
-        EXPECT_FALSE(session->runner().JobRunning);
+        EXPECT_FALSE(session->state().JobRunning());
         EXPECT_EQ(session->panel().pbpos().GetText(), "");
         EXPECT_EQ(session->panel().convertpb().GetBounds().width(), 0);
         EXPECT_FALSE(session->AudioFileRead().IsOpen());

@@ -187,7 +187,7 @@ TEST_F(JoinJobTest, StopHalfwayLeavesAValidShorterOutput)
     session->options().fadeOutSeconds = 1;
     SkinnedWindow* form = session->skin().GetSkinnedWindow(&window);
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
-        if (session->runner().JobRunning && session->panel().pbpos().GetText() == "33%")
+        if (session->state().JobRunning() && session->panel().pbpos().GetText() == "33%")
             session->commands().click("Stop");
     });
     prompts.joinAnswer = {out("mix.wav"), 2};

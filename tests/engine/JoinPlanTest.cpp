@@ -18,13 +18,9 @@ JoinSource source(int seconds, int rate, const QVector<Segment>& confirmed = {},
     s.channels = channels;
     s.file.duration = seconds;
     s.file.sampleCount = s.frames;
-    for (const Segment& g : confirmed) {
-        s.file.beginTimes << g.begin;
-        s.file.endTimes << g.end;
-    }
-    s.file.beginTimes << 0;
-    s.file.endTimes << seconds;
-    s.file.segmentCount = static_cast<int32_t>(confirmed.size()) + 1;
+    // The segments a job processes: the confirmed ones, or the open one
+    // over the whole file while it is the only one.
+    s.file.segments = confirmed.isEmpty() ? QVector<Segment>{Segment(0, seconds)} : confirmed;
     return s;
 }
 

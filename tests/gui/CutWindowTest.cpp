@@ -1,3 +1,4 @@
+#include "base/EndRequests.h"
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
 #include "skin/SkinnedWindow.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <csignal>
 
 namespace {
 
@@ -33,7 +35,7 @@ protected:
         session.options().outputDir = dir.filePath("out") + "/";
         session.options().functionChoice = 1;
         session.options().pieceSeconds = 4;
-        session.jobs().addFiles({dir.filePath("Song.wav")});
+        session.jobs().addFilePaths({dir.filePath("Song.wav")});
         window->cb_format->setCurrentIndex(1);
 
         QAbstractItemModel* rows = window->lv_time->model();
@@ -81,14 +83,14 @@ TEST_F(CutWindowTest, SplitShowsEveryPieceConvertingThenFinished)
     // Each piece of four seconds is two blocks: half way, then the end.
     EXPECT_EQ(percents, (QStringList{"50%", "100%", "50%", "100%"}));
     EXPECT_EQ(window->session().panel().pbpos().GetText(), "");
-    EXPECT_FALSE(window->session().runner().JobRunning);
+    EXPECT_FALSE(window->session().state().JobRunning());
     EXPECT_EQ(shell.calls.size(), 1);
 }
 
 TEST_F(CutWindowTest, StopDuringTheJobKeepsThePieceAndEndsTheJob)
 {
     QObject::connect(form, &SkinnedWindow::redrawRequested, [this] {
-        if (window->session().runner().JobRunning &&
+        if (window->session().state().JobRunning() &&
             window->session().panel().pbpos().GetText() == "50%")
             click("Stop");
     });
@@ -96,8 +98,55 @@ TEST_F(CutWindowTest, StopDuringTheJobKeepsThePieceAndEndsTheJob)
     EXPECT_EQ(outputs(), QStringList{"Song_1.wav"});
     EXPECT_EQ(statuses[0], (QStringList{"Converting", "Finish"}));
     EXPECT_EQ(window->lv_time->model()->index(1, 2).data().toString(), "Unconvert");
-    EXPECT_FALSE(window->session().runner().JobRunning);
+    EXPECT_FALSE(window->session().state().JobRunning());
     EXPECT_EQ(window->session().panel().convertpb().GetBounds().width(), 0);
+}
+
+// A format chosen during a cut would mix formats and numbering; the box is
+// locked while the job runs and free again afterwards.
+TEST_F(CutWindowTest, TheFormatBoxIsLockedWhileAJobRuns)
+{
+    QComboBox* box = window->cb_format;
+    bool lockedDuringJob = true;
+    QObject::connect(form, &SkinnedWindow::redrawRequested, [&] {
+        if (!window->session().state().JobRunning())
+            return;
+        lockedDuringJob = lockedDuringJob && !box->isEnabled();
+        // The user tries another format half way through.
+        if (window->session().panel().pbpos().GetText() == "50%") {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Down);
+        }
+    });
+    EXPECT_TRUE(box->isEnabled());
+    click("Split");
+    EXPECT_TRUE(lockedDuringJob);
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(box->currentIndex(), 1);
+    EXPECT_EQ(outputs(), (QStringList{"Song_1.wav", "Song_2.wav", "Song_3.wav"}));
+}
+
+// A logout during a job: the window closes as if the user had closed it,
+// which stops the job, keeps the piece as far as it got and leaves no
+// hidden file behind.
+TEST_F(CutWindowTest, SigtermDuringTheJobStopsItAndClosesTheWindow)
+{
+    EndRequests ends; // as the program's entry point sets it up
+    QObject::connect(&ends, &EndRequests::endRequested, window.get(), &QWidget::close);
+    bool sent = false;
+    QObject::connect(form, &SkinnedWindow::redrawRequested, [this, &sent] {
+        if (!sent && window->session().state().JobRunning() &&
+            window->session().panel().pbpos().GetText() == "50%") {
+            sent = true;
+            ::raise(SIGTERM);
+        }
+    });
+    click("Split");
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(outputs(), QStringList{"Song_1.wav"});
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->session().state().JobRunning());
+    EXPECT_TRUE(QFile::exists(dir.filePath("Vessimo.ini"))) << "the options were saved";
 }
 
 TEST_F(CutWindowTest, TheJoinDialogsTypeShowsInTheFormatBox)

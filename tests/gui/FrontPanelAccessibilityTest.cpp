@@ -76,7 +76,7 @@ protected:
         writer.WriteBlock(block);
         writer.Close();
         JobArea& jobs = window->session().jobs();
-        ASSERT_EQ(jobs.addFiles({path}), 1);
+        ASSERT_EQ(jobs.addFilePaths({path}), 1);
         jobs.list().select(0);
         jobs.lvClick();
     }
@@ -190,7 +190,7 @@ TEST_F(FrontPanelAccessibilityTest, TheSliderAndTheDisplaysReadAndActLikeThePane
         << "the time follows as after a drag";
     value->setCurrentValue(5000);
     EXPECT_EQ(value->currentValue().toInt(), 916) << "clipped to the usable range";
-    EXPECT_FALSE(window->session().preview().SliderDragging) << "pressed and released";
+    EXPECT_FALSE(window->session().state().SliderDragging()) << "pressed and released";
 
     EXPECT_EQ(element("Total length")->textInterface()->text(0, -1), "00:01:40");
     QAccessibleTextInterface* progress = element("Progress")->textInterface();

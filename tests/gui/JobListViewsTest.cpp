@@ -141,7 +141,7 @@ TEST_F(JobListViewsTest, AddClickAndMarkASegmentThroughThePanel)
 
     // After a click on the segment list, Remove removes the segment, not the file.
     clickRow(lv_time, 0);
-    EXPECT_TRUE(window->session().selection().SegmentSelected);
+    EXPECT_TRUE(window->session().state().SegmentSelected());
     clickElement("Remove");
     EXPECT_EQ(column(lv_time, 2), QStringList{"Uncertain"});
     EXPECT_EQ(lv->model()->rowCount(), 2);
@@ -151,11 +151,11 @@ TEST_F(JobListViewsTest, AddClickAndMarkASegmentThroughThePanel)
 TEST_F(JobListViewsTest, DroppedFilesAndFoldersAreAddedUnlessAJobRuns)
 {
     bool accepted = false;
-    window->session().runner().JobRunning = true;
+    window->session().state().setMode(SessionState::Mode::Running);
     drop(window->lv, {QUrl::fromLocalFile(src("short.wav"))}, &accepted);
     EXPECT_FALSE(accepted);
     EXPECT_EQ(window->lv->model()->rowCount(), 0);
-    window->session().runner().JobRunning = false;
+    window->session().state().setMode(SessionState::Mode::Idle);
 
     drop(window->lv_time, {QUrl("https://example.org/a.mp3")}, &accepted);
     EXPECT_FALSE(accepted) << "only local files";
@@ -166,7 +166,7 @@ TEST_F(JobListViewsTest, DroppedFilesAndFoldersAreAddedUnlessAJobRuns)
          &accepted);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(column(window->lv, 0), (QStringList{"short.wav", "one.wav", "two.wav", "long.wav"}));
-    EXPECT_EQ(prompts.informations, QStringList{"junk.ogg this File is not supported."});
+    EXPECT_EQ(prompts.boxTexts(), QStringList{"junk.ogg this File is not supported."});
     EXPECT_TRUE(prompts.folderCaptions.isEmpty()) << "no dialog for a dropped folder";
 }
 
@@ -174,8 +174,8 @@ TEST_F(JobListViewsTest, CommandLinePathsAddAsTheDialogsDo)
 {
     window->addPaths({src("folder"), src("missing.wav"), src("long.wav")});
     EXPECT_EQ(column(window->lv, 0), (QStringList{"one.wav", "two.wav", "long.wav"}));
-    EXPECT_EQ(prompts.informations, (QStringList{"junk.ogg this File is not supported.",
-                                                 "missing.wav this File is not supported."}));
+    EXPECT_EQ(prompts.boxTexts(), (QStringList{"junk.ogg this File is not supported.",
+                                               "missing.wav this File is not supported."}));
     EXPECT_EQ(window->session().jobs().list().selectedRow(), 0);
 }
 
@@ -204,11 +204,11 @@ TEST_F(JobListViewsTest, TheListMenusRunTheirCommands)
     trigger(window->p_file, "Remove");
     EXPECT_EQ(column(window->lv, 0), QStringList{"long.wav"});
 
-    window->session().runner().JobRunning = true;
+    window->session().state().setMode(SessionState::Mode::Running);
     trigger(window->p_lv, "Clear");
     EXPECT_EQ(window->lv->model()->rowCount(), 1) << "nothing during a job";
     trigger(window->p_lv, "Stop");
-    EXPECT_FALSE(window->session().runner().JobRunning);
+    EXPECT_FALSE(window->session().state().JobRunning());
     trigger(window->p_lv, "Clear");
     EXPECT_EQ(window->lv->model()->rowCount(), 0);
     EXPECT_TRUE(window->sm->isVisible());
@@ -236,7 +236,7 @@ TEST_F(JobListViewsTest, TheListsCanBeDestroyedInEitherOrder)
         delete lvTime;
         // The file list still answers its clicks without its partner.
         clickRow(lv, 1);
-        EXPECT_EQ(window->session().jobs().selection().SelectedFileIndex, 1);
+        EXPECT_EQ(window->session().state().SelectedFileIndex(), 1);
         delete lv;
     }
 }

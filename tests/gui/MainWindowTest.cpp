@@ -168,12 +168,12 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
     JobList& list = window->session().jobs().list();
 
     // A job walks the list: the files wait for it rather than being dropped.
-    window->session().runner().JobRunning = true;
+    window->session().state().setMode(SessionState::Mode::Running);
     window->receiveFiles({a, b});
     QTest::qWait(600);
     EXPECT_EQ(list.count(), 0);
 
-    window->session().runner().JobRunning = false;
+    window->session().state().setMode(SessionState::Mode::Idle);
     for (int waited = 0; waited < 5000 && list.count() < 2; waited += 20)
         QTest::qWait(20);
     ASSERT_EQ(list.count(), 2);

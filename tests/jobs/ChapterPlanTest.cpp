@@ -28,7 +28,7 @@ TEST(ChapterPlan, ChaptersBecomePiecesAtExactFrames)
     const std::optional<int64_t> open;
     const struct {
         const char* name;
-        QVector<ChapterMark> chapters;
+        TagChapters chapters;
         QStringList pieces;
     } cases[] = {
         {"ends from the next start, the last to the end of the file",
@@ -65,7 +65,7 @@ TEST(ChapterPlan, MillisecondsRoundToTheNearestFrame)
 {
     // 30001 ms at 44100 Hz is frame 1323044.1, at 22050 Hz 661522.05, at
     // 8000 Hz exactly 240008; 1 ms at 22050 Hz is 22.05.
-    const QVector<ChapterMark> chapters{{1, std::nullopt, ""}, {30001, std::nullopt, ""}};
+    const TagChapters chapters{{1, std::nullopt, ""}, {30001, std::nullopt, ""}};
     EXPECT_EQ(PlanFromChapters(chapters, 44100, 44100 * 40).pieces[1].begin.exactFrame(), 1323044);
     EXPECT_EQ(PlanFromChapters(chapters, 22050, 22050 * 40).pieces[1].begin.exactFrame(), 661522);
     EXPECT_EQ(PlanFromChapters(chapters, 8000, 8000 * 40).pieces[1].begin.exactFrame(), 240008);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioFile.h"
+#include "base/SessionState.h"
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 #include "support/FakeSeams.h"
@@ -10,24 +11,21 @@
 #include <memory>
 #include <ostream>
 
-// A job list area with real reader and tag readers, scripted prompts and the
-// neighbours' flags as plain values the tests set.
+// A job list area with real reader and tag readers, scripted prompts and a
+// run state the tests set as the neighbours would.
 class JobAreaFixture {
 public:
     JobAreaFixture()
     {
         reader.SetEnabled(true);
-        JobArea::Links links;
-        links.JobRunning = &jobRunning;
-        links.PreviewActive = &previewActive;
-        links.PreviewFileIndex = &previewFileIndex;
-        links.StopPreview = [this] {
+        area = std::make_unique<JobArea>(prompts, reader, options, state);
+        QObject::connect(area.get(), &JobArea::stopPreviewRequested, [this] {
             ++previewStops;
-            previewActive = false;
-        };
-        links.pump = [this] { ++pumps; };
-        area = std::make_unique<JobArea>(prompts, reader, options, links);
+            state.leave(SessionState::Mode::Previewing);
+        });
+        QObject::connect(area.get(), &JobArea::pumpRequested, [this] { ++pumps; });
     }
+    void setMode(SessionState::Mode mode) { state.setMode(mode); }
 
     // A row whose entry is filled directly, for the arithmetic that needs no file.
     int addEntry(int32_t duration, const QString& name = QStringLiteral("f.wav"))
@@ -38,8 +36,8 @@ public:
         e.path = "/nowhere/" + name;
         e.duration = duration;
         e.sliderMaximum = std::max(duration * 2, 1084);
-        e.beginTimes = {0};
-        e.endTimes = {duration};
+        e.beginTimes = {SegmentPoint()};
+        e.endTimes = {SegmentPoint::seconds(duration)};
         e.segmentCount = 1;
         return row;
     }
@@ -76,9 +74,7 @@ public:
     RecordingPrompts prompts;
     AudioFile reader;
     Options options;
-    bool jobRunning = false;
-    bool previewActive = false;
-    int previewFileIndex = 0;
+    SessionState state;
     int previewStops = 0;
     int pumps = 0;
     std::unique_ptr<JobArea> area;

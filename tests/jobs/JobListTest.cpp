@@ -1,11 +1,18 @@
 #include "JobAreaFixture.h"
 #include "JobTestFiles.h"
+#include "support/ChildChecks.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -85,9 +92,11 @@ TEST_F(JobListTest, AddingThroughTheFileDialogProbesNamesAndSelectsTheFirstRow)
     EXPECT_EQ(tags.artist, "Band");
     EXPECT_EQ(tags.album, "LP");
     EXPECT_EQ(tags.genre, "Rock");
-    EXPECT_TRUE(tags.year.isEmpty()) << "the year is never read when adding";
+    EXPECT_EQ(tags.year, "1999");
+    EXPECT_EQ(tags.comment, "Fine");
+    EXPECT_TRUE(tags.track.isEmpty()) << "the source's track does not number its pieces";
     EXPECT_EQ(area->list().selectedRow(), 0);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 0);
+    EXPECT_EQ(state.SelectedFileIndex(), 0);
     EXPECT_FALSE(area->helpMemoVisible());
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:03"});
     EXPECT_EQ(area->totalLengthText(), "00:01:09");
@@ -107,7 +116,7 @@ TEST_F(JobListTest, BadFilesAreRefusedOneByOneAndTheRestStaysPaired)
         "cut.wav this File is not supported.", "half.wav this File is Error or not supported."};
     if (locked)
         expected << "locked.wav this File is not supported.";
-    EXPECT_EQ(prompts.informations, expected);
+    EXPECT_EQ(prompts.boxTexts(), expected);
     ASSERT_EQ(area->list().count(), locked ? 3 : 4);
     expectPaired(0, "titled.mp3", "Song OneTwo");
     expectPaired(1, "b.wav");
@@ -133,12 +142,85 @@ TEST_F(JobListTest, TheFolderDialogAddsSupportedKindsUncleanedAndWithoutTheLengt
     EXPECT_EQ(prompts.folderCaptions, QStringList{"Add File Directory"});
     EXPECT_EQ(captions(), (QStringList{"a.wav", "half.wav", "Song: One/Two", "v1.mp3"}))
         << "the failed file's row alone is gone; titles stay as read; no version 1 title";
-    EXPECT_EQ(prompts.informations, QStringList{"notes.mp3 this File is not supported."});
+    EXPECT_EQ(prompts.boxTexts(), QStringList{"notes.mp3 this File is not supported."});
     EXPECT_EQ(area->list().timeText(1), "00:00:00");
     EXPECT_EQ(area->list().entry(1).sliderMaximum, 1014);
     expectPaired(2, "titled.mp3", "Song: One/Two");
     expectPaired(3, "v1.mp3");
     EXPECT_EQ(area->list().selectedRow(), 0) << "the selection stays where it was";
+}
+
+// The box keeps its described text and names the cause on a second line;
+// the job list hands both to its callers (the command-line tool prints them).
+TEST_F(JobListTest, ARefusedFileIsShownWithItsCause)
+{
+    QSignalSpy refused(area.get(), &JobArea::fileRefused);
+    addFiles({"missing.wav", "notes.mp3", "half.wav", "a.wav"});
+    const QString missing = src("missing.wav");
+    const QStringList causes{
+        "Cannot read \"" + missing + "\": the file does not exist.",
+        "Cannot read \"" + src("notes.mp3") + "\": ",
+        "It is shorter than one second.",
+    };
+    ASSERT_EQ(prompts.informations.size(), 3);
+    EXPECT_EQ(prompts.informations[0], "missing.wav this File is not supported.\n" + causes[0]);
+    EXPECT_TRUE(
+        prompts.informations[1].startsWith("notes.mp3 this File is not supported.\n" + causes[1]))
+        << prompts.informations[1].toStdString();
+    EXPECT_EQ(prompts.informations[2],
+              "half.wav this File is Error or not supported.\n" + causes[2]);
+    ASSERT_EQ(refused.size(), 3);
+    ASSERT_EQ(refused[0].size(), 3) << "path, box text and cause";
+    EXPECT_EQ(refused[0][0].toString(), missing);
+    EXPECT_EQ(refused[0][1].toString(), "missing.wav this File is not supported.");
+    EXPECT_EQ(refused[0][2].toString(), causes[0]);
+    EXPECT_EQ(refused[2][2].toString(), causes[2]);
+    EXPECT_EQ(captions(), QStringList{"a.wav"});
+}
+
+// A folder that cannot be listed is named, not taken for an empty one.
+TEST_F(JobListTest, AnUnreadableFolderIsReported)
+{
+    QTemporaryDir parent;
+    ::chmod(QFile::encodeName(parent.path()).constData(), 0755);
+    const QString folder = parent.filePath("locked");
+    ASSERT_TRUE(QDir(parent.path()).mkdir("locked"));
+    QFile::copy(src("a.wav"), folder + "/a.wav");
+    ::chmod(QFile::encodeName(folder).constData(), 0);
+    testsupport::asUnprivileged([&] {
+        QSignalSpy refused(area.get(), &JobArea::fileRefused);
+        const int added = area->addFolderPath(folder);
+        const QStringList expected{"The folder " + folder + " cannot be read.\nPermission denied"};
+        if (added != 0 || prompts.informations != expected || refused.size() != 1) {
+            std::fprintf(stderr, "added %d, boxes: %s\n", added,
+                         qPrintable(prompts.informations.join(" | ")));
+            return false;
+        }
+        return area->list().isEmpty();
+    });
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+}
+
+// A name that is not valid UTF-8 cannot be opened through a Qt string; such
+// a file of a supported kind is named in the refusal, its bytes escaped,
+// and the others are added as usual.
+TEST_F(JobListTest, NamesThatAreNotTextAreNamedWhenAFolderIsAdded)
+{
+    QTemporaryDir folder;
+    const QByteArray wav = testsupport::readAll(src("a.wav"));
+    const QByteArray dirName = QFile::encodeName(folder.path());
+    for (const QByteArray& name :
+         {QByteArray("caf\xe9.wav"), QByteArray("b.wav"), QByteArray("\xff\xfe.txt")}) {
+        const int fd = ::open((dirName + "/" + name).constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, wav.constData(), size_t(wav.size())), wav.size());
+        ::close(fd);
+    }
+    area->addFolderPath(folder.path());
+    EXPECT_EQ(captions(), QStringList{"b.wav"});
+    ASSERT_EQ(prompts.informations.size(), 1) << "a name of no supported kind is skipped";
+    EXPECT_TRUE(prompts.informations[0].startsWith("caf\\xe9.wav this File is not supported.\n"))
+        << prompts.informations[0].toStdString();
 }
 
 TEST_F(JobListTest, TheVersionOneTitleNamesTheRowThroughTheFileDialogOnly)
@@ -170,7 +252,7 @@ TEST_F(JobListTest, CancelledDialogsAddNothing)
 
 TEST_F(JobListTest, AddingStopsARunningPreviewFirst)
 {
-    previewActive = true;
+    setMode(SessionState::Mode::Previewing);
     addFiles({"a.wav"});
     EXPECT_EQ(previewStops, 1);
     EXPECT_EQ(area->list().count(), 1);
@@ -200,19 +282,19 @@ TEST_F(JobListTest, MovesCarryEntryTagRecordAndPreviewedFile)
         area->list().info(i).title = QString("T%1").arg(i);
     }
     area->list().select(2);
-    previewFileIndex = 2;
+    state.setPreviewFileIndex(2);
     area->MoveFileUp();
     EXPECT_EQ(captions(), (QStringList{"f0.wav", "f2.wav", "f1.wav"}));
     EXPECT_EQ(area->list().info(1).title, "T2");
     EXPECT_EQ(area->list().entry(1).duration, 12);
     EXPECT_EQ(area->list().selectedRow(), 1);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 1);
-    EXPECT_EQ(previewFileIndex, 1);
+    EXPECT_EQ(state.SelectedFileIndex(), 1);
+    EXPECT_EQ(state.PreviewFileIndex(), 1);
 
     area->MoveFileUp();
     area->MoveFileUp(); // already at the top
     EXPECT_EQ(captions(), (QStringList{"f2.wav", "f0.wav", "f1.wav"}));
-    EXPECT_EQ(previewFileIndex, 0);
+    EXPECT_EQ(state.PreviewFileIndex(), 0);
 
     area->list().select(1);
     area->MoveFileDown();
@@ -220,10 +302,10 @@ TEST_F(JobListTest, MovesCarryEntryTagRecordAndPreviewedFile)
     EXPECT_EQ(captions(), (QStringList{"f2.wav", "f1.wav", "f0.wav"}));
     EXPECT_EQ(area->list().info(2).title, "T0");
 
-    jobRunning = true;
+    setMode(SessionState::Mode::Running);
     area->MoveFileUp();
     EXPECT_EQ(captions(), (QStringList{"f2.wav", "f1.wav", "f0.wav"})) << "no move during a job";
-    jobRunning = false;
+    setMode(SessionState::Mode::Idle);
     area->list().select(-1);
     area->MoveFileUp();
     area->MoveFileDown();
@@ -236,16 +318,16 @@ TEST_F(JobListTest, RemovingSelectsTheSameIndexOrTheTopNearTheEnd)
         addEntry(10 + i, QString("f%1.wav").arg(i));
     // The second-to-last of five: the selection goes to the top.
     area->list().select(3);
-    area->selection().SelectedFileIndex = 3;
+    state.setSelectedFileIndex(3);
     area->RemoveFile();
     EXPECT_EQ(captions(), (QStringList{"f0.wav", "f1.wav", "f2.wav", "f4.wav"}));
     EXPECT_EQ(area->list().selectedRow(), 0);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 0);
+    EXPECT_EQ(state.SelectedFileIndex(), 0);
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:10"});
 
     // Lower down the same index stays selected: now the next file.
     area->list().select(1);
-    area->selection().SelectedFileIndex = 1;
+    state.setSelectedFileIndex(1);
     area->RemoveFile();
     EXPECT_EQ(captions(), (QStringList{"f0.wav", "f2.wav", "f4.wav"}));
     EXPECT_EQ(area->list().selectedRow(), 1);

@@ -26,7 +26,7 @@ protected:
     void slideTo(int seconds, int duration)
     {
         const int range = area->sliderRange();
-        area->selection().SliderPosition = seconds * range / duration;
+        state.setSliderPosition(seconds * range / duration);
         ASSERT_EQ(area->sliderSeconds(duration), seconds);
     }
 };
@@ -143,9 +143,98 @@ TEST_F(SegmentPlanTest, UnificationCutsTheFirstFilesListOutOfEveryFileClipped)
 
     // While it has only its open segment, that one is cut, clipped.
     area->list().entry(0).setConfirmedSegments({});
-    area->list().entry(0).beginTimes[0] = 100;
-    area->list().entry(0).endTimes[0] = 130;
+    area->list().entry(0).beginTimes[0] = SegmentPoint::seconds(100);
+    area->list().entry(0).endTimes[0] = SegmentPoint::seconds(130);
     EXPECT_EQ(area->totalLength(), 30 + 20 + 0);
+}
+
+// Nothing makes bounds below a second by hand yet, but a list may hold them
+// (typed times, cue sheets): their rows show milliseconds, whole seconds look
+// as they always did, and totals add the milliseconds before they are shown.
+TEST_F(SegmentPlanTest, BoundsBelowASecondShowMillisecondsAndAddUpInTheTotals)
+{
+    using P = SegmentPoint;
+    struct Case {
+        Segment segment;
+        const char* range;
+        const char* length;
+    };
+    const Case cases[] = {
+        {{P::milliseconds(62'345), P::seconds(70)}, "00:01:02.345 - 00:01:10", "00:00:07.655"},
+        {{P::seconds(1), P::seconds(3)}, "00:00:01 - 00:00:03", "00:00:02"},
+        {{P::milliseconds(5'500), P::milliseconds(5'000)},
+         "00:00:05.500 - 00:00:05",
+         "-00:00:00.500"},
+        {{P::frame(66'151, 44'100), P::frame(88'200, 44'100)},
+         "00:00:01.500 - 00:00:02.000",
+         "00:00:00.500"},
+        {{P::milliseconds(3'600'000 + 7), P::milliseconds(3'600'000 + 1'007)},
+         "01:00:00.007 - 01:00:01.007",
+         "00:00:01.000"},
+    };
+    choose(0);
+    addEntry(4000);
+    QVector<Segment> confirmed;
+    for (const Case& c : cases)
+        confirmed << c.segment;
+    area->list().entry(0).setConfirmedSegments(confirmed);
+    click(0);
+    for (int i = 0; i < std::ssize(cases); ++i) {
+        EXPECT_EQ(area->segments().range(i), cases[i].range) << i;
+        EXPECT_EQ(area->segments().length(i), cases[i].length) << i;
+    }
+    // 7655 + 2000 - 500 + 500 + 1000 ms.
+    EXPECT_EQ(area->totalLength(), 10);
+
+    // Under Unification each piece is clipped to the file in milliseconds.
+    choose(3);
+    addEntry(11);
+    area->list().entry(0).setConfirmedSegments({{P::milliseconds(9'500), P::seconds(12)}});
+    area->list().entry(0).duration = 10;
+    // 10 000 - 9 500 of the first file, 11 000 - 9 500 of the second.
+    EXPECT_EQ(area->totalLength(), 2);
+}
+
+TEST_F(SegmentPlanTest, APlayingRowGetsBackWhatItReadBefore)
+{
+    addEntry(100);
+    area->list().entry(0).setConfirmedSegments({{1, 2}});
+    click(0);
+    SegmentList& rows = area->segments();
+    rows.startPlaying(0);
+    EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
+    rows.endPlaying(0);
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+    rows.startPlaying(1);
+    rows.setStatus(1, SegmentStatus::Finished); // something else wrote meanwhile
+    rows.endPlaying(1);
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Finish"})) << "only a row still playing is restored";
+    rows.endPlaying(7); // no such row
+}
+
+// The rows stay with their file when the file list changes under them.
+TEST_F(SegmentPlanTest, TheRowsFollowTheirFileThroughMovesAndRemovals)
+{
+    addEntry(100, "a.wav");
+    addEntry(200, "b.wav");
+    addEntry(300, "c.wav");
+    area->list().entry(1).setConfirmedSegments({{5, 6}});
+    click(1);
+    const QStringList shown = ranges();
+    area->MoveFileUp();
+    EXPECT_EQ(area->segments().shownEntry(), 0);
+    EXPECT_EQ(ranges(), shown) << "a move does not rebuild the list";
+    area->list().select(2);
+    area->MoveFileUp(); // b, c, a: the shown file is not one of the two
+    EXPECT_EQ(area->segments().shownEntry(), 0);
+    area->list().swapRows(0, 2); // a, c, b
+    EXPECT_EQ(area->segments().shownEntry(), 2);
+    area->list().removeAt(0);
+    EXPECT_EQ(area->segments().shownEntry(), 1) << "a row above it went";
+    EXPECT_EQ(ranges(), shown);
+    area->list().removeAt(1);
+    EXPECT_TRUE(area->segments().isEmpty()) << "its file is gone";
+    EXPECT_EQ(area->segments().shownEntry(), -1);
 }
 
 TEST_F(SegmentPlanTest, TotalsOfManyLongFilesDoNotWrap)
@@ -165,27 +254,27 @@ TEST_F(SegmentPlanTest, ClickingEmptySpaceAJobOrAPreviewKeepsTheirFile)
     for (int d : {10, 20, 30})
         addEntry(d);
     click(1);
-    EXPECT_EQ(area->selection().SelectedFileIndex, 1);
+    EXPECT_EQ(state.SelectedFileIndex(), 1);
     click(-1); // empty space
     EXPECT_EQ(area->list().selectedRow(), 1);
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:20"});
 
-    jobRunning = true;
+    setMode(SessionState::Mode::Running);
     click(2);
     EXPECT_EQ(area->list().selectedRow(), 1);
     EXPECT_EQ(ranges(), QStringList{"00:00:00 - 00:00:20"}) << "not rebuilt during a job";
-    jobRunning = false;
+    setMode(SessionState::Mode::Idle);
 
-    previewActive = true;
-    previewFileIndex = 0;
+    setMode(SessionState::Mode::Previewing);
+    state.setPreviewFileIndex(0);
     click(2);
     EXPECT_EQ(area->list().selectedRow(), 0);
-    previewActive = false;
+    setMode(SessionState::Mode::Idle);
 
-    area->selection().SelectedFileIndex = 9; // beyond the last row
+    state.setSelectedFileIndex(9); // beyond the last row
     click(-1);
     EXPECT_EQ(area->list().selectedRow(), 2);
-    EXPECT_FALSE(area->selection().SegmentSelected);
+    EXPECT_FALSE(state.SegmentSelected());
 }
 
 TEST_F(SegmentPlanTest, TheSliderIsSetUpForTheSelectedFile)
@@ -193,7 +282,7 @@ TEST_F(SegmentPlanTest, TheSliderIsSetUpForTheSelectedFile)
     addEntry(1000); // slider maximum 2000
     click(0);
     EXPECT_EQ(area->sliderRange(), 2000 - timecode::Scale(170, 2000, 1100));
-    area->selection().SliderPosition = area->sliderRange() / 2;
+    state.setSliderPosition(area->sliderRange() / 2);
     click(0);
     EXPECT_EQ(area->positionTimeText(), "00:08:20");
 }
@@ -250,12 +339,12 @@ TEST_F(SegmentPlanTest, RemoveKeepsTheOpenSegmentAndTheOrderOfTheOthers)
     click(0);
     area->segments().select(3);
     area->lv_timeClick();
-    EXPECT_TRUE(area->selection().SegmentSelected);
+    EXPECT_TRUE(state.SegmentSelected());
     area->RemoveSegment();
     EXPECT_EQ(prompts.informations,
               QStringList{"This item, the procedure will automatically process. Need not delete."});
     // While the preview plays the open segment its status reads otherwise.
-    area->segments().setStatus(3, "Playing");
+    area->segments().setStatus(3, SegmentStatus::Playing);
     area->RemoveSegment();
     EXPECT_EQ(prompts.informations.size(), 2);
     EXPECT_EQ(area->segments().count(), 4);
@@ -277,11 +366,11 @@ TEST_F(SegmentPlanTest, AClickOnEmptySpaceSelectsTheRememberedSegmentRow)
     click(0);
     area->lv_timeClick();
     EXPECT_EQ(area->segments().selectedRow(), 0);
-    area->selection().SelectedSegmentIndex = 5;
+    state.setSelectedSegmentIndex(5);
     area->segments().select(-1);
     area->lv_timeDblClick();
     EXPECT_EQ(area->segments().selectedRow(), 1);
-    EXPECT_EQ(area->selection().SelectedSegmentIndex, 1);
+    EXPECT_EQ(state.SelectedSegmentIndex(), 1);
 }
 
 TEST_F(SegmentPlanTest, ComputedChoicesRefuseTheEditor)
@@ -368,6 +457,39 @@ TEST(SegmentPoint, PlacesTimesLikeTheJobsAndKeepsExactFrames)
     EXPECT_FALSE(SegmentPoint::milliseconds(7001).isWholeSecond());
     EXPECT_EQ(SegmentPoint::milliseconds(7999).wholeSeconds(), 7);
     EXPECT_NE(SegmentPoint::seconds(1), SegmentPoint::frame(44'100, 44'100));
+}
+
+// Labels stay with their segment through the record's edits, and the open
+// segment (the user's own) never inherits one.
+TEST(SegmentLabels, FollowTheirSegmentThroughRemovalConfirmationAndClearing)
+{
+    listrecord e;
+    e.duration = 300;
+    auto labelled = [](int track, const char* title) {
+        SegmentLabel l;
+        l.track = track;
+        l.trackTotal = 3;
+        l.title = title;
+        return l;
+    };
+    e.setConfirmedSegments(
+        {{SegmentPoint::seconds(0), SegmentPoint::seconds(60), labelled(1, "Intro")},
+         {SegmentPoint::seconds(60), SegmentPoint::seconds(200), labelled(2, "Song")},
+         {SegmentPoint::seconds(200), SegmentPoint::seconds(300), labelled(3, "Coda")}});
+    ASSERT_EQ(e.usedSegments(), 4);
+    EXPECT_TRUE(e.segment(3).label.isEmpty()) << "the open segment";
+    e.removeSegment(0);
+    EXPECT_EQ(e.segment(0).label.title, "Song");
+    EXPECT_EQ(e.segment(1).label.title, "Coda");
+    EXPECT_TRUE(e.segment(2).label.isEmpty());
+    e.setOpenBound(true, SegmentPoint::seconds(10));
+    e.confirmOpenSegment();
+    EXPECT_TRUE(e.segment(2).label.isEmpty()) << "a hand-made segment";
+    EXPECT_TRUE(e.segment(3).label.isEmpty());
+    e.clearSegments();
+    EXPECT_TRUE(e.segment(0).label.isEmpty());
+    e.setConfirmedSegments({{SegmentPoint::seconds(1), SegmentPoint::seconds(2)}});
+    EXPECT_TRUE(e.labels.isEmpty()) << "unlabelled segments keep no labels";
 }
 
 TEST(SegmentStatus, RendersTheFixedTexts)

@@ -3,9 +3,9 @@
 
 Each folder under src/ is one layer; a folder may include its own headers and
 those of lower layers. A folder includes one on its own level only along an
-edge of SIDEWAYS, and every include between core folders must be one its
-CMakeLists.txt declares (the DEPS of vessimo_layer), so the include graph and
-the link line agree. Only gui/ may use Qt Widgets; only audio/ may see FFmpeg,
+edge of SIDEWAYS, never one of the lower edges in NOT_WANTED, and every include
+between core folders must be one its CMakeLists.txt declares (the DEPS of
+vessimo_layer), so the include graph and the link line agree. Only gui/ may use Qt Widgets; only audio/ may see FFmpeg,
 LAME and SDL; only audio/ and tags/ may see Ogg and Vorbis.
 
 usage: check_layers.py SRC_DIR [QT_WIDGETS_INCLUDE_DIR]
@@ -25,6 +25,12 @@ LEVELS = {
 SIDEWAYS = {
     ("settings", "audio"): "the encoder configuration checks formats with the writer",
     ("engine", "jobs"): "the jobs take their pieces from the segment plans",
+}
+# Edges that point down but are not wanted, each with its reason: the job
+# list and the preview report what the front panel shows, and app/ writes it.
+NOT_WANTED = {
+    ("jobs", "skin"): "the job list emits its texts; app/ writes them into the front panel",
+    ("player", "skin"): "the preview emits its time and moves a PositionSlider; app/ is the skin's",
 }
 THIRD_PARTY = [
     (re.compile(r"^(libavformat|libavcodec|libavutil|libswresample|libswscale|lame|SDL2?)/|^SDL"),
@@ -82,6 +88,9 @@ def main():
                         edges.setdefault(folder, {}).setdefault(top, rel)
                         if LEVELS[top] > LEVELS[folder]:
                             problems.append(f"{rel}: includes {target}, from a higher layer")
+                        elif (folder, top) in NOT_WANTED:
+                            problems.append(f"{rel}: includes {target}; "
+                                            f"{NOT_WANTED[(folder, top)]}")
                         elif LEVELS[top] == LEVELS[folder] and (folder, top) not in SIDEWAYS:
                             problems.append(f"{rel}: includes {target}, from a folder on its own "
                                             "level; only the edges of SIDEWAYS may do that")

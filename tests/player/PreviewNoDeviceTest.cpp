@@ -1,6 +1,7 @@
 #include "audio/AudioError.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
+#include "base/SessionState.h"
 #include "player/Preview.h"
 #include "player/PreviewTesting.h"
 #include "support/FakeSeams.h"
@@ -28,8 +29,11 @@ TEST(PreviewWithoutSound, PlayFailsAtOnceWithAClearMessageAndLeavesThePreviewIdl
     PanelElements panel;
     panel.prepareFor(5);
     RecordingPrompts prompts;
-    Preview preview(reader, player, list, prompts);
-    preview.attachPanel({&panel.pb, &panel.pb, &panel.timecaption, &panel.timecaption});
+    SessionState state;
+    Preview preview(reader, player, list, state, prompts);
+    preview.attachSlider(panel.pb);
+    QObject::connect(&preview, &Preview::positionTimeChanged,
+                     [&](const QString& text) { panel.timecaption.SetText(text); });
 
     QElapsedTimer timer;
     timer.start();
@@ -41,7 +45,7 @@ TEST(PreviewWithoutSound, PlayFailsAtOnceWithAClearMessageAndLeavesThePreviewIdl
             << e.what();
     }
     EXPECT_LT(timer.elapsed(), 5000);
-    EXPECT_FALSE(preview.PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_FALSE(reader.IsOpen());
     EXPECT_EQ(panel.timecaption.GetText(), "00:00:00");
 }

@@ -2,6 +2,7 @@
 #include "audio/AudioError.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"
+#include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "player/PreviewTesting.h"
 #include "support/WaitFor.h"
@@ -19,27 +20,6 @@ using testsupport::waitFor;
 using timecode::Scale;
 
 namespace {
-
-// A time label that keeps every text it was given, so that the texts shown
-// between two looks at it are not lost.
-class RecordingText : public SkinTextElement {
-public:
-    using SkinTextElement::SkinTextElement;
-    QStringList shown;
-    void SetText(const QString& text) override
-    {
-        shown << text;
-        SkinTextElement::SetText(text);
-    }
-};
-
-SkinElementDesc namedDesc(SkinKind kind, const QString& name)
-{
-    SkinElementDesc d;
-    d.kind = kind;
-    d.name = name;
-    return d;
-}
 
 class PreviewTest : public ::testing::Test {
 protected:
@@ -66,14 +46,20 @@ protected:
         qputenv("SDL_DISKAUDIODELAY", "8");
         reader.SetEnabled(true);
         player = std::make_unique<AudioPlayer>();
-        preview = std::make_unique<Preview>(reader, *player, list, prompts);
-        preview->attachPanel({&panel.pb, &panel.pb, &time, &time});
+        preview = std::make_unique<Preview>(reader, *player, list, state, prompts);
+        preview->attachSlider(panel.pb);
+        QObject::connect(preview.get(), &Preview::positionTimeChanged,
+                         [this](const QString& text) { time.SetText(text); });
     }
 
+    // A file and its stored segments, in whole seconds.
     void addFile(const QString& path, int seconds,
-                 std::vector<PreviewSource::Segment> segments = {})
+                 const std::vector<std::pair<int, int>>& segments = {})
     {
-        list.entries.push_back({path, seconds, std::move(segments)});
+        std::vector<PreviewSource::Segment> bounds;
+        for (const auto& [begin, end] : segments)
+            bounds.push_back({begin * 1000, end * 1000, {}, {}});
+        list.entries.push_back({path, seconds, std::move(bounds)});
     }
     void select(int row)
     {
@@ -91,10 +77,10 @@ protected:
     }
     void drag(int position)
     {
-        preview->Skin1MouseDown(&panel.pb);
+        preview->Skin1MouseDown("pb");
         panel.pb.SetPosition(position);
-        preview->Skin1ScrollTrack(&panel.pb);
-        preview->Skin1MouseUp(&panel.pb);
+        preview->Skin1ScrollTrack("pb");
+        preview->Skin1MouseUp("pb");
     }
 
     static inline QTemporaryDir* files = nullptr;
@@ -102,8 +88,9 @@ protected:
     RecordingPrompts prompts;
     AudioFile reader;
     JobListStandIn list;
+    SessionState state;
     PanelElements panel;
-    RecordingText time{nullptr, namedDesc(SkinKind::Text, "timecaption")};
+    TimeLabel& time = panel.timecaption;
     std::unique_ptr<AudioPlayer> player;
     std::unique_ptr<Preview> preview;
 };
@@ -120,15 +107,15 @@ TEST_F(PreviewTest,
     ASSERT_EQ(range(), 916);
     panel.pb.SetPosition(458);
     preview->PlaySelection();
-    ASSERT_TRUE(preview->PreviewActive);
-    EXPECT_EQ(preview->PreviewStartSample, Scale(458, kLongFrames, 916));
-    EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2);
+    ASSERT_TRUE(state.PreviewActive());
+    EXPECT_EQ(state.PreviewStartSample(), Scale(458, kLongFrames, 916));
+    EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2);
     ASSERT_TRUE(waitFor([&] { return playedAtLeast(2 * kRate); }, "two seconds played"));
 
     panel.pb.SetPosition(0);
     preview->PlaySelection();
     preview->PlayFromSlider();
-    EXPECT_EQ(preview->PreviewStartSample, kLongFrames / 2) << "a second play is ignored";
+    EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2) << "a second play is ignored";
     // The display follows the player's polls, which may lag behind the
     // device on a busy machine: wait for both.
     ASSERT_TRUE(waitFor(
@@ -142,7 +129,7 @@ TEST_F(PreviewTest,
     EXPECT_GE(panel.pb.GetPosition(), 458);
 
     preview->StopPreview();
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     EXPECT_EQ(time.GetText(), "00:00:00");
     EXPECT_FALSE(reader.IsOpen());
@@ -160,14 +147,14 @@ TEST_F(PreviewTest, ASegmentPlaysFromItsBeginAndStopsByItselfAtItsEndRestoringIt
     list.statuses = QStringList{"OK", "Uncertain"};
     select(0);
     list.selectedSegment = 0;
-    list.segmentSelected = true;
+    state.setSegmentSelected(true);
     preview->PlaySelection();
-    ASSERT_TRUE(preview->PreviewActive);
+    ASSERT_TRUE(state.PreviewActive());
     EXPECT_TRUE(preview->playsSegment());
     EXPECT_EQ(list.statuses[0], "Playing");
-    EXPECT_EQ(preview->PreviewStartSample, 0);
+    EXPECT_EQ(state.PreviewStartSample(), 0);
 
-    ASSERT_TRUE(waitFor([&] { return !preview->PreviewActive; },
+    ASSERT_TRUE(waitFor([&] { return !state.PreviewActive(); },
                         "the preview to stop once the segment's length has played"));
     EXPECT_EQ(list.statuses, (QStringList{"OK", "Uncertain"}));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
@@ -197,18 +184,18 @@ TEST_F(PreviewTest,
     list.choice = 3;
     select(1);
     list.selectedSegment = 0;
-    list.segmentSelected = true;
+    state.setSegmentSelected(true);
     preview->PlaySelection();
-    ASSERT_TRUE(preview->PreviewActive);
-    EXPECT_EQ(preview->PreviewFileIndex, 1);
+    ASSERT_TRUE(state.PreviewActive());
+    EXPECT_EQ(state.PreviewFileIndex(), 1);
 
-    preview->Skin1MouseDown(&panel.pb);
+    preview->Skin1MouseDown("pb");
     panel.pb.SetPosition(range() / 2);
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1ScrollTrack("pb");
     EXPECT_EQ(time.GetText(), "00:00:15") << "dragging shows the time inside the segment";
-    preview->Skin1MouseUp(&panel.pb);
-    EXPECT_FALSE(preview->SliderDragging);
-    EXPECT_EQ(preview->PreviewStartSample, 15 * kRate);
+    preview->Skin1MouseUp("pb");
+    EXPECT_FALSE(state.SliderDragging());
+    EXPECT_EQ(state.PreviewStartSample(), 15 * kRate);
     time.shown.clear();
     // The display follows the player's polls, which may lag behind what the
     // device has taken on a busy machine: wait for both.
@@ -240,7 +227,7 @@ TEST_F(PreviewTest, TheEndOfTheFileEndsThePreviewWithItsLastFramePlayed)
     select(0);
     panel.pb.SetPosition(range() - 10);
     preview->PlaySelection();
-    ASSERT_TRUE(waitFor([&] { return !preview->PreviewActive; }, "the end of the file"));
+    ASSERT_TRUE(waitFor([&] { return !state.PreviewActive(); }, "the end of the file"));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     const auto played = playedRuns();
     ASSERT_EQ(played.size(), 1u);
@@ -258,18 +245,18 @@ TEST_F(PreviewTest, AFileThatCannotBeOpenedLeavesThePreviewIdleForTheNextPlay)
     panel.pb.SetPosition(300);
     time.SetText("00:00:33");
     EXPECT_THROW(preview->PlayFromSlider(), AudioError);
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     EXPECT_EQ(time.GetText(), "00:00:00");
 
     list.selectedSegment = 0;
     EXPECT_THROW(preview->PlaySegment(), AudioError);
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_EQ(list.statuses[0], "OK");
 
     select(1);
     preview->PlayFromSlider();
-    EXPECT_TRUE(preview->PreviewActive) << "the next play works at once";
+    EXPECT_TRUE(state.PreviewActive()) << "the next play works at once";
     EXPECT_TRUE(waitFor([&] { return playedAtLeast(kRate); }, "a second played"));
 }
 
@@ -277,12 +264,12 @@ TEST_F(PreviewTest, NothingPlaysWhileAJobRunsOrWithoutASelectedFile)
 {
     addFile(longFile(), 300);
     preview->PlaySelection();
-    EXPECT_FALSE(preview->PreviewActive) << "no file row selected";
+    EXPECT_FALSE(state.PreviewActive()) << "no file row selected";
     select(0);
-    list.jobRunning = true;
+    state.setMode(SessionState::Mode::Running);
     preview->PlaySelection();
     preview->PlayFromSlider();
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
     EXPECT_FALSE(reader.IsOpen());
 }
 
@@ -325,7 +312,7 @@ TEST_F(PreviewTest, StepsMoveByTheRangeOverTheDurationAndStopShortOfTheEnd)
 
     select(0);
     preview->PlayFromSlider();
-    ASSERT_TRUE(preview->PreviewActive);
+    ASSERT_TRUE(state.PreviewActive());
     const int before = panel.pb.GetPosition();
     preview->StepForward();
     EXPECT_EQ(panel.pb.GetPosition(), before) << "no stepping while playing";
@@ -335,32 +322,31 @@ TEST_F(PreviewTest, DraggingWhileIdleShowsTheTimeAndOnlyTheSliderCounts)
 {
     addFile(longFile(), 300);
     select(0);
-    SkinSlider other(nullptr, namedDesc(SkinKind::Slider, "volume"));
-    preview->Skin1MouseDown(&other);
-    EXPECT_FALSE(preview->SliderDragging);
+    preview->Skin1MouseDown("volume");
+    EXPECT_FALSE(state.SliderDragging());
 
     panel.pb.SetPosition(458);
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1ScrollTrack("pb");
     EXPECT_TRUE(time.shown.isEmpty()) << "not pressed: nothing shown";
 
-    preview->Skin1MouseDown(&panel.pb);
-    EXPECT_TRUE(preview->SliderDragging);
-    preview->Skin1ScrollTrack(&panel.pb);
+    preview->Skin1MouseDown("pb");
+    EXPECT_TRUE(state.SliderDragging());
+    preview->Skin1ScrollTrack("pb");
     EXPECT_EQ(time.GetText(), "00:02:30");
     panel.pb.SetPosition(1000);
-    preview->Skin1ScrollTrack(&panel.pb);
-    EXPECT_EQ(preview->sliderPosition(), 916) << "clipped to the range";
+    preview->Skin1ScrollTrack("pb");
+    EXPECT_EQ(state.SliderPosition(), 916) << "clipped to the range";
     EXPECT_EQ(time.GetText(), "00:05:00");
-    preview->Skin1MouseUp(&panel.pb);
-    EXPECT_FALSE(preview->SliderDragging);
-    EXPECT_FALSE(preview->PreviewActive);
+    preview->Skin1MouseUp("pb");
+    EXPECT_FALSE(state.SliderDragging());
+    EXPECT_FALSE(state.PreviewActive());
 
     // Released at the end while playing: the preview ends.
     panel.pb.SetPosition(0);
     preview->PlayFromSlider();
-    ASSERT_TRUE(preview->PreviewActive);
+    ASSERT_TRUE(state.PreviewActive());
     drag(range());
-    EXPECT_FALSE(preview->PreviewActive);
+    EXPECT_FALSE(state.PreviewActive());
 }
 
 TEST_F(PreviewTest, ThePlayerRefusesBlocksOfAnotherRateOrChannelCount)

@@ -13,15 +13,6 @@ namespace {
 
 constexpr int kPeriod = 32000;
 
-SkinElementDesc desc(SkinKind kind, const QString& name)
-{
-    SkinElementDesc d;
-    d.kind = kind;
-    d.name = name;
-    d.bounds = SkinRect::fromXYWH(33, 292, 458, 14);
-    return d;
-}
-
 } // namespace
 
 void writeIndexedWav(const QString& path, int seconds)
@@ -77,18 +68,25 @@ std::optional<PreviewSource::Segment> JobListStandIn::segment(int fileRow, int s
     return segments[static_cast<size_t>(segmentRow)];
 }
 
-PanelElements::PanelElements()
-    : pb(nullptr, desc(SkinKind::Slider, QStringLiteral("pb"))),
-      timecaption(nullptr, desc(SkinKind::Text, QStringLiteral("timecaption")))
+void JobListStandIn::startPlaying(int row)
 {
+    if (row < 0 || row >= statuses.size())
+        return;
+    beforePlaying = statuses[row];
+    statuses[row] = QStringLiteral("Playing");
+}
+
+void JobListStandIn::endPlaying(int row)
+{
+    if (row >= 0 && row < statuses.size() && statuses[row] == QStringLiteral("Playing"))
+        statuses[row] = beforePlaying;
 }
 
 void PanelElements::prepareFor(int seconds)
 {
     const int max =
         timecode::SliderMaximum(int64_t{seconds} * 1000, timecode::kSliderMinimumFromFileDialog);
-    pb.SetMax(max);
-    pb.SetThumbSize(timecode::SliderThumbSize(max));
+    pb.setRange(max, timecode::SliderThumbSize(max));
     pb.SetPosition(0);
 }
 

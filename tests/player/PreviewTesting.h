@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/PositionSlider.h"
 #include "player/PreviewSource.h"
-#include "skin/SkinElement.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,13 +42,8 @@ public:
     QStringList statuses; // the segment list as shown
     int selectedFile = -1;
     int selectedSegment = -1;
-    bool jobRunning = false;
-    bool segmentSelected = false;
     int choice = 0;
-    int sliderPosition = 0;
 
-    bool JobRunning() const override { return jobRunning; }
-    bool SegmentSelected() const override { return segmentSelected; }
     int functionChoice() const override { return choice; }
     int fileCount() const override { return static_cast<int>(entries.size()); }
     int selectedFileRow() const override { return selectedFile; }
@@ -56,17 +51,49 @@ public:
     QString filePath(int row) const override { return entries.at(row).path; }
     int fileSeconds(int row) const override { return entries.at(row).seconds; }
     std::optional<Segment> segment(int fileRow, int segmentRow) const override;
-    int& SliderPosition() override { return sliderPosition; }
-    int segmentRowCount() const override { return static_cast<int>(statuses.size()); }
-    QString segmentStatus(int row) const override { return statuses.at(row); }
-    void setSegmentStatus(int row, const QString& status) override { statuses[row] = status; }
+    void startPlaying(int row) override;
+    void endPlaying(int row) override;
+    QString beforePlaying;
 };
 
-// The slider and time label of the front panel, as detached skin elements.
+// The front panel's position slider as the preview sees it.
+class SliderStandIn : public PositionSlider {
+public:
+    int32_t GetPosition() const override { return m_position; }
+    void SetPosition(int32_t position) override { m_position = position; }
+    int32_t GetMax() const override { return m_max; }
+    int32_t GetThumbSize() const override { return m_thumbSize; }
+    void setRange(int32_t maximum, int32_t thumbSize) override
+    {
+        m_max = maximum;
+        m_thumbSize = thumbSize;
+    }
+    // The last position the thumb can reach.
+    int range() const { return m_max - m_thumbSize > 0 ? m_max - m_thumbSize : 0; }
+
+private:
+    int32_t m_position = 0;
+    int32_t m_max = 100;
+    int32_t m_thumbSize = 0;
+};
+
+// The time label: the last text the preview reported, and every one of
+// them, so that the texts shown between two looks at it are not lost.
+struct TimeLabel {
+    QStringList shown;
+    QString text;
+    void SetText(const QString& t)
+    {
+        shown << t;
+        text = t;
+    }
+    QString GetText() const { return text; }
+};
+
+// The slider and time label of the front panel.
 struct PanelElements {
-    PanelElements();
-    SkinSlider pb;
-    SkinTextElement timecaption;
+    SliderStandIn pb;
+    TimeLabel timecaption;
     // The slider of a file of `seconds` added through the file dialog.
     void prepareFor(int seconds);
 };

@@ -13,6 +13,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace settings;
 
@@ -217,6 +219,25 @@ TEST_F(ConfigureEncoderTest, ReadsTheFileAtEveryCall)
     EXPECT_EQ(configure(FormatWma).wmaProfile, 4);
     QFile::remove(ini.path());
     EXPECT_EQ(configure(FormatWma).wmaProfile, 10);
+}
+
+// A cut configures the writer before every piece; a large options file that
+// did not change meanwhile is parsed once, not at each of the many keys read.
+TEST_F(ConfigureEncoderTest, ASettledFileIsParsedOnceForAllThePiecesOfACut)
+{
+    set("mp3", "bitrate", 9);
+    testsupport::writeAll(ini.path(),
+                          testsupport::readAll(ini.path()) + QByteArray(500 * 1024, ';') + "\n");
+    timespec hourAgo[2];
+    ::clock_gettime(CLOCK_REALTIME, &hourAgo[0]);
+    hourAgo[0].tv_sec -= 3600;
+    hourAgo[1] = hourAgo[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(ini.path()).constData(), hourAgo, 0), 0);
+    const Mp3Configuration first = mp3();
+    const int before = IniFile::parseCount();
+    for (int piece = 2; piece <= 21; ++piece)
+        EXPECT_EQ(mp3(), first);
+    EXPECT_EQ(IniFile::parseCount(), before);
 }
 
 TEST_F(ConfigureEncoderTest, HandEditedIndexesNeverLeaveTheTables)

@@ -33,6 +33,7 @@ TEST_F(OptionsTest, MissingFileGivesDefaultsAndSaveWritesExactlyNineKeys)
     EXPECT_EQ(o.fadeInSeconds, 5);
     EXPECT_EQ(o.fadeOutSeconds, 5);
     EXPECT_FALSE(o.wideConversionBar);
+    EXPECT_FALSE(o.losslessCopy);
     EXPECT_FALSE(QFile::exists(path())) << "loading must not create the file";
 
     SaveOptions(ini, o);
@@ -64,6 +65,7 @@ TEST_F(OptionsTest, RoundTripKeepsEveryValue)
     o.fadeInSeconds = 0;
     o.fadeOutSeconds = 12;
     o.wideConversionBar = true;
+    o.losslessCopy = true;
     SaveOptions(ini, o);
     const Options back = LoadOptions(ini);
     EXPECT_EQ(back.functionChoice, 3);
@@ -75,6 +77,31 @@ TEST_F(OptionsTest, RoundTripKeepsEveryValue)
     EXPECT_EQ(back.fadeInSeconds, 0);
     EXPECT_EQ(back.fadeOutSeconds, 12);
     EXPECT_TRUE(back.wideConversionBar);
+    EXPECT_TRUE(back.losslessCopy);
+}
+
+TEST_F(OptionsTest, TheCopyOptionIsWrittenOnceSwitchedOnAndReadsAsTheFileSays)
+{
+    IniFile ini(path());
+    Options o;
+    SaveOptions(ini, o);
+    EXPECT_FALSE(readAll(path()).contains("[mp3]")) << "off and never on: not written";
+    o.losslessCopy = true;
+    SaveOptions(ini, o);
+    EXPECT_EQ(ini.readString("mp3", "lossless copy", ""), "1");
+    o.losslessCopy = false;
+    SaveOptions(ini, o);
+    EXPECT_EQ(ini.readString("mp3", "lossless copy", ""), "0") << "switched off again";
+    EXPECT_FALSE(LoadOptions(ini).losslessCopy);
+
+    // Beside the encoder keys of its section, in any spelling of its name.
+    writeAll(path(), "[MP3]\nbitrate=9\nLossless Copy=7\n");
+    EXPECT_TRUE(LoadOptions(ini).losslessCopy);
+    writeAll(path(), "[mp3]\nlossless copy=maybe\n");
+    EXPECT_FALSE(LoadOptions(ini).losslessCopy);
+    SaveOptions(ini, LoadOptions(ini));
+    EXPECT_EQ(ini.readString("mp3", "lossless copy", ""), "maybe")
+        << "an unreadable value already reads as off and is left as the user wrote it";
 }
 
 TEST_F(OptionsTest, FadeInStoredAsTwoReadsTrueAndIsWrittenBackAsOne)

@@ -12,7 +12,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <set>
+
 using namespace settings;
+using enum ControlId;
 using testsupport::readAll;
 using testsupport::writeAll;
 
@@ -42,7 +45,7 @@ protected:
     {
         return ini.readString(section, key, "<none>");
     }
-    bool on(const char* control) { return model.isEnabled(control); }
+    bool on(ControlId control) { return model.isEnabled(control); }
 };
 
 // The keys of the file in the order they appear, as "section/key".
@@ -91,32 +94,30 @@ TEST_F(SettingsDialog, FreshRunShowsTheGeneralPageAndTheMissingDefaults)
 
     // Enabled as the loaded values say: no VBR method, CD quality WAV, no
     // filter, no preset, neither OGG mode.
-    for (const char* c : {"cb_mp3_vbr",    "edt_mp3_vbr",      "ud_mp3_vbr",      "ck_mp3_VBR",
-                          "ck_mp3_semb",   "cb_wav_frequency", "cb_wav_bit",      "cb_wav_channel",
-                          "udHFiltF",      "udHFiltW",         "lab_HFiltW",      "udLFiltF",
-                          "udLFiltW",      "lab_LFiltW",       "rg_prest",        "rg_alt",
-                          "cb_ogg_minbit", "cb_ogg_maxbit",    "edt_ogg_quality", "ud_ogg_quality"})
-        EXPECT_FALSE(on(c)) << c;
-    for (const char* c : {"ck_preset", "ck_alt", "ck_oggvbr", "ck_oggquality", "cb_mp3_bitrate",
-                          "cb_wma", "chHFilt"})
-        EXPECT_TRUE(on(c)) << c;
+    for (const ControlId c :
+         {cb_mp3_vbr,       edt_mp3_vbr,   ud_mp3_vbr,     ck_mp3_VBR,      ck_mp3_semb,
+          cb_wav_frequency, cb_wav_bit,    cb_wav_channel, udHFiltF,        udHFiltW,
+          lab_HFiltW,       udLFiltF,      udLFiltW,       lab_LFiltW,      rg_prest,
+          rg_alt,           cb_ogg_minbit, cb_ogg_maxbit,  edt_ogg_quality, ud_ogg_quality})
+        EXPECT_FALSE(on(c)) << indexOf(c);
+    for (const ControlId c :
+         {ck_preset, ck_alt, ck_oggvbr, ck_oggquality, cb_mp3_bitrate, cb_wma, chHFilt})
+        EXPECT_TRUE(on(c)) << indexOf(c);
     EXPECT_FALSE(QFile::exists(iniPath)) << "showing writes nothing";
 }
 
 TEST_F(SettingsDialog, EveryEncoderKeyHasOneControl)
 {
-    QStringList names;
+    std::set<int> ids;
     for (const Key* key : WriteOrder()) {
         const SettingsControl* control = ControlFor(*key);
         ASSERT_NE(control, nullptr) << key->section << "/" << key->name;
-        names << control->name;
+        EXPECT_TRUE(ids.insert(indexOf(control->id)).second) << key->name << ": a second key";
         if (key->type == KeyType::Integer) {
-            EXPECT_LT(control->minimum, control->maximum) << control->name;
+            EXPECT_LT(control->minimum, control->maximum) << key->name;
         }
     }
-    EXPECT_EQ(names.size(), static_cast<int>(SettingsControls().size()));
-    names.removeDuplicates();
-    EXPECT_EQ(names.size(), static_cast<int>(SettingsControls().size()));
+    EXPECT_EQ(ids.size(), SettingsControls().size());
 }
 
 TEST_F(SettingsDialog, PagesAreChosenByTreeIndexAndTheLastOneReturns)
@@ -189,14 +190,13 @@ TEST_F(SettingsDialog, VbrAndWavRulesFollowTheChosenItem)
     model.FormShow();
     for (int method = 0; method < VbrMethodList().size(); ++method) {
         model.setValue(keys::VbrCodingMethod, method);
-        for (const char* c :
-             {"cb_mp3_vbr", "edt_mp3_vbr", "ud_mp3_vbr", "ck_mp3_VBR", "ck_mp3_semb"})
-            EXPECT_EQ(on(c), method != 0) << c << " with method " << method;
+        for (const ControlId c : {cb_mp3_vbr, edt_mp3_vbr, ud_mp3_vbr, ck_mp3_VBR, ck_mp3_semb})
+            EXPECT_EQ(on(c), method != 0) << indexOf(c) << " with method " << method;
     }
     for (int mode : {2, 0, 1, 2}) {
         model.setValue(keys::WavMode, mode);
-        for (const char* c : {"cb_wav_frequency", "cb_wav_bit", "cb_wav_channel"})
-            EXPECT_EQ(on(c), mode == 2) << c << " in mode " << mode;
+        for (const ControlId c : {cb_wav_frequency, cb_wav_bit, cb_wav_channel})
+            EXPECT_EQ(on(c), mode == 2) << indexOf(c) << " in mode " << mode;
     }
 }
 
@@ -209,14 +209,14 @@ TEST_F(SettingsDialog, DefaultRunsTheBoxRulesButNotTheVbrRule)
     model.setValue(keys::OggQualityMode, 1);
     model.Button2Click();
     EXPECT_EQ(model.value(keys::VbrCodingMethod), 0);
-    EXPECT_TRUE(on("cb_mp3_vbr")) << "the method list raises no change when set by the program";
-    EXPECT_FALSE(on("udHFiltF"));
-    EXPECT_FALSE(on("cb_wav_bit"));
-    EXPECT_TRUE(on("ck_oggvbr"));
-    EXPECT_FALSE(on("edt_ogg_quality"));
+    EXPECT_TRUE(on(cb_mp3_vbr)) << "the method list raises no change when set by the program";
+    EXPECT_FALSE(on(udHFiltF));
+    EXPECT_FALSE(on(cb_wav_bit));
+    EXPECT_TRUE(on(ck_oggvbr));
+    EXPECT_FALSE(on(edt_ogg_quality));
     model.CancelClick();
     model.FormShow();
-    EXPECT_FALSE(on("cb_mp3_vbr")) << "showing again applies the rule";
+    EXPECT_FALSE(on(cb_mp3_vbr)) << "showing again applies the rule";
 }
 
 TEST_F(SettingsDialog, FilterRulesEnableFrequencyWidthAndLabel)
@@ -228,10 +228,10 @@ TEST_F(SettingsDialog, FilterRulesEnableFrequencyWidthAndLabel)
     for (const Row r : {Row{1, 0}, Row{1, 1}, Row{0, 1}, Row{0, 0}}) {
         model.setValue(keys::HighPassOn, r.high);
         model.setValue(keys::LowPassOn, r.low);
-        for (const char* c : {"udHFiltF", "udHFiltW", "lab_HFiltW"})
-            EXPECT_EQ(on(c), r.high == 1) << c;
-        for (const char* c : {"udLFiltF", "udLFiltW", "lab_LFiltW"})
-            EXPECT_EQ(on(c), r.low == 1) << c;
+        for (const ControlId c : {udHFiltF, udHFiltW, lab_HFiltW})
+            EXPECT_EQ(on(c), r.high == 1) << indexOf(c);
+        for (const ControlId c : {udLFiltF, udLFiltW, lab_LFiltW})
+            EXPECT_EQ(on(c), r.low == 1) << indexOf(c);
     }
 }
 
@@ -254,10 +254,10 @@ TEST_F(SettingsDialog, PresetBoxesExcludeEachOther)
     };
     for (const Step& s : steps) {
         model.setValue(*s.box, s.state);
-        EXPECT_EQ(on("rg_prest"), s.rgPrest) << s.box->name << "=" << s.state;
-        EXPECT_EQ(on("rg_alt"), s.rgAlt) << s.box->name << "=" << s.state;
-        EXPECT_EQ(on("ck_preset"), s.ckPreset) << s.box->name << "=" << s.state;
-        EXPECT_EQ(on("ck_alt"), s.ckAlt) << s.box->name << "=" << s.state;
+        EXPECT_EQ(on(rg_prest), s.rgPrest) << s.box->name << "=" << s.state;
+        EXPECT_EQ(on(rg_alt), s.rgAlt) << s.box->name << "=" << s.state;
+        EXPECT_EQ(on(ck_preset), s.ckPreset) << s.box->name << "=" << s.state;
+        EXPECT_EQ(on(ck_alt), s.ckAlt) << s.box->name << "=" << s.state;
     }
 }
 
@@ -268,27 +268,27 @@ TEST_F(SettingsDialog, AFileWithBothPresetFlagsChecksBoth)
     EXPECT_EQ(model.value(keys::PresetOn), 1);
     EXPECT_EQ(model.value(keys::AltPresetOn), 1);
     EXPECT_EQ(model.value(keys::Preset), 8);
-    EXPECT_TRUE(on("rg_prest"));
-    EXPECT_TRUE(on("rg_alt"));
-    EXPECT_FALSE(on("ck_preset"));
+    EXPECT_TRUE(on(rg_prest));
+    EXPECT_TRUE(on(rg_alt));
+    EXPECT_FALSE(on(ck_preset));
 }
 
 TEST_F(SettingsDialog, OggModesExcludeEachOther)
 {
     model.FormShow();
     model.setValue(keys::OggQualityMode, 1);
-    EXPECT_FALSE(on("ck_oggvbr"));
-    EXPECT_TRUE(on("edt_ogg_quality"));
-    EXPECT_TRUE(on("ud_ogg_quality"));
+    EXPECT_FALSE(on(ck_oggvbr));
+    EXPECT_TRUE(on(edt_ogg_quality));
+    EXPECT_TRUE(on(ud_ogg_quality));
     model.setValue(keys::OggQualityMode, 0);
     model.setValue(keys::OggVariableBitrate, 1);
-    EXPECT_FALSE(on("ck_oggquality"));
-    EXPECT_TRUE(on("cb_ogg_minbit"));
-    EXPECT_TRUE(on("cb_ogg_maxbit"));
-    EXPECT_FALSE(on("edt_ogg_quality"));
+    EXPECT_FALSE(on(ck_oggquality));
+    EXPECT_TRUE(on(cb_ogg_minbit));
+    EXPECT_TRUE(on(cb_ogg_maxbit));
+    EXPECT_FALSE(on(edt_ogg_quality));
     model.setValue(keys::OggVariableBitrate, 0);
-    EXPECT_TRUE(on("ck_oggquality"));
-    EXPECT_FALSE(on("cb_ogg_minbit"));
+    EXPECT_TRUE(on(ck_oggquality));
+    EXPECT_FALSE(on(cb_ogg_minbit));
 }
 
 TEST_F(SettingsDialog, RefusedFormatsStoreNothingAndSayWhy)
@@ -400,7 +400,7 @@ TEST_F(SettingsDialog, CancelRestoresTheChoiceAndTheCommandLine)
     model.FormShow();
     model.setCommandLineText("-b 64");
     ASSERT_TRUE(model.OkClick());
-    EXPECT_EQ(model.commandLine(), "-b 64");
+    EXPECT_EQ(model.commandLineText(), "-b 64");
 
     model.FormShow();
     model.rb_unificationClick();
@@ -408,12 +408,38 @@ TEST_F(SettingsDialog, CancelRestoresTheChoiceAndTheCommandLine)
     model.CancelClick();
     EXPECT_EQ(options.functionChoice, 0);
     EXPECT_EQ(model.functionChoice(), 0);
-    EXPECT_EQ(model.commandLine(), "-b 64");
     EXPECT_EQ(model.commandLineText(), "-b 64");
     EXPECT_EQ(lvClicks, 1);
     model.FormShow();
     EXPECT_EQ(model.functionChoice(), 0);
     EXPECT_EQ(model.commandLineText(), "-b 64");
+}
+
+TEST_F(SettingsDialog, TheCopyOptionIsAProposalUntilOkAndDefaultSwitchesItOff)
+{
+    model.FormShow();
+    EXPECT_FALSE(model.losslessCopy());
+    model.setLosslessCopy(true);
+    model.CancelClick();
+    EXPECT_FALSE(options.losslessCopy);
+    model.FormShow();
+    EXPECT_FALSE(model.losslessCopy()) << "showing again reloads the option";
+
+    model.setLosslessCopy(true);
+    ASSERT_TRUE(model.OkClick());
+    EXPECT_TRUE(options.losslessCopy);
+    EXPECT_EQ(stored("mp3", "lossless copy"), "<none>")
+        << "a general option: in memory until the main window closes";
+    model.FormShow();
+    EXPECT_TRUE(model.losslessCopy());
+
+    model.rb_timeClick();
+    model.Button2Click();
+    EXPECT_FALSE(model.losslessCopy()) << "an MP3 page setting, back to its default";
+    EXPECT_EQ(model.functionChoice(), 1);
+    EXPECT_TRUE(options.losslessCopy) << "nothing is stored before Ok";
+    ASSERT_TRUE(model.OkClick());
+    EXPECT_FALSE(options.losslessCopy);
 }
 
 TEST_F(SettingsDialog, SplitEditsTakeDigitsAndFallBackWhenLeft)

@@ -1,8 +1,11 @@
 #include "skin/SkinFile.h"
+#include "support/ChildChecks.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -78,6 +81,21 @@ TEST(SkinFileTest, BrokenFilesNameTheLineAndTheProblem)
                     .contains("line 3: y is not a number: zero"));
     EXPECT_TRUE(
         errorOf(header + "form A 10 10\nbutton x 0 0 -1 1\nend\n").contains("negative size"));
+    // Positions and sizes whose sums would not fit an int.
+    EXPECT_TRUE(errorOf(header + "form A 10 10\nbutton x 2147483647 0 1 1\nend\n")
+                    .contains("line 3: x must lie between -65536 and 65536: 2147483647"));
+    EXPECT_TRUE(errorOf(header + "form A 10 10\nbar x 0 -2147483648 1 1\nend\n")
+                    .contains("line 3: y must lie between -65536 and 65536: -2147483648"));
+    EXPECT_TRUE(errorOf(header + "form A 10 10\nslider x 65536 0 65537 1\nend\n")
+                    .contains("line 3: width must lie between -65536 and 65536: 65537"));
+    EXPECT_TRUE(errorOf(header + "form A 10 2147483647\nend\n")
+                    .contains("line 2: height must lie between -65536 and 65536"));
+    EXPECT_EQ(ParseSkin(header + "form A 65536 1\nlabel - -65536 65536 65536 65536\nend\n")
+                  .forms[0]
+                  .elements[0]
+                  .bounds,
+              (SkinRect{-65536, 65536, 0, 131072}))
+        << "the limits themselves are taken";
     EXPECT_TRUE(errorOf(header + "form A 10 10\nlabel - 0 0 1 1 text=\"open\nend\n")
                     .contains("line 3: unterminated quote"));
     EXPECT_TRUE(errorOf(header + "form A 10 10\nbutton x 0 0 1 1\n").contains("not closed"));
@@ -98,4 +116,24 @@ TEST(SkinFileTest, LoadingAMissingFileNamesIt)
     } catch (const SkinFileError& e) {
         EXPECT_TRUE(QString::fromStdString(e.what()).contains(path));
     }
+}
+
+TEST(SkinFileTest, AFifoOrADeviceIsNoSkinFile)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("mp3enc.dll");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    testsupport::withinBounds([&] {
+        for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+            try {
+                LoadSkinDocument(path);
+                return false;
+            } catch (const SkinFileError& e) {
+                if (QString::fromStdString(e.what()) !=
+                    "cannot open " + path + ": it is not a regular file")
+                    return false;
+            }
+        }
+        return true;
+    });
 }

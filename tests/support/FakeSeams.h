@@ -20,6 +20,15 @@ public:
     QStringList filesAnswer; // what the open-files dialog returns
 
     void information(const QString& text) override { informations << text; }
+    // The first line of every information box: its described text, where a
+    // second line gives the cause.
+    QStringList boxTexts() const
+    {
+        QStringList r;
+        for (const QString& text : informations)
+            r << text.section(QLatin1Char('\n'), 0, 0);
+        return r;
+    }
     void error(const QString& text) override { errors << text; }
     QStringList openFiles(const QString& filter) override
     {

@@ -79,6 +79,27 @@ std::vector<float> decode(const QString& path, const QStringList& options)
     return out;
 }
 
+std::vector<float> frameRange(const std::vector<float>& samples, int channels, int64_t from,
+                              int64_t to)
+{
+    const auto at = [&](int64_t frame) {
+        return samples.begin() + static_cast<std::ptrdiff_t>(frame * channels);
+    };
+    return std::vector<float>(at(from), at(to));
+}
+
+std::string firstDifference(const std::vector<float>& got, const std::vector<float>& want,
+                            int channels)
+{
+    if (got.size() != want.size())
+        return "length " + std::to_string(got.size() / size_t(channels)) + " instead of " +
+               std::to_string(want.size() / size_t(channels));
+    for (size_t i = 0; i < got.size(); ++i)
+        if (got[i] != want[i])
+            return "sample " + std::to_string(i / size_t(channels)) + " differs";
+    return "equal";
+}
+
 QByteArray decodePcm16(const QString& path, const QStringList& options)
 {
     const ProcessResult r = decodeTo("s16le", path, options + QStringList{"-acodec", "pcm_s16le"});

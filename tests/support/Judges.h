@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace testsupport {
@@ -34,6 +35,13 @@ QString probeTag(const QString& path, const QString& key);
 // rate and channel count; `options` go between the input and the output
 // (a stream map, a channel count). Empty when ffmpeg fails.
 std::vector<float> decode(const QString& path, const QStringList& options = {});
+// Frames [from, to) of interleaved samples with `channels`.
+std::vector<float> frameRange(const std::vector<float>& samples, int channels, int64_t from,
+                              int64_t to);
+// Where two decodings first differ, for a failure message: "equal", their
+// lengths, or the first frame that differs.
+std::string firstDifference(const std::vector<float>& got, const std::vector<float>& want,
+                            int channels);
 QByteArray decodeFloatBytes(const QString& path, const QStringList& options = {});
 QByteArray decodePcm16(const QString& path, const QStringList& options = {});
 

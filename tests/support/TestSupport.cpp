@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <grp.h>
+#include <unistd.h>
+
 namespace testsupport {
 
 ProcessResult run(const QString& program, const QStringList& args, const QByteArray& input)
@@ -24,6 +27,20 @@ ProcessResult run(const QString& program, const QStringList& args, const QByteAr
     return result;
 }
 
+void asUnprivileged(const std::function<bool()>& check)
+{
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0) {
+                const gid_t nogroup = 65534;
+                if (::setgroups(1, &nogroup) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    ::_exit(3);
+            }
+            ::_exit(check() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 void ffmpeg(const QStringList& args)
 {
     QStringList all{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
@@ -39,6 +56,30 @@ QByteArray readAll(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+QByteArray pcmWav(int rate, int channels, int frames, int bitsPerSample)
+{
+    const auto le = [](QByteArray& out, quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out += char((value >> (8 * i)) & 0xff);
+    };
+    const quint32 blockAlign = quint32(channels * bitsPerSample / 8);
+    const quint32 dataSize = blockAlign * quint32(frames);
+    QByteArray wav = "RIFF";
+    le(wav, 36 + dataSize, 4);
+    wav += "WAVEfmt ";
+    le(wav, 16, 4);
+    le(wav, 1, 2); // integer PCM
+    le(wav, quint32(channels), 2);
+    le(wav, quint32(rate), 4);
+    le(wav, quint32(rate) * blockAlign, 4);
+    le(wav, blockAlign, 2);
+    le(wav, quint32(bitsPerSample), 2);
+    wav += "data";
+    le(wav, dataSize, 4);
+    wav += QByteArray(qsizetype(dataSize), '\0');
+    return wav;
 }
 
 void writeAll(const QString& path, const QByteArray& data)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace testsupport {
 
@@ -20,7 +21,16 @@ ProcessResult run(const QString& program, const QStringList& args, const QByteAr
 void ffmpeg(const QStringList& args);
 
 QByteArray readAll(const QString& path);
+// A PCM WAV file of silence, its header saying whatever rate and channel
+// count it is given, plausible or not.
+QByteArray pcmWav(int rate, int channels, int frames, int bitsPerSample = 16);
 void writeAll(const QString& path, const QByteArray& data);
+
+// Runs `check` in a child process without root's privileges (as "nobody"),
+// where file permissions hold also for a suite run as root; the calling
+// test fails unless the check returns true. What the check prints to
+// standard error shows with a failure.
+void asUnprivileged(const std::function<bool()>& check);
 
 // Source tree folder (for tests/data) and build tree folder.
 QString sourceDir();

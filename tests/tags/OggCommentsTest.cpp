@@ -20,16 +20,16 @@ namespace {
 
 const QString unicodeTitle = QString::fromUtf8("Ärzte – 東京");
 
-OggTags sampleTags()
+TagFields sampleTags()
 {
-    OggTags t;
+    TagFields t;
     t.album = "Album ♫";
     t.title = unicodeTitle;
     t.artist = "Müller";
     t.comment = "line one\nline two";
     t.genre = "Rock";
-    t.date = "1999";
-    t.trackNumber = "7";
+    t.year = "1999";
+    t.track = "7";
     return t;
 }
 
@@ -117,12 +117,12 @@ TEST_F(OggFiles, ReaderTakesNamesWithoutCaseAndTrimsValues)
                    {"TITLE=Song", "=x", "ARTIST=  First  ", "artist=Second",
                     QByteArray("T\xc3\x8fTLE=not a name"), "album", "Album=A=B", "TrackNumber=3",
                     "DATE=2001", "Genre=\x01Pop\x02", "COMMENT=c", "composer=ignored"});
-    OggTags expected;
+    TagFields expected;
     expected.title = "Song";
     expected.artist = "Second";
     expected.album = "A=B";
-    expected.trackNumber = "3";
-    expected.date = "2001";
+    expected.track = "3";
+    expected.year = "2001";
     expected.genre = "Pop";
     expected.comment = "c";
     EXPECT_EQ(ReadOggComments(ogg), expected);
@@ -132,7 +132,7 @@ TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
 {
     const QString ogg =
         untaggedAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata", "composer=Gone"});
-    OggTags tags = sampleTags();
+    TagFields tags = sampleTags();
     ASSERT_TRUE(WriteOggComments(ogg, tags));
     EXPECT_EQ(rawComments(ogg),
               (QList<QByteArray>{"Title=" + unicodeTitle.toUtf8(), "Artist=Müller", "Album=Album ♫",
@@ -157,16 +157,16 @@ f = OggVorbis(sys.argv[1])
 for k in ['title', 'artist', 'album', 'tracknumber', 'date', 'genre', 'comment']:
     print(k + '=' + '|'.join(f[k]))
 )";
-    const OggTags s = sampleTags();
+    const TagFields s = sampleTags();
     EXPECT_EQ(python(script, {ogg}),
               QString("title=%1\nartist=%2\nalbum=%3\ntracknumber=%4\ndate=%5\ngenre=%6\n"
                       "comment=%7\n")
-                  .arg(s.title, s.artist, s.album, s.trackNumber, s.date, s.genre, s.comment));
+                  .arg(s.title, s.artist, s.album, s.track, s.year, s.genre, s.comment));
     EXPECT_EQ(probeTag(ogg, "title"), s.title);
     EXPECT_EQ(probeTag(ogg, "artist"), s.artist);
     EXPECT_EQ(probeTag(ogg, "album"), s.album);
-    EXPECT_EQ(probeTag(ogg, "date"), s.date);
-    EXPECT_EQ(probeTag(ogg, "track"), s.trackNumber);
+    EXPECT_EQ(probeTag(ogg, "date"), s.year);
+    EXPECT_EQ(probeTag(ogg, "track"), s.track);
 }
 
 TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
@@ -174,17 +174,18 @@ TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
     const QString byFfmpeg =
         untaggedAudio(path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
                                   "-metadata", "album=LP", "-metadata", "date=2010", "-metadata",
-                                  "genre=Folk", "-metadata", "track=2"});
-    OggTags expected;
+                                  "genre=Folk", "-metadata", "track=2", "-metadata", "comment=Hi"});
+    TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";
     expected.album = "LP";
-    expected.date = "2010";
+    expected.year = "2010";
     expected.genre = "Folk";
-    expected.trackNumber = "2";
-    // (ffmpeg stores a comment as DESCRIPTION, which is not one of the names.)
-    EXPECT_EQ(ReadOggComments(byFfmpeg), expected);
+    expected.track = "2";
+    // ffmpeg stores a comment as DESCRIPTION.
     expected.comment = "Hi";
+    ASSERT_TRUE(rawComments(byFfmpeg).contains("DESCRIPTION=Hi"));
+    EXPECT_EQ(ReadOggComments(byFfmpeg), expected);
 
     const QString byMutagen = untaggedAudio(path("m.ogg"));
     python(R"(
@@ -213,7 +214,7 @@ TEST_F(OggFiles, AudioPagesStayAsTheyWere)
     const std::vector<Page> beforeAudio = audioPages(ogg);
 
     // A short comment keeps the header's page count: every later byte stays.
-    OggTags tags;
+    TagFields tags;
     tags.title = "Song";
     ASSERT_TRUE(WriteOggComments(ogg, tags));
     std::vector<Page> after = pages(ogg);
@@ -283,7 +284,7 @@ TEST_F(OggFiles, OtherStreamsOfTheFileStayAsTheyWere)
     ASSERT_FALSE(second.isEmpty());
     const qsizetype pageCount = pages(ogg).size();
 
-    OggTags tags;
+    TagFields tags;
     tags.title = "New";
     tags.comment = QString(100000, 'c');
     ASSERT_TRUE(WriteOggComments(ogg, tags));
@@ -368,4 +369,111 @@ TEST(OggBrokenFiles, AreRefusedWithoutCrashOrHang)
     } catch (const TagError& e) {
         EXPECT_TRUE(e.message().endsWith("EOF before end of Vorbis headers.")) << e.what();
     }
+}
+
+TEST_F(OggFiles, TheNumberOfTracksIsACommentOfItsOwn)
+{
+    const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "MOOD=calm"});
+    TagFields tags;
+    tags.title = "Song";
+    tags.track = "3/12";
+    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    EXPECT_EQ(rawComments(ogg),
+              (QList<QByteArray>{"Title=Song", "TrackNumber=3", "TrackTotal=12"}));
+    EXPECT_EQ(python(R"(
+import sys
+from mutagen.oggvorbis import OggVorbis
+f = OggVorbis(sys.argv[1])
+print(f['tracknumber'][0], f['tracktotal'][0])
+)",
+                     {ogg}),
+              "3 12\n");
+    EXPECT_EQ(probeTag(ogg, "track"), "3");
+    EXPECT_EQ(ReadOggComments(ogg).track, "3/12");
+
+    const struct {
+        QList<QByteArray> comments;
+        QString track;
+    } cases[] = {
+        {{"TRACKNUMBER=5", "TOTALTRACKS=9"}, "5/9"},
+        {{"tracktotal=9", "tracknumber=5"}, "5/9"},
+        {{"TRACKNUMBER=5/7", "TRACKTOTAL=9"}, "5/7"},
+        {{"TRACKTOTAL=9"}, ""},
+    };
+    for (const auto& c : cases) {
+        setRawComments(ogg, c.comments);
+        EXPECT_EQ(ReadOggComments(ogg).track, c.track) << c.comments.join(' ').constData();
+    }
+
+    // Setting the track replaces the total as well; other comments stay.
+    setRawComments(ogg, {"TRACKNUMBER=5", "TOTALTRACKS=9", "MOOD=calm", "TrackTotal=9"});
+    ASSERT_TRUE(UpdateOggComments(ogg, {.track = "4"}, TagField::Track));
+    EXPECT_EQ(rawComments(ogg), (QList<QByteArray>{"MOOD=calm", "TrackNumber=4"}));
+}
+
+TEST_F(OggFiles, ChaptersComeFromNumberedComments)
+{
+    // As ffmpeg writes them, three digits a number; ffprobe reads them too.
+    const QString byFfmpeg = untaggedAudio(
+        path("f.ogg"), {"-metadata", "CHAPTER001=00:00:00.000", "-metadata", "CHAPTER001NAME=Intro",
+                        "-metadata", "CHAPTER002=00:00:12.500", "-metadata",
+                        "CHAPTER002NAME=Zwei ☺", "-metadata", "CHAPTER003=00:01:02.250"});
+    const TagChapters chapters = ReadOggChapters(byFfmpeg);
+    EXPECT_EQ(chapters, (TagChapters{{0, std::nullopt, "Intro"},
+                                     {12500, std::nullopt, QString::fromUtf8("Zwei ☺")},
+                                     {62250, std::nullopt, {}}}));
+    const ProcessResult probe =
+        run("ffprobe", {"-v", "error", "-show_chapters", "-of", "csv=p=0", "-show_entries",
+                        "chapter=start:chapter_tags=title", byFfmpeg});
+    EXPECT_EQ(QString::fromUtf8(probe.out), QString::fromUtf8("0,Intro\n12500,Zwei ☺\n62250\n"));
+
+    // As vorbiscomment writes what a user types: names in any case, numbers
+    // of any length and in any order, times rounded to the millisecond, and
+    // a time that is none leaves its chapter out.
+    const QString ogg = untaggedAudio(path("v.ogg"));
+    const ProcessResult written = run("vorbiscomment", {"-w",
+                                                        "-t",
+                                                        "CHAPTER10=1:00:00.1234567",
+                                                        "-t",
+                                                        "chapter2=00:00:12.5",
+                                                        "-t",
+                                                        "Chapter2Name= Zwei ",
+                                                        "-t",
+                                                        "CHAPTER0001=00:00:00.000",
+                                                        "-t",
+                                                        "CHAPTER0001NAME=Eins",
+                                                        "-t",
+                                                        "CHAPTER4=soon",
+                                                        "-t",
+                                                        "CHAPTER4NAME=Never",
+                                                        "-t",
+                                                        "CHAPTER3URL=http://example.org",
+                                                        "-t",
+                                                        "CHAPTER3=00:59:59.9995",
+                                                        "-t",
+                                                        "TITLE=Book",
+                                                        ogg});
+    ASSERT_EQ(written.exitCode, 0) << written.err.toStdString();
+    EXPECT_EQ(ReadOggChapters(ogg), (TagChapters{{0, std::nullopt, "Eins"},
+                                                 {12500, std::nullopt, "Zwei"},
+                                                 {3600000, std::nullopt, {}},
+                                                 {3600123, std::nullopt, {}}}));
+    EXPECT_EQ(ReadOggComments(ogg).title, "Book");
+    EXPECT_EQ(ReadOggChapters(untaggedAudio(path("none.ogg"))), TagChapters{});
+    ExpectTagError([&] { ReadOggChapters(path("missing.ogg")); },
+                   "Cannot open " + path("missing.ogg") + ": ");
+}
+
+TEST_F(OggFiles, ADescriptionIsTheCommentWhenThereIsNone)
+{
+    const QString ogg = untaggedAudio(path("a.ogg"));
+    setRawComments(ogg, {"DESCRIPTION=Described", "TITLE=Song"});
+    EXPECT_EQ(ReadOggComments(ogg).comment, "Described");
+    setRawComments(ogg, {"DESCRIPTION=Described", "COMMENT=Commented"});
+    EXPECT_EQ(ReadOggComments(ogg).comment, "Commented");
+    // Setting the comment replaces both; clearing it leaves neither.
+    ASSERT_TRUE(UpdateOggComments(ogg, {.comment = "New"}, TagField::Comment));
+    EXPECT_EQ(rawComments(ogg), QList<QByteArray>{"Comment=New"});
+    ASSERT_TRUE(UpdateOggComments(ogg, {}, TagField::Comment));
+    EXPECT_EQ(ReadOggComments(ogg).comment, "");
 }

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 using namespace testsupport;
 using namespace tagtest;
@@ -225,4 +226,68 @@ TEST_F(TagFiles, WriteNewWritesTheDescribedBuffers)
     const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "MOOD=calm"});
     TagFile::writeNew(ogg, fields("Song", "Band"));
     EXPECT_EQ(everything(ogg), "artist=Band\ntitle=Song");
+}
+
+TEST_F(TagFiles, WriteNewCarriesEveryFieldIntoEveryFormat)
+{
+    const TagFields record{.title = unicodeTitle,
+                           .artist = "Band",
+                           .album = "LP",
+                           .year = "1999",
+                           .comment = QString::fromUtf8("Typed by the user ✓ ") + QString(300, 'c'),
+                           .genre = "Jazz",
+                           .track = "3/12"};
+    for (const char* name : {"o.mp3", "o.ogg", "o.wma"}) {
+        const QString file = untaggedAudio(path(name));
+        TagFile::writeNew(file, record);
+        EXPECT_EQ(TagFile::read(file).year, "1999") << name;
+        EXPECT_EQ(TagFile::read(file).track, "3/12") << name;
+        // Independent readers see each field, the comment whole.
+        EXPECT_EQ(probeTag(file, "title"), record.title) << name;
+        EXPECT_EQ(probeTag(file, "comment"), record.comment) << name;
+        EXPECT_EQ(probeTag(file, QString(name).endsWith("wma") ? "WM/Year" : "date"), "1999")
+            << name;
+        const QString all = everything(file);
+        EXPECT_TRUE(all.contains(record.comment)) << name << all.toStdString();
+        EXPECT_TRUE(all.contains("1999")) << name;
+    }
+    // Where the number of tracks goes in each format.
+    EXPECT_EQ(probeTag(path("o.mp3"), "track"), "3/12");
+    EXPECT_TRUE(everything(path("o.ogg")).contains("tracktotal=12"));
+    EXPECT_TRUE(everything(path("o.wma")).contains("TotalTracks=12"));
+}
+
+TEST_F(TagFiles, ChaptersByFormat)
+{
+    const QString mp3 = untaggedAudio(path("a.mp3"));
+    python(R"(
+import sys
+from mutagen.id3 import ID3, CHAP, TIT2
+t = ID3()
+t.add(CHAP(element_id='x', start_time=1500, end_time=2000, sub_frames=[TIT2(text='One')]))
+t.save(sys.argv[1])
+)",
+           {mp3});
+    EXPECT_EQ(TagFile::chapters(mp3), (TagChapters{{1500, 2000, "One"}}));
+    const QString ogg = untaggedAudio(
+        path("a.ogg"), {"-metadata", "CHAPTER001=00:00:01.500", "-metadata", "CHAPTER001NAME=One"});
+    EXPECT_EQ(TagFile::chapters(ogg), (TagChapters{{1500, std::nullopt, "One"}}));
+    EXPECT_EQ(TagFile::chapters(untaggedAudio(path("a.wma"))), TagChapters{});
+    EXPECT_EQ(TagFile::chapters(untaggedAudio(path("a.wav"))), TagChapters{});
+    ExpectTagError([&] { TagFile::chapters(path("missing.mp3")); },
+                   "Cannot open " + path("missing.mp3") + ": no such file");
+}
+
+TEST_F(TagFiles, APathThatIsNoRegularFileIsNeverOpened)
+{
+    // Opening a FIFO would block until a writer comes.
+    for (const char* name : {"fifo.mp3", "fifo.ogg", "fifo.wma"}) {
+        const QString fifo = path(name);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        ExpectTagError([&] { TagFile::read(fifo); },
+                       "Cannot open " + fifo + ": not a regular file");
+        ExpectTagError([&] { TagFile::chapters(fifo); }, "Cannot open " + fifo + ": ");
+        ExpectTagError([&] { TagFile::write(fifo, fields("x", {})); }, "Cannot open " + fifo);
+    }
+    ExpectTagError([&] { TagFile::read(dir.path()); }, "Cannot open " + dir.path() + ": ");
 }

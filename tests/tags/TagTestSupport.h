@@ -1,11 +1,14 @@
 #pragma once
 
 #include "support/FileSizeLimit.h"
+#include "support/Judges.h"
+#include "support/ChildChecks.h"
 #include "support/Printers.h"
-#include "support/Unprivileged.h"
+#include "support/TestSupport.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
 #include "tags/TagError.h"
+#include "tags/TagFields.h"
 #include "tags/WmaTags.h"
 
 #include <QByteArray>
@@ -17,32 +20,12 @@
 #include <ostream>
 #include <sys/types.h>
 
-inline void PrintTo(const Mp3Tags& t, std::ostream* os)
+inline void PrintTo(const TagFields& t, std::ostream* os)
 {
-    *os << QStringList{t.title, t.artist, t.album, t.year, t.track, t.comment, t.genre}
-               .join(" | ")
-               .toStdString();
-}
-
-inline void PrintTo(const OggTags& t, std::ostream* os)
-{
-    *os << QStringList{t.album, t.title, t.artist, t.comment, t.genre, t.date, t.trackNumber}
-               .join(" | ")
-               .toStdString();
-}
-
-inline void PrintTo(const WmaTags& t, std::ostream* os)
-{
-    *os << (t.present ? "present: " : "absent: ")
-        << QStringList{t.year,
-                       t.artist,
-                       t.title,
-                       t.album,
-                       t.comment,
-                       t.genre,
-                       QString::number(t.trackNumber)}
-               .join(" | ")
-               .toStdString();
+    QStringList texts;
+    for (const TagField field : allTagFields)
+        texts << tagFieldName(field) + "=" + t[field];
+    *os << texts.join(" | ").toStdString();
 }
 
 namespace tagtest {
@@ -66,6 +49,10 @@ void setMode(const QString& path, mode_t mode);
 QStringList filesIn(const QString& folder);
 
 QString dataFile(const QString& name);
+
+// Runs a check in a child process without root's privileges (the shared
+// test support's); folders and files the child needs must be open to it.
+using testsupport::asUnprivileged;
 
 } // namespace tagtest
 

@@ -22,17 +22,16 @@ const QString unicodeTitle = QString::fromUtf8("Ärzte – 東京");
 const QByteArray contentDescription = QByteArray::fromHex("3326b2758e66cf11a6d900aa0062ce6c");
 const QByteArray extendedDescription = QByteArray::fromHex("40a4d0d207e3d21197f000a0c95ea850");
 
-WmaTags sampleTags()
+TagFields sampleTags()
 {
-    WmaTags t;
-    t.present = true;
+    TagFields t;
     t.year = "1999";
     t.artist = "Müller";
     t.title = unicodeTitle;
     t.album = "Album ♫";
     t.comment = "a comment";
     t.genre = "Rock";
-    t.trackNumber = 7;
+    t.track = "7";
     return t;
 }
 
@@ -117,13 +116,12 @@ TEST_F(WmaFiles, ReadsAttributesWrittenByFfmpeg)
         untaggedAudio(path("a.wma"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
                                   "-metadata", "album=LP", "-metadata", "WM/Year=2010", "-metadata",
                                   "track=2", "-metadata", "genre=Folk", "-metadata", "comment=Hi"});
-    WmaTags expected;
-    expected.present = true;
+    TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";
     expected.album = "LP";
     expected.year = "2010";
-    expected.trackNumber = 2;
+    expected.track = "2";
     expected.genre = "Folk";
     expected.comment = "Hi";
     EXPECT_EQ(ReadWmaTags(wma), expected);
@@ -146,13 +144,12 @@ f['WM/Genre'] = 'Folk'
 f.save()
 )",
            {wma});
-    WmaTags expected;
-    expected.present = true;
+    TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";
     expected.album = "LP";
     expected.year = "2010";
-    expected.trackNumber = 12;
+    expected.track = "12";
     expected.genre = "Folk";
     expected.comment = "Hi";
     EXPECT_EQ(ReadWmaTags(wma), expected);
@@ -166,7 +163,7 @@ TEST_F(WmaFiles, FfprobeAndMutagenReadOurAttributes)
     ASSERT_TRUE(WriteWmaTags(wma, sampleTags()));
     EXPECT_EQ(ReadWmaTags(wma), sampleTags());
 
-    const WmaTags s = sampleTags();
+    const TagFields s = sampleTags();
     EXPECT_EQ(probeTag(wma, "title"), s.title);
     EXPECT_EQ(probeTag(wma, "artist"), s.artist);
     EXPECT_EQ(probeTag(wma, "album"), s.album);
@@ -212,9 +209,9 @@ TEST_F(WmaFiles, FilePropertiesGiveTheSizeOfTheRewrittenFile)
 {
     const QString wma = untaggedAudio(path("a.wma"), {"-metadata", "title=Old"});
     ASSERT_EQ(declaredFileSize(layoutOf(wma)), quint64(QFileInfo(wma).size()));
-    WmaTags longer = sampleTags();
+    TagFields longer = sampleTags();
     longer.comment = QString(200, 'c');
-    for (const WmaTags& tags : {longer, WmaTags{}}) {
+    for (const TagFields& tags : {longer, TagFields{}}) {
         ASSERT_TRUE(WriteWmaTags(wma, tags));
         EXPECT_EQ(declaredFileSize(layoutOf(wma)), quint64(QFileInfo(wma).size()));
     }
@@ -242,19 +239,19 @@ TEST_F(WmaFiles, AddsTheDescriptionObjectsWhenMissing)
 TEST_F(WmaFiles, TextsLongerThanTheValueBufferAreNotDelivered)
 {
     const QString wma = untaggedAudio(path("a.wma"));
-    WmaTags tags;
+    TagFields tags;
     tags.title = QString(127, 't');
     tags.artist = QString(128, 'a');
     tags.genre = QString(40, 'g');
     tags.comment = QString(300, 'c');
     ASSERT_TRUE(WriteWmaTags(wma, tags));
-    const WmaTags read = ReadWmaTags(wma);
+    const TagFields read = ReadWmaTags(wma);
     EXPECT_EQ(read.title, QString(127, 't'));
     EXPECT_EQ(read.artist, "");
-    // The writer holds the genre at 32 characters, the comment at 255.
+    // The writer holds the genre at 32 characters; the comment goes in whole.
     EXPECT_EQ(read.genre, QString(32, 'g'));
     EXPECT_EQ(read.comment, "");
-    EXPECT_EQ(probeTag(wma, "comment"), QString(255, 'c'));
+    EXPECT_EQ(probeTag(wma, "comment"), QString(300, 'c'));
 }
 
 TEST_F(WmaFiles, TextsAreCutBetweenCharactersNotInsideThem)
@@ -263,23 +260,27 @@ TEST_F(WmaFiles, TextsAreCutBetweenCharactersNotInsideThem)
     // before the character.
     const QString smiley = QString::fromUtf8("😀");
     const QString wma = untaggedAudio(path("a.wma"));
-    WmaTags tags;
+    TagFields tags;
     tags.title = QString(127, 't') + smiley;
     tags.genre = QString(31, 'g') + smiley;
+    tags.year = QString(127, 'y') + smiley;
     tags.comment = QString(254, 'c') + smiley;
     ASSERT_TRUE(WriteWmaTags(wma, tags));
-    const WmaTags read = ReadWmaTags(wma);
+    const TagFields read = ReadWmaTags(wma);
     EXPECT_EQ(read.title, QString(127, 't'));
     EXPECT_EQ(read.genre, QString(31, 'g'));
+    EXPECT_EQ(read.year, QString(127, 'y'));
     // Another reader decodes every text strictly.
     EXPECT_EQ(python(R"(
 import sys
 from mutagen.asf import ASF
 f = ASF(sys.argv[1])
-print(len(str(f['Title'][0])), len(str(f['WM/Genre'][0])), len(str(f['Description'][0])))
+print(len(str(f['Title'][0])), len(str(f['WM/Genre'][0])), len(str(f['WM/Year'][0])),
+      len(str(f['Description'][0])))
 )",
                      {wma}),
-              "127 31 254\n");
+              "127 31 127 255\n")
+        << "the comment is written whole";
 
     // Texts longer than a field are cut on reading too.
     const QString other = untaggedAudio(path("b.wma"));
@@ -297,13 +298,13 @@ f.save()
 TEST_F(WmaFiles, TrackFallsBackToWmTrack)
 {
     const QString wma = untaggedAudio(path("a.wma"), {"-metadata", "WM/Track=5"});
-    EXPECT_EQ(ReadWmaTags(wma).trackNumber, 5);
+    EXPECT_EQ(ReadWmaTags(wma).track, "5");
     const QString both =
         untaggedAudio(path("b.wma"), {"-metadata", "WM/Track=5", "-metadata", "track=0"});
-    EXPECT_EQ(ReadWmaTags(both).trackNumber, 5);
+    EXPECT_EQ(ReadWmaTags(both).track, "5");
     const QString numbered =
         untaggedAudio(path("c.wma"), {"-metadata", "WM/Track=5", "-metadata", "track=9"});
-    EXPECT_EQ(ReadWmaTags(numbered).trackNumber, 9);
+    EXPECT_EQ(ReadWmaTags(numbered).track, "9");
 }
 
 TEST(ReadWmaTags, OldHeaderDescriptionEntries)
@@ -323,8 +324,7 @@ TEST(ReadWmaTags, OldHeaderDescriptionEntries)
                       description + QByteArray(100, '\x55');
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
-    WmaTags expected;
-    expected.present = true;
+    TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";
     expected.comment = QString(255, 'c');
@@ -364,7 +364,7 @@ TEST_F(WmaFiles, FailedOrRefusedWritesLeaveTheFile)
     const QByteArray mp3Bytes = readAll(notAsf);
     EXPECT_FALSE(WriteWmaTags(notAsf, sampleTags()));
     EXPECT_EQ(readAll(notAsf), mp3Bytes);
-    EXPECT_FALSE(ReadWmaTags(notAsf).present);
+    EXPECT_EQ(ReadWmaTags(notAsf), TagFields{});
     EXPECT_THROW(ReadWmaTags(path("missing.wma")), TagError);
     // Writing into a file that cannot be opened does nothing.
     EXPECT_FALSE(WriteWmaTags(path("missing.wma"), sampleTags()));
@@ -378,12 +378,44 @@ TEST(WmaBrokenFiles, GiveEmptyFieldsAndAreNotRewritten)
     ASSERT_FALSE(names.isEmpty());
     QTemporaryDir dir;
     for (const QString& name : names) {
-        WmaTags expected;
-        expected.present = name.startsWith("asf-old-");
-        EXPECT_EQ(ReadWmaTags(data.filePath(name)), expected) << name.toStdString();
+        EXPECT_EQ(ReadWmaTags(data.filePath(name)), TagFields{}) << name.toStdString();
         const QString copy = dir.filePath(name);
         ASSERT_TRUE(QFile::copy(data.filePath(name), copy));
         EXPECT_FALSE(WriteWmaTags(copy, sampleTags())) << name.toStdString();
         EXPECT_EQ(readAll(copy), readAll(data.filePath(name)));
     }
+}
+
+TEST_F(WmaFiles, TheNumberOfTracksGoesIntoTotalTracks)
+{
+    const QString wma = untaggedAudio(path("a.wma"));
+    TagFields tags = sampleTags();
+    tags.track = "3/12";
+    ASSERT_TRUE(WriteWmaTags(wma, tags));
+    EXPECT_EQ(ReadWmaTags(wma), tags);
+    EXPECT_EQ(probeTag(wma, "track"), "3");
+    EXPECT_EQ(probeTag(wma, "TotalTracks"), "12");
+    const QString script = R"(
+import sys
+from mutagen.asf import ASF
+f = ASF(sys.argv[1])
+for k in ['WM/TrackNumber', 'TotalTracks']:
+    v = f.get(k)
+    print(k + '=' + (str(v[0].value) + ':' + type(v[0]).__name__ if v else '-'))
+)";
+    EXPECT_EQ(python(script, {wma}),
+              "WM/TrackNumber=3:ASFDWordAttribute\nTotalTracks=12:ASFUnicodeAttribute\n");
+
+    // A track without a total drops the old total.
+    ASSERT_TRUE(UpdateWmaTags(wma, {.track = "4"}, TagField::Track));
+    EXPECT_EQ(python(script, {wma}), "WM/TrackNumber=4:ASFDWordAttribute\nTotalTracks=-\n");
+    EXPECT_EQ(ReadWmaTags(wma).track, "4");
+    EXPECT_EQ(ReadWmaTags(wma).title, sampleTags().title);
+
+    // What is no number is refused, and the file stays as it was.
+    const QByteArray before = readAll(wma);
+    for (const char* track : {"seven", "3/twelve", "70000", "-1/2"})
+        ExpectTagError([&] { WriteWmaTags(wma, {.track = track}); },
+                       "Cannot write tags: " + wma + ": ");
+    EXPECT_EQ(readAll(wma), before);
 }

@@ -15,10 +15,37 @@ namespace {
 // The converter takes at most this many planes; the reader refuses more channels.
 constexpr int kMaxPlanes = 64;
 
+// No recording has a rate outside these; taken as given, a damaged or crafted
+// header's rate makes the converter allocate gigabytes, or a few seconds of
+// a 1-Hz file an output of gigabytes.
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 768000;
+// The most channels a block can be converted to or from (setBlockFormat).
+constexpr int kMaxChannels = 8;
+
 } // namespace
+
+QString DecodingReader::unsupportedFormat(int rate, int channels)
+{
+    if (rate < kMinRate || rate > kMaxRate)
+        return QStringLiteral(
+                   "its sample rate of %1 Hz is outside the %2 to %3 Hz that can be read")
+            .arg(rate)
+            .arg(kMinRate)
+            .arg(kMaxRate);
+    if (channels < 1)
+        return QStringLiteral("it has no audio channel");
+    if (channels > kMaxChannels)
+        return QStringLiteral("it has %1 channels, more than the %2 that can be converted")
+            .arg(channels)
+            .arg(kMaxChannels);
+    return {};
+}
 
 void DecodingReader::setSource(int rate, int channels, int64_t count)
 {
+    if (const QString refusal = unsupportedFormat(rate, channels); !refusal.isEmpty())
+        throw AudioError(QStringLiteral("Cannot read \"%1\": %2.").arg(m_path, refusal));
     m_rate = rate;
     m_channels = channels;
     m_count = count;
@@ -96,7 +123,7 @@ void DecodingReader::seek(int64_t frame)
 
 void DecodingReader::setBlockFormat(int rate, int channels)
 {
-    if (rate <= 0 || channels <= 0 || channels > 8)
+    if (rate <= 0 || channels <= 0 || channels > kMaxChannels)
         throw AudioError(QStringLiteral("\"%1\": cannot convert to %2 Hz with %3 channels.")
                              .arg(m_path)
                              .arg(rate)

@@ -20,8 +20,11 @@ public:
 
 protected:
     explicit DecodingReader(const QString& path) : m_path(path) {}
-    // Called once by the source when it knows its format and exact length.
+    // Called once by the source when it knows its format and exact length;
+    // throws AudioError for a format the program does not take.
     void setSource(int rate, int channels, int64_t count);
+    // Why a source of that rate and channel count is not read, or nothing.
+    static QString unsupportedFormat(int rate, int channels);
     // Decodes the first frame ahead (the first read then delivers it), so
     // that a file that yields no audio is refused when it is opened.
     void primeFirstFrame();

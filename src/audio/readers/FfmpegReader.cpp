@@ -2,6 +2,7 @@
 
 #include "audio/AudioError.h"
 #include "audio/mpeg/MpegFrameIndex.h"
+#include "base/RegularFile.h"
 
 #include <QFile>
 
@@ -30,7 +31,7 @@ bool isMpegAudio(AVCodecID id)
 int64_t oggLastPageStart(const QString& path)
 {
     constexpr qint64 kMaxPage = 27 + 255 + 255 * 255;
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return -1;
     const qint64 from = std::max<qint64>(file.size() - 2 * kMaxPage - 1, 0);
@@ -109,8 +110,9 @@ FfmpegReader::FfmpegReader(const QString& path) : DecodingReader(path)
         if (timestampsAreSamples())
             m_lastPageStart = oggLastPageStart(m_path);
     }
-    if (rate <= 0 || m_codec->ch_layout.nb_channels <= 0 || m_codec->ch_layout.nb_channels > 64)
-        fail(QStringLiteral("its sample rate or channel count is invalid"));
+    if (const QString refusal = unsupportedFormat(rate, m_codec->ch_layout.nb_channels);
+        !refusal.isEmpty())
+        fail(refusal);
     const int64_t count = countFrames();
     setSource(rate, m_codec->ch_layout.nb_channels, count);
     // An MPEG stream whose intact headers cut every sample (an empty piece)

@@ -36,7 +36,7 @@ AVSampleFormat sampleFormat(const PcmReader::Layout& l)
 
 std::optional<PcmReader::Layout> PcmReader::wavLayout(const QString& path)
 {
-    QFile file(path);
+    RegularFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray riff = file.read(12);

@@ -2,7 +2,8 @@
 
 #include "audio/readers/DecodingReader.h"
 
-#include <QFile>
+#include "base/RegularFile.h"
+
 #include <optional>
 
 // Uncompressed PCM read straight from the file: headerless ".raw" files
@@ -42,7 +43,7 @@ private:
 
     Layout m_layout;
     QString m_formatName;
-    QFile m_file;
+    RegularFile m_file;
     int64_t m_next = 0;            // frame the file position is at
     std::vector<uint8_t> m_packed; // 24-bit samples before widening
 };

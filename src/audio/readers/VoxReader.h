@@ -2,7 +2,7 @@
 
 #include "audio/readers/DecodingReader.h"
 
-#include <QFile>
+#include "base/RegularFile.h"
 
 // ".vox" files: Dialogic (OKI) ADPCM at 8000 Hz mono, two samples to a byte,
 // decoded by FFmpeg's OKI decoder from the file's bytes.
@@ -22,7 +22,7 @@ private:
     void openDecoder();
     [[noreturn]] void fail(const QString& cause) const;
 
-    QFile m_file;
+    RegularFile m_file;
     ffmpeg::CodecContextPtr m_codec;
     ffmpeg::PacketPtr m_packet{av_packet_alloc()};
     bool m_draining = false;

@@ -1,40 +1,41 @@
 #include "gui/settings/Tfm_set.h"
 
 #include "base/Guarded.h"
-#include "gui/settings/OggQualitySpinBox.h"
+#include "gui/dialogs/PlaceBesideMainWindow.h"
+#include "gui/settings/SettingsControlNames.h"
+#include "gui/settings/SettingsPages.h"
 #include "settings/SettingsDialogModel.h"
 #include "ui_Tfm_set.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 
+using settings::ControlId;
 using settings::SettingsDialogModel;
 
 namespace {
 
-// Columns of the radio groups.
-int columnsOf(const QString& group)
-{
-    if (group == QLatin1String("rg_prest"))
-        return 4;
-    if (group == QLatin1String("rg_alt"))
-        return 2;
-    return 1;
-}
-
-// The edit inside a spin box carries the name of the described edit beside
-// its up-down.
-void nameEdit(QSpinBox* spin, const char* name, bool readOnly)
-{
-    if (auto* edit = spin->findChild<QLineEdit*>()) {
-        edit->setObjectName(QLatin1String(name));
-        edit->setReadOnly(readOnly);
-    }
-}
+// The edits beside the up-downs carry the names of the described edits.
+struct SpinEdit {
+    ControlId spin;
+    ControlId edit;
+    bool readOnly;
+};
+constexpr SpinEdit kSpinEdits[] = {
+    {ControlId::ud_mp3_quality, ControlId::edt_mp3_quality, true},
+    {ControlId::ud_mp3_vbr, ControlId::edt_mp3_vbr, true},
+    {ControlId::ud_ogg_quality, ControlId::edt_ogg_quality, false},
+};
 
 } // namespace
 
@@ -46,29 +47,57 @@ Tfm_set::Tfm_set(SettingsDialogModel& model, Prompts& prompts, QWidget* mainWind
       m_mainWindow(mainWindow)
 {
     ui->setupUi(this);
+    for (QWidget* page : createSettingsPages())
+        ui->pages->addWidget(page);
+    findControls();
     createLists();
     createPageTree();
+    orderTabs();
     bindControls();
     refresh();
 }
 
 Tfm_set::~Tfm_set() = default;
 
+template <typename T> T* Tfm_set::control(ControlId id) const
+{
+    return qobject_cast<T*>(control(id));
+}
+
+void Tfm_set::findControls()
+{
+    for (const SpinEdit& s : kSpinEdits) {
+        auto* spin = findChild<QSpinBox*>(settingsControlName(s.spin));
+        if (auto* edit = spin ? spin->findChild<QLineEdit*>() : nullptr) {
+            edit->setObjectName(settingsControlName(s.edit));
+            edit->setReadOnly(s.readOnly);
+        }
+    }
+    for (ControlId id : settings::AllControlIds()) {
+        QWidget* widget = findChild<QWidget*>(settingsControlName(id));
+        // Only a form edited without its name table gets here; every test
+        // of the dialog stops at once and names the control.
+        if (!widget)
+            qFatal("The settings forms have no control named %s", settingsControlName(id).data());
+        m_controls[settings::indexOf(id)] = widget;
+    }
+}
+
 void Tfm_set::createLists()
 {
-    ui->cb_fadeintime->addItems(SettingsDialogModel::FadeTimes());
-    ui->cb_fadeouttime->addItems(SettingsDialogModel::FadeTimes());
-    for (const settings::SettingsControl& control : settings::SettingsControls()) {
-        QWidget* widget = findChild<QWidget*>(QLatin1String(control.name));
+    control<QComboBox>(ControlId::cb_fadeintime)->addItems(SettingsDialogModel::FadeTimes());
+    control<QComboBox>(ControlId::cb_fadeouttime)->addItems(SettingsDialogModel::FadeTimes());
+    for (const settings::SettingsControl& c : settings::SettingsControls()) {
+        QWidget* widget = control(c.id);
         if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-            combo->addItems(control.key->list->items);
+            combo->addItems(c.key->list->items);
         } else if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
-            spin->setRange(control.minimum, control.maximum);
+            spin->setRange(c.minimum, c.maximum);
         } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
             auto* group = new QButtonGroup(box);
             auto* grid = qobject_cast<QGridLayout*>(box->layout());
-            const int columns = columnsOf(box->objectName());
-            const QStringList& items = control.key->list->items;
+            const int columns = std::max(1, box->property("columns").toInt());
+            const QStringList& items = c.key->list->items;
             const int rows = (static_cast<int>(items.size()) + columns - 1) / columns;
             for (int i = 0; i < items.size(); ++i) {
                 auto* radio = new QRadioButton(items.at(i), box);
@@ -77,12 +106,9 @@ void Tfm_set::createLists()
                 // Filled column by column, as the items read down each column.
                 grid->addWidget(radio, i % rows, i / rows);
             }
-            m_radioGroups.insert(control.key, group);
+            m_radioGroups.insert(c.key, group);
         }
     }
-    nameEdit(ui->ud_mp3_quality, "edt_mp3_quality", true);
-    nameEdit(ui->ud_mp3_vbr, "edt_mp3_vbr", true);
-    nameEdit(ui->ud_ogg_quality, "edt_ogg_quality", false);
 }
 
 void Tfm_set::createPageTree()
@@ -103,6 +129,28 @@ void Tfm_set::createPageTree()
                                  ui->TreeView1->fontMetrics().averageCharWidth() * 4);
 }
 
+void Tfm_set::orderTabs()
+{
+    // The pages are forms of their own, added after the buttons; the
+    // controls' order (reading order, page by page) is the order of Tab.
+    // Hidden pages drop out of the chain by themselves.
+    QList<QWidget*> chain{ui->TreeView1};
+    for (ControlId id : settings::AllControlIds()) {
+        QWidget* widget = control(id);
+        if (!widget || qobject_cast<QAbstractSpinBox*>(widget->parentWidget()))
+            continue;
+        if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+            for (auto* radio : box->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+                chain << radio;
+        } else if (widget->focusPolicy() != Qt::NoFocus) {
+            chain << widget;
+        }
+    }
+    chain << ui->Ok << ui->Button2 << ui->Cancel;
+    for (int i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
 void Tfm_set::bindControls()
 {
     SettingsDialogModel& m = m_model;
@@ -111,39 +159,46 @@ void Tfm_set::bindControls()
             handle([&] { m_model.TreeView1Click(item->data(0, Qt::UserRole).toInt()); });
     });
 
-    const auto onChosen = [this](QRadioButton* radio, void (SettingsDialogModel::*click)()) {
-        connect(radio, &QRadioButton::toggled, this, [this, click](bool on) {
+    const auto onChosen = [this](ControlId id, void (SettingsDialogModel::*click)()) {
+        connect(control<QRadioButton>(id), &QRadioButton::toggled, this, [this, click](bool on) {
             if (on)
                 handle([&] { (m_model.*click)(); });
         });
     };
-    onChosen(ui->rb_custom, &SettingsDialogModel::rb_customClick);
-    onChosen(ui->rb_time, &SettingsDialogModel::rb_timeClick);
-    onChosen(ui->rb_count, &SettingsDialogModel::rb_countClick);
-    onChosen(ui->rb_unification, &SettingsDialogModel::rb_unificationClick);
+    onChosen(ControlId::rb_custom, &SettingsDialogModel::rb_customClick);
+    onChosen(ControlId::rb_time, &SettingsDialogModel::rb_timeClick);
+    onChosen(ControlId::rb_count, &SettingsDialogModel::rb_countClick);
+    onChosen(ControlId::rb_unification, &SettingsDialogModel::rb_unificationClick);
 
-    connect(ui->edt_time, &QLineEdit::textChanged, this,
+    auto* time = control<QLineEdit>(ControlId::edt_time);
+    auto* count = control<QLineEdit>(ControlId::edt_count);
+    connect(time, &QLineEdit::textChanged, this,
             [this, &m](const QString& t) { handle([&] { m.setTimeText(t); }); });
-    connect(ui->edt_count, &QLineEdit::textChanged, this,
+    connect(count, &QLineEdit::textChanged, this,
             [this, &m](const QString& t) { handle([&] { m.setCountText(t); }); });
-    ui->edt_time->installEventFilter(this);
-    ui->edt_count->installEventFilter(this);
+    time->installEventFilter(this);
+    count->installEventFilter(this);
 
-    connect(ui->cb_fadein, &QCheckBox::toggled, this,
-            [this, &m](bool on) { handle([&] { m.setFadeIn(on); }); });
-    connect(ui->cb_fadeout, &QCheckBox::toggled, this,
-            [this, &m](bool on) { handle([&] { m.setFadeOut(on); }); });
-    connect(ui->cb_fadeintime, &QComboBox::currentIndexChanged, this,
+    const auto onToggled = [this](ControlId id, void (SettingsDialogModel::*set)(bool)) {
+        connect(control<QCheckBox>(id), &QCheckBox::toggled, this,
+                [this, set](bool on) { handle([&] { (m_model.*set)(on); }); });
+    };
+    onToggled(ControlId::cb_fadein, &SettingsDialogModel::setFadeIn);
+    onToggled(ControlId::cb_fadeout, &SettingsDialogModel::setFadeOut);
+    onToggled(ControlId::ck_mp3_copy, &SettingsDialogModel::setLosslessCopy);
+    connect(control<QComboBox>(ControlId::cb_fadeintime), &QComboBox::currentIndexChanged, this,
             [this, &m](int i) { handle([&] { m.setFadeInIndex(i); }); });
-    connect(ui->cb_fadeouttime, &QComboBox::currentIndexChanged, this,
+    connect(control<QComboBox>(ControlId::cb_fadeouttime), &QComboBox::currentIndexChanged, this,
             [this, &m](int i) { handle([&] { m.setFadeOutIndex(i); }); });
-    connect(ui->txtCommLine, &QPlainTextEdit::textChanged, this,
-            [this, &m] { handle([&] { m.setCommandLineText(ui->txtCommLine->toPlainText()); }); });
+    auto* commandLine = control<QPlainTextEdit>(ControlId::txtCommLine);
+    connect(commandLine, &QPlainTextEdit::textChanged, this, [this, &m, commandLine] {
+        handle([&] { m.setCommandLineText(commandLine->toPlainText()); });
+    });
 
-    for (const settings::SettingsControl& control : settings::SettingsControls()) {
-        const settings::Key* key = control.key;
+    for (const settings::SettingsControl& c : settings::SettingsControls()) {
+        const settings::Key* key = c.key;
         const auto set = [this, key](int v) { handle([&] { m_model.setValue(*key, v); }); };
-        QWidget* widget = findChild<QWidget*>(QLatin1String(control.name));
+        QWidget* widget = control(c.id);
         if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             connect(combo, &QComboBox::currentIndexChanged, this, set);
             if (combo->isEditable()) {
@@ -195,22 +250,25 @@ void Tfm_set::refresh()
             edit->setText(text);
     };
 
-    QRadioButton* const choices[] = {ui->rb_custom, ui->rb_time, ui->rb_count, ui->rb_unification};
-    setChecked(choices[m_model.functionChoice()], true);
-    setText(ui->edt_time, m_model.timeText());
-    setText(ui->edt_count, m_model.countText());
-    setChecked(ui->cb_fadein, m_model.fadeIn());
-    setChecked(ui->cb_fadeout, m_model.fadeOut());
-    setIndex(ui->cb_fadeintime, m_model.fadeInIndex());
-    setIndex(ui->cb_fadeouttime, m_model.fadeOutIndex());
-    if (ui->txtCommLine->toPlainText() != m_model.commandLineText()) {
-        const QSignalBlocker block(ui->txtCommLine);
-        ui->txtCommLine->setPlainText(m_model.commandLineText());
+    const ControlId choices[] = {ControlId::rb_custom, ControlId::rb_time, ControlId::rb_count,
+                                 ControlId::rb_unification};
+    setChecked(control<QRadioButton>(choices[m_model.functionChoice()]), true);
+    setText(control<QLineEdit>(ControlId::edt_time), m_model.timeText());
+    setText(control<QLineEdit>(ControlId::edt_count), m_model.countText());
+    setChecked(control<QCheckBox>(ControlId::cb_fadein), m_model.fadeIn());
+    setChecked(control<QCheckBox>(ControlId::cb_fadeout), m_model.fadeOut());
+    setIndex(control<QComboBox>(ControlId::cb_fadeintime), m_model.fadeInIndex());
+    setIndex(control<QComboBox>(ControlId::cb_fadeouttime), m_model.fadeOutIndex());
+    setChecked(control<QCheckBox>(ControlId::ck_mp3_copy), m_model.losslessCopy());
+    auto* commandLine = control<QPlainTextEdit>(ControlId::txtCommLine);
+    if (commandLine->toPlainText() != m_model.commandLineText()) {
+        const QSignalBlocker block(commandLine);
+        commandLine->setPlainText(m_model.commandLineText());
     }
 
-    for (const settings::SettingsControl& control : settings::SettingsControls()) {
-        const int v = m_model.value(*control.key);
-        QWidget* widget = findChild<QWidget*>(QLatin1String(control.name));
+    for (const settings::SettingsControl& c : settings::SettingsControls()) {
+        const int v = m_model.value(*c.key);
+        QWidget* widget = control(c.id);
         if (auto* combo = qobject_cast<QComboBox*>(widget)) {
             setIndex(combo, v);
         } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {
@@ -219,14 +277,13 @@ void Tfm_set::refresh()
             const QSignalBlocker block(spin);
             if (spin->value() != v)
                 spin->setValue(v);
-        } else if (QButtonGroup* group = m_radioGroups.value(control.key)) {
+        } else if (QButtonGroup* group = m_radioGroups.value(c.key)) {
             if (QAbstractButton* button = group->button(v))
                 setChecked(button, true);
         }
     }
-    for (const QString& name : m_model.ruledControls())
-        if (QWidget* widget = findChild<QWidget*>(name))
-            widget->setEnabled(m_model.isEnabled(name));
+    for (ControlId id : settings::AllControlIds())
+        control(id)->setEnabled(m_model.isEnabled(id));
 
     if (m_model.page() >= 0) {
         ui->lab->setText(m_model.title());
@@ -241,7 +298,7 @@ void Tfm_set::refresh()
 void Tfm_set::showEvent(QShowEvent* event)
 {
     if (m_mainWindow)
-        move(m_mainWindow->pos() + QPoint(10, 10));
+        PlaceBesideMainWindow(*this, *m_mainWindow);
     FormShow();
     QDialog::showEvent(event);
 }
@@ -285,8 +342,8 @@ void Tfm_set::done(int result)
 
 bool Tfm_set::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool time = watched == ui->edt_time;
-    if (time || watched == ui->edt_count) {
+    const bool time = watched == control(ControlId::edt_time);
+    if (time || watched == control(ControlId::edt_count)) {
         if (event->type() == QEvent::KeyPress) {
             // A character other than a digit is ignored where it is typed;
             // Enter and the editing keys keep their meaning.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "settings/SettingsDialogRules.h"
+
 #include <QDialog>
 #include <QHash>
+#include <array>
 #include <memory>
 
 class Prompts;
@@ -18,6 +21,8 @@ struct Key;
 
 // The settings dialog: shows the state of its model and reports every change
 // of a control to it, whether by mouse, keyboard or assistive technology.
+// Its pages are forms of their own; the dialog finds their controls by
+// ControlId.
 class Tfm_set : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +31,8 @@ public:
     ~Tfm_set() override;
 
     settings::SettingsDialogModel& model() { return m_model; }
+    // The widget of a control; every id has one.
+    QWidget* control(settings::ControlId id) const { return m_controls[settings::indexOf(id)]; }
 
     void FormShow();
     void OkClick();
@@ -41,8 +48,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    template <typename T> T* control(settings::ControlId id) const;
+    void findControls();
     void createLists();
     void createPageTree();
+    // Tab goes from the page tree through the shown page in reading order,
+    // then to the buttons.
+    void orderTabs();
     void bindControls();
     // Runs a handler behind the error guard, then shows the model's state.
     template <typename Handler> void handle(Handler&& handler);
@@ -52,6 +64,7 @@ private:
     settings::SettingsDialogModel& m_model;
     Prompts& m_prompts;
     QWidget* m_mainWindow;
+    std::array<QWidget*, settings::kControlIdCount> m_controls{};
     QList<QTreeWidgetItem*> m_pageItems;
     QHash<const settings::Key*, QButtonGroup*> m_radioGroups;
     bool m_refreshing = false;

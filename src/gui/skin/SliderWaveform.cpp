@@ -106,18 +106,18 @@ void SliderWaveform::paint(QPainter& p, const SkinSlider& slider) const
     const listrecord& entry = list.entry(choice == segmentplan::Unification ? 0 : row);
     const qreal duration = entry.duration;
     if (duration > 0) {
-        const auto x = [&](qreal seconds) {
-            return left + width * std::clamp<qreal>(seconds / duration, 0, 1);
+        const auto x = [&](const SegmentPoint& point) {
+            return left + width * std::clamp<qreal>(point.ms() / 1000.0 / duration, 0, 1);
         };
         if (segmentplan::isStoredChoice(choice)) {
             const int used = entry.usedSegments();
             for (int i = 0; i < used; ++i) {
                 const Segment s = entry.segment(i);
-                const QRectF area(QPointF(x(std::min(s.begin, s.end)), r.top()),
-                                  QPointF(x(std::max(s.begin, s.end)), r.bottom()));
+                const auto [from, to] = std::minmax(x(s.begin), x(s.end));
+                const QRectF area(QPointF(from, r.top()), QPointF(to, r.bottom()));
                 if (i + 1 < used) {
                     p.fillRect(area, kConfirmed);
-                } else if (s.begin != 0 || s.end != 0) {
+                } else if (s.begin.ms() != 0 || s.end.ms() != 0) {
                     p.setPen(QPen(kOpen, 1, Qt::DashLine));
                     p.setBrush(Qt::NoBrush);
                     p.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
@@ -130,7 +130,7 @@ void SliderWaveform::paint(QPainter& p, const SkinSlider& slider) const
                     : segmentplan::EqualPieces(entry.duration, m_session.options().pieceCount);
             p.setPen(QPen(kTick, 1));
             for (const Segment& s : pieces) {
-                if (s.begin <= 0)
+                if (s.begin.ms() <= 0)
                     continue;
                 const qreal at = std::round(x(s.begin)) + 0.5;
                 p.drawLine(QPointF(at, r.top() + 1), QPointF(at, r.bottom() - 1));

@@ -1,4 +1,5 @@
 #include "app/MainSession.h"
+#include "gui/settings/SettingsControlNames.h"
 #include "gui/settings/Tfm_set.h"
 #include "settings/Options.h"
 #include "settings/SettingsDialogModel.h"
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+using settings::ControlId;
 using settings::SettingsDialogModel;
 
 namespace {
@@ -92,10 +94,14 @@ protected:
 
 TEST_F(SettingsDialogWidgets, FirstShowingShowsGeneralWithTheFreshValues)
 {
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
     open();
     EXPECT_EQ(dialog->windowTitle(), "Settings");
     EXPECT_EQ(dialog->objectName(), "fm_set");
     EXPECT_EQ(dialog->pos(), mainWindow.pos() + QPoint(10, 10));
+    EXPECT_EQ(dialog->geometry().topLeft(), mainWindow.geometry().topLeft() + QPoint(10, 10))
+        << "placed by its client area, which does not depend on a frame not known yet";
     EXPECT_EQ(get<QLabel>("lab")->text(), "Set General");
     EXPECT_TRUE(get<QLabel>("lab")->font().bold());
     EXPECT_EQ(get<QStackedWidget>("pages")->currentWidget()->objectName(), "gb_cdgeneral");
@@ -227,7 +233,7 @@ TEST_F(SettingsDialogWidgets, EscapeRestoresTheChoiceAndTheCommandLine)
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_EQ(session->options().functionChoice, 0);
-    EXPECT_EQ(model->commandLine(), "");
+    EXPECT_EQ(model->commandLineText(), "");
     EXPECT_EQ(lvClicks, 0);
     open();
     EXPECT_TRUE(get<QRadioButton>("rb_custom")->isChecked());
@@ -237,7 +243,7 @@ TEST_F(SettingsDialogWidgets, EscapeRestoresTheChoiceAndTheCommandLine)
     click(get<QRadioButton>("rb_count"));
     QTest::mouseClick(get<QPushButton>("Ok"), Qt::LeftButton);
     EXPECT_EQ(session->options().functionChoice, 2);
-    EXPECT_EQ(model->commandLine(), "-b 64");
+    EXPECT_EQ(model->commandLineText(), "-b 64");
 }
 
 TEST_F(SettingsDialogWidgets, SplitEditsIgnoreNonDigitsAndEnterPressesOk)
@@ -299,7 +305,7 @@ TEST_F(SettingsDialogWidgets, EveryFieldHasANameAndTheExpertOptionsExplainThemse
             << w->objectName().toStdString();
     }
     for (const char* name : {"ck_crc", "ck_comply", "ck_allow", "ck_short", "ck_bit", "cb_ath",
-                             "cb_de", "ck_preset", "ck_alt", "txtCommLine"})
+                             "cb_de", "ck_preset", "ck_alt", "txtCommLine", "ck_mp3_copy"})
         EXPECT_GT(get(name)->toolTip().size(), 20) << name;
 }
 
@@ -379,4 +385,143 @@ TEST_F(SettingsDialogWidgets, EscapeFromAnEditHoldingNoNumberClosesWithoutAMessa
     EXPECT_TRUE(prompts.informations.isEmpty()) << prompts.informations.join("|").toStdString();
     open();
     EXPECT_EQ(get<QLineEdit>("edt_time")->text(), "60");
+}
+
+TEST_F(SettingsDialogWidgets, EveryControlIdHasItsWidgetAndEveryFormControlHasAnId)
+{
+    for (ControlId id : settings::AllControlIds()) {
+        const QString name = settingsControlName(id);
+        const auto named = dialog->findChildren<QWidget*>(name);
+        ASSERT_EQ(named.size(), 1) << name.toStdString();
+        EXPECT_EQ(named.at(0), dialog->control(id)) << name.toStdString();
+        EXPECT_EQ(settingsControlNamed(name), id) << name.toStdString();
+    }
+    // The kind of widget each encoder key needs.
+    for (const settings::SettingsControl& c : settings::SettingsControls()) {
+        QWidget* w = dialog->control(c.id);
+        const std::string name = w->objectName().toStdString();
+        switch (c.key->type) {
+        case settings::KeyType::Boolean:
+            EXPECT_NE(qobject_cast<QCheckBox*>(w), nullptr) << name;
+            break;
+        case settings::KeyType::Integer:
+            EXPECT_NE(qobject_cast<QSpinBox*>(w), nullptr) << name;
+            break;
+        case settings::KeyType::ListIndex:
+            if (auto* combo = qobject_cast<QComboBox*>(w))
+                EXPECT_EQ(combo->count(), c.key->list->size()) << name;
+            else
+                EXPECT_EQ(w->findChildren<QRadioButton*>().size(), c.key->list->size()) << name;
+            break;
+        }
+    }
+    // Every input of the forms is a control the model knows, apart from the
+    // page tree, the dialog's buttons, and the radio buttons of a group and
+    // the edits of up-downs, which are part of a control that has an id.
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        const bool input = (qobject_cast<QAbstractButton*>(w) && !qobject_cast<QPushButton*>(w)) ||
+                           qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+                           qobject_cast<QPlainTextEdit*>(w) ||
+                           (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parent()));
+        if (!input)
+            continue;
+        const bool part = (qobject_cast<QRadioButton*>(w) || qobject_cast<QLineEdit*>(w)) &&
+                          settingsControlNamed(w->parentWidget()->objectName()).has_value();
+        EXPECT_TRUE(part || settingsControlNamed(w->objectName()).has_value())
+            << "'" << w->objectName().toStdString() << "' has no ControlId";
+    }
+    for (const settings::SettingsPage& page : settings::SettingsPages())
+        EXPECT_NE(get<QStackedWidget>("pages")->findChild<QGroupBox*>(page.groupBox), nullptr)
+            << page.groupBox;
+}
+
+TEST_F(SettingsDialogWidgets, ThePageTreeExposesNoMeaninglessHeader)
+{
+    open();
+    auto* tree = get<QTreeWidget>("TreeView1");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(tree);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(QAccessible::Name), "Pages");
+    QStringList nodes;
+    for (int i = 0; i < a->childCount(); ++i) {
+        QAccessibleInterface* child = a->child(i);
+        ASSERT_NE(child, nullptr);
+        const QString name = child->text(QAccessible::Name);
+        if (child->role() == QAccessible::ColumnHeader)
+            EXPECT_EQ(name, "Pages") << "the hidden header reads as what the tree holds";
+        else
+            nodes << name;
+    }
+    EXPECT_EQ(nodes, (QStringList{"General", "MP3", "General", "VBR", "Filtering", "Expert",
+                                  "Presets", "Command Line", "WAV", "WMA", "OGG"}));
+}
+
+TEST_F(SettingsDialogWidgets, TabVisitsEveryControlOfThePageInReadingOrderBeforeTheButtons)
+{
+    open();
+    // Groups enabled, so that their buttons are in the way of Tab too.
+    click(get<QCheckBox>("ck_preset"));
+    click(get<QRadioButton>("rb_cdmode_2"));
+    click(get<QCheckBox>("ck_oggquality"));
+    auto* tree = get<QTreeWidget>("TreeView1");
+    for (int page = 0; page < 11; ++page) {
+        choosePage(page);
+        QStringList expected;
+        for (ControlId id : settings::AllControlIds()) {
+            QWidget* w = dialog->control(id);
+            if (!w->isVisible() || !w->isEnabled() ||
+                qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+                continue;
+            if (qobject_cast<QGroupBox*>(w)) {
+                // Tab enters a group of radio buttons at its chosen one.
+                for (auto* radio : w->findChildren<QRadioButton*>())
+                    if (radio->isChecked())
+                        expected << radio->objectName();
+            } else if (w->focusPolicy() & Qt::TabFocus) {
+                auto* radio = qobject_cast<QRadioButton*>(w);
+                if (!radio || radio->isChecked())
+                    expected << w->objectName();
+            }
+        }
+        expected << "Ok"
+                 << "Button2"
+                 << "Cancel"
+                 << "TreeView1";
+        tree->setFocus();
+        QStringList visited;
+        while (visited.size() < expected.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        EXPECT_EQ(visited, expected) << "page " << page;
+        EXPECT_GT(expected.size(), 4) << "page " << page << " has a control to reach";
+    }
+}
+
+TEST_F(SettingsDialogWidgets, TheCopyBoxSaysWhatItDoesAndReachesTheOptionsAtOk)
+{
+    open();
+    choosePage(1);
+    auto* copy = get<QCheckBox>("ck_mp3_copy");
+    ASSERT_TRUE(copy->isVisible());
+    EXPECT_FALSE(copy->isChecked());
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(copy);
+    EXPECT_EQ(a->text(QAccessible::Name), "Cut MP3 files without re-encoding");
+    EXPECT_TRUE(a->text(QAccessible::Description).contains("no quality is lost"));
+    copy->setFocus();
+    QTest::keyClick(copy, Qt::Key_Space);
+    EXPECT_TRUE(copy->isChecked());
+    EXPECT_FALSE(session->options().losslessCopy) << "a proposal until Ok";
+    QTest::keyClick(copy, Qt::Key_Return);
+    ASSERT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(session->options().losslessCopy);
+    session->FormCloseQuery();
+    EXPECT_EQ(stored("mp3", "lossless copy"), "1");
+
+    open();
+    EXPECT_TRUE(get<QCheckBox>("ck_mp3_copy")->isChecked());
+    QTest::mouseClick(get<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_FALSE(get<QCheckBox>("ck_mp3_copy")->isChecked());
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_TRUE(session->options().losslessCopy) << "Default then Cancel stores nothing";
 }

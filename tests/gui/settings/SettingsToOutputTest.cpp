@@ -58,7 +58,7 @@ protected:
     EncoderConfiguration configuration(int format)
     {
         return ConfigureEncoder(format, SettingsStore(session->ini()),
-                                session->settingsDialog().commandLine());
+                                session->settingsDialog().commandLineText());
     }
 
     // Three seconds of noise at 44100 Hz stereo through the configured writer.
@@ -66,7 +66,7 @@ protected:
     {
         const QString path = dir.filePath(name);
         configureWriter(format, SettingsStore(session->ini()),
-                        session->settingsDialog().commandLine(), session->AudioFile2write(),
+                        session->settingsDialog().commandLineText(), session->AudioFile2write(),
                         session->Mp3LameEncoder());
         AudioFile& writer = session->AudioFile2write();
         writer.SetBlockFormat(44100, 2);
