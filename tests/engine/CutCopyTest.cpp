@@ -129,7 +129,7 @@ TEST_F(CutCopyTest, TimedPiecesOfEveryMpegVersionAreTheSourcesSamples)
             << file.toStdString() << " put back together";
     }
     // The tags of an encoded piece, and the rows as for one.
-    const Mp3Tags tags = ReadId3v2(out("Copied_2.mp3"));
+    const TagFields tags = ReadId3v2(out("Copied_2.mp3"));
     EXPECT_EQ(tags.title, "Copied");
     EXPECT_EQ(tags.artist, "Artist");
     EXPECT_EQ(statusLog[3], (QStringList{"Converting", "Finish", "Converting", "Finish"}));
