@@ -74,8 +74,7 @@ protected:
                    !now.filter(QRegularExpression("^\\.long_2")).isEmpty();
         };
         EXPECT_TRUE(testsupport::waitFor(
-            [&] { return underWay() || cut.state() == QProcess::NotRunning; },
-            "the second piece"));
+            [&] { return underWay() || cut.state() == QProcess::NotRunning; }, "the second piece"));
         return underWay();
     }
     void signal(int number) { ::kill(static_cast<pid_t>(cut.processId()), number); }
