@@ -3,8 +3,8 @@
 #include "audio/AudioFile.h"
 #include "audio/Mp3Frames.h"
 #include "audio/WriterTesting.h"
-#include "support/Judges.h"
 #include "support/FileSizeLimit.h"
+#include "support/Judges.h"
 #include "support/TestSupport.h"
 #include "tags/TagFile.h"
 
@@ -24,6 +24,7 @@
 namespace {
 
 using testsupport::decode;
+using testsupport::decodeEach;
 using testsupport::encodeWithFfmpeg;
 using testsupport::encodeWithLame;
 using testsupport::ffmpeg;
@@ -154,19 +155,23 @@ TEST_F(Mp3PieceWriterTest, PiecesDecodeToTheSourcesSamplesAndPutBackTogetherGive
         const std::vector<int64_t> cuts{
             0,         rate * 7 / 10, rate * 7 / 10 + 1200, rate * 2 + 333,
             count / 2, count * 4 / 5, count - 2000,         count};
+        QStringList pieces;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            pieces << path(QStringLiteral("%1_%2.mp3").arg(s.name).arg(i));
+            writer.write(cuts[i], cuts[i + 1], pieces.back());
+        }
+        const std::vector<std::vector<float>> decoded = decodeEach(pieces);
         std::vector<float> joined;
         for (size_t i = 0; i + 1 < cuts.size(); ++i) {
             const int64_t a = cuts[i];
             const int64_t b = cuts[i + 1];
             SCOPED_TRACE(QStringLiteral("piece %1 to %2").arg(a).arg(b).toStdString());
-            const QString piece = path(QStringLiteral("%1_%2.mp3").arg(s.name).arg(i));
-            writer.write(a, b, piece);
-            const std::vector<float> got = decode(piece);
+            const std::vector<float>& got = decoded[i];
             const std::vector<float> want(whole.begin() + a * channels,
                                           whole.begin() + b * channels);
             EXPECT_TRUE(got == want) << firstDifference(got, want, channels);
             int64_t pieceCount = 0;
-            EXPECT_EQ(readerFrames(piece, &pieceCount), b - a);
+            EXPECT_EQ(readerFrames(pieces[qsizetype(i)], &pieceCount), b - a);
             EXPECT_EQ(pieceCount, b - a);
             joined.insert(joined.end(), got.begin(), got.end());
         }
@@ -182,11 +187,12 @@ TEST_F(Mp3PieceWriterTest, PiecesShorterThanAFrameAreExactOrRefused)
         const Mp3PieceWriter writer(path(name));
         const int channels = writer.channels();
         const std::vector<float> whole = decode(path(name));
-        int written = 0;
         int refused = 0;
+        QStringList pieces;
+        std::vector<std::pair<int64_t, int64_t>> bounds;
         for (int64_t a = 20000; a < 20000 + 1200; a += 241) {
             for (const int64_t length : {1, 40, 500}) {
-                const QString piece = path("short.mp3");
+                const QString piece = path(QStringLiteral("short_%1_%2.mp3").arg(a).arg(length));
                 QFile::remove(piece);
                 try {
                     writer.write(a, a + length, piece);
@@ -196,11 +202,17 @@ TEST_F(Mp3PieceWriterTest, PiecesShorterThanAFrameAreExactOrRefused)
                     ++refused;
                     continue;
                 }
-                ++written;
-                const std::vector<float> want(whole.begin() + a * channels,
-                                              whole.begin() + (a + length) * channels);
-                EXPECT_TRUE(decode(piece) == want) << a << " + " << length;
+                pieces << piece;
+                bounds.emplace_back(a, a + length);
             }
+        }
+        const int written = static_cast<int>(pieces.size());
+        const std::vector<std::vector<float>> decoded = decodeEach(pieces);
+        for (size_t i = 0; i < bounds.size(); ++i) {
+            const auto [a, b] = bounds[i];
+            const std::vector<float> want(whole.begin() + a * channels,
+                                          whole.begin() + b * channels);
+            EXPECT_TRUE(decoded[i] == want) << a << " to " << b;
         }
         EXPECT_GT(written, 0);
         EXPECT_GT(refused, 0);

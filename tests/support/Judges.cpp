@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <cstring>
 #include <optional>
 
@@ -25,9 +26,8 @@ ProcessResult decodeTo(const QString& format, const QString& path, const QString
 
 StreamInfo probe(const QString& path)
 {
-    const ProcessResult r = run(
-        "ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_streams", "-show_format", "-of",
-                    "json", path});
+    const ProcessResult r = run("ffprobe", {"-v", "error", "-select_streams", "a:0",
+                                            "-show_streams", "-show_format", "-of", "json", path});
     StreamInfo info;
     const QJsonObject root = QJsonDocument::fromJson(r.out).object();
     const QJsonObject s = root["streams"].toArray().first().toObject();
@@ -76,6 +76,33 @@ std::vector<float> decode(const QString& path, const QStringList& options)
     const QByteArray bytes = decodeFloatBytes(path, options);
     std::vector<float> out(static_cast<size_t>(bytes.size()) / sizeof(float));
     std::memcpy(out.data(), bytes.constData(), out.size() * sizeof(float));
+    return out;
+}
+
+std::vector<std::vector<float>> decodeEach(const QStringList& paths, const QStringList& options)
+{
+    // Starting ffmpeg costs more than decoding a short piece: one process
+    // decodes every file into a file of its own.
+    const QTemporaryDir folder;
+    QStringList args{"-hide_banner", "-loglevel", "error", "-nostdin"};
+    for (const QString& path : paths)
+        args += {"-i", path};
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        args += QStringList{"-map", QStringLiteral("%1:a:0").arg(i)} + options +
+                QStringList{"-f", "f32le", folder.filePath(QString::number(i))};
+    const ProcessResult r = run("ffmpeg", args);
+    std::vector<std::vector<float>> out(static_cast<size_t>(paths.size()));
+    if (r.exitCode != 0 || !folder.isValid())
+        return out;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        QFile f(folder.filePath(QString::number(i)));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = f.readAll();
+        std::vector<float>& samples = out[static_cast<size_t>(i)];
+        samples.resize(static_cast<size_t>(bytes.size()) / sizeof(float));
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    }
     return out;
 }
 

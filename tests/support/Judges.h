@@ -21,7 +21,7 @@ struct StreamInfo {
     QString sampleFormat;
     int bitsPerSample = 0;
     QString channelLayout;
-    double duration = 0;   // seconds, of the container
+    double duration = 0;     // seconds, of the container
     int64_t durationTs = -1; // of the stream, in its time base (frames for Ogg Vorbis)
 };
 StreamInfo probe(const QString& path);
@@ -35,6 +35,11 @@ QString probeTag(const QString& path, const QString& key);
 // rate and channel count; `options` go between the input and the output
 // (a stream map, a channel count). Empty when ffmpeg fails.
 std::vector<float> decode(const QString& path, const QStringList& options = {});
+// decode() for many files at once: one ffmpeg for them all, each file
+// decoded on its own exactly as decode() would, in the order given. An
+// empty result for each when ffmpeg fails.
+std::vector<std::vector<float>> decodeEach(const QStringList& paths,
+                                           const QStringList& options = {});
 // Frames [from, to) of interleaved samples with `channels`.
 std::vector<float> frameRange(const std::vector<float>& samples, int channels, int64_t from,
                               int64_t to);
