@@ -115,8 +115,9 @@ TEST_F(Mp3Writer, AnEmptyOutputIsAStreamOfNoSamplesThatEveryDecoderOpens)
         const auto probed = testsupport::run("ffprobe", {"-v", "error", "-show_streams", file});
         EXPECT_EQ(probed.exitCode, 0);
         EXPECT_TRUE(probed.err.isEmpty()) << probed.err.toStdString();
-        EXPECT_EQ(probe(file).rate, c.rate);
-        EXPECT_EQ(probe(file).channels, c.channels);
+        const auto stream = probe(file);
+        EXPECT_EQ(stream.rate, c.rate);
+        EXPECT_EQ(stream.channels, c.channels);
         const auto decoded =
             testsupport::run("ffmpeg", {"-v", "error", "-i", file, "-f", "f32le", "-"});
         EXPECT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
