@@ -5,9 +5,9 @@
 #include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "player/PreviewTesting.h"
-#include "support/WaitFor.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -117,11 +117,13 @@ TEST_F(PreviewTest,
     preview->PlayFromSlider();
     EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2) << "a second play is ignored";
     // The display follows the player's polls, which may lag behind the
-    // device on a busy machine: wait for both.
+    // device on a busy machine, and the time may have reached its mark
+    // before the slider was moved away: wait for the device, the time and
+    // the slider's return.
     ASSERT_TRUE(waitFor(
         [&] {
             return playedAtLeast(4 * kRate) && !time.shown.isEmpty() &&
-                   time.shown.back() >= "00:02:32";
+                   time.shown.back() >= "00:02:32" && panel.pb.GetPosition() >= 458;
         },
         "four seconds played and shown"))
         << time.shown.join(' ').toStdString();

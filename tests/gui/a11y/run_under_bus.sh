@@ -35,7 +35,9 @@ exec dbus-run-session -- bash -c '
   # The X server picks a free display itself and names it once it listens:
   # no race with X servers that other test runs start at the same time.
   mkfifo "$folder/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$folder/display" 2>"$folder/x.log" &
+  # -noreset: the bus launcher is its first client, and a server that reset
+  # when it let go would refuse the window manager meanwhile.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$folder/display" 2>"$folder/x.log" &
   pids+=($!)
   read -r number <"$folder/display"
   if [ -z "$number" ]; then
@@ -55,7 +57,7 @@ exec dbus-run-session -- bash -c '
   until xdotool get_desktop >/dev/null 2>&1; do
     if ! kill -0 $wm 2>/dev/null || [ $((SECONDS - started)) -ge 90 ]; then
       echo "FAIL: the window manager (openbox) did not come up:"
-      cat "$folder/wm.log"
+      cat "$folder/wm.log" "$folder/x.log"
       finish 1
     fi
     sleep 0.05
