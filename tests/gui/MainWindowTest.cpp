@@ -4,10 +4,11 @@
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
 #include "gui/skin/SkinView.h"
+#include "jobs/JobTestFiles.h"
 #include "support/DialogDriver.h"
 #include "support/FakeSeams.h"
-#include "jobs/JobTestFiles.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -174,8 +175,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
     EXPECT_EQ(list.count(), 0);
 
     window->session().state().setMode(SessionState::Mode::Idle);
-    for (int waited = 0; waited < 5000 && list.count() < 2; waited += 20)
-        QTest::qWait(20);
+    ASSERT_TRUE(testsupport::waitFor([&] { return list.count() >= 2; }, "the files added"));
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.entry(0).path, a) << "in the order given, not sorted";
     EXPECT_EQ(list.entry(1).path, b);
