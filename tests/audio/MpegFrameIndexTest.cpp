@@ -171,6 +171,8 @@ TEST(MpegFrameIndex, IntactIndexesCountWhatFfmpegDecodesAndOthersSayWhy)
          "no MPEG audio frames"},
     };
     int n = 0;
+    QStringList intact;
+    std::vector<int64_t> counts;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QByteArray data = c.make(dir.path());
@@ -184,9 +186,14 @@ TEST(MpegFrameIndex, IntactIndexesCountWhatFfmpegDecodesAndOthersSayWhy)
             continue;
         }
         ASSERT_TRUE(index.intact()) << index.damage().toStdString();
-        EXPECT_EQ(index.sampleCount(), testsupport::decodedFrames(file));
         EXPECT_EQ(index.fileSize(), data.size());
+        intact << file;
+        counts.push_back(index.sampleCount());
     }
+    // What ffmpeg decodes of the intact ones, one channel each, in one run.
+    const std::vector<std::vector<float>> decoded = testsupport::decodeEach(intact, {"-ac", "1"});
+    for (qsizetype i = 0; i < intact.size(); ++i)
+        EXPECT_EQ(counts[size_t(i)], int64_t(decoded[size_t(i)].size())) << intact[i].toStdString();
 }
 
 TEST(MpegFrameIndex, TagsAtTheEndAreNoAudio)
