@@ -122,7 +122,8 @@ TEST_F(TagsCommand, SetKeepsTheTagsItDoesNotKnow)
 {
     for (const QString& name : QStringList{"k.mp3", "k.ogg", "k.wma"}) {
         const QString file = path(name);
-        makeAudio(file, {}, {"-metadata", "mood=calm", "-metadata", "title=Old", "-id3v2_version", "3"});
+        makeAudio(file, {},
+                  {"-metadata", "mood=calm", "-metadata", "title=Old", "-id3v2_version", "3"});
         const ProcessResult r = cli({file, "--set", "title=New"});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         const ProcessResult probe =

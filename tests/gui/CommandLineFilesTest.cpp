@@ -11,7 +11,6 @@
 // file manager or the desktop entry starts it, watched from outside through
 // the rows it prints under VESSIMO_PRINT_FILES.
 
-
 namespace {
 
 struct Started {

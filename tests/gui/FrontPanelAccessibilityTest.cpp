@@ -263,8 +263,7 @@ TEST_F(FrontPanelAccessibilityTest, TheSelectedFilesWaveformLiesBehindTheSlider)
 {
     addSecondsOfSound(100);
     const WaveformLoader& loader = window->waveform().loader();
-    ASSERT_TRUE(
-        waitFor([&] { return !loader.busy() && !loader.peaks().empty(); }, "the waveform"))
+    ASSERT_TRUE(waitFor([&] { return !loader.busy() && !loader.peaks().empty(); }, "the waveform"))
         << loader.path().toStdString() << " busy=" << loader.busy();
     EXPECT_EQ(loader.path(), window->session().jobs().list().entry(0).path);
 

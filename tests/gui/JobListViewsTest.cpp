@@ -1,8 +1,8 @@
 #include "gui/JobListViews.h"
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
-#include "support/FakeSeams.h"
 #include "jobs/JobTestFiles.h"
+#include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -491,7 +491,8 @@ t.save(path, v2_version=version)
         int encoding;
     } cases[] = {{3, 0}, {3, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}};
     for (const auto& c : cases) {
-        const QString mp3 = untaggedAudio(path(QString("m%1%2.mp3").arg(c.version).arg(c.encoding)));
+        const QString mp3 =
+            untaggedAudio(path(QString("m%1%2.mp3").arg(c.version).arg(c.encoding)));
         python(script, {mp3, QString::number(c.version), QString::number(c.encoding)});
         const QString title = c.encoding ? unicodeTitle : QString::fromUtf8("Ärzte");
         EXPECT_EQ(ReadId3v2(mp3), (TagFields{.title = title,

@@ -171,10 +171,10 @@ for k in ['title', 'artist', 'album', 'tracknumber', 'date', 'genre', 'comment']
 
 TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
 {
-    const QString byFfmpeg =
-        untaggedAudio(path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
-                                  "-metadata", "album=LP", "-metadata", "date=2010", "-metadata",
-                                  "genre=Folk", "-metadata", "track=2", "-metadata", "comment=Hi"});
+    const QString byFfmpeg = untaggedAudio(
+        path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
+                        "-metadata", "album=LP", "-metadata", "date=2010", "-metadata",
+                        "genre=Folk", "-metadata", "track=2", "-metadata", "comment=Hi"});
     TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";

@@ -129,7 +129,7 @@ TEST_F(TagFiles, Mp3WithoutATagGetsOneWithTheFieldsGiven)
 TEST_F(TagFiles, OggUpdateKeepsTheOtherComments)
 {
     const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata",
-                                                  "MOOD=calm", "-metadata", "artist=Band"});
+                                                      "MOOD=calm", "-metadata", "artist=Band"});
     const QString before = everything(ogg);
     ASSERT_TRUE(before.contains("mood=calm")) << before.toStdString();
     TagFile::write(ogg, fields(unicodeTitle, "x"), TagField::Title);

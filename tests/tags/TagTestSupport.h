@@ -1,8 +1,8 @@
 #pragma once
 
+#include "support/ChildChecks.h"
 #include "support/FileSizeLimit.h"
 #include "support/Judges.h"
-#include "support/ChildChecks.h"
 #include "support/Printers.h"
 #include "support/TestSupport.h"
 #include "tags/Id3Tags.h"

@@ -112,10 +112,10 @@ protected:
 
 TEST_F(WmaFiles, ReadsAttributesWrittenByFfmpeg)
 {
-    const QString wma =
-        untaggedAudio(path("a.wma"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
-                                  "-metadata", "album=LP", "-metadata", "WM/Year=2010", "-metadata",
-                                  "track=2", "-metadata", "genre=Folk", "-metadata", "comment=Hi"});
+    const QString wma = untaggedAudio(
+        path("a.wma"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
+                        "-metadata", "album=LP", "-metadata", "WM/Year=2010", "-metadata",
+                        "track=2", "-metadata", "genre=Folk", "-metadata", "comment=Hi"});
     TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";
@@ -158,7 +158,7 @@ f.save()
 TEST_F(WmaFiles, FfprobeAndMutagenReadOurAttributes)
 {
     const QString wma = untaggedAudio(path("a.wma"), {"-metadata", "title=Old", "-metadata",
-                                                  "artist=Old", "-metadata", "comment=Old"});
+                                                      "artist=Old", "-metadata", "comment=Old"});
     const QByteArray audio = decodedAudio(wma);
     ASSERT_TRUE(WriteWmaTags(wma, sampleTags()));
     EXPECT_EQ(ReadWmaTags(wma), sampleTags());
