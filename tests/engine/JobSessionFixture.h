@@ -28,11 +28,11 @@ protected:
                                                 testsupport::sourceDir() + "/skin/vessimo.skin");
         session->FormShow(&window, [](const QString&) {});
         session->options().outputDir = outDir();
-        // Every status a segment row goes through, in order, per row; a
-        // change of another role (the tooltip of a copied piece) shows no status.
+        // Every status a segment row goes through, in order, per row.
         QObject::connect(
             &session->jobs().segments(), &QAbstractItemModel::dataChanged,
             [this](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                // A tooltip that changes leaves the status as it was.
                 if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole))
                     return;
                 const SegmentList& rows = session->jobs().segments();

@@ -52,15 +52,15 @@ public:
         folderCaptions << caption;
         return onChooseFolder ? onChooseFolder(caption) : folderAnswer;
     }
-    // The program's own dialogs shown, in order, and what "the user" does in
-    // each before it closes.
+    // The program's own dialogs shown, in order; `onShowModal` stands for
+    // the user of each, and the dialog returns when it ends.
     QList<Dialog> shown;
-    std::function<void(Dialog)> onShow;
+    std::function<void(Dialog)> onShowModal;
     void showModal(Dialog dialog) override
     {
         shown << dialog;
-        if (onShow)
-            onShow(dialog);
+        if (onShowModal)
+            onShowModal(dialog);
     }
 };
 
