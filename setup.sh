@@ -26,7 +26,7 @@ packages=(
   libmp3lame-dev libvorbis-dev libogg-dev libsdl2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg lame sox vorbis-tools python3 python3-mutagen
+  ffmpeg lame sox vorbis-tools python3 python3-mutagen python3-jsonschema
   # the packaging test: desktop entry, AppStream and manual page checks
   desktop-file-utils appstream man-db groff-base
   # looking at the program as a user

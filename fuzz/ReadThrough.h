@@ -10,15 +10,17 @@
 // seek followed by reading delivers what reading through gave from there.
 namespace readthrough {
 
-// The whole source from the reader's position, in blocks of `block` frames.
-inline std::vector<float> readAll(AudioReader& reader, int block)
+// The whole source from the reader's position, in blocks of `block` frames
+// of `channels` samples each: the source's channels, or the block format's
+// once one is set.
+inline std::vector<float> readAll(AudioReader& reader, int block, int channels)
 {
     std::vector<float> all;
     for (;;) {
         const SampleArray a = reader.read(block);
         if (a.samples.empty())
             return all;
-        if (a.samples.size() % size_t(reader.channels()) != 0)
+        if (a.samples.size() % size_t(channels) != 0)
             std::abort();
         all.insert(all.end(), a.samples.begin(), a.samples.end());
     }
@@ -28,7 +30,7 @@ inline std::vector<float> readAll(AudioReader& reader, int block)
 inline void check(AudioReader& reader, const uint8_t* positions, size_t count)
 {
     const int channels = reader.channels();
-    const std::vector<float> whole = readAll(reader, 4096);
+    const std::vector<float> whole = readAll(reader, 4096, channels);
     const int64_t frames = int64_t(whole.size()) / channels;
     if (frames != reader.sampleCount())
         std::abort();
@@ -36,7 +38,7 @@ inline void check(AudioReader& reader, const uint8_t* positions, size_t count)
         const int64_t target =
             frames > 0 ? (int64_t(positions[i]) << 8 | positions[i + 1]) % (frames + 1) : 0;
         reader.seek(target);
-        const std::vector<float> rest = readAll(reader, 1 + positions[i] % 1000);
+        const std::vector<float> rest = readAll(reader, 1 + positions[i] % 1000, channels);
         if (rest.size() != whole.size() - size_t(target) * size_t(channels) ||
             !std::equal(rest.begin(), rest.end(), whole.begin() + target * channels))
             std::abort();

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (reader.sampleCount() != int64_t(size) * 2)
             std::abort();
         reader.setBlockFormat(44100, 2);
-        readthrough::readAll(reader, 777);
+        readthrough::readAll(reader, 777, 2);
     } catch (const AudioError&) {
         if (size > 0)
             std::abort(); // every byte is audio

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (reader.sampleRate() != layout->rate || reader.channels() != layout->channels)
             std::abort();
         reader.setBlockFormat(44100, 2);
-        const std::vector<float> all = readthrough::readAll(reader, 1024);
+        const std::vector<float> all = readthrough::readAll(reader, 1024, 2);
         if (all.size() % 2 != 0)
             std::abort();
     } catch (const AudioError&) {

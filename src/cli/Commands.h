@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QStringList>
+#include "cli/OptionTable.h"
 
-// The subcommands of vessimo-cli; each takes the arguments after its name and
-// returns the process exit status.
+// The subcommands of vessimo-cli; each takes its parsed command line (the
+// arguments after its name) and returns the process exit status.
 namespace cli {
-int probe(const QStringList& args);
-int tags(const QStringList& args);
-int plan(const QStringList& args);
-int cut(const QStringList& args);
-int join(const QStringList& args);
+int probe(const ParsedLine& line);
+int tags(const ParsedLine& line);
+int plan(const ParsedLine& line);
+int cut(const ParsedLine& line);
+int join(const ParsedLine& line);
 } // namespace cli

@@ -27,41 +27,198 @@
 
 namespace cli::jobs {
 
-void addSharedOptions(QCommandLineParser& parser)
+Fades parseFades(const ParsedLine& line)
 {
-    addPlanOptions(parser);
-    parser.addOptions({
-        {QStringLiteral("fade-in"), QStringLiteral("Fade in over S seconds."), QStringLiteral("S")},
-        {QStringLiteral("fade-out"), QStringLiteral("Fade out over S seconds."),
-         QStringLiteral("S")},
-    });
-    addSettingsOption(parser);
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders."));
-}
-
-PlanChoice parseSharedOptions(const QCommandLineParser& parser)
-{
-    const PlanChoice plan = parsePlan(parser);
-    refuseRepeats(parser, parser.optionNames());
-    return plan;
-}
-
-Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan)
-{
-    Options options = LoadOptions(IniFile(settingsPath(parser)));
-    applyPlan(plan, options);
-    if (parser.isSet(QStringLiteral("fade-in"))) {
-        options.fadeIn = true;
-        options.fadeInSeconds =
-            positiveNumber(QStringLiteral("fade-in"), parser.value(QStringLiteral("fade-in")));
+    Fades fades;
+    for (const char* name : {"fade-in", "fade-out"}) {
+        const QString option = QLatin1String(name);
+        if (!line.isSet(option))
+            continue;
+        const TimeText time = TimeText::parse(line.value(option), QStringLiteral("--") + option);
+        if (time.isZero())
+            throw UsageError(QStringLiteral("--%1 needs a time above 0").arg(option));
+        (option == QLatin1String("fade-in") ? fades.in : fades.out) = time;
     }
-    if (parser.isSet(QStringLiteral("fade-out"))) {
+    return fades;
+}
+
+Options loadOptions(const ParsedLine& line, const Fades& fades)
+{
+    Options options = LoadOptions(IniFile(settingsPath(line)));
+    // The command line places its own pieces (the Custom choice, each
+    // file's exact segments).
+    options.functionChoice = segmentplan::Custom;
+    // The window's output folder is the window's; here the current folder
+    // unless --out names another.
+    options.outputDir =
+        line.isSet(QStringLiteral("out")) ? line.value(QStringLiteral("out")) : QDir::currentPath();
+    if (fades.in) {
+        options.fadeIn = true;
+        options.fadeInSeconds = static_cast<int>(fades.in->nanoseconds() / 1'000'000'000);
+    }
+    if (fades.out) {
         options.fadeOut = true;
-        options.fadeOutSeconds =
-            positiveNumber(QStringLiteral("fade-out"), parser.value(QStringLiteral("fade-out")));
+        options.fadeOutSeconds = static_cast<int>(fades.out->nanoseconds() / 1'000'000'000);
     }
     return options;
+}
+
+void checkFadesFit(const Fades& fades, const QVector<PlannedFile>& files, bool joined)
+{
+    const auto check = [&](const std::optional<TimeText>& fade, const char* option, int64_t length,
+                           int rate, const QString& what) {
+        if (fade && 2 * fade->frameAt(rate) > length)
+            throw UsageError(QStringLiteral("--%1 %2 s is longer than half of %3 (%4 s)")
+                                 .arg(QLatin1String(option))
+                                 .arg(fade->seconds())
+                                 .arg(what)
+                                 .arg(secondsOf(length, rate)));
+    };
+    if (joined) {
+        if (files.isEmpty() || files.first().rate <= 0)
+            return;
+        // The joined output, on the first file's scale as the join places
+        // its fades.
+        int64_t frames = 0;
+        for (const PlannedFile& file : files)
+            for (const Segment& piece : file.pieces)
+                frames += (frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate)) *
+                          files.first().rate / std::max(1, file.rate);
+        for (const auto& [fade, option] : {std::pair{fades.in, "fade-in"}, {fades.out, "fade-out"}})
+            check(fade, option, frames, files.first().rate, QStringLiteral("the joined output"));
+        return;
+    }
+    for (const PlannedFile& file : files)
+        for (int k = 0; k < file.pieces.size(); ++k) {
+            const int64_t length =
+                frameOf(file.pieces[k].end, file.rate) - frameOf(file.pieces[k].begin, file.rate);
+            const QString what = QStringLiteral("piece %1 of %2").arg(k + 1).arg(file.path);
+            check(fades.in, "fade-in", length, file.rate, what);
+            check(fades.out, "fade-out", length, file.rate, what);
+        }
+}
+
+bool inputPaths(const ParsedLine& line, RunReport& report, QStringList& paths)
+{
+    paths = line.positional();
+    if (line.isSet(QStringLiteral("files-from"))) {
+        const QString list = line.value(QStringLiteral("files-from"));
+        QFile file;
+        const bool opened = list == QLatin1String("-")
+                                ? file.open(stdin, QIODevice::ReadOnly)
+                                : (file.setFileName(list), file.open(QIODevice::ReadOnly));
+        if (!opened) {
+            const QString problem = fileProblem(list);
+            report.fail(list, problem.isEmpty() ? file.errorString() : problem);
+            return true;
+        }
+        const char separator = line.isSet(QStringLiteral("null")) ? '\0' : '\n';
+        for (const QByteArray& name : file.readAll().split(separator)) {
+            if (name.isEmpty() || (separator == '\n' && name == "\r"))
+                continue;
+            QByteArray bytes = name;
+            if (separator == '\n' && bytes.endsWith('\r'))
+                bytes.chop(1);
+            paths << decodeName(bytes);
+        }
+    }
+    return !paths.isEmpty() || report.hasErrors();
+}
+
+void addPaths(JobArea& area, RunReport& report, const QStringList& paths)
+{
+    const QMetaObject::Connection refusals = QObject::connect(
+        &area, &JobArea::fileRefused,
+        [&](const QString& path, const QString&, const QString& cause) {
+            const QString problem = fileProblem(path);
+            if (!problem.isEmpty())
+                report.fail(path, problem);
+            else if (cause.contains(QLatin1String("UTF-8")))
+                report.fail(path, QStringLiteral("its name is not valid UTF-8 text"));
+            else if (cause.contains(QLatin1String("shorter than one second")))
+                report.fail(path, QStringLiteral("shorter than one second"));
+            else
+                report.fail(path, readerCause(cause));
+        });
+    for (const QString& path : paths) {
+        if (const QString problem = fileProblem(path, true); !problem.isEmpty()) {
+            report.fail(path, problem);
+            continue;
+        }
+        if (QFileInfo(path).isDir())
+            area.addFolderPath(path);
+        else
+            area.addFilePaths({path});
+    }
+    QObject::disconnect(refusals);
+}
+
+std::optional<int> collectPaths(Command command, const ParsedLine& line, ExactRequest& request,
+                                RunReport& report, QStringList& paths)
+{
+    QTextStream err(stderr);
+    const bool any = inputPaths(line, report, paths);
+    if (request.kind == ExactRequest::Cue) {
+        try {
+            if (!importCueSheet(request, paths, report))
+                return report.finish();
+        } catch (const UsageError& e) {
+            return usageFailure(err, command, e);
+        }
+        return std::nullopt;
+    }
+    if (!any)
+        return usageFailure(err, command, UsageError(QStringLiteral("no file or folder given")));
+    return std::nullopt;
+}
+
+void reportNotes(RunReport& report, const PlannedFile& file)
+{
+    if (!file.error.isEmpty())
+        report.fail(file.path, file.error);
+    for (const PlanNote& note : file.notes)
+        report.warn(file.path, note.segment, note.message, note.skipped);
+}
+
+QJsonObject pieceJson(const Segment& piece, int rate)
+{
+    const int64_t b = frameOf(piece.begin, rate);
+    const int64_t e = frameOf(piece.end, rate);
+    QJsonObject object{{QStringLiteral("begin"), secondsOf(b, rate)},
+                       {QStringLiteral("end"), secondsOf(e, rate)},
+                       {QStringLiteral("begin_frame"), static_cast<qint64>(b)},
+                       {QStringLiteral("end_frame"), static_cast<qint64>(e)},
+                       {QStringLiteral("frames"), static_cast<qint64>(e - b)}};
+    if (piece.label.track > 0)
+        object.insert(QStringLiteral("track"), piece.label.track);
+    if (!piece.label.title.isEmpty())
+        object.insert(QStringLiteral("title"), piece.label.title);
+    if (!piece.label.performer.isEmpty())
+        object.insert(QStringLiteral("performer"), piece.label.performer);
+    return object;
+}
+
+QJsonObject fileJson(const PlannedFile& file)
+{
+    QJsonArray pieces;
+    for (const Segment& piece : file.pieces)
+        pieces.append(pieceJson(piece, file.rate));
+    QJsonObject object{{QStringLiteral("path"), file.path},
+                       {QStringLiteral("name"), file.caption},
+                       {QStringLiteral("rate"), file.rate},
+                       {QStringLiteral("frames"), static_cast<qint64>(file.frames)},
+                       {QStringLiteral("seconds"), secondsOf(file.frames, file.rate)},
+                       {QStringLiteral("pieces"), pieces}};
+    if (!file.silences.isEmpty()) {
+        QJsonArray silences;
+        for (const FrameRange& s : file.silences)
+            silences.append(QJsonObject{{QStringLiteral("begin"), secondsOf(s.begin, file.rate)},
+                                        {QStringLiteral("end"), secondsOf(s.end, file.rate)},
+                                        {QStringLiteral("begin_frame"), qint64(s.begin)},
+                                        {QStringLiteral("end_frame"), qint64(s.end)}});
+        object.insert(QStringLiteral("silences"), silences);
+    }
+    return object;
 }
 
 std::atomic<bool>& stopFlag()
@@ -85,22 +242,7 @@ void QuietPrompts::error(const QString& text)
     errors << text;
 }
 
-void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
-              const std::function<void(const QString& path, const QString& message)>& refused)
-{
-    for (const QString& path : paths) {
-        const qsizetype before = prompts.errors.size();
-        if (QFileInfo(path).isDir())
-            area.addFolderPath(path);
-        else
-            area.addFilePaths({path});
-        if (refused)
-            for (qsizetype k = before; k < prompts.errors.size(); ++k)
-                refused(path, prompts.errors[k]);
-    }
-}
-
-ProgressLine::ProgressLine() : m_enabled(isatty(STDERR_FILENO) == 1)
+ProgressLine::ProgressLine(bool wanted) : m_enabled(wanted && isatty(STDERR_FILENO) == 1)
 {
     m_clock.start();
 }
@@ -145,10 +287,12 @@ void ProgressLine::clear()
 QString checkFolder(const QString& folder)
 {
     const QFileInfo info(folder);
-    if (folder.isEmpty() || !info.isDir())
-        return QStringLiteral("The output folder %1 does not exist.").arg(folder);
+    if (folder.isEmpty() || !info.exists())
+        return QStringLiteral("no such folder");
+    if (!info.isDir())
+        return QStringLiteral("not a folder");
     if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("The output folder %1 cannot be written to.").arg(folder);
+        return QStringLiteral("permission denied");
     return {};
 }
 
@@ -158,11 +302,6 @@ namespace {
 
 using namespace cli;
 using namespace cli::jobs;
-
-const char* const kCutUsage =
-    "usage: vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format mp3|wav|wma|ogg]\n"
-    "                       [--copy] [--out DIR] [--fade-in S] [--fade-out S] [--settings INI]\n"
-    "                       [--json] [--jobs N] PATH...\n";
 
 OutputFormat formatNamed(const QString& name)
 {
@@ -176,8 +315,8 @@ OutputFormat formatNamed(const QString& name)
 // A copy takes the source's frames as they are: MP3 pieces, without a fade,
 // whether the command line or the options file asks for one. `options` are
 // the run's, with the command line's fades applied.
-void refuseWhatCannotBeCopied(const QCommandLineParser& parser, OutputFormat format,
-                              const Options& options, const QString& iniPath)
+void refuseWhatCannotBeCopied(const ParsedLine& parser, OutputFormat format, const Options& options,
+                              const QString& iniPath)
 {
     if (format != OutputFormat::Mp3)
         throw UsageError(QStringLiteral("--copy makes MP3 pieces; leave out --format %1")
@@ -250,63 +389,41 @@ private:
 } // namespace
 
 // vessimo-cli cut: cuts every piece of the plan into a file of its own.
-int cli::cut(const QStringList& args)
+int cli::cut(const ParsedLine& line)
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const QString command = QStringLiteral("vessimo-cli cut");
-    QCommandLineParser parser;
-    addSharedOptions(parser);
-    parser.addOptions({
-        {QStringLiteral("format"), QStringLiteral("Output format: mp3, wav, wma or ogg."),
-         QStringLiteral("FORMAT")},
-        {QStringLiteral("out"), QStringLiteral("Output folder."), QStringLiteral("DIR")},
-        {QStringLiteral("jobs"), QStringLiteral("Pieces cut at once."), QStringLiteral("N")},
-        {QStringLiteral("copy"),
-         QStringLiteral("Copy the frames of MP3 sources into MP3 pieces: exact, no quality lost.")},
-    });
-
-    PlanChoice plan;
+    ExactRequest request;
+    Fades fades;
     Options options;
     OutputFormat format = OutputFormat::Mp3;
     int workers = std::max(1, QThread::idealThreadCount());
     QString iniPath;
     try {
-        parseCommandLine(parser, command, args);
-        plan = parseSharedOptions(parser);
-        iniPath = settingsPath(parser);
-        options = loadOptions(parser, plan);
-        if (parser.isSet(QStringLiteral("format")))
-            format = formatNamed(parser.value(QStringLiteral("format")));
-        if (parser.isSet(QStringLiteral("out")))
-            options.outputDir = parser.value(QStringLiteral("out"));
-        if (parser.isSet(QStringLiteral("jobs")))
-            workers = positiveNumber(QStringLiteral("jobs"), parser.value(QStringLiteral("jobs")));
+        request = parsePlan(line);
+        fades = parseFades(line);
+        iniPath = settingsPath(line);
+        options = loadOptions(line, fades);
+        if (line.isSet(QStringLiteral("format")))
+            format = formatNamed(line.value(QStringLiteral("format")));
+        if (line.isSet(QStringLiteral("jobs")))
+            workers = positiveNumber(QStringLiteral("jobs"), line.value(QStringLiteral("jobs")));
         // The window's copy option is the window's; here --copy asks for it.
-        options.losslessCopy = parser.isSet(QStringLiteral("copy"));
+        options.losslessCopy = line.isSet(QStringLiteral("copy"));
         if (options.losslessCopy)
-            refuseWhatCannotBeCopied(parser, format, options, iniPath);
+            refuseWhatCannotBeCopied(line, format, options, iniPath);
     } catch (const UsageError& e) {
-        return usageFailure(err, command, e, kCutUsage);
+        return usageFailure(err, Cut, e);
     }
-    const bool json = parser.isSet(QStringLiteral("json"));
-
-    QJsonArray results;
-    bool failed = false;
-    auto failure = [&](const QString& path, const QString& message) {
-        failed = true;
-        results.append(
-            QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("error"), message}});
-        err << "vessimo-cli cut: " << printable(message) << "\n";
-        err.flush();
-    };
+    const bool dryRun = line.isSet(QStringLiteral("dry-run"));
+    RunReport report(Cut, line);
+    QStringList paths;
+    if (const std::optional<int> status = collectPaths(Cut, line, request, report, paths))
+        return *status;
 
     if (const QString problem = checkFolder(options.outputDir); !problem.isEmpty()) {
-        failure(options.outputDir, problem);
-        if (json)
-            out << QJsonDocument(results).toJson(QJsonDocument::Indented);
-        return 1;
+        report.fail(options.outputDir, problem);
+        return report.finish();
     }
 
     QuietPrompts prompts;
@@ -314,13 +431,40 @@ int cli::cut(const QStringList& args)
     reader.SetEnabled(true);
     SessionState state;
     JobArea area(prompts, reader, options, state);
-    addPaths(area, prompts, parser.positionalArguments(), failure);
-    applySegments(plan, area.list());
+    addPaths(area, report, paths);
+    const QVector<PlannedFile> files = planFiles(area.list(), request);
+    try {
+        checkFadesFit(fades, files, false);
+    } catch (const UsageError& e) {
+        return usageFailure(err, Cut, e);
+    }
+    for (const PlannedFile& file : files) {
+        reportNotes(report, file);
+        report.addFile(fileJson(file));
+    }
 
     installStopHandler();
     const JobAreaView view(area);
-    CutTasks planner(view, plan.choice, options);
+    CutTasks planner(view, segmentplan::Custom, options);
+    // Several pieces of a file are numbered from _1, a whole file keeps its
+    // name, as the window names computed pieces and a single segment.
+    planner.setNumberedFirst(request.kind != ExactRequest::Whole);
     QVector<CutTask> tasks = planner.all(format);
+    // The rows of `files` that are still on the list, in its order.
+    QVector<const PlannedFile*> listed;
+    for (const PlannedFile& file : files)
+        if (!file.pieces.isEmpty())
+            listed.append(&file);
+    for (CutTask& task : tasks) {
+        const PlannedFile& file = *listed[task.fileIndex];
+        // Every piece runs to its last frame; the window's early end is the
+        // window's.
+        task.earlyEnd = false;
+        if (fades.in)
+            task.fadeInFrames = fades.in->frameAt(file.rate);
+        if (fades.out)
+            task.fadeOutFrames = fades.out->frameAt(file.rate);
+    }
     if (options.losslessCopy) {
         // Only an MP3 file's pieces are planned to be copied.
         QStringList notMp3;
@@ -329,15 +473,39 @@ int cli::cut(const QStringList& args)
                 return false;
             if (!notMp3.contains(task.source)) {
                 notMp3 << task.source;
-                failure(
-                    task.source,
-                    QStringLiteral("Cannot copy \"%1\": it is not an MP3 file.").arg(task.source));
+                report.fail(task.source,
+                            QStringLiteral("not an MP3 file; --copy copies MP3 files"));
             }
             return true;
         });
     }
-    ProgressLine line;
-    CutProgress progress(line, tasks);
+    const auto outputJson = [&](const CutTask& task, const QString& output, int64_t frames) {
+        const PlannedFile& file = *listed[task.fileIndex];
+        QJsonObject object = pieceJson(file.pieces[task.piece.row], file.rate);
+        object.insert(QStringLiteral("path"), output);
+        object.insert(QStringLiteral("source"), task.source);
+        // What was written: the piece's frames, fewer when the cut was stopped.
+        object.insert(QStringLiteral("frames"), static_cast<qint64>(frames));
+        return object;
+    };
+    if (dryRun) {
+        for (const CutTask& task : tasks) {
+            const PlannedFile& file = *listed[task.fileIndex];
+            const Segment& piece = file.pieces[task.piece.row];
+            QJsonObject object = outputJson(
+                task, task.output, frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate));
+            object.insert(QStringLiteral("copied"), task.how == PieceMethod::Copy);
+            report.addOutput(object);
+            report.print(QStringLiteral("%1  %2 - %3")
+                             .arg(printable(task.output),
+                                  clockText(frameOf(piece.begin, file.rate), file.rate),
+                                  clockText(frameOf(piece.end, file.rate), file.rate)));
+        }
+        return report.finish();
+    }
+
+    ProgressLine progressLine(!report.quiet());
+    CutProgress progress(progressLine, tasks);
     CutJob::Workers run;
     run.count = workers;
     run.iniPath = iniPath;
@@ -351,13 +519,11 @@ int cli::cut(const QStringList& args)
     try {
         done = CutJob::runOnWorkers(planner, tasks, run);
     } catch (const JobError& e) {
-        line.clear();
-        failure(options.outputDir, QString::fromUtf8(e.what()));
-        if (json)
-            out << QJsonDocument(results).toJson(QJsonDocument::Indented);
-        return 1;
+        progressLine.clear();
+        report.fail(options.outputDir, QString::fromUtf8(e.what()));
+        return report.finish();
     }
-    line.clear();
+    progressLine.clear();
 
     QSet<QString> refusals; // a source that cannot be copied is named once
     for (int i = 0; i < tasks.size(); ++i) {
@@ -367,32 +533,18 @@ int cli::cut(const QStringList& args)
             continue;
         if (!r.error.isEmpty()) {
             if (!r.copyRefused || !refusals.contains(task.source + QLatin1Char('\n') + r.error))
-                failure(task.source, r.error);
+                report.fail(task.source, r.error);
             if (r.copyRefused)
                 refusals.insert(task.source + QLatin1Char('\n') + r.error);
             continue;
         }
-        if (json) {
-            QJsonObject piece{
-                {QStringLiteral("source"), task.source},
-                {QStringLiteral("output"), r.output},
-                {QStringLiteral("begin"),
-                 timecode::FormatTime(static_cast<int>(task.piece.begin.wholeSeconds()))},
-                {QStringLiteral("end"),
-                 timecode::FormatTime(static_cast<int>(task.piece.end.wholeSeconds()))},
-                {QStringLiteral("frames"), static_cast<qint64>(r.frames)},
-            };
-            if (r.copied)
-                piece.insert(QStringLiteral("copied"), true);
-            results.append(piece);
-        } else
-            out << printable(r.output) << "\n";
+        QJsonObject object = outputJson(task, r.output, r.frames);
+        object.insert(QStringLiteral("copied"), r.copied);
+        report.addOutput(object);
+        report.print(printable(r.output));
     }
-    if (stopFlag().load()) {
-        failed = true;
-        err << "vessimo-cli cut: stopped; the piece being cut was kept as far as it got\n";
-    }
-    if (json)
-        out << QJsonDocument(results).toJson(QJsonDocument::Indented);
-    return failed ? 1 : 0;
+    if (stopFlag().load())
+        report.fail(QString(), QStringLiteral("stopped; the piece being cut was kept as far as "
+                                              "it got"));
+    return report.finish();
 }

@@ -6,9 +6,9 @@
 
 #include "base/Prompts.h"
 #include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 #include "settings/Options.h"
 
-#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -16,19 +16,32 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 class JobArea;
 
 namespace cli::jobs {
 
-// The options both commands take besides their own.
-void addSharedOptions(QCommandLineParser& parser);
+// --fade-in and --fade-out; throws UsageError.
+struct Fades {
+    std::optional<TimeText> in;
+    std::optional<TimeText> out;
+};
+Fades parseFades(const ParsedLine& line);
 
-// The plan options with every option given at most once; throws UsageError.
-PlanChoice parseSharedOptions(const QCommandLineParser& parser);
-// The options of the run's options file (settingsPath), with the plan and the
-// fades of the command line applied.
-Options loadOptions(const QCommandLineParser& parser, const PlanChoice& plan);
+// The options of the run's options file (settingsPath), with the fades of
+// the command line applied (in whole seconds; a cut places them exactly)
+// and the output folder of --out or the current folder.
+Options loadOptions(const ParsedLine& line, const Fades& fades);
+
+// Throws UsageError when a fade is longer than half a piece (of the joined
+// output when `joined`).
+void checkFadesFit(const Fades& fades, const QVector<PlannedFile>& files, bool joined);
+
+// The paths of the command line and of --files-from (one a line, or
+// NUL-separated with --null; "-" reads standard input). False when there
+// is none and nothing was reported.
+bool inputPaths(const ParsedLine& line, RunReport& report, QStringList& paths);
 
 // From installStopHandler() on, the first Ctrl-C, SIGTERM or SIGHUP raises
 // the flag; a second one ends the process at once, removing the pieces under
@@ -49,16 +62,27 @@ public:
     void showModal(Dialog) override {}
 };
 
-// Adds each path as the file or folder dialog would; `refused`, when given,
-// gets each path with every message the list refused it with.
-void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
-              const std::function<void(const QString& path, const QString& message)>& refused = {});
+// Adds each path as the file or folder dialog would; a path that cannot be
+// added is reported with its cause.
+void addPaths(JobArea& area, RunReport& report, const QStringList& paths);
+
+// The paths of the run, with --cue the sheet's files; the exit status when
+// the run ends here (a usage error, a bad sheet).
+std::optional<int> collectPaths(Command command, const ParsedLine& line, ExactRequest& request,
+                                RunReport& report, QStringList& paths);
+
+// The skipped and clipped segments of `file` as warnings.
+void reportNotes(RunReport& report, const PlannedFile& file);
+// A piece in seconds and frames, and a file with its pieces, for JSON.
+QJsonObject pieceJson(const Segment& piece, int rate);
+QJsonObject fileJson(const PlannedFile& file);
 
 // One progress line on standard error, drawn only when it is a terminal and
 // at most ten times a second; safe to call from several threads.
 class ProgressLine {
 public:
-    ProgressLine();
+    // Drawn only when `wanted` (not --quiet) and standard error is a terminal.
+    explicit ProgressLine(bool wanted = true);
     ~ProgressLine();
 
     // `piece` of `pieces` (1-based), the file being written, the percentage

@@ -25,11 +25,6 @@ namespace {
 using namespace cli;
 using namespace cli::jobs;
 
-const char* const kJoinUsage =
-    "usage: vessimo-cli join [--every N | --pieces N | --segments LIST] [--fade-in S]\n"
-    "                        [--fade-out S] [--settings INI] [--overwrite] [--json]\n"
-    "                        -o OUTPUT PATH...\n";
-
 // The format an output name asks for by its extension, in any case.
 OutputFormat formatOfTarget(const QString& target)
 {
@@ -53,65 +48,53 @@ QString sameFileKey(const QString& path)
 
 // vessimo-cli join: writes the parts of all files one after another into
 // one output.
-int cli::join(const QStringList& args)
+int cli::join(const ParsedLine& line)
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const QString command = QStringLiteral("vessimo-cli join");
-    QCommandLineParser parser;
-    addSharedOptions(parser);
-    parser.addOptions({
-        {{QStringLiteral("o"), QStringLiteral("output")},
-         QStringLiteral("The joined file."),
-         QStringLiteral("OUTPUT")},
-        {QStringLiteral("overwrite"), QStringLiteral("Replace an existing output.")},
-    });
-
-    PlanChoice plan;
+    ExactRequest request;
+    Fades fades;
     Options options;
     QString target;
     OutputFormat format = OutputFormat::Mp3;
     QString iniPath;
     try {
-        parseCommandLine(parser, command, args);
-        if (!parser.isSet(QStringLiteral("o")))
+        if (!line.isSet(QStringLiteral("output")))
             throw UsageError(QStringLiteral("no output given (-o OUTPUT)"));
-        plan = parseSharedOptions(parser);
-        // Whole files unless the shared segments are given.
-        if (plan.choice != segmentplan::Unification)
-            plan.choice = segmentplan::EverySeconds;
-        iniPath = settingsPath(parser);
-        options = loadOptions(parser, plan);
-        target = parser.value(QStringLiteral("o"));
+        request = parsePlan(line);
+        fades = parseFades(line);
+        // The join places its fades in whole seconds of the first file.
+        for (const auto& [fade, option] : {std::pair{fades.in, "fade-in"}, {fades.out, "fade-out"}})
+            if (fade && fade->nanoseconds() % 1'000'000'000 != 0)
+                throw UsageError(QStringLiteral("join fades in whole seconds: write --%1 %2")
+                                     .arg(QLatin1String(option))
+                                     .arg(fade->nanoseconds() / 1'000'000'000 + 1));
+        iniPath = settingsPath(line);
+        options = loadOptions(line, fades);
+        target = line.value(QStringLiteral("output"));
         format = formatOfTarget(target);
     } catch (const UsageError& e) {
-        return usageFailure(err, command, e, kJoinUsage);
+        return usageFailure(err, Join, e);
     }
-    const bool json = parser.isSet(QStringLiteral("json"));
-
-    QJsonArray failures;
-    auto fail = [&](const QString& path, const QString& message) {
-        failures.append(
-            QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("error"), message}});
-        err << "vessimo-cli join: " << printable(message) << "\n";
-        err.flush();
-    };
-    auto finishFailed = [&]() {
-        if (json)
-            out << QJsonDocument(failures).toJson(QJsonDocument::Indented);
-        return 1;
-    };
+    const bool dryRun = line.isSet(QStringLiteral("dry-run"));
+    RunReport report(Join, line);
+    QStringList paths;
+    if (const std::optional<int> status = jobs::collectPaths(Join, line, request, report, paths))
+        return *status;
 
     const QFileInfo targetInfo(target);
     if (const QString problem = checkFolder(targetInfo.absolutePath()); !problem.isEmpty()) {
-        fail(target, problem);
-        return finishFailed();
+        report.fail(targetInfo.absolutePath(), problem);
+        return report.finish();
+    }
+    if (targetInfo.isDir()) {
+        report.fail(target, QStringLiteral("is a folder"));
+        return report.finish();
     }
     if ((targetInfo.exists() || targetInfo.isSymLink()) &&
-        !parser.isSet(QStringLiteral("overwrite"))) {
-        fail(target, QStringLiteral("%1 exists; give --overwrite to replace it.").arg(target));
-        return finishFailed();
+        !line.isSet(QStringLiteral("overwrite"))) {
+        report.fail(target, QStringLiteral("exists; give --overwrite to replace it"));
+        return report.finish();
     }
 
     QuietPrompts prompts;
@@ -121,23 +104,57 @@ int cli::join(const QStringList& args)
     writer.SetEnabled(true);
     SessionState state;
     JobArea area(prompts, reader, options, state);
-    addPaths(area, prompts, parser.positionalArguments(), fail);
+    addPaths(area, report, paths);
     // A join without one of its files would be a different file: nothing
     // is written when any path was refused.
-    if (!failures.isEmpty())
-        return finishFailed();
+    if (report.hasErrors())
+        return report.finish();
     JobList& list = area.list();
     if (list.isEmpty()) {
-        fail(target, QStringLiteral("no file to join"));
-        return finishFailed();
+        report.fail(target, QStringLiteral("no file to join"));
+        return report.finish();
     }
     for (int i = 0; i < list.count(); ++i) {
         if (sameFileKey(list.entry(i).path) == sameFileKey(target)) {
-            fail(target, QStringLiteral("%1 is one of the files to join.").arg(target));
-            return finishFailed();
+            report.fail(target, QStringLiteral("is one of the files to join"));
+            return report.finish();
         }
     }
-    applySegments(plan, list);
+    const QVector<PlannedFile> files = planFiles(list, request);
+    try {
+        checkFadesFit(fades, files, true);
+    } catch (const UsageError& e) {
+        return usageFailure(err, Join, e);
+    }
+    int64_t plannedFrames = 0;
+    int parts = 0;
+    for (const PlannedFile& file : files) {
+        reportNotes(report, file);
+        report.addFile(fileJson(file));
+        for (const Segment& piece : file.pieces) {
+            ++parts;
+            plannedFrames += frameOf(piece.end, file.rate) - frameOf(piece.begin, file.rate);
+        }
+    }
+    if (list.isEmpty()) {
+        report.fail(target, QStringLiteral("no part to join"));
+        return report.finish();
+    }
+    const int rate = files.first().rate;
+    const auto outputJson = [&](int64_t frames, int written) {
+        return QJsonObject{{QStringLiteral("path"), target},
+                           {QStringLiteral("parts"), written},
+                           {QStringLiteral("frames"), static_cast<qint64>(frames)},
+                           {QStringLiteral("seconds"), secondsOf(frames, rate)}};
+    };
+    if (dryRun) {
+        report.addOutput(outputJson(plannedFrames, parts));
+        report.print(QStringLiteral("%1  %2 parts  %3")
+                         .arg(printable(target))
+                         .arg(parts)
+                         .arg(clockText(plannedFrames, rate)));
+        return report.finish();
+    }
 
     installStopHandler();
     IniFile ini(iniPath);
@@ -145,35 +162,27 @@ int cli::join(const QStringList& args)
     const EncoderSetup encoder(ini, mp3);
     JobAreaView view(area);
     SilentPanel panel(format);
-    ProgressLine line;
+    ProgressLine progressLine(!report.quiet());
     const QString name = targetInfo.fileName();
     StopFlagPump pump(stopFlag(), [&](int64_t done, int64_t total) {
-        line.show(1, 1, name, total > 0 ? int(done * 100 / total) : 100,
-                  double(done) / std::max(1, reader.IsOpen() ? reader.GetSampleRate() : 1));
+        progressLine.show(1, 1, name, total > 0 ? int(done * 100 / total) : 100,
+                          double(done) / std::max(1, rate));
     });
     const qsizetype errorsBefore = prompts.errors.size();
     JobRunner runner(JobRunner::Parts{reader, writer, options, view, panel, encoder, prompts, pump},
                      state);
     JoinJob job(runner);
     job.setTarget(target, format);
-    job.run(plan.choice);
-    line.clear();
+    job.run(segmentplan::Custom);
+    progressLine.clear();
 
     for (qsizetype k = errorsBefore; k < prompts.errors.size(); ++k)
-        fail(target, prompts.errors[k]);
-    if (!failures.isEmpty())
-        return finishFailed();
-    if (json)
-        out << QJsonDocument(
-                   QJsonObject{{QStringLiteral("output"), target},
-                               {QStringLiteral("frames"), static_cast<qint64>(job.framesWritten())},
-                               {QStringLiteral("parts"), job.partsWritten()}})
-                   .toJson(QJsonDocument::Indented);
-    else
-        out << printable(target) << "\n";
-    if (stopFlag().load()) {
-        err << "vessimo-cli join: stopped; the output holds what was joined so far\n";
-        return 1;
+        report.fail(target, prompts.errors[k]);
+    if (!report.hasErrors()) {
+        report.addOutput(outputJson(job.framesWritten(), job.partsWritten()));
+        report.print(printable(target));
     }
-    return 0;
+    if (stopFlag().load())
+        report.fail(target, QStringLiteral("stopped; the output holds what was joined so far"));
+    return report.finish();
 }

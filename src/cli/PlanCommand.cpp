@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/CutCommand.h"
 #include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 
 #include "audio/AudioFile.h"
 #include "base/IniFile.h"
@@ -8,100 +9,63 @@
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 
-#include <QCommandLineParser>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QMap>
 #include <QTextStream>
 
-namespace {
-
-using namespace cli;
-
-const char* const kUsage =
-    "usage: vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI] "
-    "[--json] PATH...\n";
-
-} // namespace
-
 // vessimo-cli plan: adds the paths as the file and folder dialogs would and
-// prints each file's segment list and the total under the chosen plan.
-int cli::plan(const QStringList& args)
+// prints each file's pieces and their total, exactly as cut would make them.
+int cli::plan(const ParsedLine& line)
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
-
-    const QString command = QStringLiteral("vessimo-cli plan");
-    QCommandLineParser parser;
-    addPlanOptions(parser);
-    addSettingsOption(parser);
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print JSON.")});
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Files and folders."));
-
-    PlanChoice plan;
+    ExactRequest request;
     Options options;
     try {
-        parseCommandLine(parser, command, args);
-        plan = parsePlan(parser);
-        refuseRepeats(parser, {QStringLiteral("every"), QStringLiteral("pieces"),
-                               QStringLiteral("segments"), QStringLiteral("settings")});
-        options = LoadOptions(IniFile(settingsPath(parser)));
+        request = parsePlan(line);
+        options = LoadOptions(IniFile(settingsPath(line)));
     } catch (const UsageError& e) {
-        return usageFailure(err, command, e, kUsage);
+        return usageFailure(err, Plan, e);
     }
-    applyPlan(plan, options);
+    RunReport report(Plan, line);
+    QStringList paths;
+    if (const std::optional<int> status = jobs::collectPaths(Plan, line, request, report, paths))
+        return *status;
 
-    const bool json = parser.isSet(QStringLiteral("json"));
-    cli::jobs::QuietPrompts prompts;
+    jobs::QuietPrompts prompts;
     AudioFile reader;
     reader.SetEnabled(true);
     SessionState state;
     JobArea area(prompts, reader, options, state);
-    QJsonArray errors;
-    QObject::connect(&area, &JobArea::fileRefused,
-                     [&](const QString& path, const QString& message) {
-                         errors.append(QJsonObject{{QStringLiteral("path"), path},
-                                                   {QStringLiteral("error"), message}});
-                         err << printable(message) << "\n";
-                         err.flush();
-                     });
+    jobs::addPaths(area, report, paths);
+    const QVector<PlannedFile> files = planFiles(area.list(), request);
 
-    addPaths(area, prompts, parser.positionalArguments());
-    JobList& list = area.list();
-    applySegments(plan, list);
-
-    QJsonArray files;
-    for (int row = 0; row < list.count(); ++row) {
-        list.select(row);
-        area.lvClick();
-        const listrecord& e = list.entry(row);
-        const SegmentList& segments = area.segments();
-        QJsonArray rows;
-        if (!json)
-            out << printable(list.caption(row)) << "  " << list.timeText(row) << "\n";
-        for (int s = 0; s < segments.count(); ++s) {
-            if (json)
-                rows.append(QJsonObject{{QStringLiteral("range"), segments.range(s)},
-                                        {QStringLiteral("length"), segments.length(s)},
-                                        {QStringLiteral("status"), segments.status(s)}});
-            else
-                out << "  " << segments.range(s) << "  " << segments.length(s) << "  "
-                    << segments.status(s) << "\n";
+    // Frames summed by rate, so that the total is exact for each.
+    QMap<int, int64_t> framesByRate;
+    for (const PlannedFile& file : files) {
+        jobs::reportNotes(report, file);
+        report.addFile(jobs::fileJson(file));
+        report.print(printable(file.caption) + QStringLiteral("  ") +
+                     clockText(file.frames, file.rate));
+        for (const FrameRange& silence : file.silences)
+            report.print(
+                QStringLiteral("  silence %1 - %2")
+                    .arg(clockText(silence.begin, file.rate), clockText(silence.end, file.rate)));
+        for (const Segment& piece : file.pieces) {
+            const int64_t b = frameOf(piece.begin, file.rate);
+            const int64_t e = frameOf(piece.end, file.rate);
+            QString row = QStringLiteral("  %1 - %2  %3")
+                              .arg(clockText(b, file.rate), clockText(e, file.rate),
+                                   clockText(e - b, file.rate));
+            if (piece.label.track > 0)
+                row += QStringLiteral("  %1").arg(piece.label.track, 2, 10, QLatin1Char('0'));
+            if (!piece.label.title.isEmpty())
+                row += QStringLiteral(" ") + printable(piece.label.title);
+            report.print(row);
+            framesByRate[file.rate] += e - b;
         }
-        files.append(QJsonObject{{QStringLiteral("path"), e.path},
-                                 {QStringLiteral("name"), list.caption(row)},
-                                 {QStringLiteral("time"), list.timeText(row)},
-                                 {QStringLiteral("duration"), e.duration},
-                                 {QStringLiteral("frames"), static_cast<qint64>(e.sampleCount)},
-                                 {QStringLiteral("segments"), rows}});
     }
-    area.ShowTotalLength();
-    if (json)
-        out << QJsonDocument(QJsonObject{{QStringLiteral("files"), files},
-                                         {QStringLiteral("total"), area.totalLengthText()},
-                                         {QStringLiteral("errors"), errors}})
-                   .toJson(QJsonDocument::Indented);
-    else
-        out << "Total " << area.totalLengthText() << "\n";
-    return errors.isEmpty() ? 0 : 1;
+    int64_t totalMs = 0;
+    for (auto it = framesByRate.cbegin(); it != framesByRate.cend(); ++it)
+        totalMs += it.value() * 1000 / it.key();
+    report.print(QStringLiteral("Total ") + clockText(totalMs, 1000));
+    return report.finish();
 }

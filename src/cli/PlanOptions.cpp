@@ -1,8 +1,13 @@
 #include "cli/PlanOptions.h"
 
+#include "audio/AudioError.h"
+#include "audio/AudioReader.h"
 #include "base/IniFile.h"
+#include "cli/RunReport.h"
+#include "jobs/ChapterPlan.h"
+#include "jobs/CueSheetImport.h"
 #include "jobs/JobList.h"
-#include "jobs/SegmentPlan.h"
+#include "tags/TagFile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -10,76 +15,9 @@
 
 namespace cli {
 
-namespace {
-
-// SS, MM:SS or HH:MM:SS in whole seconds.
-int32_t parseTime(const QString& text, const QString& segment)
+void requirePaths(const ParsedLine& line)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^(?:(?:([0-9]{1,5}):)?([0-9]{1,5}):)?([0-9]{1,9})$"));
-    const QRegularExpressionMatch m = form.match(text);
-    const auto bad = [&](const QString& why) {
-        return UsageError(
-            QStringLiteral("bad time \"%1\" in segment \"%2\": %3").arg(text, segment, why));
-    };
-    if (!m.hasMatch())
-        throw bad(QStringLiteral("write SS, MM:SS or HH:MM:SS"));
-    const bool hasMinutes = !m.captured(2).isEmpty();
-    const bool hasHours = !m.captured(1).isEmpty();
-    const qint64 seconds = m.captured(3).toLongLong();
-    const qint64 minutes = m.captured(2).toLongLong();
-    if (hasMinutes && seconds > 59)
-        throw bad(QStringLiteral("seconds must be below 60"));
-    if (hasHours && minutes > 59)
-        throw bad(QStringLiteral("minutes must be below 60"));
-    const qint64 total = m.captured(1).toLongLong() * 3600 + minutes * 60 + seconds;
-    if (total > INT32_MAX)
-        throw bad(QStringLiteral("too long"));
-    return static_cast<int32_t>(total);
-}
-
-QVector<Segment> parseSegments(const QString& list)
-{
-    QVector<Segment> segments;
-    for (const QString& item : list.split(QLatin1Char(','))) {
-        const QStringList ends = item.split(QLatin1Char('-'));
-        if (ends.size() != 2)
-            throw UsageError(
-                QStringLiteral("bad segment \"%1\": write BEGIN-END, e.g. 1:00-2:30").arg(item));
-        const Segment s{parseTime(ends[0].trimmed(), item), parseTime(ends[1].trimmed(), item)};
-        if (s.lengthMs() < 0)
-            throw UsageError(
-                QStringLiteral("bad segment \"%1\": it ends before it begins").arg(item));
-        segments.append(s);
-    }
-    return segments;
-}
-
-} // namespace
-
-void addPlanOptions(QCommandLineParser& parser)
-{
-    parser.addOptions({
-        {QStringLiteral("every"), QStringLiteral("Pieces of N seconds."), QStringLiteral("N")},
-        {QStringLiteral("pieces"), QStringLiteral("N pieces of equal length."),
-         QStringLiteral("N")},
-        {QStringLiteral("segments"),
-         QStringLiteral("The first file's segments, applied to every file."),
-         QStringLiteral("LIST")},
-    });
-}
-
-void addSettingsOption(QCommandLineParser& parser)
-{
-    parser.addOption({QStringLiteral("settings"),
-                      QStringLiteral("Read the options from this file."), QStringLiteral("INI")});
-}
-
-void parseCommandLine(QCommandLineParser& parser, const QString& name, const QStringList& args)
-{
-    if (!parser.parse(QStringList{name} + args))
-        throw UsageError(parser.errorText());
-    if (parser.positionalArguments().isEmpty())
+    if (line.positional().isEmpty())
         throw UsageError(QStringLiteral("no file or folder given"));
 }
 
@@ -112,57 +50,205 @@ QString printable(const QString& text)
     return shown;
 }
 
-PlanChoice parsePlan(const QCommandLineParser& parser)
+namespace {
+
+// --silence[=DB[,SECONDS]], --min-piece SECONDS and --drop-silence.
+void parseSilence(const ParsedLine& line, SilenceOptions& silence)
 {
-    PlanChoice plan;
-    plan.choice = segmentplan::Custom;
+    const QString given = line.value(QStringLiteral("silence"));
+    if (!given.isEmpty()) {
+        const QStringList parts = given.split(QLatin1Char(','));
+        bool dbOk = false;
+        const double db = parts[0].toDouble(&dbOk);
+        if (parts.size() > 2 || !dbOk || db > 0 || db < -150)
+            throw UsageError(QStringLiteral("bad --silence=%1: write --silence=DB or "
+                                            "--silence=DB,SECONDS, e.g. --silence=-50,2 "
+                                            "(DB from -150 to 0)")
+                                 .arg(given));
+        silence.thresholdDb = db;
+        if (parts.size() == 2) {
+            const TimeText seconds = TimeText::parse(parts[1], QStringLiteral("--silence"));
+            if (seconds.isZero())
+                throw UsageError(QStringLiteral("--silence needs a silence longer than 0"));
+            silence.minSilenceSeconds = seconds.seconds();
+        }
+    }
+    if (line.isSet(QStringLiteral("min-piece")))
+        silence.minPieceSeconds =
+            TimeText::parse(line.value(QStringLiteral("min-piece")), QStringLiteral("--min-piece"))
+                .seconds();
+    silence.dropSilence = line.isSet(QStringLiteral("drop-silence"));
+}
+
+QString canonical(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString real = info.canonicalFilePath();
+    return real.isEmpty() ? info.absoluteFilePath() : real;
+}
+
+} // namespace
+
+bool importCueSheet(ExactRequest& request, QStringList& paths, RunReport& report)
+{
+    if (const QString problem = fileProblem(request.cueSheet); !problem.isEmpty()) {
+        report.fail(request.cueSheet, problem);
+        return false;
+    }
+    QVector<CueSource> sources;
+    try {
+        sources = ImportCueSheet(request.cueSheet);
+    } catch (const Error& e) {
+        // Nothing of a bad sheet is applied: no file of it is cut.
+        report.fail(request.cueSheet, e.message());
+        return false;
+    }
+    QStringList sheetFiles;
+    for (const CueSource& source : sources) {
+        request.cuePlans.insert(canonical(source.audioPath), source.plan);
+        sheetFiles << source.audioPath;
+    }
+    for (const QString& path : paths)
+        if (!request.cuePlans.contains(canonical(path)))
+            throw UsageError(
+                QStringLiteral("%1 is not one of the files of %2; with --cue, give no PATH or "
+                               "only the sheet's files")
+                    .arg(path, request.cueSheet));
+    paths = sheetFiles;
+    return true;
+}
+
+ExactRequest parsePlan(const ParsedLine& line)
+{
+    ExactRequest request;
     int given = 0;
-    if (parser.isSet(QStringLiteral("every"))) {
+    if (line.isSet(QStringLiteral("every"))) {
         ++given;
-        plan.choice = segmentplan::EverySeconds;
-        plan.number =
-            positiveNumber(QStringLiteral("every"), parser.value(QStringLiteral("every")));
+        request.kind = ExactRequest::Every;
+        request.every =
+            TimeText::parse(line.value(QStringLiteral("every")), QStringLiteral("--every"));
+        if (request.every.isZero())
+            throw UsageError(QStringLiteral("--every needs a time above 0"));
     }
-    if (parser.isSet(QStringLiteral("pieces"))) {
+    if (line.isSet(QStringLiteral("pieces"))) {
         ++given;
-        plan.choice = segmentplan::EqualCount;
-        plan.number =
-            positiveNumber(QStringLiteral("pieces"), parser.value(QStringLiteral("pieces")));
+        request.kind = ExactRequest::Pieces;
+        request.pieces =
+            positiveNumber(QStringLiteral("pieces"), line.value(QStringLiteral("pieces")));
     }
-    if (parser.isSet(QStringLiteral("segments"))) {
+    if (line.isSet(QStringLiteral("segments"))) {
         ++given;
-        plan.choice = segmentplan::Unification;
-        plan.segments = parseSegments(parser.value(QStringLiteral("segments")));
+        request.kind = ExactRequest::Segments;
+        request.segments = parseTimeRanges(line.value(QStringLiteral("segments")));
+    }
+    if (line.isSet(QStringLiteral("cue"))) {
+        ++given;
+        request.kind = ExactRequest::Cue;
+        request.cueSheet = line.value(QStringLiteral("cue"));
+    }
+    if (line.isSet(QStringLiteral("chapters"))) {
+        ++given;
+        request.kind = ExactRequest::Chapters;
+    }
+    if (line.isSet(QStringLiteral("silence"))) {
+        ++given;
+        request.kind = ExactRequest::Silence;
+        parseSilence(line, request.silence);
+    } else {
+        for (const char* option : {"min-piece", "drop-silence"})
+            if (line.isSet(QLatin1String(option)))
+                throw UsageError(QStringLiteral("--%1 goes with --silence").arg(option));
     }
     if (given > 1)
-        throw UsageError(QStringLiteral("give only one of --every, --pieces and --segments"));
-    plan.given = given == 1;
-    return plan;
+        throw UsageError(QStringLiteral("give only one of --every, --pieces, --segments, --cue, "
+                                        "--chapters and --silence"));
+    return request;
 }
 
-void applyPlan(const PlanChoice& plan, Options& options)
+namespace {
+
+// The pieces a cue sheet, the file's chapters or its silences give `file`;
+// what kept them from it goes into its notes or its error.
+QVector<Segment> sourcePieces(const ExactRequest& request, PlannedFile& file)
 {
-    options.functionChoice = plan.choice;
-    if (plan.choice == segmentplan::EverySeconds)
-        options.pieceSeconds = plan.number;
-    if (plan.choice == segmentplan::EqualCount)
-        options.pieceCount = plan.number;
+    PiecePlan plan;
+    try {
+        switch (request.kind) {
+        case ExactRequest::Cue:
+            plan = request.cuePlans.value(canonical(file.path));
+            break;
+        case ExactRequest::Chapters:
+            plan = PlanFromChapters(TagFile::chapters(file.path), file.rate, file.frames);
+            if (plan.pieces.isEmpty())
+                file.notes.append({QString(), true, QStringLiteral("has no chapters; skipped")});
+            break;
+        case ExactRequest::Silence: {
+            const std::optional<SilenceReport> found = FindSilences(file.path, request.silence);
+            if (found) {
+                plan = found->plan;
+                file.silences = found->silences;
+            }
+            if (plan.pieces.isEmpty())
+                file.notes.append(
+                    {QString(), true, QStringLiteral("is silence only; nothing to keep")});
+            break;
+        }
+        default:
+            break;
+        }
+    } catch (const Error& e) {
+        file.error = e.message();
+        return {};
+    }
+    return labelledPieces(plan);
 }
 
-void applySegments(const PlanChoice& plan, JobList& list)
+} // namespace
+
+QVector<PlannedFile> planFiles(JobList& list, const ExactRequest& request)
 {
-    if (plan.choice == segmentplan::Unification && !list.isEmpty())
-        list.entry(0).setConfirmedSegments(plan.segments);
+    QVector<PlannedFile> files;
+    for (int row = 0; row < list.count(); ++row) {
+        listrecord& entry = list.entry(row);
+        PlannedFile file;
+        file.path = entry.path;
+        file.caption = list.caption(row);
+        file.frames = entry.sampleCount;
+        try {
+            file.rate = AudioReader::open(entry.path)->sampleRate();
+        } catch (const AudioError&) {
+            // The list read it a moment ago; a file that changed since is
+            // reported by the job that reads it.
+            file.rate = 0;
+        }
+        if (file.rate > 0 && !request.isSource())
+            file.pieces = exactPieces(request, file.frames, file.rate, file.notes);
+        else if (file.rate > 0)
+            file.pieces = sourcePieces(request, file);
+        entry.setConfirmedSegments(file.pieces);
+        files.append(file);
+    }
+    for (int row = list.count() - 1; row >= 0; --row)
+        if (files[row].pieces.isEmpty())
+            list.removeAt(row);
+    return files;
 }
 
-void refuseRepeats(const QCommandLineParser& parser, const QStringList& names)
+QString clockText(int64_t frames, int rate)
 {
-    for (const QString& name : names)
-        if (parser.values(name).size() > 1)
-            throw UsageError(QStringLiteral("--%1 is given more than once").arg(name));
+    if (rate <= 0)
+        return QStringLiteral("00:00:00");
+    const int64_t whole = frames / rate;
+    QString text = QStringLiteral("%1:%2:%3")
+                       .arg(whole / 3600, 2, 10, QLatin1Char('0'))
+                       .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(whole % 60, 2, 10, QLatin1Char('0'));
+    if (frames % rate != 0)
+        text += QStringLiteral(".%1").arg(frames % rate * 1000 / rate, 3, 10, QLatin1Char('0'));
+    return text;
 }
 
-QString settingsPath(const QCommandLineParser& parser)
+QString settingsPath(const ParsedLine& parser)
 {
     if (!parser.isSet(QStringLiteral("settings")))
         return IniFile::defaultPath();
@@ -172,9 +258,11 @@ QString settingsPath(const QCommandLineParser& parser)
     return ini;
 }
 
-int usageFailure(QTextStream& err, const QString& name, const UsageError& error, const char* usage)
+int usageFailure(QTextStream& err, Command command, const UsageError& error)
 {
-    err << name << ": " << printable(QString::fromUtf8(error.what())) << "\n" << usage;
+    err << "vessimo-cli " << commandName(command) << ": "
+        << printable(QString::fromUtf8(error.what())) << "\n"
+        << usageText(command);
     return 2;
 }
 

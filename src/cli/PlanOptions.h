@@ -4,12 +4,11 @@
 // usage errors they raise: one parser, so that the three commands accept the
 // same texts and answer with the same messages.
 
-#include "base/Error.h"
+#include "cli/ExactPlan.h"
+#include "cli/OptionTable.h"
 #include "jobs/JobEntry.h"
-#include "jobs/SegmentPlan.h"
 #include "settings/Options.h"
 
-#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -19,38 +18,43 @@ class JobList;
 
 namespace cli {
 
-// A command line the command cannot run; the command prints it with its
-// usage and exits with 2.
-class UsageError : public Error {
-public:
-    using Error::Error;
+// Throws UsageError when no path is given.
+void requirePaths(const ParsedLine& line);
+
+// --every, --pieces and --segments, at most one of them (none: each file
+// whole); throws UsageError.
+ExactRequest parsePlan(const ParsedLine& line);
+
+// One file of the run as the command line plans it: its exact pieces and
+// what was skipped or clipped of the typed segments.
+struct PlannedFile {
+    QString path;
+    QString caption;
+    int64_t frames = 0;
+    int rate = 0;
+    QVector<Segment> pieces;
+    QVector<PlanNote> notes;
+    // Why a plan source gave the file no pieces (its chapters or its
+    // silences could not be read); empty when it did.
+    QString error;
+    QVector<FrameRange> silences; // found by --silence
 };
 
-// --every N, --pieces N and --segments LIST.
-void addPlanOptions(QCommandLineParser& parser);
-// --settings INI.
-void addSettingsOption(QCommandLineParser& parser);
+class RunReport;
+// With --cue: reads and places the sheet; `paths` becomes its audio files
+// (those given must be among them, else UsageError). False, with the cause
+// reported, for a sheet that cannot be used: then nothing is cut.
+bool importCueSheet(ExactRequest& request, QStringList& paths, RunReport& report);
 
-// Parses `args` for the command `name` ("vessimo-cli plan") and requires at
-// least one path; throws UsageError.
-void parseCommandLine(QCommandLineParser& parser, const QString& name, const QStringList& args);
+// Plans every file of `list` and stores its pieces as the file's own
+// segments, so that a cut or join under the Custom choice takes exactly
+// them; a file left without a piece is taken off the list.
+QVector<PlannedFile> planFiles(JobList& list, const ExactRequest& request);
 
-struct PlanChoice {
-    segmentplan::Choice choice = segmentplan::Custom; // the function choice of the run
-    int number = 0;                                   // seconds per piece or piece count
-    QVector<Segment> segments;
-    bool given = false;
-};
+// A time in seconds as rows show it: HH:MM:SS, with milliseconds when
+// `frames` is not a whole second at `rate`.
+QString clockText(int64_t frames, int rate);
 
-// --every, --pieces, --segments, at most one of them; throws UsageError.
-PlanChoice parsePlan(const QCommandLineParser& parser);
-// Sets the function choice and its number in `options`.
-void applyPlan(const PlanChoice& plan, Options& options);
-// Gives a --segments list to the first file of `list`, whose segments the
-// Unification plan applies to every file.
-void applySegments(const PlanChoice& plan, JobList& list);
-// Throws UsageError for the first of `names` given more than once.
-void refuseRepeats(const QCommandLineParser& parser, const QStringList& names);
 // A whole number from 1 to 2^31 - 1; throws UsageError naming the option.
 int positiveNumber(const QString& option, const QString& text);
 // Text for a terminal: control characters (C0, DEL and C1) appear as \xHH,
@@ -58,10 +62,10 @@ int positiveNumber(const QString& option, const QString& text);
 // sequences. JSON output escapes them itself.
 QString printable(const QString& text);
 // The options file of the run: --settings, which must exist, or the user's.
-QString settingsPath(const QCommandLineParser& parser);
+QString settingsPath(const ParsedLine& line);
 
 // Prints a usage error the way every command does and returns the exit
 // status 2.
-int usageFailure(QTextStream& err, const QString& name, const UsageError& error, const char* usage);
+int usageFailure(QTextStream& err, Command command, const UsageError& error);
 
 } // namespace cli

@@ -1,51 +1,48 @@
 #include "cli/Commands.h"
+#include "cli/CutCommand.h"
+#include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 
 #include "audio/AudioError.h"
 #include "audio/AudioReader.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
 // vessimo-cli probe [--json] FILE...: what the reader reports for each file.
 // Every file is probed even when one fails; the status is then 1.
-int cli::probe(const QStringList& args)
+int cli::probe(const ParsedLine& line)
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
-    const bool json = args.contains(QLatin1String("--json"));
-    QStringList files = args;
-    files.removeAll(QLatin1String("--json"));
-    if (files.isEmpty()) {
-        err << "usage: vessimo-cli probe [--json] FILE...\n";
-        return 2;
-    }
+    RunReport report(Probe, line);
+    QStringList files;
+    if (!jobs::inputPaths(line, report, files))
+        return usageFailure(err, Probe, UsageError(QStringLiteral("no file given")));
 
-    int status = 0;
-    QJsonArray results;
     for (const QString& path : files) {
-        QJsonObject result{{QStringLiteral("path"), path}};
+        if (const QString problem = fileProblem(path); !problem.isEmpty()) {
+            report.fail(path, problem);
+            continue;
+        }
         try {
             const std::unique_ptr<AudioReader> reader = AudioReader::open(path);
-            result.insert(QStringLiteral("format"), reader->formatName());
-            result.insert(QStringLiteral("rate"), reader->sampleRate());
-            result.insert(QStringLiteral("channels"), reader->channels());
-            result.insert(QStringLiteral("frames"), static_cast<qint64>(reader->sampleCount()));
-            result.insert(QStringLiteral("duration_ms"), static_cast<qint64>(reader->durationMs()));
-            if (!json)
-                out << path << ": " << reader->formatName() << ", " << reader->sampleRate()
-                    << " Hz, " << reader->channels() << " channels, " << reader->sampleCount()
-                    << " frames, " << reader->durationMs() << " ms\n";
+            report.addFile(QJsonObject{
+                {QStringLiteral("path"), path},
+                {QStringLiteral("format"), reader->formatName()},
+                {QStringLiteral("rate"), reader->sampleRate()},
+                {QStringLiteral("channels"), reader->channels()},
+                {QStringLiteral("frames"), static_cast<qint64>(reader->sampleCount())},
+                {QStringLiteral("seconds"), secondsOf(reader->sampleCount(), reader->sampleRate())},
+            });
+            report.print(QStringLiteral("%1: %2, %3 Hz, %4 channels, %5 frames, %6 ms")
+                             .arg(printable(path), reader->formatName())
+                             .arg(reader->sampleRate())
+                             .arg(reader->channels())
+                             .arg(reader->sampleCount())
+                             .arg(reader->durationMs()));
         } catch (const AudioError& e) {
-            status = 1;
-            result.insert(QStringLiteral("error"), e.message());
-            if (!json)
-                err << path << ": error: " << e.message() << "\n";
+            report.fail(path, readerCause(e.message()));
         }
-        results.append(result);
     }
-    if (json)
-        out << QJsonDocument(results).toJson(QJsonDocument::Indented);
-    return status;
+    return report.finish();
 }

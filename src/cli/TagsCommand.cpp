@@ -1,4 +1,6 @@
 #include "cli/Commands.h"
+#include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 
 #include "jobs/CleanFileName.h"
 #include "tags/Id3Tags.h"
@@ -6,7 +8,6 @@
 #include "tags/TagFile.h"
 #include "tags/TagText.h"
 
-#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,36 +23,19 @@ struct Request {
     TagFieldSet fields; // the fields --set names; none when only reading
 };
 
-int usage(QTextStream& err, const QString& problem)
-{
-    err << "vessimo-cli tags: " << problem << "\n"
-        << "usage: vessimo-cli tags [--json] FILE...\n"
-           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n"
-           "fields: title, artist, album, year, comment, genre, track\n";
-    return 2;
-}
-
 // The problem with the command line, or an empty text.
-QString parse(const QStringList& args, Request& request)
+QString parse(const cli::ParsedLine& line, Request& request)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
-    const QCommandLineOption set(QStringLiteral("set"), QStringLiteral("Set a field."),
-                                 QStringLiteral("FIELD=VALUE"));
-    parser.addOption(json);
-    parser.addOption(set);
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("An audio file."));
-    if (!parser.parse(QStringList{QStringLiteral("vessimo-cli tags")} + args))
-        return parser.errorText();
-    request.json = parser.isSet(json);
-    request.files = parser.positionalArguments();
-    for (const QString& assignment : parser.values(set)) {
+    request.json = line.isSet(QStringLiteral("json"));
+    request.files = line.positional();
+    for (const QString& assignment : line.values(QStringLiteral("set"))) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
         const std::optional<TagField> field =
             equals < 0 ? std::nullopt : tagFieldNamed(QStringView(assignment).left(equals));
         if (!field)
-            return QStringLiteral("unknown field in --set %1").arg(assignment);
+            return QStringLiteral("unknown field in --set %1 (fields: title, artist, album, year, "
+                                  "comment, genre, track)")
+                .arg(assignment);
         request.values[*field] = assignment.mid(equals + 1);
         request.fields |= *field;
     }
@@ -75,19 +59,12 @@ TagFields shownFields(const QString& path)
     return fields;
 }
 
-void printText(QTextStream& out, const QString& path, const TagFields& fields)
-{
-    out << path << '\n';
-    for (const TagField field : allTagFields)
-        out << "  " << tagFieldName(field) << ": " << fields[field] << '\n';
-}
-
 QJsonObject toJson(const QString& path, const TagFields& fields)
 {
-    QJsonObject object{{QStringLiteral("file"), path}};
+    QJsonObject tags;
     for (const TagField field : allTagFields)
-        object.insert(tagFieldName(field), fields[field]);
-    return object;
+        tags.insert(tagFieldName(field), fields[field]);
+    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("tags"), tags}};
 }
 
 } // namespace
@@ -95,39 +72,33 @@ QJsonObject toJson(const QString& path, const TagFields& fields)
 // vessimo-cli tags [--json] FILE...: the tag fields of each file; every file
 // is read even when one fails, the status is then 1.
 // vessimo-cli tags FILE --set FIELD=VALUE ...: changes the named fields.
-int cli::tags(const QStringList& args)
+int cli::tags(const ParsedLine& line)
 {
-    QTextStream out(stdout);
     QTextStream err(stderr);
     Request request;
-    if (const QString problem = parse(args, request); !problem.isEmpty())
-        return usage(err, problem);
+    if (const QString problem = parse(line, request); !problem.isEmpty())
+        return usageFailure(err, Tags, UsageError(problem));
+    RunReport report(Tags, line);
 
-    if (request.fields) {
-        try {
-            TagFile::write(request.files.first(), request.values, request.fields);
-        } catch (const Error& e) {
-            err << "vessimo-cli: " << e.message() << '\n';
-            return 1;
-        }
-        return 0;
-    }
-
-    int status = 0;
-    QJsonArray array;
     for (const QString& path : request.files) {
+        if (const QString problem = fileProblem(path); !problem.isEmpty()) {
+            report.fail(path, problem);
+            continue;
+        }
         try {
+            if (request.fields) {
+                TagFile::write(path, request.values, request.fields);
+                continue;
+            }
             const TagFields fields = shownFields(path);
-            if (request.json)
-                array.append(toJson(path, fields));
-            else
-                printText(out, path, fields);
+            report.addFile(toJson(path, fields));
+            report.print(printable(path));
+            for (const TagField field : allTagFields)
+                report.print(
+                    QStringLiteral("  %1: %2").arg(tagFieldName(field), printable(fields[field])));
         } catch (const Error& e) {
-            err << "vessimo-cli: " << e.message() << '\n';
-            status = 1;
+            report.fail(path, e.message());
         }
     }
-    if (request.json)
-        out << QJsonDocument(array).toJson(QJsonDocument::Indented);
-    return status;
+    return report.finish();
 }

@@ -1,29 +1,11 @@
 #include "base/EndSignals.h"
 #include "base/Version.h"
 #include "cli/Commands.h"
+#include "cli/PlanOptions.h"
+#include "cli/RunReport.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-
-namespace {
-
-void printUsage(QTextStream& out)
-{
-    out << "usage: vessimo-cli probe [--json] FILE...\n"
-           "       vessimo-cli tags [--json] FILE...\n"
-           "       vessimo-cli tags FILE --set FIELD=VALUE [--set FIELD=VALUE ...]\n"
-           "       vessimo-cli plan [--every N | --pieces N | --segments LIST] [--settings INI]\n"
-           "                        [--json] PATH...\n"
-           "       vessimo-cli cut [--every N | --pieces N | --segments LIST] [--format FORMAT]\n"
-           "                       [--copy] [--out DIR] [--fade-in S] [--fade-out S]\n"
-           "                       [--settings INI] [--json] [--jobs N] PATH...\n"
-           "       vessimo-cli join [--every N | --pieces N | --segments LIST] [--fade-in S]\n"
-           "                        [--fade-out S] [--settings INI] [--overwrite] [--json]\n"
-           "                        -o OUTPUT PATH...\n"
-           "       vessimo-cli --help | --version\n";
-}
-
-} // namespace
 
 // vessimo-cli: a command-line front end over the same core as the window.
 int main(int argc, char** argv)
@@ -33,33 +15,57 @@ int main(int argc, char** argv)
     EndSignals::install();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vessimo-cli"));
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    // Names are taken as bytes: one that is not UTF-8 text is kept escaped
+    // and reported as such, never turned into another file's name.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << cli::decodeName(QByteArray(argv[i]));
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (args.isEmpty()) {
-        printUsage(err);
+        err << cli::usageText(cli::Command(0));
         return 2;
     }
-    const QString command = args.first();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        printUsage(out);
+    const QString name = args.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        out << cli::helpText(cli::Command(0));
         return 0;
     }
-    if (command == QLatin1String("--version")) {
+    if (name == QLatin1String("--version")) {
         out << VersionText(QStringLiteral("vessimo-cli"));
         return 0;
     }
-    if (command == QLatin1String("probe"))
-        return cli::probe(args.mid(1));
-    if (command == QLatin1String("tags"))
-        return cli::tags(args.mid(1));
-    if (command == QLatin1String("plan"))
-        return cli::plan(args.mid(1));
-    if (command == QLatin1String("cut"))
-        return cli::cut(args.mid(1));
-    if (command == QLatin1String("join"))
-        return cli::join(args.mid(1));
-    err << "vessimo-cli: unknown command: " << command << "\n";
-    printUsage(err);
+    const cli::Command command = cli::commandNamed(name);
+    if (!command) {
+        err << "vessimo-cli: unknown command: " << cli::printable(name) << "\n"
+            << cli::usageText(cli::Command(0));
+        return 2;
+    }
+    cli::ParsedLine line;
+    try {
+        line = cli::parseLine(command, args.mid(1));
+    } catch (const cli::UsageError& e) {
+        return cli::usageFailure(err, command, e);
+    }
+    if (line.isSet(QStringLiteral("help"))) {
+        out << cli::helpText(command);
+        return 0;
+    }
+    if (line.isSet(QStringLiteral("version"))) {
+        out << VersionText(QStringLiteral("vessimo-cli"));
+        return 0;
+    }
+    switch (command) {
+    case cli::Probe:
+        return cli::probe(line);
+    case cli::Tags:
+        return cli::tags(line);
+    case cli::Plan:
+        return cli::plan(line);
+    case cli::Cut:
+        return cli::cut(line);
+    case cli::Join:
+        return cli::join(line);
+    }
     return 2;
 }

@@ -28,7 +28,8 @@ bool isMp3File(const QString& path)
 } // namespace
 
 CutTasks::CutTasks(const JobView& view, segmentplan::Choice choice, const Options& options)
-    : m_view(view), m_choice(choice), m_options(options), m_naming(options.outputDir)
+    : m_view(view), m_choice(choice), m_options(options), m_naming(options.outputDir),
+      m_numberedFirst(cutplan::numberedFirst(choice))
 {
     QStringList sources;
     for (int i = 0; i < view.fileCount(); ++i)
@@ -65,8 +66,8 @@ CutTask CutTasks::takePiece(OutputFormat format)
     task.piece = m_pieces[m_next++];
     task.source = m_entry.path;
     task.format = format;
-    task.output = m_naming.choose(m_entry.caption, m_entry.path, outputExtension(format),
-                                  cutplan::numberedFirst(m_choice));
+    task.output =
+        m_naming.choose(m_entry.caption, m_entry.path, outputExtension(format), m_numberedFirst);
     task.tags = m_entry.tags;
     task.fadeInFrames = fadeFrames(m_options.fadeIn, m_options.fadeInSeconds, m_entry);
     task.fadeOutFrames = m_options.fadeOut ? m_fadeOutFrames : 0;

@@ -34,6 +34,12 @@ public:
     // The current file's next piece, named now with the format's extension.
     CutTask takePiece(OutputFormat format);
 
+    // Whether a file's first piece is named with "_1" already; by default
+    // as the choice names them (cutplan::numberedFirst). The command line
+    // plans its exact pieces under the Custom choice and numbers them as
+    // the window numbers computed pieces.
+    void setNumberedFirst(bool numbered) { m_numberedFirst = numbered; }
+
     // Every task of the cut, in order.
     QVector<CutTask> all(OutputFormat format);
 
@@ -52,4 +58,5 @@ private:
     QVector<cutplan::Piece> m_pieces;
     int m_next = 0;
     int64_t m_fadeOutFrames = 0;
+    bool m_numberedFirst;
 };

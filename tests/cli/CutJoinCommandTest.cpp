@@ -46,14 +46,18 @@ protected:
     }
     testsupport::ProcessResult cli(const QString& command, const QStringList& args)
     {
-        return run(VESSIMO_CLI, QStringList{command, "--settings", path("Vessimo.ini")} + args);
+        QStringList line{command, "--settings", path("Vessimo.ini")};
+        // Pieces go to the current folder unless --out names another.
+        if (command == "cut" && !args.contains("--out"))
+            line << "--out" << path("out");
+        return run(VESSIMO_CLI, line + args);
     }
-    static QJsonArray jsonArray(const testsupport::ProcessResult& r)
+    static QJsonArray jsonArray(const testsupport::ProcessResult& r, const char* part = "outputs")
     {
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
-        return doc.array();
+        return doc[part].toArray();
     }
 
     QTemporaryDir dir;
@@ -84,17 +88,21 @@ TEST_F(CutJoinCommand, CutsPiecesWithTheSameOutputsWhateverTheNumberOfWorkers)
     ASSERT_EQ(pieces.size(), 5);
     const QJsonObject third = pieces[2].toObject();
     EXPECT_EQ(third["source"].toString(), path("tone.wav"));
-    EXPECT_EQ(third["output"].toString(), path("out/tone_3.mp3"));
-    EXPECT_EQ(third["begin"].toString(), "00:00:04");
-    EXPECT_EQ(third["end"].toString(), "00:00:05");
-    EXPECT_EQ(third["frames"].toInt(), 44100);
-    EXPECT_EQ(decodedFrames(path("out/tone_3.mp3")), 44100);
+    EXPECT_EQ(third["path"].toString(), path("out/tone_3.mp3"));
+    // The last piece takes the rest, to the last sample.
+    EXPECT_EQ(third["begin"].toDouble(), 4.0);
+    EXPECT_EQ(third["end"].toDouble(), 5.5);
+    EXPECT_EQ(third["begin_frame"].toInteger(), 4 * 44100);
+    EXPECT_EQ(third["end_frame"].toInteger(), 5.5 * 44100);
+    EXPECT_EQ(third["frames"].toInt(), 1.5 * 44100);
+    EXPECT_EQ(decodedFrames(path("out/tone_3.mp3")), 1.5 * 44100);
     EXPECT_EQ(pieces[4].toObject()["frames"].toInt(), 44100) << "Other: 2-3 s";
 }
 
 TEST_F(CutJoinCommand, FadesAndSegmentsComeFromTheCommandLine)
 {
-    const auto r = cli("cut", {"--segments", "0:01-0:03,4-5", "--format", "wav", "--fade-in", "1",
+    // Half a second: as long as a fade may be on the one-second piece.
+    const auto r = cli("cut", {"--segments", "0:01-0:03,4-5", "--format", "wav", "--fade-in", "0.5",
                                "--json", path("tone.wav")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(outputs(), (QStringList{"tone_1.wav", "tone_2.wav"}));
@@ -169,13 +177,13 @@ TEST_F(CutJoinCommand, CopiesMp3PiecesExactlyWhateverTheNumberOfWorkers)
     for (const QJsonValue& value : pieces) {
         const QJsonObject piece = value.toObject();
         EXPECT_TRUE(piece["copied"].toBool());
-        const std::vector<float> got = testsupport::decode(piece["output"].toString());
+        const std::vector<float> got = testsupport::decode(piece["path"].toString());
         EXPECT_EQ(int64_t(got.size()), piece["frames"].toInteger() * 2);
         std::vector<float>& whole = joined[piece["source"].toString()];
         whole.insert(whole.end(), got.begin(), got.end());
     }
-    // To the last whole second of each: 5 and 3 seconds.
-    const std::pair<QString, int64_t> lengths[] = {{path("vbr.mp3"), 5 * 44100},
+    // To the last sample of each: 5.5 and 3 seconds.
+    const std::pair<QString, int64_t> lengths[] = {{path("vbr.mp3"), 5.5 * 44100},
                                                    {path("other.mp3"), 3 * 44100}};
     for (const auto& [source, frames] : lengths) {
         const std::vector<float> want =
@@ -198,19 +206,20 @@ TEST_F(CutJoinCommand, ASourceThatCannotBeCopiedIsNamedOnceAndTheOthersAreCopied
     const QString err = QString::fromUtf8(r.err);
     EXPECT_EQ(err.count(path("tone.wav")), 1) << err.toStdString();
     EXPECT_EQ(err.count(path("junk.mp3")), 1) << err.toStdString();
-    EXPECT_TRUE(err.contains("\"" + path("tone.wav") + "\": it is not an MP3 file"))
-        << err.toStdString();
+    EXPECT_TRUE(err.contains(path("tone.wav") + ": not an MP3 file")) << err.toStdString();
     EXPECT_TRUE(err.contains("\"" + path("junk.mp3") + "\": it has bytes that are no MPEG audio"))
         << err.toStdString();
 
+    const QJsonArray errors = jsonArray(r, "errors");
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_EQ(errors[0].toObject()["path"].toString(), path("tone.wav"));
     const QJsonArray items = jsonArray(r);
-    ASSERT_EQ(items.size(), 2 + 4);
-    EXPECT_EQ(items[0].toObject()["path"].toString(), path("tone.wav"));
+    ASSERT_EQ(items.size(), 3);
     int copied = 0;
     for (const QJsonValue& item : items)
         copied += item.toObject()["copied"].toBool() ? 1 : 0;
-    EXPECT_EQ(copied, 4) << "other.mp3: 0-1, 1-2, 2-3 and 3-3";
-    EXPECT_EQ(outputs().size(), 4);
+    EXPECT_EQ(copied, 3) << "other.mp3: 0-1, 1-2 and 2-3, no empty piece";
+    EXPECT_EQ(outputs().size(), 3);
 }
 
 TEST_F(CutJoinCommand, AGarbageFileIsReportedAndTheOthersAreCut)
@@ -219,11 +228,13 @@ TEST_F(CutJoinCommand, AGarbageFileIsReportedAndTheOthersAreCut)
     const auto r = cli("cut", {"--json", "--format", "wav", path("junk.mp3"), path("other.mp3")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains("junk.mp3")) << r.err.toStdString();
+    const QJsonArray errors = jsonArray(r, "errors");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0].toObject()["path"].toString(), path("junk.mp3"));
+    EXPECT_EQ(errors[0].toObject()["message"].toString(), "not an audio file");
     const QJsonArray items = jsonArray(r);
-    ASSERT_EQ(items.size(), 2);
-    EXPECT_EQ(items[0].toObject()["path"].toString(), path("junk.mp3"));
-    EXPECT_FALSE(items[0].toObject()["error"].toString().isEmpty());
-    EXPECT_EQ(items[1].toObject()["output"].toString(), path("out/Other.wav"));
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].toObject()["path"].toString(), path("out/Other.wav"));
 }
 
 TEST_F(CutJoinCommand, AMissingOutputFolderIsNeverCreated)
@@ -242,8 +253,8 @@ TEST_F(CutJoinCommand, JoinsIntoTheFormatOfTheOutputsExtension)
     const auto r =
         cli("join", {"--json", "-o", path("out/Mix.WAV"), path("tone.wav"), path("other.mp3")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonObject result = QJsonDocument::fromJson(r.out).object();
-    EXPECT_EQ(result["output"].toString(), path("out/Mix.WAV"));
+    const QJsonObject result = jsonArray(r)[0].toObject();
+    EXPECT_EQ(result["path"].toString(), path("out/Mix.WAV"));
     EXPECT_EQ(result["parts"].toInt(), 2);
     EXPECT_EQ(result["frames"].toInt(), int(5.5 * 44100) + 3 * 44100);
     EXPECT_EQ(decodedFrames(path("out/Mix.WAV")), int(5.5 * 44100) + 3 * 44100);
@@ -283,8 +294,8 @@ TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
 {
     makeAudio(path("long.wav"), {.seconds = 120, .channels = 2, .wave = Sound::Wave::Noise});
     QProcess p;
-    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--format", "mp3", "--jobs",
-                          "1", "--json", path("long.wav")});
+    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--out", path("out"),
+                          "--format", "mp3", "--jobs", "1", "--json", path("long.wav")});
     ASSERT_TRUE(p.waitForStarted());
     // Interrupted once the piece is being written and some seconds of it lie
     // on the disk (beside it, until it is closed).
@@ -300,7 +311,8 @@ TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(p.readAllStandardError().contains("stopped"));
-    const QJsonArray pieces = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    const QJsonArray pieces =
+        QJsonDocument::fromJson(p.readAllStandardOutput())["outputs"].toArray();
     ASSERT_EQ(pieces.size(), 1);
     const int64_t frames = pieces[0].toObject()["frames"].toInteger();
     EXPECT_GT(frames, 0);
@@ -309,16 +321,25 @@ TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
     EXPECT_EQ(decodedFrames(path("out/long.mp3")), frames);
 }
 
-TEST_F(CutJoinCommand, UnifiedSegmentsOutOfTimeOrderStillFitAShorterFile)
+TEST_F(CutJoinCommand, SegmentsOutOfTimeOrderFitAShorterFileAndWhatLiesPastItsEndIsNamed)
 {
     const auto r = cli("cut", {"--segments", "4-5,0-1", "--format", "wav", "--json",
                                path("tone.wav"), path("other.mp3")});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Asked for and not cut: a warning, and the status says so.
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(r.err),
+              "vessimo-cli cut: warning: " + path("other.mp3") +
+                  ": segment 4-5 starts at or past the end (3.000 s); skipped\n");
     EXPECT_EQ(outputs(), (QStringList{"Other_1.wav", "tone_1.wav", "tone_2.wav"}));
     const QJsonArray pieces = jsonArray(r);
     ASSERT_EQ(pieces.size(), 3);
-    EXPECT_EQ(pieces[2].toObject()["begin"].toString(), "00:00:00");
+    EXPECT_EQ(pieces[2].toObject()["begin"].toDouble(), 0.0);
     EXPECT_EQ(pieces[2].toObject()["frames"].toInt(), 44100);
+    const QJsonArray warnings = jsonArray(r, "warnings");
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0]["path"].toString(), path("other.mp3"));
+    EXPECT_EQ(warnings[0]["segment"].toString(), "4-5");
+    EXPECT_TRUE(jsonArray(r, "errors").isEmpty());
 }
 
 TEST_F(CutJoinCommand, ATitleTooLongForANameFallsBackToTheSourcesName)
@@ -332,13 +353,11 @@ TEST_F(CutJoinCommand, ATitleTooLongForANameFallsBackToTheSourcesName)
         "cut", {"--every", "1", "--format", "wav", "--jobs", "3", "--json", path("titled.mp3")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray pieces = jsonArray(r);
-    ASSERT_EQ(pieces.size(), 12);
-    EXPECT_EQ(pieces[8].toObject()["output"].toString(),
-              path("out/" + QString(249, 't') + "_9.wav"));
-    EXPECT_EQ(pieces[9].toObject()["output"].toString(), path("out/titled.wav"));
-    EXPECT_EQ(pieces[10].toObject()["output"].toString(), path("out/titled_1.wav"));
-    EXPECT_EQ(pieces[11].toObject()["output"].toString(), path("out/titled_2.wav"));
-    EXPECT_EQ(outputs().size(), 12);
+    ASSERT_EQ(pieces.size(), 11);
+    EXPECT_EQ(pieces[8].toObject()["path"].toString(), path("out/" + QString(249, 't') + "_9.wav"));
+    EXPECT_EQ(pieces[9].toObject()["path"].toString(), path("out/titled.wav"));
+    EXPECT_EQ(pieces[10].toObject()["path"].toString(), path("out/titled_1.wav"));
+    EXPECT_EQ(outputs().size(), 11);
     EXPECT_EQ(decodedFrames(path("out/titled_1.wav")), 44100) << "one second, as CD audio";
 }
 
@@ -377,8 +396,8 @@ TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort
     makeAudio(path("noise.mp3"), {.seconds = 119.5, .channels = 2, .wave = Sound::Wave::Noise});
     const QString source = path("noise.mp3");
     QProcess p;
-    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--every", "20", "--format",
-                          "mp3", "--jobs", "1", "--json", source});
+    p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--out", path("out"), "--every",
+                          "20", "--format", "mp3", "--jobs", "1", "--json", source});
     ASSERT_TRUE(p.waitForStarted());
     // Once the first piece is being written the source loses all but its
     // first 30 seconds: the first piece is whole, the second runs dry and
@@ -391,13 +410,14 @@ TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort
     EXPECT_EQ(p.exitCode(), 1);
     const QByteArray err = p.readAllStandardError();
     EXPECT_TRUE(err.contains("noise.mp3")) << err.toStdString();
-    const QJsonArray items = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
-    ASSERT_EQ(items.size(), 6);
-    EXPECT_EQ(items[0].toObject()["frames"].toInteger(), 20 * 44100);
-    for (int k = 1; k < items.size(); ++k) {
-        EXPECT_FALSE(items[k].toObject().contains("frames")) << k << " was written";
-        EXPECT_EQ(items[k].toObject()["path"].toString(), source);
-    }
+    const QJsonDocument result = QJsonDocument::fromJson(p.readAllStandardOutput());
+    const QJsonArray written = result["outputs"].toArray();
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(written[0].toObject()["frames"].toInteger(), 20 * 44100);
+    const QJsonArray failed = result["errors"].toArray();
+    ASSERT_EQ(failed.size(), 5);
+    for (const QJsonValue& item : failed)
+        EXPECT_EQ(item.toObject()["path"].toString(), source);
     EXPECT_EQ(outputs(), QStringList{"noise_1.mp3"}) << "nothing of the pieces that failed";
 }
 

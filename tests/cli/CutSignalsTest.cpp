@@ -59,9 +59,9 @@ protected:
     {
         if (inChild)
             cut.setChildProcessModifier(inChild);
-        cut.start(VESSIMO_CLI,
-                  {"cut", "--settings", dir.filePath("Vessimo.ini"), "--every", "20", "--format",
-                   format, "--jobs", "1", "--json", source->filePath("long.wav")});
+        cut.start(VESSIMO_CLI, {"cut", "--settings", dir.filePath("Vessimo.ini"), "--out", out(),
+                                "--every", "20", "--format", format, "--jobs", "1", "--json",
+                                source->filePath("long.wav")});
         ASSERT_TRUE(cut.waitForStarted(30000));
     }
     // Until the first piece is finished and the second one is being written.
@@ -78,7 +78,10 @@ protected:
         return underWay();
     }
     void signal(int number) { ::kill(static_cast<pid_t>(cut.processId()), number); }
-    QJsonArray pieces() { return QJsonDocument::fromJson(cut.readAllStandardOutput()).array(); }
+    QJsonArray pieces()
+    {
+        return QJsonDocument::fromJson(cut.readAllStandardOutput())["outputs"].toArray();
+    }
 
     static QTemporaryDir* source;
     QTemporaryDir dir;

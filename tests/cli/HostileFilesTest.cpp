@@ -121,8 +121,8 @@ TEST_F(HostileFiles, FifosAndDevicesAreRefusedAtOnceWhereverTheyAreNamed)
     EXPECT_EQ(
         all, (QStringList{"song.mp3", "song.ogg", "song.vox", "song.wav", "song.wma", "zero.mp3"}));
 
-    const Outcome cut =
-        cli({"cut", "--settings", path("Vessimo.ini"), "--every", "2", path("album")});
+    const Outcome cut = cli({"cut", "--settings", path("Vessimo.ini"), "--out", path("out"),
+                             "--every", "2", path("album")});
     ASSERT_TRUE(cut.finished) << "hung";
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_EQ(QDir(path("out")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
@@ -207,8 +207,8 @@ TEST_F(HostileFiles, AnOptionsFileThatIsNoSmallRegularFileGivesTheDefaultsAndSay
         const QByteArray said = "The options file " + QFile::encodeName(c.ini) +
                                 " is not read: " + c.cause.toUtf8() + ". The defaults are used.";
         EXPECT_EQ(o.err.count(said), 1) << o.err.toStdString();
-        // The defaults: Custom, the whole file as the open segment.
-        const QJsonArray segments = json(o)["files"].toArray()[0].toObject()["segments"].toArray();
+        // The defaults: the whole file as one piece.
+        const QJsonArray segments = json(o)["files"].toArray()[0].toObject()["pieces"].toArray();
         EXPECT_EQ(segments.size(), 1);
     }
     EXPECT_EQ(testsupport::readAll(path("large.ini")), large);

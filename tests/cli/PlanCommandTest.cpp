@@ -43,14 +43,6 @@ protected:
         EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
         return doc.object();
     }
-    static QStringList ranges(const QJsonObject& file)
-    {
-        QStringList list;
-        for (const QJsonValue& s : file["segments"].toArray())
-            list << s["range"].toString();
-        return list;
-    }
-
     static QTemporaryDir* dir;
 };
 
@@ -63,50 +55,61 @@ TEST_F(PlanCommand, PlainOutputListsEachFilesRowsAndTheTotal)
     const auto r = plan({"--every", "60", path("long.wav"), path("notes.mp3"), path("song.mp3")});
     EXPECT_EQ(r.exitCode, 1) << "one path was refused";
     EXPECT_EQ(QString::fromUtf8(r.out), "long.wav  00:02:05\n"
-                                        "  00:00:00 - 00:01:00  00:01:00  Unconvert\n"
-                                        "  00:01:00 - 00:02:00  00:01:00  Unconvert\n"
-                                        "  00:02:00 - 00:02:05  00:00:05  Unconvert\n"
+                                        "  00:00:00 - 00:01:00  00:01:00\n"
+                                        "  00:01:00 - 00:02:00  00:01:00\n"
+                                        "  00:02:00 - 00:02:05  00:00:05\n"
                                         "My Song  00:01:30\n"
-                                        "  00:00:00 - 00:01:00  00:01:00  Unconvert\n"
-                                        "  00:01:00 - 00:01:30  00:00:30  Unconvert\n"
+                                        "  00:00:00 - 00:01:00  00:01:00\n"
+                                        "  00:01:00 - 00:01:30  00:00:30\n"
                                         "Total 00:03:35\n");
-    EXPECT_EQ(QString::fromUtf8(r.err), "notes.mp3 this File is not supported.\n");
+    EXPECT_EQ(QString::fromUtf8(r.err),
+              "vessimo-cli plan: " + path("notes.mp3") + ": not an audio file\n");
 }
 
-TEST_F(PlanCommand, WithoutAPlanEveryFileHasItsOpenSegment)
+TEST_F(PlanCommand, WithoutAPlanEveryFileIsOnePieceOfEverySample)
 {
     const auto r = plan({path("song.mp3"), path("long.wav")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
-    EXPECT_TRUE(r.out.endsWith("  00:00:00 - 00:02:05  00:02:05  Uncertain\nTotal 00:03:35\n"))
+    EXPECT_TRUE(r.out.endsWith("  00:00:00 - 00:02:05  00:02:05\nTotal 00:03:35\n"))
         << r.out.toStdString();
 }
 
-TEST_F(PlanCommand, SegmentsAreTheFirstFilesAndClipEveryFile)
+TEST_F(PlanCommand, SegmentsApplyToEveryFileAndAreClippedToItsEnd)
 {
     const auto r =
         plan({"--json", "--segments", "10-0:20,1:00-00:02:00", path("long.wav"), path("song.mp3")});
-    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.exitCode, 0) << "a clipped segment is a note, not a failure";
     const QJsonObject o = json(r);
     const QJsonArray files = o["files"].toArray();
     ASSERT_EQ(files.size(), 2);
-    const QStringList shared{"00:00:10 - 00:00:20", "00:01:00 - 00:02:00", "00:00:00 - 00:02:05"};
-    EXPECT_EQ(ranges(files[0].toObject()), shared);
-    EXPECT_EQ(ranges(files[1].toObject()), shared) << "every file shows the first file's list";
+    const auto bounds = [](const QJsonValue& file) {
+        QList<std::pair<double, double>> list;
+        for (const QJsonValue& p : file["pieces"].toArray())
+            list.append({p["begin"].toDouble(), p["end"].toDouble()});
+        return list;
+    };
+    EXPECT_EQ(bounds(files[0]), (QList<std::pair<double, double>>{{10, 20}, {60, 120}}));
+    EXPECT_EQ(bounds(files[1]), (QList<std::pair<double, double>>{{10, 20}, {60, 90}}));
     const QJsonObject first = files[0].toObject();
     EXPECT_EQ(first["name"].toString(), "long.wav");
     EXPECT_EQ(first["path"].toString(), path("long.wav"));
-    EXPECT_EQ(first["time"].toString(), "00:02:05");
-    EXPECT_EQ(first["duration"].toInt(), 125);
+    EXPECT_EQ(first["seconds"].toDouble(), 125.0);
+    EXPECT_EQ(first["rate"].toInt(), 8000);
     EXPECT_EQ(first["frames"].toInteger(), 125 * 8000);
-    const QJsonArray rows = first["segments"].toArray();
-    EXPECT_EQ(rows[0]["length"].toString(), "00:00:10");
-    EXPECT_EQ(rows[0]["status"].toString(), "OK");
-    EXPECT_EQ(rows[2]["status"].toString(), "Uncertain");
+    const QJsonObject row = first["pieces"].toArray()[0].toObject();
+    EXPECT_EQ(row["begin_frame"].toInteger(), 10 * 8000);
+    EXPECT_EQ(row["end_frame"].toInteger(), 20 * 8000);
+    EXPECT_EQ(row["frames"].toInteger(), 10 * 8000);
     EXPECT_EQ(files[1]["name"].toString(), "My Song");
-    // 10 + 60 from the first file, 10 + 30 from the 90 s one.
-    EXPECT_EQ(o["total"].toString(), "00:01:50");
+    const QJsonArray warnings = o["warnings"].toArray();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0]["path"].toString(), path("song.mp3"));
+    EXPECT_EQ(warnings[0]["segment"].toString(), "1:00-00:02:00");
+    EXPECT_EQ(warnings[0]["message"].toString(),
+              "segment 1:00-00:02:00 runs past the end; clipped to 90.000 s");
     EXPECT_TRUE(o["errors"].toArray().isEmpty());
+    EXPECT_TRUE(o["outputs"].toArray().isEmpty());
 }
 
 TEST_F(PlanCommand, FoldersAddTheirSupportedFilesWithTheirRefusalsInTheErrors)
@@ -122,12 +125,15 @@ TEST_F(PlanCommand, FoldersAddTheirSupportedFilesWithTheirRefusalsInTheErrors)
     const QJsonArray errors = o["errors"].toArray();
     ASSERT_EQ(errors.size(), 2);
     EXPECT_EQ(errors[0]["path"].toString(), QDir(path("album")).filePath("notes.mp3"));
-    EXPECT_EQ(errors[0]["error"].toString(), "notes.mp3 this File is not supported.");
+    EXPECT_EQ(errors[0]["message"].toString(), "not an audio file");
     EXPECT_EQ(errors[1]["path"].toString(), path("short.wav"));
-    EXPECT_EQ(errors[1]["error"].toString(), "short.wav this File is Error or not supported.");
-    EXPECT_EQ(o["files"].toArray()[0].toObject()["segments"].toArray().size(), 4);
-    EXPECT_EQ(o["total"].toString(), "00:03:35");
-    EXPECT_TRUE(r.err.contains("notes.mp3 this File is not supported."));
+    EXPECT_EQ(errors[1]["message"].toString(), "shorter than one second");
+    for (const QJsonValue& f : o["files"].toArray()) {
+        const QJsonArray pieces = f["pieces"].toArray();
+        ASSERT_EQ(pieces.size(), 4);
+        EXPECT_EQ(pieces[3]["end_frame"].toInteger(), f["frames"].toInteger());
+    }
+    EXPECT_TRUE(r.err.contains("notes.mp3: not an audio file"));
 }
 
 TEST_F(PlanCommand, UsageErrorsNameTheProblemAndListNothing)
@@ -138,9 +144,12 @@ TEST_F(PlanCommand, UsageErrorsNameTheProblemAndListNothing)
         {{"--segments", "0:70-1:00", path("long.wav")}, "seconds must be below 60"},
         {{"--segments", "20-10", path("long.wav")}, "ends before it begins"},
         {{"--segments", "a-b", path("long.wav")}, "bad time \"a\""},
-        {{"--every", "0", path("long.wav")}, "--every needs a whole number"},
+        {{"--every", "0", path("long.wav")}, "--every needs a time above 0"},
+        {{"--every", "1:5x", path("long.wav")}, "bad time \"1:5x\" in --every"},
         {{"--pieces", "-3", path("long.wav")}, "--pieces needs a whole number"},
-        {{"--every", "2147483648", path("long.wav")}, "--every 2147483648 is too large"},
+        {{"--every", "2147483648", path("long.wav")}, "in --every: too long"},
+        {{"--segments", "5-5", path("long.wav")}, "bad segment \"5-5\": it is empty"},
+        {{"--segments", "-5", path("long.wav")}, "bad segment \"-5\""},
         {{"--pieces", "99999999999999999999", path("long.wav")}, "is too large"},
         {{"--every", "10"}, "no file or folder given"},
         {{"--bogus", path("long.wav")}, "bogus"},
@@ -189,6 +198,7 @@ TEST_F(PlanCommand, TheSettingsFileIsReadAndNeverWritten)
     testsupport::writeAll(ini, text);
     const auto r = plan({"--settings", ini, path("long.wav")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.contains("Uncertain")) << "the plan option decides, not the file";
+    EXPECT_TRUE(r.out.contains("  00:00:00 - 00:02:05  00:02:05\n"))
+        << "the command line decides the pieces, not the file's function choice";
     EXPECT_EQ(testsupport::readAll(ini), text);
 }

@@ -28,7 +28,11 @@ QJsonObject readJson(const QString& path)
 {
     const ProcessResult r = cli({"--json", path});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    return QJsonDocument::fromJson(r.out).array().at(0).toObject();
+    // {"files": [{"path": ..., "tags": {...}}], ...}: the tags with the path.
+    const QJsonObject file = QJsonDocument::fromJson(r.out)["files"].toArray().at(0).toObject();
+    QJsonObject tags = file["tags"].toObject();
+    tags.insert("path", file["path"]);
+    return tags;
 }
 
 class TagsCommand : public ::testing::Test {
@@ -70,7 +74,7 @@ TEST_F(TagsCommand, Mp3TitleComesFromVersion2ElseVersion1)
     QJsonObject o = readJson(mp3);
     EXPECT_EQ(o["title"].toString(), "New");
     EXPECT_EQ(o["artist"].toString(), "Me");
-    EXPECT_EQ(o["file"].toString(), mp3);
+    EXPECT_EQ(o["path"].toString(), mp3);
 
     // A version 2 title that cleaning empties gives way to the version 1 title.
     ASSERT_EQ(cli({mp3, "--set", "title=/:*"}).exitCode, 0);
@@ -155,7 +159,7 @@ TEST_F(TagsCommand, ErrorsNameTheFileAndTheCause)
     QFile::copy(tone(path("b.mp3")), fake);
     r = cli({fake});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith("vessimo-cli: Cannot open " + fake.toUtf8() + ": "))
+    EXPECT_TRUE(r.err.startsWith("vessimo-cli tags: Cannot open " + fake.toUtf8() + ": "))
         << r.err.toStdString();
     const QByteArray before = readAll(fake);
     r = cli({fake, "--set", "title=x"});

@@ -102,7 +102,7 @@ def main():
         pages = [os.path.join(mandir, "man1", p) for p in ("vessimo.1", "vessimo-cli.1")]
         expected = {os.path.join(bindir, "vessimo"), os.path.join(bindir, "vessimo-cli"),
                     os.path.join(data, "mp3enc.dll"), os.path.join(data, "help/index.html"),
-                    desktop, icon, metainfo, *pages}
+                    os.path.join(data, "help/vessimo-cli.schema.json"), desktop, icon, metainfo, *pages}
         found = installed_files(prefix)
         check(not expected - found, "not installed: %s" % sorted(expected - found))
         check(not found - expected, "installed but not expected: %s" % sorted(found - expected))
