@@ -8,6 +8,9 @@
 #   ./setup.sh asan    build in build-asan with AddressSanitizer and
 #                      UndefinedBehaviorSanitizer and run every test there
 #                      (slow; not part of CI)
+#   ./setup.sh tsan    build the threaded parts in build-tsan with
+#                      ThreadSanitizer and run their tests there: the
+#                      command line's cut workers and the waveform pool
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -57,6 +60,18 @@ if [ "$action" = asan ]; then
   exec ctest --preset asan --parallel "$(nproc)"
 fi
 
+if [ "$action" = tsan ]; then
+  # Only what runs on more than one thread: the command-line tool's --jobs
+  # workers (driven by the cut and join command tests and the batch test) and
+  # the waveform's thread pool. Any report fails the test that raised it.
+  threaded_tests=(test_cutjoincommand test_cutbatch test_waveform)
+  cd "$here"
+  cmake --preset tsan "${launcher[@]}"
+  cmake --build --preset tsan --parallel "$(nproc)" --target vessimo-cli "${threaded_tests[@]}"
+  filter=$(IFS='|'; echo "^(${threaded_tests[*]})\$")
+  exec ctest --preset tsan --parallel "$(nproc)" -R "$filter"
+fi
+
 cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 cmake --build "$build_dir" --parallel "$(nproc)"
 
@@ -68,6 +83,6 @@ case "$action" in
     exec ctest --output-on-failure --parallel "$(nproc)" ;;
   build) ;;
   *)
-    echo "usage: $0 [run|test|build|asan]" >&2
+    echo "usage: $0 [run|test|build|asan|tsan]" >&2
     exit 2 ;;
 esac

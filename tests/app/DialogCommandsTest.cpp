@@ -1,31 +1,14 @@
 #include "app/MainSession.h"
 #include "jobs/JobTestFiles.h"
 #include "support/FakeSeams.h"
+#include "support/Printers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
-
-// Prompts that remember which of the program's dialogs were shown.
-class DialogPrompts : public RecordingPrompts {
-public:
-    QList<Dialog> shown;
-    std::function<void(Dialog)> onShow;
-    void showModal(Dialog dialog) override
-    {
-        shown << dialog;
-        if (onShow)
-            onShow(dialog);
-    }
-};
 
 class DialogCommands : public ::testing::Test {
 protected:
@@ -46,7 +29,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    DialogPrompts prompts;
+    RecordingPrompts prompts;
     RecordingShell shell;
     std::unique_ptr<MainSession> session;
 };

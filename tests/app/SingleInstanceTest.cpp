@@ -2,6 +2,7 @@
 #include "base/IniFile.h"
 #include "support/ChildChecks.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -87,25 +88,17 @@ protected:
 
     // Until the program takes files from later starts: its window is up and
     // it handles end signals by then.
-    bool waitForChannel(int ms)
+    ::testing::AssertionResult waitForChannel()
     {
-        for (int waited = 0; waited < ms; waited += 20) {
-            if (QFile::exists(channelFile()))
-                return true;
-            QThread::msleep(20);
-        }
-        return false;
+        return testsupport::waitFor([&] { return QFile::exists(channelFile()); },
+                                    "the program's hand-over channel");
     }
 
     // Until the program holds the lock (it takes it first thing).
-    bool waitForLock(int ms)
+    ::testing::AssertionResult waitForLock()
     {
-        for (int waited = 0; waited < ms; waited += 50) {
-            if (QFile::exists(lockFile()))
-                return true;
-            QThread::msleep(50);
-        }
-        return false;
+        return testsupport::waitFor([&] { return QFile::exists(lockFile()); },
+                                    "the program's lock");
     }
 
     QTemporaryDir runtime;
@@ -120,7 +113,7 @@ TEST_F(ProgramTest, ASecondStartEndsAtOnceAndTheFirstKeepsRunning)
 {
     QProcess* first = launch();
     ASSERT_TRUE(first->waitForStarted(5000));
-    ASSERT_TRUE(waitForLock(5000));
+    ASSERT_TRUE(waitForLock());
 
     QProcess* second = launch();
     ASSERT_TRUE(second->waitForFinished(5000)) << "the second start must end by itself";
@@ -136,7 +129,7 @@ TEST_F(ProgramTest, ASecondStartWithFilesHandsThemOverAndEndsWithZero)
 {
     QProcess* first = launch();
     ASSERT_TRUE(first->waitForStarted(5000));
-    ASSERT_TRUE(waitForLock(5000));
+    ASSERT_TRUE(waitForLock());
 
     QTemporaryDir work;
     testsupport::writeAll(work.filePath("take.wav"), "not checked by the hand-over");
@@ -151,7 +144,7 @@ TEST_F(ProgramTest, TheLockOfACrashedInstanceDoesNotBlock)
 {
     QProcess* crashed = launch();
     ASSERT_TRUE(crashed->waitForStarted(5000));
-    ASSERT_TRUE(waitForLock(5000));
+    ASSERT_TRUE(waitForLock());
     ::kill(static_cast<pid_t>(crashed->processId()), SIGKILL);
     ASSERT_TRUE(crashed->waitForFinished(5000));
     ASSERT_TRUE(QFile::exists(lockFile())) << "a killed process leaves its lock behind";
@@ -198,7 +191,7 @@ TEST_F(ProgramTest, SigtermClosesTheWindowCleanly)
 {
     QProcess* p = launch();
     ASSERT_TRUE(p->waitForStarted(5000));
-    ASSERT_TRUE(waitForChannel(30000));
+    ASSERT_TRUE(waitForChannel());
     ::kill(static_cast<pid_t>(p->processId()), SIGTERM);
     ASSERT_TRUE(p->waitForFinished(30000));
     EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << "ended by the signal itself";
@@ -222,7 +215,7 @@ TEST_F(ProgramTest, AnOptionsFileThatIsAFifoDoesNotHangTheStart)
         err += p->readAllStandardError();
     }
     EXPECT_TRUE(err.contains(said)) << err.toStdString();
-    EXPECT_TRUE(waitForChannel(30000)) << "the window never came up";
+    EXPECT_TRUE(waitForChannel()) << "the window never came up";
 }
 
 TEST(SingleInstanceTest, OneHolderPerTitle)
@@ -294,8 +287,9 @@ protected:
     {
         auto result = std::async(std::launch::async,
                                  [&] { return SingleInstance::handOver(title, paths, timeoutMs); });
-        while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
-            QTest::qWait(10);
+        EXPECT_TRUE(testsupport::waitFor(
+            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            "the hand-over"));
         return result.get();
     }
 
@@ -539,8 +533,8 @@ sockaddr_un socketAddress(const QString& path)
 int serveUntilDone(pid_t child)
 {
     int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0)
-        QTest::qWait(10);
+    EXPECT_TRUE(testsupport::waitFor([&] { return ::waitpid(child, &status, WNOHANG) != 0; },
+                                     "the child to end"));
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 

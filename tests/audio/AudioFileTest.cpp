@@ -35,7 +35,7 @@ protected:
         writer.SetBlockFormat(rate, channels);
         for (int done = 0; done < frames;) {
             const int n = std::min(4410, frames - done);
-            writer.WriteBlock(writertest::tone(rate, channels, n, 440.0, done));
+            writer.WriteBlock(testsupport::tone(rate, channels, n, 440.0, done));
             done += n;
         }
         writer.Close();
@@ -89,7 +89,7 @@ TEST_F(AudioFileTest, QueriesWithoutAnOpenSourceRaiseInsteadOfCrashing)
     EXPECT_THROW(reader.GetSampleCount(), AudioError);
     EXPECT_THROW(reader.ReadBlock(10), AudioError);
     EXPECT_THROW(reader.Seek(0, 3), AudioError);
-    EXPECT_THROW(writer.WriteBlock(writertest::tone(44100, 2, 10)), AudioError);
+    EXPECT_THROW(writer.WriteBlock(testsupport::tone(44100, 2, 10)), AudioError);
 }
 
 TEST_F(AudioFileTest, WrittenWavReadsBackWithItsFormatLengthAndSamples)
@@ -108,7 +108,7 @@ TEST_F(AudioFileTest, WrittenWavReadsBackWithItsFormatLengthAndSamples)
 
     reader.Seek(1000, 3);
     const SampleArray block = reader.ReadBlock(5);
-    const SampleArray expected = writertest::tone(22050, 2, 5, 440.0, 1000);
+    const SampleArray expected = testsupport::tone(22050, 2, 5, 440.0, 1000);
     ASSERT_EQ(block.samples.size(), expected.samples.size());
     for (size_t i = 0; i < block.samples.size(); ++i)
         EXPECT_NEAR(block.samples[i], expected.samples[i], 1.0 / 32768);
@@ -220,7 +220,7 @@ TEST_F(AudioFileTest, AbandonedOutputLeavesNothingAndKeepsAnEarlierFile)
             select();
             writer.SetBlockFormat(44100, 2);
             writer.OpenWrite(file);
-            writer.WriteBlock(writertest::tone(44100, 2, 44100, 440.0, 0));
+            writer.WriteBlock(testsupport::tone(44100, 2, 44100, 440.0, 0));
             writer.Abandon();
             EXPECT_FALSE(writer.IsOpen());
             if (earlier) {

@@ -3,6 +3,8 @@
 #include "audio/RateConversion.h"
 #include "base/TimeCode.h"
 #include "support/ChildChecks.h"
+#include "support/Judges.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +18,10 @@
 #include <random>
 #include <sys/stat.h>
 
+using testsupport::decode;
+using testsupport::encodeWithFfmpeg;
+using testsupport::encodeWithLame;
 using testsupport::ffmpeg;
-using testsupport::run;
 
 namespace {
 
@@ -64,16 +68,6 @@ const std::vector<Source>& sources()
     return all;
 }
 
-// The frames FFmpeg's command-line tool decodes from a file: the independent judge.
-std::vector<float> ffmpegDecode(const QString& path)
-{
-    const auto r = run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", path,
-                                  "-f", "f32le", "-"});
-    std::vector<float> samples(static_cast<size_t>(r.out.size()) / sizeof(float));
-    std::memcpy(samples.data(), r.out.constData(), samples.size() * sizeof(float));
-    return samples;
-}
-
 std::vector<float> readThrough(AudioReader& reader, int block)
 {
     std::vector<float> all;
@@ -105,14 +99,12 @@ protected:
         for (const auto& in : inputs)
             ffmpeg({"-f", "lavfi", "-i", in.source, path(QString(in.name) + ".wav")});
         for (const Source& s : sources()) {
+            SCOPED_TRACE(s.name);
             const QString input = path(QString(s.input) + ".wav");
-            if (s.encode.first() == "lame:") {
-                QStringList args = s.encode.mid(1);
-                args << "--quiet" << input << path(s.name);
-                ASSERT_EQ(run("lame", args).exitCode, 0) << s.name;
-            } else {
-                ffmpeg(QStringList{"-i", input} + s.encode + QStringList{path(s.name)});
-            }
+            if (s.encode.first() == "lame:")
+                encodeWithLame(input, path(s.name), s.encode.mid(1));
+            else
+                encodeWithFfmpeg(input, path(s.name), s.encode);
         }
     }
     static void TearDownTestSuite()
@@ -129,10 +121,16 @@ QTemporaryDir* ReaderFiles::dir = nullptr;
 
 TEST_F(ReaderFiles, CountsExactlyWhatAnIndependentDecoderDeliversAndReadsAsMuch)
 {
+    QStringList files;
+    for (const Source& s : sources())
+        files << path(s.name);
+    const std::vector<std::vector<float>> references = testsupport::decodeEach(files);
+    size_t next = 0;
     for (const Source& s : sources()) {
         SCOPED_TRACE(s.name);
         const auto reader = AudioReader::open(path(s.name));
-        const std::vector<float> reference = ffmpegDecode(path(s.name));
+        const std::vector<float>& reference = references[next++];
+        ASSERT_FALSE(reference.empty());
         const int channels = reader->channels();
         ASSERT_GT(channels, 0);
         EXPECT_EQ(reader->sampleCount(), static_cast<int64_t>(reference.size()) / channels);
@@ -398,7 +396,7 @@ TEST_F(ReaderFiles, MpegFileCutShortCountsWhatIsLeft)
         const QString cut = path(QString("cut_") + name);
         testsupport::writeAll(cut, whole.left(whole.size() / 2 + 17));
         const auto reader = AudioReader::open(cut);
-        const int64_t expected = static_cast<int64_t>(ffmpegDecode(cut).size()) / 2;
+        const int64_t expected = static_cast<int64_t>(decode(cut).size()) / 2;
         EXPECT_EQ(reader->sampleCount(), expected);
         EXPECT_EQ(static_cast<int64_t>(readThrough(*reader, 5000).size()) / 2, expected);
     }
@@ -410,7 +408,7 @@ TEST_F(ReaderFiles, WavCutShortEndsWithItsLastWholeFrame)
     const QString cut = path("cut.wav");
     testsupport::writeAll(cut, whole.left(whole.size() / 2 + 5));
     const auto reader = AudioReader::open(cut);
-    const int64_t expected = static_cast<int64_t>(ffmpegDecode(cut).size()) / 2;
+    const int64_t expected = static_cast<int64_t>(decode(cut).size()) / 2;
     EXPECT_EQ(reader->sampleCount(), expected);
     EXPECT_EQ(static_cast<int64_t>(readThrough(*reader, 5000).size()) / 2, expected);
 }

@@ -3,8 +3,8 @@
 #include "audio/AudioFile.h"
 #include "audio/Mp3Frames.h"
 #include "audio/WriterTesting.h"
-#include "support/Decoding.h"
 #include "support/FileSizeLimit.h"
+#include "support/Judges.h"
 #include "support/TestSupport.h"
 #include "tags/TagFile.h"
 
@@ -23,10 +23,13 @@
 
 namespace {
 
+using testsupport::decode;
+using testsupport::decodeEach;
+using testsupport::encodeWithFfmpeg;
+using testsupport::encodeWithLame;
 using testsupport::ffmpeg;
 using testsupport::firstDifference;
 using testsupport::run;
-using writertest::decode;
 
 constexpr double kSeconds = 9;
 
@@ -36,58 +39,47 @@ struct Source {
     std::function<void(const QString& wav, const QString& mp3)> make;
 };
 
-void withLame(const QString& wav, const QString& mp3, const QStringList& options)
-{
-    const auto r = run("lame", options + QStringList{"--quiet", wav, mp3});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-}
-
-void withFfmpeg(const QString& wav, const QString& mp3, const QStringList& options)
-{
-    ffmpeg(QStringList{"-i", wav} + options + QStringList{mp3});
-}
-
 const std::vector<Source>& sources()
 {
     static const std::vector<Source> all = {
         {"lame_cbr.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-b", "128"});
+             encodeWithLame(in, out, {"-b", "128"});
          }},
         {"lame_vbr.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-V", "2"});
+             encodeWithLame(in, out, {"-V", "2"});
          }},
         {"lame_no_tag.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-t", "-b", "112"});
+             encodeWithLame(in, out, {"-t", "-b", "112"});
          }},
         {"lame_crc.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-p", "-V", "4"});
+             encodeWithLame(in, out, {"-p", "-V", "4"});
          }},
         {"lame_id3.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-V", "3", "--add-id3v2", "--tt", "Title", "--ta", "Artist"});
+             encodeWithLame(in, out, {"-V", "3", "--add-id3v2", "--tt", "Title", "--ta", "Artist"});
          }},
         {"lame_22k_mono.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-m", "m", "--resample", "22.05", "-V", "5"});
+             encodeWithLame(in, out, {"-m", "m", "--resample", "22.05", "-V", "5"});
          }},
         {"lame_8k.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"--resample", "8", "-b", "16"});
+             encodeWithLame(in, out, {"--resample", "8", "-b", "16"});
          }},
         {"ff_48k_320.mp3",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-ar", "48000", "-c:a", "libmp3lame", "-b:a", "320k"});
+             encodeWithFfmpeg(in, out, {"-ar", "48000", "-c:a", "libmp3lame", "-b:a", "320k"});
          }},
         // Frames copied from the middle of a stream: its first frames reach
         // back into a bit reservoir that the file does not hold.
         {"ff_frame_copy.mp3",
          [](auto in, auto out) {
              const QString whole = out + ".whole.mp3";
-             withLame(in, whole, {"-b", "96"});
+             encodeWithLame(in, whole, {"-b", "96"});
              ffmpeg({"-ss", "2.5", "-i", whole, "-c", "copy", "-write_xing", "0", out});
          }},
     };
@@ -163,19 +155,23 @@ TEST_F(Mp3PieceWriterTest, PiecesDecodeToTheSourcesSamplesAndPutBackTogetherGive
         const std::vector<int64_t> cuts{
             0,         rate * 7 / 10, rate * 7 / 10 + 1200, rate * 2 + 333,
             count / 2, count * 4 / 5, count - 2000,         count};
+        QStringList pieces;
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            pieces << path(QStringLiteral("%1_%2.mp3").arg(s.name).arg(i));
+            writer.write(cuts[i], cuts[i + 1], pieces.back());
+        }
+        const std::vector<std::vector<float>> decoded = decodeEach(pieces);
         std::vector<float> joined;
         for (size_t i = 0; i + 1 < cuts.size(); ++i) {
             const int64_t a = cuts[i];
             const int64_t b = cuts[i + 1];
             SCOPED_TRACE(QStringLiteral("piece %1 to %2").arg(a).arg(b).toStdString());
-            const QString piece = path(QStringLiteral("%1_%2.mp3").arg(s.name).arg(i));
-            writer.write(a, b, piece);
-            const std::vector<float> got = decode(piece);
+            const std::vector<float>& got = decoded[i];
             const std::vector<float> want(whole.begin() + a * channels,
                                           whole.begin() + b * channels);
             EXPECT_TRUE(got == want) << firstDifference(got, want, channels);
             int64_t pieceCount = 0;
-            EXPECT_EQ(readerFrames(piece, &pieceCount), b - a);
+            EXPECT_EQ(readerFrames(pieces[qsizetype(i)], &pieceCount), b - a);
             EXPECT_EQ(pieceCount, b - a);
             joined.insert(joined.end(), got.begin(), got.end());
         }
@@ -191,11 +187,12 @@ TEST_F(Mp3PieceWriterTest, PiecesShorterThanAFrameAreExactOrRefused)
         const Mp3PieceWriter writer(path(name));
         const int channels = writer.channels();
         const std::vector<float> whole = decode(path(name));
-        int written = 0;
         int refused = 0;
+        QStringList pieces;
+        std::vector<std::pair<int64_t, int64_t>> bounds;
         for (int64_t a = 20000; a < 20000 + 1200; a += 241) {
             for (const int64_t length : {1, 40, 500}) {
-                const QString piece = path("short.mp3");
+                const QString piece = path(QStringLiteral("short_%1_%2.mp3").arg(a).arg(length));
                 QFile::remove(piece);
                 try {
                     writer.write(a, a + length, piece);
@@ -205,11 +202,17 @@ TEST_F(Mp3PieceWriterTest, PiecesShorterThanAFrameAreExactOrRefused)
                     ++refused;
                     continue;
                 }
-                ++written;
-                const std::vector<float> want(whole.begin() + a * channels,
-                                              whole.begin() + (a + length) * channels);
-                EXPECT_TRUE(decode(piece) == want) << a << " + " << length;
+                pieces << piece;
+                bounds.emplace_back(a, a + length);
             }
+        }
+        const int written = static_cast<int>(pieces.size());
+        const std::vector<std::vector<float>> decoded = decodeEach(pieces);
+        for (size_t i = 0; i < bounds.size(); ++i) {
+            const auto [a, b] = bounds[i];
+            const std::vector<float> want(whole.begin() + a * channels,
+                                          whole.begin() + b * channels);
+            EXPECT_TRUE(decoded[i] == want) << a << " to " << b;
         }
         EXPECT_GT(written, 0);
         EXPECT_GT(refused, 0);
@@ -229,7 +232,7 @@ TEST_F(Mp3PieceWriterTest, PiecesStartWithAGaplessHeaderAndASilentReservoirFrame
     EXPECT_FALSE(frames[1].crc);
     // The first copied frame reaches back into the silent frame.
     EXPECT_GT(frames[2].mainDataBegin, 0);
-    EXPECT_EQ(writertest::probe(piece).codec, "mp3");
+    EXPECT_EQ(testsupport::probe(piece).codec, "mp3");
     // FFmpeg names the encoder only when the LAME extension's CRC is right.
     const auto tags = run("ffprobe", {"-v", "error", "-show_entries", "stream_tags=encoder", "-of",
                                       "default=nw=1:nk=1", piece});
@@ -307,7 +310,7 @@ TEST_F(Mp3PieceWriterTest, SourcesThatCannotBeCopiedExactlyAreRefusedWithTheReas
     const std::vector<Case> cases = {
         {"layer2.mp2",
          [&](const QString& f) {
-             withFfmpeg(wav, f, {"-c:a", "mp2", "-b:a", "192k"});
+             encodeWithFfmpeg(wav, f, {"-c:a", "mp2", "-b:a", "192k"});
          },
          "Layer II"},
         {"junk.mp3",

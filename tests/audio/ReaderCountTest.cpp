@@ -1,7 +1,9 @@
 #include "audio/AudioReader.h"
 #include "audio/AudioWriter.h"
+#include "audio/ReaderTesting.h"
 #include "audio/WriterTesting.h"
 #include "audio/mpeg/MpegHeader.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +24,6 @@
 namespace {
 
 using testsupport::ffmpeg;
-using testsupport::run;
 
 enum class Encoder { Ffmpeg, Oggenc, Writer };
 
@@ -55,7 +56,7 @@ void makeOgg(const Case& c, int frames, const QString& wav, const QString& ogg)
         writer.setBlockFormat(c.rate, c.channels);
         writer.open(ogg);
         writer.setBlockFormat(c.rate, c.channels);
-        writer.write(writertest::chirp(c.rate, c.channels, frames));
+        writer.write(testsupport::chirp(c.rate, c.channels, frames));
         writer.close();
         return;
     }
@@ -65,25 +66,14 @@ void makeOgg(const Case& c, int frames, const QString& wav, const QString& ogg)
                 .arg(frames),
             "-ac", QString::number(c.channels), wav});
     if (c.encoder == Encoder::Ffmpeg)
-        ffmpeg({"-i", wav, "-c:a", "libvorbis", ogg});
+        testsupport::encodeWithFfmpeg(wav, ogg, {"-c:a", "libvorbis"});
     else
-        ASSERT_EQ(run("oggenc", {"--quiet", "-o", ogg, wav}).exitCode, 0);
-}
-
-std::vector<float> readAll(AudioReader& reader)
-{
-    std::vector<float> all;
-    for (;;) {
-        const SampleArray a = reader.read(4096);
-        if (a.frames() == 0)
-            return all;
-        all.insert(all.end(), a.samples.begin(), a.samples.end());
-    }
+        testsupport::encodeWithOggenc(wav, ogg);
 }
 
 int64_t framesDelivered(AudioReader& reader)
 {
-    return static_cast<int64_t>(readAll(reader).size()) / reader.channels();
+    return static_cast<int64_t>(readertest::readToEnd(reader).size()) / reader.channels();
 }
 
 TEST(ReaderCount, ShortOggVorbisCountIsWhatReadingThroughDelivers)
@@ -113,15 +103,15 @@ TEST(ReaderCount, ShortOggVorbisCountIsWhatReadingThroughDelivers)
         const auto reader = AudioReader::open(ogg);
         ASSERT_EQ(reader->sampleRate(), c.rate);
         const int64_t count = reader->sampleCount();
-        const std::vector<float> decoded = readAll(*reader);
+        const std::vector<float> decoded = readertest::readToEnd(*reader);
         const int64_t delivered = static_cast<int64_t>(decoded.size()) / c.channels;
         EXPECT_EQ(count, delivered);
         EXPECT_EQ(delivered, frames);
         // The last frames kept are the source's last frames, not the codec's
         // padding.
         const std::vector<float> source =
-            c.encoder == Encoder::Writer ? writertest::chirp(c.rate, c.channels, frames).samples
-                                         : readAll(*AudioReader::open(wav));
+            c.encoder == Encoder::Writer ? testsupport::chirp(c.rate, c.channels, frames).samples
+                                         : readertest::readToEnd(*AudioReader::open(wav));
         ASSERT_EQ(source.size(), static_cast<size_t>(frames) * c.channels);
         const size_t tail = std::min(decoded.size(), static_cast<size_t>(c.rate / 50 * c.channels));
         double error = 0;
@@ -150,8 +140,7 @@ QByteArray lameFile(const QString& dir, const QString& name, double seconds,
                 .arg(silent ? "0|0" : "sin(t*t*400)*0.5|sin(300*2*PI*t)*0.3")
                 .arg(seconds),
             wav});
-    const auto r = run("lame", options + QStringList{"--quiet", wav, mp3});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    testsupport::encodeWithLame(wav, mp3, options);
     return testsupport::readAll(mp3);
 }
 
@@ -224,14 +213,14 @@ TEST(ReaderCount, DamagedMpegStreamsCountSeekAndReadAlike)
         const auto reader = AudioReader::open(path);
         const int channels = reader->channels();
         const int64_t count = reader->sampleCount();
-        const std::vector<float> through = readAll(*reader);
+        const std::vector<float> through = readertest::readToEnd(*reader);
         EXPECT_EQ(static_cast<int64_t>(through.size()) / channels, count);
         if (static_cast<int64_t>(through.size()) / channels != count || count == 0)
             continue;
         for (const int64_t x : {count / 2, count / 3, count - 1, count * 9 / 10, int64_t(0)}) {
             SCOPED_TRACE(x);
             reader->seek(x);
-            const std::vector<float> rest = readAll(*reader);
+            const std::vector<float> rest = readertest::readToEnd(*reader);
             EXPECT_EQ(static_cast<int64_t>(rest.size()) / channels, count - x);
             if (static_cast<int64_t>(rest.size()) / channels != count - x)
                 continue;

@@ -1,7 +1,9 @@
 #include "audio/AudioReader.h"
 #include "audio/AudioWriter.h"
+#include "audio/ReaderTesting.h"
 #include "audio/WriterTesting.h"
 #include "audio/encoders/Mp3EncoderSettings.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,9 @@
 
 namespace {
 
+using testsupport::encodeWithFfmpeg;
+using testsupport::encodeWithLame;
+using testsupport::encodeWithOggenc;
 using testsupport::ffmpeg;
 using testsupport::run;
 
@@ -33,43 +38,12 @@ struct Source {
     bool lossless;
 };
 
-void withFfmpeg(const QString& input, const QString& output, const QStringList& encode)
-{
-    ffmpeg(QStringList{"-i", input} + encode + QStringList{output});
-}
-
-void withLame(const QString& input, const QString& output, const QStringList& encode)
-{
-    ASSERT_EQ(run("lame", encode + QStringList{"--quiet", input, output}).exitCode, 0);
-}
-
-void withOggenc(const QString& input, const QString& output, const QStringList& encode)
-{
-    ASSERT_EQ(run("oggenc", encode + QStringList{"--quiet", "-o", output, input}).exitCode, 0);
-}
-
 // Our own writer, fed a sweep in blocks of the size a job uses.
 void withWriter(const QString& output, int rate, int channels,
                 const std::function<void(AudioWriter&)>& select)
 {
-    AudioWriter writer;
-    select(writer);
-    const SampleArray all = writertest::chirp(rate, channels, rate * kSeconds);
-    writer.setBlockFormat(rate, channels);
-    writer.open(output);
-    writer.setBlockFormat(rate, channels);
-    const int frames = all.frames();
-    for (int done = 0; done < frames;) {
-        const int n = std::min(44100, frames - done);
-        SampleArray block;
-        block.rate = rate;
-        block.channels = channels;
-        block.samples.assign(all.samples.begin() + static_cast<ptrdiff_t>(done) * channels,
-                             all.samples.begin() + static_cast<ptrdiff_t>(done + n) * channels);
-        writer.write(block);
-        done += n;
-    }
-    writer.close();
+    testsupport::writeWithOurWriter(output, testsupport::chirp(rate, channels, rate * kSeconds),
+                                    select, 44100);
 }
 
 const std::vector<Source>& sources()
@@ -77,22 +51,22 @@ const std::vector<Source>& sources()
     static const std::vector<Source> all = {
         {"ff_vorbis.ogg",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-c:a", "libvorbis", "-q:a", "4"});
+             encodeWithFfmpeg(in, out, {"-c:a", "libvorbis", "-q:a", "4"});
          },
          false},
         {"ff_vorbis_22k_mono.ogg",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-ac", "1", "-ar", "22050", "-c:a", "libvorbis"});
+             encodeWithFfmpeg(in, out, {"-ac", "1", "-ar", "22050", "-c:a", "libvorbis"});
          },
          false},
         {"oggenc.ogg",
          [](auto in, auto out) {
-             withOggenc(in, out, {"-q", "4"});
+             encodeWithOggenc(in, out, {"-q", "4"});
          },
          false},
         {"oggenc_22k_mono.ogg",
          [](auto in, auto out) {
-             withOggenc(in, out, {"-q", "-1", "--downmix", "--resample", "22050"});
+             encodeWithOggenc(in, out, {"-q", "-1", "--downmix", "--resample", "22050"});
          },
          false},
         {"own_vorbis_cbr.ogg",
@@ -109,12 +83,12 @@ const std::vector<Source>& sources()
          false},
         {"ff_lame.mp3",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-c:a", "libmp3lame", "-b:a", "128k"});
+             encodeWithFfmpeg(in, out, {"-c:a", "libmp3lame", "-b:a", "128k"});
          },
          false},
         {"lame_vbr.mp3",
          [](auto in, auto out) {
-             withLame(in, out, {"-V", "4"});
+             encodeWithLame(in, out, {"-V", "4"});
          },
          false},
         {"own_mp3.mp3",
@@ -125,12 +99,12 @@ const std::vector<Source>& sources()
          false},
         {"ff_layer2.mp2",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-c:a", "mp2", "-b:a", "192k"});
+             encodeWithFfmpeg(in, out, {"-c:a", "mp2", "-b:a", "192k"});
          },
          false},
         {"ff_wmav2.wma",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-c:a", "wmav2", "-b:a", "128k"});
+             encodeWithFfmpeg(in, out, {"-c:a", "wmav2", "-b:a", "128k"});
          },
          false},
         {"own_wma.wma",
@@ -140,7 +114,7 @@ const std::vector<Source>& sources()
          false},
         {"ff_s16.wav",
          [](auto in, auto out) {
-             withFfmpeg(in, out, {"-c:a", "pcm_s16le"});
+             encodeWithFfmpeg(in, out, {"-c:a", "pcm_s16le"});
          },
          true},
         {"own_s16_mono.wav",
@@ -175,17 +149,6 @@ protected:
 
     // Reads to the end. An empty block ends it: a block of one mono frame has
     // the upper bound 0 but still counts here.
-    static std::vector<float> readOn(AudioReader& reader)
-    {
-        std::vector<float> all;
-        for (;;) {
-            const SampleArray a = reader.read(4096);
-            if (a.frames() == 0)
-                return all;
-            all.insert(all.end(), a.samples.begin(), a.samples.end());
-        }
-    }
-
     static QTemporaryDir* dir;
 };
 
@@ -197,7 +160,7 @@ TEST_F(ReaderSeekAfterTheEnd, DeliversTheRestOfTheFileAsReadingThroughDoes)
     for (const Source& s : sources()) {
         SCOPED_TRACE(s.name);
         const auto reader = AudioReader::open(path(s.name));
-        const std::vector<float> through = readOn(*reader);
+        const std::vector<float> through = readertest::readToEnd(*reader);
         const int64_t count = reader->sampleCount();
         const int channels = reader->channels();
         const int64_t rate = reader->sampleRate();
@@ -220,7 +183,7 @@ TEST_F(ReaderSeekAfterTheEnd, DeliversTheRestOfTheFileAsReadingThroughDoes)
         for (const int64_t x : targets) {
             SCOPED_TRACE(x);
             reader->seek(x);
-            const std::vector<float> rest = readOn(*reader);
+            const std::vector<float> rest = readertest::readToEnd(*reader);
             ASSERT_EQ(static_cast<int64_t>(rest.size()) / channels, count - x);
             float worst = 0;
             for (size_t k = 0; k < rest.size(); ++k)

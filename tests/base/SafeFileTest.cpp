@@ -1,7 +1,6 @@
 #include "base/SafeFile.h"
 #include "support/ChildChecks.h"
 #include "support/FileSizeLimit.h"
-
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -10,6 +9,7 @@
 #include <QTemporaryDir>
 #include <climits>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "support/Decoding.h"
+#include "support/Judges.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -241,13 +241,13 @@ TEST_F(CommandLineRun, CutAndPlanAgreeAndAWholeFileKeepsEverySample)
         const Bounds want = bounds(p);
         const QJsonArray outputs = c["outputs"].toArray();
         ASSERT_EQ(outputs.size(), want.size());
-        const std::vector<float> samples = testsupport::decodeFloat(path("noise.wav"));
+        const std::vector<float> samples = testsupport::decode(path("noise.wav"));
         for (int k = 0; k < outputs.size(); ++k) {
             const QString written = outputs[k].toObject()["path"].toString();
             EXPECT_EQ(outputs[k].toObject()["begin_frame"].toInteger(), want[k].first);
             EXPECT_EQ(outputs[k].toObject()["frames"].toInteger(), want[k].second - want[k].first);
             EXPECT_EQ(ffprobeFrames(written), want[k].second - want[k].first);
-            EXPECT_TRUE(testsupport::decodeFloat(written) ==
+            EXPECT_TRUE(testsupport::decode(written) ==
                         testsupport::frameRange(samples, 2, want[k].first, want[k].second))
                 << written.toStdString();
             QFile::remove(written);
@@ -418,10 +418,10 @@ TEST_F(CommandLineRun, ACueSheetNamesItsFilesAndPlacesItsPiecesToTheSample)
     ASSERT_EQ(cut.exitCode, 0) << cut.err.toStdString();
     const QJsonArray outputs = json(cut)["outputs"].toArray();
     ASSERT_EQ(outputs.size(), 3);
-    const std::vector<float> noise = testsupport::decodeFloat(path("noise.wav"));
-    EXPECT_TRUE(testsupport::decodeFloat(outputs[0].toObject()["path"].toString()) ==
+    const std::vector<float> noise = testsupport::decode(path("noise.wav"));
+    EXPECT_TRUE(testsupport::decode(outputs[0].toObject()["path"].toString()) ==
                 testsupport::frameRange(noise, 2, 0, second));
-    EXPECT_TRUE(testsupport::decodeFloat(outputs[1].toObject()["path"].toString()) ==
+    EXPECT_TRUE(testsupport::decode(outputs[1].toObject()["path"].toString()) ==
                 testsupport::frameRange(noise, 2, second, 541107));
 
     // A sheet that cannot be used cuts nothing and says why.

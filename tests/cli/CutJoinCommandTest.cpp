@@ -1,37 +1,25 @@
-#include "support/Decoding.h"
+#include "support/Judges.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <csignal>
 #include <map>
 #include <sys/resource.h>
 
-using testsupport::ffmpeg;
-using testsupport::run;
+using namespace testsupport;
 
 namespace {
-
-QByteArray md5(const QString& path)
-{
-    return QCryptographicHash::hash(testsupport::readAll(path), QCryptographicHash::Md5);
-}
-
-int64_t decodedFrames(const QString& path)
-{
-    const auto r = run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", path,
-                                  "-f", "s16le", "-ac", "2", "-"});
-    return r.exitCode == 0 ? r.out.size() / 4 : -1;
-}
 
 class CutJoinCommand : public ::testing::Test {
 protected:
@@ -39,10 +27,9 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         QDir(dir.path()).mkdir("out");
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=44100:duration=5.5", "-ac",
-                "2", "-c:a", "pcm_s16le", path("tone.wav")});
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=44100:duration=3", "-ac", "2",
-                "-c:a", "libmp3lame", "-metadata", "title=Other", path("other.mp3")});
+        makeAudio(path("tone.wav"), {.seconds = 5.5, .channels = 2, .hz = 500});
+        makeAudio(path("other.mp3"), {.seconds = 3, .channels = 2, .hz = 300},
+                  {"-metadata", "title=Other"});
         // An options file of its own, so the user's is never read.
         testsupport::writeAll(path("Vessimo.ini"), "[Output]\nDir=" + path("out").toUtf8() + "/\n");
         sourceSums = {md5(path("tone.wav")), md5(path("other.mp3"))};
@@ -120,8 +107,7 @@ TEST_F(CutJoinCommand, FadesAndSegmentsComeFromTheCommandLine)
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(outputs(), (QStringList{"tone_1.wav", "tone_2.wav"}));
     EXPECT_EQ(decodedFrames(path("out/tone_1.wav")), 2 * 44100);
-    const QByteArray pcm =
-        run("ffmpeg", {"-loglevel", "error", "-i", path("out/tone_1.wav"), "-f", "s16le", "-"}).out;
+    const QByteArray pcm = decodePcm16(path("out/tone_1.wav"));
     ASSERT_GT(pcm.size(), 400);
     const auto* s = reinterpret_cast<const int16_t*>(pcm.constData());
     EXPECT_LT(std::abs(int(s[2])), 30) << "faded in from silence";
@@ -191,7 +177,7 @@ TEST_F(CutJoinCommand, CopiesMp3PiecesExactlyWhateverTheNumberOfWorkers)
     for (const QJsonValue& value : pieces) {
         const QJsonObject piece = value.toObject();
         EXPECT_TRUE(piece["copied"].toBool());
-        const std::vector<float> got = testsupport::decodeFloat(piece["path"].toString());
+        const std::vector<float> got = testsupport::decode(piece["path"].toString());
         EXPECT_EQ(int64_t(got.size()), piece["frames"].toInteger() * 2);
         std::vector<float>& whole = joined[piece["source"].toString()];
         whole.insert(whole.end(), got.begin(), got.end());
@@ -201,7 +187,7 @@ TEST_F(CutJoinCommand, CopiesMp3PiecesExactlyWhateverTheNumberOfWorkers)
                                                    {path("other.mp3"), 3 * 44100}};
     for (const auto& [source, frames] : lengths) {
         const std::vector<float> want =
-            testsupport::frameRange(testsupport::decodeFloat(source), 2, 0, frames);
+            testsupport::frameRange(testsupport::decode(source), 2, 0, frames);
         EXPECT_TRUE(joined[source] == want)
             << source.toStdString() << ": "
             << testsupport::firstDifference(joined[source], want, 2);
@@ -306,17 +292,20 @@ TEST_F(CutJoinCommand, AJoinNeverReplacesUnlessAskedAndNeverWritesOntoASource)
 
 TEST_F(CutJoinCommand, CtrlCKeepsTheCurrentPieceAsAValidPartialFile)
 {
-    ffmpeg({"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:duration=120", "-ac", "2", "-c:a",
-            "pcm_s16le", path("long.wav")});
+    makeAudio(path("long.wav"), {.seconds = 120, .channels = 2, .wave = Sound::Wave::Noise});
     QProcess p;
     p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--out", path("out"),
                           "--format", "mp3", "--jobs", "1", "--json", path("long.wav")});
     ASSERT_TRUE(p.waitForStarted());
-    // Interrupted once the piece is being written (its data lies beside it).
-    for (int i = 0; i < 600 && outputs().isEmpty(); ++i)
-        QThread::msleep(20);
-    ASSERT_FALSE(outputs().isEmpty()) << "the cut never began";
-    QThread::msleep(300);
+    // Interrupted once the piece is being written and some seconds of it lie
+    // on the disk (beside it, until it is closed).
+    const auto written = [&] {
+        qint64 bytes = 0;
+        for (const QString& name : outputs())
+            bytes += QFileInfo(path("out/" + name)).size();
+        return bytes;
+    };
+    ASSERT_TRUE(waitFor([&] { return written() >= 64 * 1024; }, "the cut to write a few seconds"));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
@@ -358,8 +347,8 @@ TEST_F(CutJoinCommand, ATitleTooLongForANameFallsBackToTheSourcesName)
     // "_1" to "_9" fit beside the title, from "_10" on the name is too long
     // for the file system, and the window's rule names the piece after the
     // source instead.
-    ffmpeg({"-f", "lavfi", "-i", "sine=frequency=300:sample_rate=8000:duration=11", "-c:a",
-            "libmp3lame", "-metadata", "title=" + QString(249, 't'), path("titled.mp3")});
+    makeAudio(path("titled.mp3"), {.seconds = 11, .rate = 8000, .hz = 300},
+              {"-metadata", "title=" + QString(249, 't')});
     const auto r = cli(
         "cut", {"--every", "1", "--format", "wav", "--jobs", "3", "--json", path("titled.mp3")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -383,8 +372,7 @@ TEST_F(CutJoinCommand, NeverMoreWorkersThanPiecesAndAFailedStartIsNamed)
     GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
 #else
     // Room for the program, not for three hundred threads' stacks.
-    ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "300", "-c:a", "pcm_s16le",
-            path("many.wav")});
+    makeAudio(path("many.wav"), {.seconds = 300, .rate = 8000, .wave = Sound::Wave::Silence});
     QDir(dir.path()).mkdir("out2");
     QProcess p;
     p.setChildProcessModifier([] {
@@ -405,8 +393,7 @@ TEST_F(CutJoinCommand, NeverMoreWorkersThanPiecesAndAFailedStartIsNamed)
 TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort)
 {
     // 119.5 seconds: six pieces of up to 20 seconds, none of them empty.
-    ffmpeg({"-f", "lavfi", "-i", "anoisesrc=sample_rate=44100:duration=119.5", "-ac", "2", "-c:a",
-            "libmp3lame", path("noise.mp3")});
+    makeAudio(path("noise.mp3"), {.seconds = 119.5, .channels = 2, .wave = Sound::Wave::Noise});
     const QString source = path("noise.mp3");
     QProcess p;
     p.start(VESSIMO_CLI, {"cut", "--settings", path("Vessimo.ini"), "--out", path("out"), "--every",
@@ -415,8 +402,8 @@ TEST_F(CutJoinCommand, ASourceThatShrinksFailsItsPiecesInsteadOfWritingThemShort
     // Once the first piece is being written the source loses all but its
     // first 30 seconds: the first piece is whole, the second runs dry and
     // the others lie past the new end.
-    while (outputs().isEmpty() && p.state() != QProcess::NotRunning)
-        p.waitForFinished(10);
+    ASSERT_TRUE(waitFor([&] { return !outputs().isEmpty() || p.state() == QProcess::NotRunning; },
+                        "the first piece"));
     ASSERT_FALSE(outputs().isEmpty()) << "the cut never began";
     ASSERT_TRUE(QFile::resize(source, QFileInfo(source).size() / 4));
     ASSERT_TRUE(p.waitForFinished(120000));

@@ -1,4 +1,5 @@
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -66,16 +67,15 @@ protected:
     // Until the first piece is finished and the second one is being written.
     bool secondPieceUnderWay()
     {
-        for (;;) {
-            // Not the hidden file of piece 1's tags being written.
+        // Not the hidden file of piece 1's tags being written.
+        const auto underWay = [&] {
             const QStringList now = outputs();
-            if (now.contains("long_1.mp3") &&
-                !now.filter(QRegularExpression("^\\.long_2")).isEmpty())
-                return true;
-            if (cut.state() == QProcess::NotRunning)
-                return false;
-            QThread::msleep(2);
-        }
+            return now.contains("long_1.mp3") &&
+                   !now.filter(QRegularExpression("^\\.long_2")).isEmpty();
+        };
+        EXPECT_TRUE(testsupport::waitFor(
+            [&] { return underWay() || cut.state() == QProcess::NotRunning; }, "the second piece"));
+        return underWay();
     }
     void signal(int number) { ::kill(static_cast<pid_t>(cut.processId()), number); }
     QJsonArray pieces()

@@ -1,3 +1,4 @@
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-using testsupport::ffmpeg;
+using testsupport::makeAudio;
 using testsupport::run;
 
 namespace {
@@ -18,12 +19,11 @@ protected:
     static void SetUpTestSuite()
     {
         dir = new QTemporaryDir;
-        ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "125", "-c:a", "pcm_s16le",
-                path("long.wav")});
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050", "-t", "90", "-c:a",
-                "libmp3lame", "-b:a", "32k", "-metadata", "title=My: Song", path("song.mp3")});
-        ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "0.4", "-c:a", "pcm_s16le",
-                path("short.wav")});
+        using testsupport::Sound;
+        makeAudio(path("long.wav"), {.seconds = 125, .rate = 8000, .wave = Sound::Wave::Silence});
+        makeAudio(path("song.mp3"), {.seconds = 90, .rate = 22050},
+                  {"-b:a", "32k", "-metadata", "title=My: Song"});
+        makeAudio(path("short.wav"), {.seconds = 0.4, .rate = 8000, .wave = Sound::Wave::Silence});
         testsupport::writeAll(path("notes.mp3"), "not audio\n");
         QDir(dir->path()).mkdir("album");
         for (const char* name : {"long.wav", "song.mp3", "notes.mp3", "short.wav"})

@@ -1,3 +1,4 @@
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-using testsupport::ffmpeg;
+using testsupport::makeAudio;
 using testsupport::run;
 
 namespace {
@@ -17,10 +18,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=22050:duration=1.5", "-c:a",
-                "pcm_s16le", path("tone.wav")});
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=500:sample_rate=44100:duration=2", "-ac", "2",
-                "-c:a", "libmp3lame", "-b:a", "128k", path("tone.mp3")});
+        makeAudio(path("tone.wav"), {.seconds = 1.5, .rate = 22050, .hz = 500});
+        makeAudio(path("tone.mp3"), {.seconds = 2, .channels = 2, .hz = 500}, {"-b:a", "128k"});
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     static testsupport::ProcessResult probe(const QStringList& args)

@@ -1,3 +1,4 @@
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,10 @@ ProcessResult cli(const QStringList& args)
     return run(QStringLiteral(VESSIMO_CLI_PATH), QStringList{"tags"} + args);
 }
 
+// A second of tone with no tags of its own but `extra`.
 QString tone(const QString& path, const QStringList& extra = {})
 {
-    QStringList args{"-f",        "lavfi",         "-i", "sine=duration=1", "-fflags",
-                     "+bitexact", "-map_metadata", "-1"};
-    if (path.endsWith(".mp3"))
-        args << "-id3v2_version"
-             << "0"
-             << "-write_xing"
-             << "0";
-    ffmpeg(args + extra + QStringList{path});
-    return path;
+    return makeAudio(path, {.bare = true}, extra);
 }
 
 QJsonObject readJson(const QString& path)
@@ -132,8 +126,8 @@ TEST_F(TagsCommand, SetKeepsTheTagsItDoesNotKnow)
 {
     for (const QString& name : QStringList{"k.mp3", "k.ogg", "k.wma"}) {
         const QString file = path(name);
-        ffmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-metadata", "mood=calm", "-metadata",
-                "title=Old", "-id3v2_version", "3", file});
+        makeAudio(file, {},
+                  {"-metadata", "mood=calm", "-metadata", "title=Old", "-id3v2_version", "3"});
         const ProcessResult r = cli({file, "--set", "title=New"});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         const ProcessResult probe =

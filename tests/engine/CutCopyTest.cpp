@@ -3,7 +3,7 @@
 #include "audio/AudioFile.h"
 #include "base/TimeCode.h"
 #include "settings/Options.h"
-#include "support/Decoding.h"
+#include "support/Judges.h"
 #include "tags/Id3Tags.h"
 
 #include <QFile>
@@ -16,7 +16,8 @@
 namespace {
 
 using namespace enginetest;
-using testsupport::decodeFloat;
+using testsupport::decode;
+using testsupport::decodeEach;
 using testsupport::firstDifference;
 using testsupport::frameRange;
 
@@ -83,12 +84,16 @@ protected:
     }
 
     // The piece decodes to the source's frames [a, b), and our reader counts it
-    // b - a frames.
+    // b - a frames; `got` is what ffmpeg decoded of it.
     void expectCopied(const QString& piece, const std::vector<float>& whole, int channels,
                       int64_t a, int64_t b)
     {
+        expectCopied(piece, decode(piece), whole, channels, a, b);
+    }
+    void expectCopied(const QString& piece, const std::vector<float>& got,
+                      const std::vector<float>& whole, int channels, int64_t a, int64_t b)
+    {
         SCOPED_TRACE(piece.toStdString());
-        const std::vector<float> got = decodeFloat(piece);
         const std::vector<float> want = frameRange(whole, channels, a, b);
         EXPECT_TRUE(got == want) << firstDifference(got, want, channels);
         EXPECT_EQ(counted(piece).frames, b - a);
@@ -114,14 +119,17 @@ TEST_F(CutCopyTest, TimedPiecesOfEveryMpegVersionAreTheSourcesSamples)
     const std::pair<QString, QString> files[] = {{"Vbr.mp3", "Copied"}, {"Mono.mp3", "Mono"}};
     for (const auto& [file, caption] : files) {
         const Counted c = counted(source(file));
-        const std::vector<float> whole = decodeFloat(source(file));
+        QStringList files{source(file)};
+        for (int k = 0; k < 4; ++k)
+            files << out(QStringLiteral("%1_%2.mp3").arg(caption).arg(k + 1));
+        const std::vector<std::vector<float>> decoded = decodeEach(files);
+        const std::vector<float>& whole = decoded[0];
         ASSERT_EQ(int64_t(whole.size()), c.frames * c.channels) << "ffmpeg and our reader agree";
         std::vector<float> joined;
         for (int k = 0; k < 4; ++k) {
-            const QString piece = out(QStringLiteral("%1_%2.mp3").arg(caption).arg(k + 1));
             const auto [a, b] = timedPiece(c, k, 2);
-            expectCopied(piece, whole, c.channels, a, b);
-            const std::vector<float> got = decodeFloat(piece);
+            const std::vector<float>& got = decoded[size_t(k) + 1];
+            expectCopied(files[k + 1], got, whole, c.channels, a, b);
             joined.insert(joined.end(), got.begin(), got.end());
         }
         const int64_t end = timedPiece(c, 3, 2).second;
@@ -157,7 +165,7 @@ TEST_F(CutCopyTest, CustomSegmentsTakeTheEncodedCutsFrames)
     ASSERT_EQ(outputs(), (QStringList{"Copied.mp3", "Copied.wav", "Copied_1.mp3", "Copied_1.wav"}));
 
     const Counted c = counted(source("Vbr.mp3"));
-    const std::vector<float> whole = decodeFloat(source("Vbr.mp3"));
+    const std::vector<float> whole = decode(source("Vbr.mp3"));
     const std::pair<int, int> segments[] = {{0, 2}, {3, 7}};
     const QString names[] = {"Copied", "Copied_1"};
     for (int k = 0; k < 2; ++k) {
@@ -182,11 +190,11 @@ TEST_F(CutCopyTest, FadedPiecesAreEncoded)
     for (int row = 0; row < 3; ++row)
         EXPECT_FALSE(session->jobs().segments().isCopied(row)) << "encoded, not copied";
     const Counted c = counted(source("Vbr.mp3"));
-    const std::vector<float> whole = decodeFloat(source("Vbr.mp3"));
+    const std::vector<float> whole = decode(source("Vbr.mp3"));
     for (int k = 0; k < 2; ++k) {
         const QString piece = out(QStringLiteral("Copied_%1.mp3").arg(k + 1));
         const auto [a, b] = timedPiece(c, k, 3);
-        const std::vector<float> got = decodeFloat(piece);
+        const std::vector<float> got = decode(piece);
         ASSERT_EQ(int64_t(got.size()), (b - a) * c.channels) << piece.toStdString();
         EXPECT_FALSE(got == frameRange(whole, c.channels, a, b));
         float last = 0;
@@ -211,9 +219,9 @@ TEST_F(CutCopyTest, SourcesThatCannotBeCopiedAreEncoded)
     // Encoded, so no longer the source's samples.
     const Counted c = counted(source("Junk.mp3"));
     const auto [a, b] = timedPiece(c, 0, 2);
-    const std::vector<float> got = decodeFloat(out("Copied_1.mp3"));
+    const std::vector<float> got = decode(out("Copied_1.mp3"));
     EXPECT_EQ(int64_t(got.size()), (b - a) * c.channels);
-    EXPECT_FALSE(got == frameRange(decodeFloat(source("Junk.mp3")), c.channels, a, b));
+    EXPECT_FALSE(got == frameRange(decode(source("Junk.mp3")), c.channels, a, b));
     expectSourcesUnchanged();
 }
 

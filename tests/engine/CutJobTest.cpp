@@ -89,7 +89,7 @@ TEST_P(CutFormatTest, TimedPiecesHoldExactlyTheirFrames)
         const QString piece = out(QStringLiteral("Tone_%1").arg(k + 1) + ext);
         const int64_t frames = c.format == 3 ? oggFrames(piece) : decodedFrames(piece);
         EXPECT_NEAR(frames, expected[k], c.tolerance) << piece.toStdString();
-        EXPECT_EQ(rateOf(piece), 44100);
+        EXPECT_EQ(probe(piece).rate, 44100);
     }
     EXPECT_EQ(statusLog[2], (QStringList{"Converting", "Finish"}));
     expectJobEnded();
@@ -247,11 +247,11 @@ TEST_F(CutJobTest, TagsAreCarriedIntoMp3WmaAndOggPieces)
     EXPECT_EQ(mp3.album, "Live");
     EXPECT_EQ(mp3.year, "1999");
     EXPECT_EQ(mp3.genre, "Rock");
-    EXPECT_EQ(ffprobeTag(out("Night Song.mp3"), "artist"), "The Band");
-    EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "title"), "Night Song");
-    EXPECT_EQ(ffprobeTag(out("Night Song.ogg"), "album"), "Live");
-    EXPECT_EQ(ffprobeTag(out("Night Song.wma"), "title"), "Night Song");
-    EXPECT_EQ(ffprobeTag(out("Night Song.wma"), "artist"), "The Band");
+    EXPECT_EQ(probeTag(out("Night Song.mp3"), "artist"), "The Band");
+    EXPECT_EQ(probeTag(out("Night Song.ogg"), "title"), "Night Song");
+    EXPECT_EQ(probeTag(out("Night Song.ogg"), "album"), "Live");
+    EXPECT_EQ(probeTag(out("Night Song.wma"), "title"), "Night Song");
+    EXPECT_EQ(probeTag(out("Night Song.wma"), "artist"), "The Band");
     expectSourcesUnchanged();
 }
 

@@ -90,8 +90,8 @@ TEST_F(JoinJobTest, MixedRatesAndChannelsAreConvertedToTheFirstFilesFormat)
     session->joinCommand();
     ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
 
-    EXPECT_EQ(rateOf(out("mix.wav")), 44100);
-    EXPECT_EQ(channelsOf(out("mix.wav")), 2);
+    EXPECT_EQ(probe(out("mix.wav")).rate, 44100);
+    EXPECT_EQ(probe(out("mix.wav")).channels, 2);
     // 2 s, then a second from 22050 Hz and a second from 48000 Hz.
     EXPECT_NEAR(decodedFrames(out("mix.wav")), 4 * 44100, 2);
     // The mono file reaches both channels.

@@ -1,3 +1,4 @@
+#include "jobs/JobTestFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,6 @@
 // The real program started with files and folders on its command line, as a
 // file manager or the desktop entry starts it, watched from outside through
 // the rows it prints under VESSIMO_PRINT_FILES.
-
-using testsupport::ffmpeg;
 
 namespace {
 
@@ -26,15 +25,12 @@ protected:
     static void SetUpTestSuite()
     {
         dir = new QTemporaryDir;
-        ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "125", "-c:a", "pcm_s16le",
-                path("long.wav")});
-        ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050", "-t", "90", "-c:a",
-                "libmp3lame", "-b:a", "32k", "-metadata", "title=My: Song", path("song.mp3")});
+        jobtest::makeWav(path("long.wav"), 125);
+        jobtest::makeMp3(path("song.mp3"), 90, {"-metadata", "title=My: Song"});
         QDir(dir->path()).mkdir("album");
         QFile::copy(path("song.mp3"), path("album/b.mp3"));
         // A folder lists a file shorter than a second; the file dialog would refuse it.
-        ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "0.4", "-c:a", "pcm_s16le",
-                path("album/a.wav")});
+        jobtest::makeWav(path("album/a.wav"), 0.4);
         testsupport::writeAll(path("album/notes.txt"), "not a sound file");
     }
     static void TearDownTestSuite() { delete dir; }

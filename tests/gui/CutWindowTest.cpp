@@ -3,6 +3,7 @@
 #include "gui/skin/SkinView.h"
 #include "skin/SkinnedWindow.h"
 #include "support/FakeSeams.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +26,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         QDir(dir.path()).mkdir("out");
-        testsupport::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=8", "-ac", "2",
-                             "-c:a", "pcm_s16le", dir.filePath("Song.wav")});
+        testsupport::makeAudio(dir.filePath("Song.wav"), {.seconds = 8, .channels = 2});
         window = std::make_unique<Tfm_main>(prompts, shell, dir.filePath("Vessimo.ini"),
                                             testsupport::sourceDir() + "/skin/vessimo.skin");
         window->show();

@@ -5,6 +5,7 @@
 #include "gui/skin/SliderWaveform.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@
 
 #include <cmath>
 #include <functional>
+
+using testsupport::waitFor;
 
 namespace {
 
@@ -157,17 +160,17 @@ TEST_F(FrontPanelAccessibilityTest, PressingReturnsAtOnceAndTheClickFollows)
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_FALSE(inside) << "the press does not wait for the dialog";
-    QTest::qWait(20);
-    EXPECT_TRUE(inside);
+    EXPECT_TRUE(waitFor([&] { return inside; }, "the click to follow"));
 
     ran.clear();
     element("Stop the preview")
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     element("Help")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QTest::qWait(20);
+    // The clicks follow in order: once the menu shows, both have been handled.
+    EXPECT_TRUE(waitFor([&] { return window->p_help->isVisible(); },
+                        "the help menu to pop up, not run in a loop of its own"));
     EXPECT_EQ(ran, std::vector<Operation>{Operation::PopUpHelpMenu});
-    EXPECT_TRUE(window->p_help->isVisible()) << "popped up, not run in a loop of its own";
     window->p_help->hide();
 }
 
@@ -260,7 +263,7 @@ TEST_F(FrontPanelAccessibilityTest, TheSelectedFilesWaveformLiesBehindTheSlider)
 {
     addSecondsOfSound(100);
     const WaveformLoader& loader = window->waveform().loader();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !loader.busy() && !loader.peaks().empty(); }, 10000))
+    ASSERT_TRUE(waitFor([&] { return !loader.busy() && !loader.peaks().empty(); }, "the waveform"))
         << loader.path().toStdString() << " busy=" << loader.busy();
     EXPECT_EQ(loader.path(), window->session().jobs().list().entry(0).path);
 
@@ -269,7 +272,7 @@ TEST_F(FrontPanelAccessibilityTest, TheSelectedFilesWaveformLiesBehindTheSlider)
     const QPoint probe(pb.center().x(), pb.top() + 3);
     const QColor withWave = window->Skin1->grab().toImage().pixelColor(probe);
     window->session().jobs().list().select(-1);
-    QTest::qWait(50);
+    ASSERT_TRUE(waitFor([&] { return loader.peaks().empty(); }, "the waveform to go"));
     const QColor without = window->Skin1->grab().toImage().pixelColor(probe);
     EXPECT_GT(withWave.lightness(), without.lightness() + 20)
         << withWave.name().toStdString() << " vs " << without.name().toStdString();

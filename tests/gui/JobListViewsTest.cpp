@@ -1,6 +1,7 @@
 #include "gui/JobListViews.h"
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
+#include "jobs/JobTestFiles.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
 
@@ -19,11 +20,7 @@
 
 namespace {
 
-void makeWav(const QString& path, int seconds)
-{
-    testsupport::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t",
-                         QString::number(seconds), "-c:a", "pcm_s16le", path});
-}
+using jobtest::makeWav;
 
 class JobListViewsTest : public ::testing::Test {
 protected:

@@ -4,8 +4,11 @@
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
 #include "gui/skin/SkinView.h"
+#include "jobs/JobTestFiles.h"
+#include "support/DialogDriver.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +164,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
     const QString a = dir.filePath("b first.wav");
     const QString b = dir.filePath("a second.wav");
     for (const QString& path : {a, b})
-        testsupport::ffmpeg({"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "2", path});
+        jobtest::makeWav(path, 2);
     showWindow();
     JobList& list = window->session().jobs().list();
 
@@ -172,8 +175,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
     EXPECT_EQ(list.count(), 0);
 
     window->session().state().setMode(SessionState::Mode::Idle);
-    for (int waited = 0; waited < 5000 && list.count() < 2; waited += 20)
-        QTest::qWait(20);
+    ASSERT_TRUE(testsupport::waitFor([&] { return list.count() >= 2; }, "the files added"));
     ASSERT_EQ(list.count(), 2);
     EXPECT_EQ(list.entry(0).path, a) << "in the order given, not sorted";
     EXPECT_EQ(list.entry(1).path, b);
@@ -183,8 +185,7 @@ TEST_F(MainWindowTest, FilesFromTheCommandLineAreAddedInOrderOnceNoJobRuns)
 
     // A later hand-over adds to what is there; a folder as the folder dialog adds it.
     QTemporaryDir folder;
-    testsupport::ffmpeg(
-        {"-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "1", folder.filePath("in.wav")});
+    jobtest::makeWav(folder.filePath("in.wav"), 1);
     window->receiveFiles({folder.path(), a});
     ASSERT_EQ(list.count(), 4);
     EXPECT_EQ(list.entry(2).path, folder.filePath("in.wav"));
@@ -313,10 +314,10 @@ TEST(MainWindowPromptsTest, DirShowsTheModalChooserWithItsCaption)
 
     QString caption;
     bool modal = false;
-    QTimer::singleShot(0, [&] {
-        caption = chooser.windowTitle();
-        modal = QApplication::activeModalWidget() == &chooser;
-        chooser.btn_cancel->click();
+    testsupport::whenModalShows<Tfm_dir>([&](Tfm_dir& shown) {
+        caption = shown.windowTitle();
+        modal = &shown == &chooser;
+        shown.btn_cancel->click();
     });
     SkinnedWindow* form = window.session().skin().GetSkinnedWindow(&window);
     QTest::mouseClick(window.Skin1, Qt::LeftButton, {},

@@ -4,7 +4,9 @@
 #include "jobs/SegmentPlan.h"
 #include "skin/SkinElement.h"
 #include "support/FakeSeams.h"
+#include "support/Printers.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +25,6 @@
 // them (menus, drops, the files of a start) on real files made by ffmpeg:
 // the rows they leave, the pieces drawn on the slider's waveform, and the
 // commands refused while a job runs.
-
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -207,7 +204,8 @@ protected:
     {
         // The envelope is computed off the GUI thread; the lines are drawn
         // over it once it is there.
-        EXPECT_TRUE(QTest::qWaitFor([this] { return !window->waveform().loader().busy(); }, 60000));
+        EXPECT_TRUE(testsupport::waitFor([this] { return !window->waveform().loader().busy(); },
+                                         "the waveform"));
         QApplication::processEvents();
         const QImage image = window->Skin1->grab().toImage();
         const auto& slider = dynamic_cast<const SkinSlider&>(session().panel().pb());

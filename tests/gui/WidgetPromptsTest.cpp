@@ -1,25 +1,13 @@
 #include "gui/WidgetPrompts.h"
+#include "support/DialogDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QTemporaryDir>
-#include <QTimer>
 
-namespace {
-
-// Runs `look` on the file dialog once it is shown modally; `look` closes it.
-template <typename Look> void whenDialogShows(Look look)
-{
-    QTimer::singleShot(0, [look] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        look(*dialog);
-    });
-}
-
-} // namespace
+using testsupport::whenModalShows;
 
 // The open dialog gets one Qt filter a file type, with the patterns spaced
 // and a description's own parentheses replaced by the patterns.
@@ -27,7 +15,7 @@ TEST(WidgetPromptsTest, OpenDialogTakesEveryFileTypeOfTheFilter)
 {
     WidgetPrompts prompts;
     QStringList filters;
-    whenDialogShows([&](QFileDialog& dialog) {
+    whenModalShows<QFileDialog>([&](QFileDialog& dialog) {
         filters = dialog.nameFilters();
         dialog.reject();
     });
@@ -43,7 +31,7 @@ TEST(WidgetPromptsTest, OpenDialogKeepsAPlainQtFilter)
 {
     WidgetPrompts prompts;
     QStringList filters;
-    whenDialogShows([&](QFileDialog& dialog) {
+    whenModalShows<QFileDialog>([&](QFileDialog& dialog) {
         filters = dialog.nameFilters();
         dialog.reject();
     });
@@ -61,7 +49,7 @@ TEST(WidgetPromptsTest, JoinTargetFollowsTheFileType)
     QString firstFilter;
     QString firstSuffix;
     QString laterSuffix;
-    whenDialogShows([&](QFileDialog& dialog) {
+    whenModalShows<QFileDialog>([&](QFileDialog& dialog) {
         filters = dialog.nameFilters();
         firstFilter = dialog.selectedNameFilter();
         firstSuffix = dialog.defaultSuffix();

@@ -5,16 +5,11 @@
 #include "jobs/JobArea.h"
 #include "settings/Options.h"
 #include "support/FakeSeams.h"
+#include "support/Printers.h"
 
 #include <QTemporaryDir>
 #include <memory>
 #include <ostream>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // A job list area with real reader and tag readers, scripted prompts and a
 // run state the tests set as the neighbours would.

@@ -1,5 +1,7 @@
 #include "JobAreaFixture.h"
 #include "JobTestFiles.h"
+#include "support/ChildChecks.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +47,9 @@ private:
             mp3.write(v1);
         jobtest::makeOgg(path("song.ogg"), 3,
                          {"-metadata", "title= Ogg*Title ", "-metadata", "artist=Singer"});
-        testsupport::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050", "-t",
-                             "3.5", "-c:a", "wmav2", "-metadata", "title=Live | Loud", "-metadata",
-                             "artist=Crowd", "-metadata", "album=Tour", path("live.wma")});
+        testsupport::makeAudio(path("live.wma"), {.seconds = 3.5, .rate = 22050},
+                               {"-metadata", "title=Live | Loud", "-metadata", "artist=Crowd",
+                                "-metadata", "album=Tour"});
         testsupport::writeAll(path("notes.mp3"), "These are my notes, not audio.\n");
         testsupport::writeAll(path("empty.wav"), {});
         testsupport::writeAll(path("cut.wav"), testsupport::readAll(path("a.wav")).left(30));

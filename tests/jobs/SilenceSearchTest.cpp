@@ -2,6 +2,7 @@
 #include "audio/AudioError.h"
 #include "jobs/SilenceDetector.h"
 #include "jobs/SilencePlan.h"
+#include "support/Printers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,6 @@
 
 #include <cmath>
 #include <random>
-
-// Readable failures for the texts compared below.
-void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "player/PreviewTesting.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <memory>
 
 using namespace previewtest;
+using testsupport::waitFor;
 using timecode::Scale;
 
 namespace {
@@ -108,17 +110,23 @@ TEST_F(PreviewTest,
     ASSERT_TRUE(state.PreviewActive());
     EXPECT_EQ(state.PreviewStartSample(), Scale(458, kLongFrames, 916));
     EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2);
-    ASSERT_TRUE(waitUntil([&] { return playedAtLeast(2 * kRate); }));
+    ASSERT_TRUE(waitFor([&] { return playedAtLeast(2 * kRate); }, "two seconds played"));
 
     panel.pb.SetPosition(0);
     preview->PlaySelection();
     preview->PlayFromSlider();
     EXPECT_EQ(state.PreviewStartSample(), kLongFrames / 2) << "a second play is ignored";
     // The display follows the player's polls, which may lag behind the
-    // device on a busy machine: wait for both.
-    ASSERT_TRUE(waitUntil([&] {
-        return playedAtLeast(4 * kRate) && !time.shown.isEmpty() && time.shown.back() >= "00:02:32";
-    })) << time.shown.join(' ').toStdString();
+    // device on a busy machine, and the time may have reached its mark
+    // before the slider was moved away: wait for the device, the time and
+    // the slider's return.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return playedAtLeast(4 * kRate) && !time.shown.isEmpty() &&
+                   time.shown.back() >= "00:02:32" && panel.pb.GetPosition() >= 458;
+        },
+        "four seconds played and shown"))
+        << time.shown.join(' ').toStdString();
     EXPECT_GE(time.shown.front(), "00:02:30") << time.shown.join(' ').toStdString();
     EXPECT_GE(panel.pb.GetPosition(), 458);
 
@@ -148,8 +156,8 @@ TEST_F(PreviewTest, ASegmentPlaysFromItsBeginAndStopsByItselfAtItsEndRestoringIt
     EXPECT_EQ(list.statuses[0], "Playing");
     EXPECT_EQ(state.PreviewStartSample(), 0);
 
-    ASSERT_TRUE(waitUntil([&] { return !state.PreviewActive(); }))
-        << "the preview stops once the segment's length has played";
+    ASSERT_TRUE(waitFor([&] { return !state.PreviewActive(); },
+                        "the preview to stop once the segment's length has played"));
     EXPECT_EQ(list.statuses, (QStringList{"OK", "Uncertain"}));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     EXPECT_EQ(time.GetText(), "00:00:00");
@@ -193,9 +201,12 @@ TEST_F(PreviewTest,
     time.shown.clear();
     // The display follows the player's polls, which may lag behind what the
     // device has taken on a busy machine: wait for both.
-    ASSERT_TRUE(waitUntil([&] {
-        return playedAtLeast(2 * kRate) && !time.shown.isEmpty() && time.shown.back() >= "00:00:16";
-    })) << "the time goes on to 00:00:16";
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return playedAtLeast(2 * kRate) && !time.shown.isEmpty() &&
+                   time.shown.back() >= "00:00:16";
+        },
+        "the time to go on to 00:00:16"));
     EXPECT_GE(time.shown.front(), "00:00:15") << "the time goes on from the new point";
     preview->StopPreview();
 
@@ -218,7 +229,7 @@ TEST_F(PreviewTest, TheEndOfTheFileEndsThePreviewWithItsLastFramePlayed)
     select(0);
     panel.pb.SetPosition(range() - 10);
     preview->PlaySelection();
-    ASSERT_TRUE(waitUntil([&] { return !state.PreviewActive(); }));
+    ASSERT_TRUE(waitFor([&] { return !state.PreviewActive(); }, "the end of the file"));
     EXPECT_EQ(panel.pb.GetPosition(), 0);
     const auto played = playedRuns();
     ASSERT_EQ(played.size(), 1u);
@@ -248,7 +259,7 @@ TEST_F(PreviewTest, AFileThatCannotBeOpenedLeavesThePreviewIdleForTheNextPlay)
     select(1);
     preview->PlayFromSlider();
     EXPECT_TRUE(state.PreviewActive()) << "the next play works at once";
-    EXPECT_TRUE(waitUntil([&] { return playedAtLeast(kRate); }));
+    EXPECT_TRUE(waitFor([&] { return playedAtLeast(kRate); }, "a second played"));
 }
 
 TEST_F(PreviewTest, NothingPlaysWhileAJobRunsOrWithoutASelectedFile)

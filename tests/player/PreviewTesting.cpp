@@ -1,11 +1,8 @@
 #include "player/PreviewTesting.h"
 
-#include "audio/AudioFile.h"
+#include "audio/AudioWriter.h"
 #include "base/TimeCode.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include "support/Media.h"
 
 #include <cmath>
 #include <cstring>
@@ -20,27 +17,17 @@ constexpr int kPeriod = 32000;
 
 void writeIndexedWav(const QString& path, int seconds)
 {
-    AudioFile writer;
-    writer.SetEnabled(true);
-    writer.SetWavFormat(kRate, 2, 16);
-    writer.SetBlockFormat(kRate, 2);
-    writer.OpenWrite(path);
-    writer.SetBlockFormat(kRate, 2);
     const int total = seconds * kRate;
-    for (int from = 0; from < total; from += kRate * 10) {
-        SampleArray block;
-        block.channels = 2;
-        block.rate = kRate;
-        const int frames = std::min(kRate * 10, total - from);
-        block.samples.resize(static_cast<size_t>(frames) * 2);
-        for (int f = 0; f < frames; ++f) {
-            const int i = from + f;
-            block.samples[2 * f] = static_cast<float>(i % kPeriod + 1) / 32768.0f;
-            block.samples[2 * f + 1] = static_cast<float>(i / kPeriod + 1) / 32768.0f;
-        }
-        writer.WriteBlock(block);
+    SampleArray frames;
+    frames.channels = 2;
+    frames.rate = kRate;
+    frames.samples.resize(static_cast<size_t>(total) * 2);
+    for (int i = 0; i < total; ++i) {
+        frames.samples[2 * size_t(i)] = static_cast<float>(i % kPeriod + 1) / 32768.0f;
+        frames.samples[2 * size_t(i) + 1] = static_cast<float>(i / kPeriod + 1) / 32768.0f;
     }
-    writer.Close();
+    testsupport::writeWithOurWriter(
+        path, frames, [](AudioWriter& w) { w.setWavFormat(kRate, 2, 16); }, kRate * 10);
 }
 
 std::vector<int> playedIndices(const QByteArray& raw)
@@ -69,19 +56,6 @@ std::vector<PlayedRun> runs(const std::vector<int>& indices)
             out.push_back({i, 1});
     }
     return out;
-}
-
-bool waitUntil(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
 }
 
 std::optional<PreviewSource::Segment> JobListStandIn::segment(int fileRow, int segmentRow) const

@@ -29,9 +29,6 @@ struct PlayedRun {
 };
 std::vector<PlayedRun> runs(const std::vector<int>& indices);
 
-// Processes events until `done` holds or `ms` pass; true when it held.
-bool waitUntil(const std::function<bool()>& done, int ms = 20000);
-
 // The job list as the preview sees it: entries with their path, length and
 // stored segments, the selection and the segment list's status cells.
 class JobListStandIn : public PreviewSource {

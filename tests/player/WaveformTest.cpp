@@ -1,6 +1,7 @@
 #include "player/Waveform.h"
-#include "audio/AudioFile.h"
-#include "player/PreviewTesting.h"
+#include "audio/AudioWriter.h"
+#include "support/Media.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 #include <cmath>
 #include <functional>
 
-using previewtest::waitUntil;
+using testsupport::waitFor;
 
 namespace {
 
@@ -20,12 +21,6 @@ constexpr int kRate = 8000;
 void writeWav(const QString& path, int frames, const std::function<float(int)>& left,
               const std::function<float(int)>& right)
 {
-    AudioFile writer;
-    writer.SetEnabled(true);
-    writer.SetWavFormat(kRate, 2, 16);
-    writer.SetBlockFormat(kRate, 2);
-    writer.OpenWrite(path);
-    writer.SetBlockFormat(kRate, 2);
     SampleArray block;
     block.channels = 2;
     block.rate = kRate;
@@ -33,8 +28,8 @@ void writeWav(const QString& path, int frames, const std::function<float(int)>& 
         block.samples.push_back(left(i));
         block.samples.push_back(right(i));
     }
-    writer.WriteBlock(block);
-    writer.Close();
+    testsupport::writeWithOurWriter(
+        path, block, [](AudioWriter& w) { w.setWavFormat(kRate, 2, 16); }, frames);
 }
 
 float sine(int i, float amplitude)
@@ -116,7 +111,7 @@ TEST_F(WaveformTest, SwitchingFilesQuicklyNeverShowsAnotherFilesWaveform)
         loader.request(loud, 400);
         loader.request(quiet, 400);
     }
-    ASSERT_TRUE(waitUntil([&] { return !loader.busy(); }));
+    ASSERT_TRUE(waitFor([&] { return !loader.busy(); }, "the waveform"));
     EXPECT_EQ(loader.path(), quiet);
     ASSERT_EQ(loader.peaks().size(), 400u);
     for (const auto& [path, top] : shown) {
@@ -127,7 +122,7 @@ TEST_F(WaveformTest, SwitchingFilesQuicklyNeverShowsAnotherFilesWaveform)
 
     // Back to a file already done: at once, from the cache.
     loader.request(loud, 400);
-    ASSERT_TRUE(waitUntil([&] { return !loader.busy(); }));
+    ASSERT_TRUE(waitFor([&] { return !loader.busy(); }, "the waveform"));
     loader.request(quiet, 400);
     EXPECT_FALSE(loader.busy()) << "kept per file";
     EXPECT_EQ(loader.peaks().size(), 400u);
@@ -142,7 +137,7 @@ TEST_F(WaveformTest, SwitchingFilesQuicklyNeverShowsAnotherFilesWaveform)
     file.close();
     loader.request(loud, 400);
     loader.request(quiet, 400);
-    ASSERT_TRUE(waitUntil([&] { return !loader.busy(); }));
+    ASSERT_TRUE(waitFor([&] { return !loader.busy(); }, "the waveform"));
     EXPECT_NEAR(*std::max_element(loader.peaks().begin(), loader.peaks().end()), 0.6f, 0.02f);
 
     loader.clear();

@@ -3,10 +3,12 @@
 #include "base/Prompts.h"
 #include "base/Shell.h"
 
+#include <QList>
 #include <QStringList>
 #include <functional>
 
-// Prompts that record what the program asked and answer from a script.
+// Prompts that record what the program asked and answer from a script: the
+// dialog driver of the tests without a window.
 class RecordingPrompts : public Prompts {
 public:
     QStringList informations;
@@ -50,10 +52,13 @@ public:
         folderCaptions << caption;
         return onChooseFolder ? onChooseFolder(caption) : folderAnswer;
     }
-    // Stands for the user of a modal dialog, which returns when it ends.
+    // The program's own dialogs shown, in order; `onShowModal` stands for
+    // the user of each, and the dialog returns when it ends.
+    QList<Dialog> shown;
     std::function<void(Dialog)> onShowModal;
     void showModal(Dialog dialog) override
     {
+        shown << dialog;
         if (onShowModal)
             onShowModal(dialog);
     }

@@ -396,7 +396,7 @@ TEST(ReadId3v1Title, TitleUpToTheFirstZero)
 
 TEST_F(Id3Files, AllEmptyFieldsGiveATagOfSize91)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray before = readAll(mp3);
     WriteId3v2(mp3, {});
     const QByteArray after = readAll(mp3);
@@ -412,7 +412,7 @@ TEST_F(Id3Files, AllEmptyFieldsGiveATagOfSize91)
 
 TEST_F(Id3Files, Latin1TextsKeepTheirClassicSize)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const qint64 before = QFileInfo(mp3).size();
     const TagFields tags{.title = "Müller",
                          .artist = "b",
@@ -429,7 +429,7 @@ TEST_F(Id3Files, Latin1TextsKeepTheirClassicSize)
 
 TEST_F(Id3Files, UnicodeSurvivesAndAnotherWriteReplacesTheTag)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray before = readAll(mp3);
     WriteId3v2(mp3, sampleTags());
     EXPECT_EQ(ReadId3v2(mp3), sampleTags());
@@ -442,7 +442,7 @@ TEST_F(Id3Files, UnicodeSurvivesAndAnotherWriteReplacesTheTag)
 
 TEST_F(Id3Files, MutagenAndFfprobeReadOurTags)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray audio = decodedAudio(mp3);
     WriteId3v2(mp3, sampleTags());
     const QString script = R"(
@@ -462,11 +462,11 @@ print('COMM' + str(int(c.encoding)) + '=' + c.lang + '|' + c.desc + '|' + c.text
               QString("TIT21=%1\nTPE10=%2\nTALB1=%3\nTYER0=%4\nTRCK0=%5\nTCON0=%6\n"
                       "COMM1=eng||%7\n")
                   .arg(s.title, s.artist, s.album, s.year, s.track, s.genre, s.comment));
-    EXPECT_EQ(ffprobeTag(mp3, "title"), s.title);
-    EXPECT_EQ(ffprobeTag(mp3, "artist"), s.artist);
-    EXPECT_EQ(ffprobeTag(mp3, "album"), s.album);
-    EXPECT_EQ(ffprobeTag(mp3, "comment"), s.comment);
-    EXPECT_EQ(ffprobeTag(mp3, "track"), s.track);
+    EXPECT_EQ(probeTag(mp3, "title"), s.title);
+    EXPECT_EQ(probeTag(mp3, "artist"), s.artist);
+    EXPECT_EQ(probeTag(mp3, "album"), s.album);
+    EXPECT_EQ(probeTag(mp3, "comment"), s.comment);
+    EXPECT_EQ(probeTag(mp3, "track"), s.track);
     EXPECT_EQ(decodedAudio(mp3), audio);
 }
 
@@ -491,7 +491,8 @@ t.save(path, v2_version=version)
         int encoding;
     } cases[] = {{3, 0}, {3, 1}, {4, 0}, {4, 1}, {4, 2}, {4, 3}};
     for (const auto& c : cases) {
-        const QString mp3 = makeAudio(path(QString("m%1%2.mp3").arg(c.version).arg(c.encoding)));
+        const QString mp3 =
+            untaggedAudio(path(QString("m%1%2.mp3").arg(c.version).arg(c.encoding)));
         python(script, {mp3, QString::number(c.version), QString::number(c.encoding)});
         const QString title = c.encoding ? unicodeTitle : QString::fromUtf8("Ärzte");
         EXPECT_EQ(ReadId3v2(mp3), (TagFields{.title = title,
@@ -508,7 +509,7 @@ t.save(path, v2_version=version)
 TEST_F(Id3Files, ReadsTagsWrittenByFfmpeg)
 {
     for (const char* version : {"3", "4"}) {
-        const QString mp3 = makeAudio(path(QString("f%1.mp3").arg(version)));
+        const QString mp3 = untaggedAudio(path(QString("f%1.mp3").arg(version)));
         const QString tagged = path(QString("t%1.mp3").arg(version));
         ffmpeg({"-i",
                 mp3,
@@ -554,7 +555,7 @@ TEST_F(Id3Files, ReadsTagsWrittenByFfmpeg)
 
 TEST_F(Id3Files, ReadOnlyFilesAreReadAndStayAsTheyWere)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     WriteId3v2(mp3, sampleTags());
     QFile f(mp3);
     ASSERT_TRUE(f.open(QIODevice::Append));
@@ -570,7 +571,7 @@ TEST_F(Id3Files, ReadOnlyFilesAreReadAndStayAsTheyWere)
 
 TEST_F(Id3Files, WritingKeepsTheModeBitsOfAReadOnlyFile)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     setMode(mp3, 0440);
     WriteId3v2(mp3, sampleTags());
     EXPECT_EQ(modeOf(mp3), 0440u);
@@ -581,7 +582,7 @@ TEST_F(Id3Files, WritingKeepsTheModeBitsOfAReadOnlyFile)
 TEST_F(Id3Files, WritingThroughASymbolicLinkReplacesTheFileItPointsTo)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
-    const QString mp3 = makeAudio(path("real/a.mp3"));
+    const QString mp3 = untaggedAudio(path("real/a.mp3"));
     const QString link = path("link.mp3");
     ASSERT_TRUE(QFile::link(mp3, link));
     WriteId3v2(link, sampleTags());
@@ -592,7 +593,7 @@ TEST_F(Id3Files, WritingThroughASymbolicLinkReplacesTheFileItPointsTo)
 
 TEST_F(Id3Files, HardLinksStayLinked)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QString other = path("b.mp3");
     ASSERT_EQ(::link(QFile::encodeName(mp3).constData(), QFile::encodeName(other).constData()), 0);
     WriteId3v2(mp3, sampleTags());
@@ -604,7 +605,7 @@ TEST_F(Id3Files, AFileInAReadOnlyFolderIsWrittenInPlace)
 {
     // As a user who may write the file but not its folder.
     ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
-    const QString mp3 = makeAudio(path("ro/a.mp3"));
+    const QString mp3 = untaggedAudio(path("ro/a.mp3"));
     const QByteArray audio = decodedAudio(mp3);
     if (::geteuid() == 0) { // the file belongs to whoever runs the check
         ASSERT_EQ(::chown(QFile::encodeName(mp3).constData(), 65534, 65534), 0);
@@ -623,7 +624,7 @@ TEST_F(Id3Files, AFileInAReadOnlyFolderIsWrittenInPlace)
 
 TEST_F(Id3Files, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QByteArray before = readAll(mp3);
     {
         FileSizeLimit limit(4096);
@@ -683,7 +684,7 @@ def unsynchronise(path):
 
 TEST_F(Id3Files, AnUnsynchronisedVersion23TagIsReadAndUpdated)
 {
-    const QString mp3 = makeAudio(path("u.mp3"));
+    const QString mp3 = untaggedAudio(path("u.mp3"));
     const QByteArray audio = decodedAudio(mp3);
     // UTF-16 texts begin with 0xff 0xfe, Latin-1 "ÿ" is 0xff: plenty to
     // unsynchronise.
@@ -738,7 +739,7 @@ TEST_F(Id3Files, AnUnsynchronisedVersion24TagIsReadFrameByFrame)
     // Version 2.4 unsynchronises frames, not the tag: each frame is redone
     // by hand with its own flag (mutagen writes no unsynchronised tags), and
     // the tag's flag says so too.
-    const QString mp3 = makeAudio(path("u4.mp3"));
+    const QString mp3 = untaggedAudio(path("u4.mp3"));
     python(R"(
 import sys
 from mutagen.id3 import ID3, TIT2, TPE1
@@ -815,7 +816,7 @@ if unsync:
     };
     int n = 0;
     for (const auto& c : cases) {
-        const QString mp3 = makeAudio(path(QString("c%1.mp3").arg(n++)));
+        const QString mp3 = untaggedAudio(path(QString("c%1.mp3").arg(n++)));
         python(script, {mp3, QString::number(c.version), c.toc, c.unsynchronised ? "1" : "0"});
         const TagChapters chapters = ReadId3v2Chapters(mp3);
         EXPECT_EQ(chapters, c.expected)
@@ -861,7 +862,7 @@ for c in ID3(sys.argv[1]).getall('CHAP'):
         byFfprobe.sort();
         EXPECT_EQ(ours, byFfprobe);
     }
-    EXPECT_EQ(ReadId3v2Chapters(makeAudio(path("none.mp3"))), TagChapters{});
+    EXPECT_EQ(ReadId3v2Chapters(untaggedAudio(path("none.mp3"))), TagChapters{});
 }
 
 TEST(ReadId3v2Chapters, DamagedFramesAreLeftOut)

@@ -112,7 +112,7 @@ protected:
 
 TEST_F(OggFiles, ReaderTakesNamesWithoutCaseAndTrimsValues)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     setRawComments(ogg,
                    {"TITLE=Song", "=x", "ARTIST=  First  ", "artist=Second",
                     QByteArray("T\xc3\x8fTLE=not a name"), "album", "Album=A=B", "TrackNumber=3",
@@ -131,7 +131,7 @@ TEST_F(OggFiles, ReaderTakesNamesWithoutCaseAndTrimsValues)
 TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
 {
     const QString ogg =
-        makeAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata", "composer=Gone"});
+        untaggedAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata", "composer=Gone"});
     TagFields tags = sampleTags();
     ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     EXPECT_EQ(rawComments(ogg),
@@ -148,7 +148,7 @@ TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
 
 TEST_F(OggFiles, MutagenAndFfprobeReadOurComments)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     ASSERT_NO_THROW(WriteOggComments(ogg, sampleTags()));
     const QString script = R"(
 import sys
@@ -162,19 +162,19 @@ for k in ['title', 'artist', 'album', 'tracknumber', 'date', 'genre', 'comment']
               QString("title=%1\nartist=%2\nalbum=%3\ntracknumber=%4\ndate=%5\ngenre=%6\n"
                       "comment=%7\n")
                   .arg(s.title, s.artist, s.album, s.track, s.year, s.genre, s.comment));
-    EXPECT_EQ(ffprobeTag(ogg, "title"), s.title);
-    EXPECT_EQ(ffprobeTag(ogg, "artist"), s.artist);
-    EXPECT_EQ(ffprobeTag(ogg, "album"), s.album);
-    EXPECT_EQ(ffprobeTag(ogg, "date"), s.year);
-    EXPECT_EQ(ffprobeTag(ogg, "track"), s.track);
+    EXPECT_EQ(probeTag(ogg, "title"), s.title);
+    EXPECT_EQ(probeTag(ogg, "artist"), s.artist);
+    EXPECT_EQ(probeTag(ogg, "album"), s.album);
+    EXPECT_EQ(probeTag(ogg, "date"), s.year);
+    EXPECT_EQ(probeTag(ogg, "track"), s.track);
 }
 
 TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
 {
-    const QString byFfmpeg =
-        makeAudio(path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
-                                  "-metadata", "album=LP", "-metadata", "date=2010", "-metadata",
-                                  "genre=Folk", "-metadata", "track=2", "-metadata", "comment=Hi"});
+    const QString byFfmpeg = untaggedAudio(
+        path("f.ogg"), {"-metadata", "title=" + unicodeTitle, "-metadata", "artist=Band",
+                        "-metadata", "album=LP", "-metadata", "date=2010", "-metadata",
+                        "genre=Folk", "-metadata", "track=2", "-metadata", "comment=Hi"});
     TagFields expected;
     expected.title = unicodeTitle;
     expected.artist = "Band";
@@ -187,7 +187,7 @@ TEST_F(OggFiles, ReadsCommentsWrittenByMutagenAndFfmpeg)
     ASSERT_TRUE(rawComments(byFfmpeg).contains("DESCRIPTION=Hi"));
     EXPECT_EQ(ReadOggComments(byFfmpeg), expected);
 
-    const QString byMutagen = makeAudio(path("m.ogg"));
+    const QString byMutagen = untaggedAudio(path("m.ogg"));
     python(R"(
 import sys
 from mutagen.oggvorbis import OggVorbis
@@ -207,7 +207,7 @@ f.save()
 
 TEST_F(OggFiles, AudioPagesStayAsTheyWere)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     const QByteArray audio = decodedAudio(ogg);
     const QByteArray before = readAll(ogg);
     const std::vector<Page> beforePages = pages(ogg);
@@ -299,7 +299,7 @@ TEST_F(OggFiles, OtherStreamsOfTheFileStayAsTheyWere)
 
 TEST_F(OggFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
 {
-    const QString ogg = makeAudio(path("a.ogg"), {"-metadata", "title=Song"});
+    const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "title=Song"});
     setMode(ogg, 0444);
     const QByteArray bytes = readAll(ogg);
     EXPECT_EQ(ReadOggComments(ogg).title, "Song");
@@ -314,7 +314,7 @@ TEST_F(OggFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
 
 TEST_F(OggFiles, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     const QByteArray before = readAll(ogg);
     {
         FileSizeLimit limit(2000);
@@ -327,7 +327,7 @@ TEST_F(OggFiles, AFailedWriteLeavesTheFileAndNoTemporaryFile)
 
 TEST_F(OggFiles, FilesThatAreNoOggVorbisAreRefusedWithTheirName)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     const QString renamed = path("b.ogg");
     ASSERT_TRUE(QFile::copy(mp3, renamed));
     const QByteArray before = readAll(renamed);
@@ -373,7 +373,7 @@ TEST(OggBrokenFiles, AreRefusedWithoutCrashOrHang)
 
 TEST_F(OggFiles, TheNumberOfTracksIsACommentOfItsOwn)
 {
-    const QString ogg = makeAudio(path("a.ogg"), {"-metadata", "MOOD=calm"});
+    const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "MOOD=calm"});
     TagFields tags;
     tags.title = "Song";
     tags.track = "3/12";
@@ -388,7 +388,7 @@ print(f['tracknumber'][0], f['tracktotal'][0])
 )",
                      {ogg}),
               "3 12\n");
-    EXPECT_EQ(ffprobeTag(ogg, "track"), "3");
+    EXPECT_EQ(probeTag(ogg, "track"), "3");
     EXPECT_EQ(ReadOggComments(ogg).track, "3/12");
 
     const struct {
@@ -414,7 +414,7 @@ print(f['tracknumber'][0], f['tracktotal'][0])
 TEST_F(OggFiles, ChaptersComeFromNumberedComments)
 {
     // As ffmpeg writes them, three digits a number; ffprobe reads them too.
-    const QString byFfmpeg = makeAudio(
+    const QString byFfmpeg = untaggedAudio(
         path("f.ogg"), {"-metadata", "CHAPTER001=00:00:00.000", "-metadata", "CHAPTER001NAME=Intro",
                         "-metadata", "CHAPTER002=00:00:12.500", "-metadata",
                         "CHAPTER002NAME=Zwei ☺", "-metadata", "CHAPTER003=00:01:02.250"});
@@ -430,7 +430,7 @@ TEST_F(OggFiles, ChaptersComeFromNumberedComments)
     // As vorbiscomment writes what a user types: names in any case, numbers
     // of any length and in any order, times rounded to the millisecond, and
     // a time that is none leaves its chapter out.
-    const QString ogg = makeAudio(path("v.ogg"));
+    const QString ogg = untaggedAudio(path("v.ogg"));
     const ProcessResult written = run("vorbiscomment", {"-w",
                                                         "-t",
                                                         "CHAPTER10=1:00:00.1234567",
@@ -459,14 +459,14 @@ TEST_F(OggFiles, ChaptersComeFromNumberedComments)
                                                  {3600000, std::nullopt, {}},
                                                  {3600123, std::nullopt, {}}}));
     EXPECT_EQ(ReadOggComments(ogg).title, "Book");
-    EXPECT_EQ(ReadOggChapters(makeAudio(path("none.ogg"))), TagChapters{});
+    EXPECT_EQ(ReadOggChapters(untaggedAudio(path("none.ogg"))), TagChapters{});
     ExpectTagError([&] { ReadOggChapters(path("missing.ogg")); },
                    "Cannot open " + path("missing.ogg") + ": ");
 }
 
 TEST_F(OggFiles, ADescriptionIsTheCommentWhenThereIsNone)
 {
-    const QString ogg = makeAudio(path("a.ogg"));
+    const QString ogg = untaggedAudio(path("a.ogg"));
     setRawComments(ogg, {"DESCRIPTION=Described", "TITLE=Song"});
     EXPECT_EQ(ReadOggComments(ogg).comment, "Described");
     setRawComments(ogg, {"DESCRIPTION=Described", "COMMENT=Commented"});

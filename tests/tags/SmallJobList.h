@@ -1,9 +1,9 @@
 #pragma once
 
+#include "support/Printers.h"
 #include "tags/TagEditorModel.h"
 
 #include <array>
-#include <ostream>
 #include <vector>
 
 // A job list as the tag editor sees it: a caption and a tag record per row.
@@ -34,8 +34,3 @@ public:
     }
     void setCaption(int row, const QString& caption) override { rows.at(row).caption = caption; }
 };
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}

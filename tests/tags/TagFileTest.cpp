@@ -71,7 +71,7 @@ TEST(TagFieldNames, RoundTripInAnyCase)
 TEST_F(TagFiles, Mp3UpdateKeepsEveryFrameItDoesNotWrite)
 {
     for (const int version : {3, 4}) {
-        const QString mp3 = makeAudio(path(QString("v%1.mp3").arg(version)));
+        const QString mp3 = untaggedAudio(path(QString("v%1.mp3").arg(version)));
         python(R"(
 import sys
 from mutagen.id3 import ID3, TIT2, TPE1, TALB, TXXX, TSSE, USLT, APIC, COMM, TDRC, TYER
@@ -120,7 +120,7 @@ t.save(sys.argv[1], v2_version=int(sys.argv[2]))
 
 TEST_F(TagFiles, Mp3WithoutATagGetsOneWithTheFieldsGiven)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     TagFile::write(mp3, fields("Song", "ignored"), TagField::Title);
     EXPECT_EQ(everything(mp3), "TIT2=Song");
     EXPECT_EQ(TagFile::read(mp3), fields("Song", {}));
@@ -128,8 +128,8 @@ TEST_F(TagFiles, Mp3WithoutATagGetsOneWithTheFieldsGiven)
 
 TEST_F(TagFiles, OggUpdateKeepsTheOtherComments)
 {
-    const QString ogg = makeAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata",
-                                                  "MOOD=calm", "-metadata", "artist=Band"});
+    const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata",
+                                                      "MOOD=calm", "-metadata", "artist=Band"});
     const QString before = everything(ogg);
     ASSERT_TRUE(before.contains("mood=calm")) << before.toStdString();
     TagFile::write(ogg, fields(unicodeTitle, "x"), TagField::Title);
@@ -141,7 +141,7 @@ TEST_F(TagFiles, OggUpdateKeepsTheOtherComments)
 
 TEST_F(TagFiles, WmaUpdateKeepsTheOtherAttributes)
 {
-    const QString wma = makeAudio(path("a.wma"));
+    const QString wma = untaggedAudio(path("a.wma"));
     python(R"(
 import sys
 from mutagen.asf import ASF
@@ -170,17 +170,17 @@ TEST_F(TagFiles, OneErrorContractForEveryFormat)
 {
     // Reading: "Cannot open <path>: <cause>".
     const QString fake = path("fake.ogg");
-    ASSERT_TRUE(QFile::copy(makeAudio(path("b.mp3")), fake));
+    ASSERT_TRUE(QFile::copy(untaggedAudio(path("b.mp3")), fake));
     for (const QString& file : {path("missing.mp3"), path("missing.ogg"), fake})
         ExpectTagError([&] { TagFile::read(file); }, "Cannot open " + file + ": ");
-    EXPECT_EQ(TagFile::read(makeAudio(path("c.wav"))), TagFields{});
+    EXPECT_EQ(TagFile::read(untaggedAudio(path("c.wav"))), TagFields{});
 
     // Writing: "Cannot ..." with the path; the file stays as it was.
     const QString wav = path("c.wav");
-    const QString wma = makeAudio(path("d.wma"));
+    const QString wma = untaggedAudio(path("d.wma"));
     const QString notAsf = path("e.wma");
     ASSERT_TRUE(QFile::copy(path("b.mp3"), notAsf));
-    const QString mp3v22 = makeAudio(path("f.mp3"));
+    const QString mp3v22 = untaggedAudio(path("f.mp3"));
     python(R"(
 import sys
 from mutagen.id3 import ID3, TIT2
@@ -219,11 +219,11 @@ f.write(b'\x02')
 
 TEST_F(TagFiles, WriteNewWritesTheDescribedBuffers)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     TagFile::writeNew(mp3, fields("Song", {}));
     // All seven frames, empty ones too: a tag of 10 + 91 + 4 bytes.
     EXPECT_EQ(readAll(mp3).mid(6, 4), QByteArray("\0\0\0\x5f", 4));
-    const QString ogg = makeAudio(path("a.ogg"), {"-metadata", "MOOD=calm"});
+    const QString ogg = untaggedAudio(path("a.ogg"), {"-metadata", "MOOD=calm"});
     TagFile::writeNew(ogg, fields("Song", "Band"));
     EXPECT_EQ(everything(ogg), "artist=Band\ntitle=Song");
 }
@@ -238,28 +238,28 @@ TEST_F(TagFiles, WriteNewCarriesEveryFieldIntoEveryFormat)
                            .genre = "Jazz",
                            .track = "3/12"};
     for (const char* name : {"o.mp3", "o.ogg", "o.wma"}) {
-        const QString file = makeAudio(path(name));
+        const QString file = untaggedAudio(path(name));
         TagFile::writeNew(file, record);
         EXPECT_EQ(TagFile::read(file).year, "1999") << name;
         EXPECT_EQ(TagFile::read(file).track, "3/12") << name;
         // Independent readers see each field, the comment whole.
-        EXPECT_EQ(ffprobeTag(file, "title"), record.title) << name;
-        EXPECT_EQ(ffprobeTag(file, "comment"), record.comment) << name;
-        EXPECT_EQ(ffprobeTag(file, QString(name).endsWith("wma") ? "WM/Year" : "date"), "1999")
+        EXPECT_EQ(probeTag(file, "title"), record.title) << name;
+        EXPECT_EQ(probeTag(file, "comment"), record.comment) << name;
+        EXPECT_EQ(probeTag(file, QString(name).endsWith("wma") ? "WM/Year" : "date"), "1999")
             << name;
         const QString all = everything(file);
         EXPECT_TRUE(all.contains(record.comment)) << name << all.toStdString();
         EXPECT_TRUE(all.contains("1999")) << name;
     }
     // Where the number of tracks goes in each format.
-    EXPECT_EQ(ffprobeTag(path("o.mp3"), "track"), "3/12");
+    EXPECT_EQ(probeTag(path("o.mp3"), "track"), "3/12");
     EXPECT_TRUE(everything(path("o.ogg")).contains("tracktotal=12"));
     EXPECT_TRUE(everything(path("o.wma")).contains("TotalTracks=12"));
 }
 
 TEST_F(TagFiles, ChaptersByFormat)
 {
-    const QString mp3 = makeAudio(path("a.mp3"));
+    const QString mp3 = untaggedAudio(path("a.mp3"));
     python(R"(
 import sys
 from mutagen.id3 import ID3, CHAP, TIT2
@@ -269,11 +269,11 @@ t.save(sys.argv[1])
 )",
            {mp3});
     EXPECT_EQ(TagFile::chapters(mp3), (TagChapters{{1500, 2000, "One"}}));
-    const QString ogg = makeAudio(
+    const QString ogg = untaggedAudio(
         path("a.ogg"), {"-metadata", "CHAPTER001=00:00:01.500", "-metadata", "CHAPTER001NAME=One"});
     EXPECT_EQ(TagFile::chapters(ogg), (TagChapters{{1500, std::nullopt, "One"}}));
-    EXPECT_EQ(TagFile::chapters(makeAudio(path("a.wma"))), TagChapters{});
-    EXPECT_EQ(TagFile::chapters(makeAudio(path("a.wav"))), TagChapters{});
+    EXPECT_EQ(TagFile::chapters(untaggedAudio(path("a.wma"))), TagChapters{});
+    EXPECT_EQ(TagFile::chapters(untaggedAudio(path("a.wav"))), TagChapters{});
     ExpectTagError([&] { TagFile::chapters(path("missing.mp3")); },
                    "Cannot open " + path("missing.mp3") + ": no such file");
 }

@@ -1,56 +1,27 @@
 #include "TagTestSupport.h"
 
-#include <grp.h>
-#include <unistd.h>
-
+#include "support/Judges.h"
+#include "support/Media.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace tagtest {
 
-QString makeAudio(const QString& path, const QStringList& extra)
+QString untaggedAudio(const QString& path, const QStringList& extra)
 {
-    const QString suffix = path.section('.', -1).toLower();
-    QStringList args{"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-ac", "2"};
-    if (suffix == "mp3")
-        args << "-c:a"
-             << "libmp3lame"
-             << "-id3v2_version"
-             << "0"
-             << "-write_xing"
-             << "0";
-    else if (suffix == "ogg")
-        args << "-c:a"
-             << "libvorbis";
-    else if (suffix == "wma")
-        args << "-c:a"
-             << "wmav2";
-    args << "-map_metadata"
-         << "-1"
-         << "-fflags"
-         << "+bitexact" << extra << path;
-    testsupport::ffmpeg(args);
-    return path;
+    return testsupport::makeAudio(path, {.seconds = 2, .channels = 2, .bare = true}, extra);
 }
 
 QByteArray decodedAudio(const QString& path)
 {
-    const testsupport::ProcessResult r =
-        testsupport::run("ffmpeg", {"-hide_banner", "-loglevel", "error", "-nostdin", "-i", path,
-                                    "-map", "0:a", "-f", "f32le", "-"});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_FALSE(r.out.isEmpty());
-    return r.out;
+    const QByteArray audio = testsupport::decodeFloatBytes(path, {"-map", "0:a"});
+    EXPECT_FALSE(audio.isEmpty()) << "nothing decoded of " << path.toStdString();
+    return audio;
 }
 
 QString python(const QString& script, const QStringList& args)
@@ -61,29 +32,6 @@ QString python(const QString& script, const QStringList& args)
         testsupport::run(interpreter, QStringList{"-c", script} + args);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QString::fromUtf8(r.out);
-}
-
-QString ffprobeTag(const QString& path, const QString& key)
-{
-    const testsupport::ProcessResult r =
-        testsupport::run("ffprobe", {"-v", "error", "-show_entries", "format_tags:stream_tags",
-                                     "-of", "json", path});
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
-    const auto find = [&key](const QJsonObject& tags) -> std::optional<QString> {
-        for (auto it = tags.begin(); it != tags.end(); ++it) {
-            if (it.key().compare(key, Qt::CaseInsensitive) == 0)
-                return it.value().toString();
-        }
-        return std::nullopt;
-    };
-    if (auto v = find(root["format"].toObject()["tags"].toObject()))
-        return *v;
-    for (const auto stream : root["streams"].toArray()) {
-        if (auto v = find(stream.toObject()["tags"].toObject()))
-            return *v;
-    }
-    return QStringLiteral("<absent>");
 }
 
 mode_t modeOf(const QString& path)

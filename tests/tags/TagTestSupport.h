@@ -1,6 +1,9 @@
 #pragma once
 
+#include "support/ChildChecks.h"
 #include "support/FileSizeLimit.h"
+#include "support/Judges.h"
+#include "support/Printers.h"
 #include "support/TestSupport.h"
 #include "tags/Id3Tags.h"
 #include "tags/OggComments.h"
@@ -17,12 +20,6 @@
 #include <ostream>
 #include <sys/types.h>
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
 inline void PrintTo(const TagFields& t, std::ostream* os)
 {
     QStringList texts;
@@ -33,20 +30,17 @@ inline void PrintTo(const TagFields& t, std::ostream* os)
 
 namespace tagtest {
 
-// A short tone in the container of the file's extension, made by ffmpeg
-// with no tags at all. Extra arguments go in front of the output name.
-QString makeAudio(const QString& path, const QStringList& extra = {});
+// A two-second stereo tone in the container of the file's extension, made
+// by ffmpeg with no tags at all but the `extra` options (tags to start with).
+QString untaggedAudio(const QString& path, const QStringList& extra = {});
 
 // The decoded audio as 32-bit floats, for comparing before and after a tag
-// write.
+// write; fails the test when nothing was decoded.
 QByteArray decodedAudio(const QString& path);
 
 // Runs a Python snippet with mutagen (the system interpreter has it) and
 // returns its standard output; fails the test when it does not succeed.
 QString python(const QString& script, const QStringList& args = {});
-
-// The tags that ffprobe sees in the format and in the first stream.
-QString ffprobeTag(const QString& path, const QString& key);
 
 mode_t modeOf(const QString& path);
 void setMode(const QString& path, mode_t mode);

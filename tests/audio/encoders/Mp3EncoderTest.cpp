@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <set>
 
+using namespace testsupport;
 using namespace writertest;
 
 namespace {
@@ -68,7 +69,7 @@ TEST_F(Mp3Writer, CbrDecodesToTheFramesWrittenAtTheConfiguredFormat)
         EXPECT_EQ(info.rate, c.rate);
         EXPECT_EQ(info.channels, c.channels);
         EXPECT_EQ(info.bitRate, c.kbps * 1000);
-        EXPECT_EQ(decodedFrames(file, c.channels), n);
+        EXPECT_EQ(decodedFrames(file), n);
         const auto f = frames(file);
         ASSERT_GT(f.size(), 2u);
         EXPECT_EQ(f[0].tag, "Info");
@@ -87,7 +88,7 @@ TEST_F(Mp3Writer, LowestBitrateHasNoTagFrameAndStillDecodes)
     ASSERT_FALSE(f.empty());
     EXPECT_TRUE(f[0].tag.isEmpty()); // the frame is too small for it
     EXPECT_EQ(probe(file).rate, 8000);
-    EXPECT_GE(decodedFrames(file, 2), 8000); // delay and padding stay in
+    EXPECT_GE(decodedFrames(file), 8000); // delay and padding stay in
 }
 
 TEST_F(Mp3Writer, AnEmptyOutputIsAStreamOfNoSamplesThatEveryDecoderOpens)
@@ -114,8 +115,9 @@ TEST_F(Mp3Writer, AnEmptyOutputIsAStreamOfNoSamplesThatEveryDecoderOpens)
         const auto probed = testsupport::run("ffprobe", {"-v", "error", "-show_streams", file});
         EXPECT_EQ(probed.exitCode, 0);
         EXPECT_TRUE(probed.err.isEmpty()) << probed.err.toStdString();
-        EXPECT_EQ(probe(file).rate, c.rate);
-        EXPECT_EQ(probe(file).channels, c.channels);
+        const auto stream = probe(file);
+        EXPECT_EQ(stream.rate, c.rate);
+        EXPECT_EQ(stream.channels, c.channels);
         const auto decoded =
             testsupport::run("ffmpeg", {"-v", "error", "-i", file, "-f", "f32le", "-"});
         EXPECT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
@@ -136,7 +138,7 @@ TEST_F(Mp3Writer, ConvertsTheBlockFormatToTheOutputFormat)
     const QString file = encode("resampled.mp3", 44100, 44100, 1);
     EXPECT_EQ(probe(file).rate, 22050);
     EXPECT_EQ(probe(file).channels, 2);
-    EXPECT_NEAR(decodedFrames(file, 2), 22050, 1);
+    EXPECT_NEAR(decodedFrames(file), 22050, 1);
 }
 
 TEST_F(Mp3Writer, ChannelModesCrcAndEmphasisShowInTheHeaders)
@@ -162,7 +164,7 @@ TEST_F(Mp3Writer, ChannelModesCrcAndEmphasisShowInTheHeaders)
     ASSERT_GT(f.size(), 10u);
     EXPECT_TRUE(std::all_of(f.begin() + 1, f.end(),
                             [](const Mp3Frame& x) { return x.crc && x.emphasis == 1; }));
-    EXPECT_EQ(decodedFrames(dir.filePath("crc.mp3"), 2), 44100);
+    EXPECT_EQ(decodedFrames(dir.filePath("crc.mp3")), 44100);
 
     settings.SetCrc(false);
     settings.SetEmphasis(Mp3EncoderSettings::EmphasisCcitt);
@@ -198,7 +200,7 @@ TEST_F(Mp3Writer, VbrWritesAXingHeaderAndVariesTheBitrate)
         EXPECT_LE(f[i].kbps, 320);
     }
     EXPECT_GT(rates.size(), 1u);
-    EXPECT_EQ(decodedFrames(file, 2), n);
+    EXPECT_EQ(decodedFrames(file), n);
 
     // The maximum bounds the frames; the strict minimum keeps even silence up.
     settings.SetVbrBitrate(128);
@@ -216,7 +218,7 @@ TEST_F(Mp3Writer, WithoutVbrHeaderTheDelayStaysIn)
     settings.SetWriteVbrHeader(false);
     const QString file = encode("notag.mp3", 44100);
     EXPECT_TRUE(frames(file)[0].tag.isEmpty());
-    EXPECT_GT(decodedFrames(file, 2), 44100);
+    EXPECT_GT(decodedFrames(file), 44100);
 }
 
 TEST_F(Mp3Writer, ExpertSwitchesAndFiltersAreAccepted)
@@ -231,7 +233,7 @@ TEST_F(Mp3Writer, ExpertSwitchesAndFiltersAreAccepted)
     settings.SetHighPassWidth(50);
     settings.SetQuality(0);
     const QString file = encode("expert.mp3", 44100, 44100, 2);
-    EXPECT_EQ(decodedFrames(file, 2), 44100);
+    EXPECT_EQ(decodedFrames(file), 44100);
     EXPECT_EQ(frames(file)[0].lameLowpass, 5000);
 
     // The low-pass at 5 kHz takes a 10 kHz tone away.
@@ -280,7 +282,7 @@ TEST_F(Mp3Writer, PresetsEncodeAsLameDefinesThem)
     EXPECT_EQ(frames(cd)[0].tag, "Xing");
     EXPECT_EQ(frames(cd)[0].lameMethod, 2); // ABR
     EXPECT_EQ(frames(cd)[0].lameBitrate, 192);
-    EXPECT_EQ(decodedFrames(cd, 2), 3 * 44100);
+    EXPECT_EQ(decodedFrames(cd), 3 * 44100);
 
     settings.SetPreset(1); // Phone: mono
     const QString phone = encode("phone.mp3");

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+using namespace testsupport;
 using namespace writertest;
 
 namespace {

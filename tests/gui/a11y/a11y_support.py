@@ -1,6 +1,7 @@
 """Helpers for the accessibility tests: find, press, read and set what the
 program shows on the AT-SPI bus, as a screen reader does."""
 import os
+import re
 import subprocess
 import sys
 import time
@@ -56,14 +57,23 @@ def find(root, name, role=None):
     return None
 
 
-def wait_for(what, check, seconds=20):
-    end = time.time() + seconds
-    while time.time() < end:
+# Only a guard against a hang: every wait ends as soon as its condition holds.
+PATIENCE = 90
+
+
+def wait_for(what, check):
+    end = time.monotonic() + PATIENCE
+    while True:
         result = safe(check)
         if result:
             return result
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
+        if time.monotonic() > end:
+            fail("waited %d s in vain for %s" % (PATIENCE, what))
+        time.sleep(0.02)
+
+
+def has_state(o, state):
+    return bool(safe(lambda: o.getState().contains(state)))
 
 
 def press(app, name):
@@ -120,14 +130,36 @@ def choose_format(app, item):
     names = [o.name for o in items]
     if item not in names:
         fail("the format box has no %r (%s)" % (item, names))
-    # Qt takes a combo box's choice from the keyboard: open it, walk to the item.
+    # Qt takes a combo box's choice from the keyboard: open it, and once its
+    # list has the keyboard, walk to the item.
     combo.queryAction().doAction(0)
-    time.sleep(0.4)
+    popup = next(o for o in walk(combo) if safe(o.getRoleName) == "list")
+    wait_for("the format box to open", lambda: has_state(combo, pyatspi.STATE_EXPANDED) and
+             has_state(popup, pyatspi.STATE_FOCUSED))
     keys = ["Home"] + ["Down"] * names.index(item) + ["Return"]
     subprocess.run(["xdotool", "key", "--delay", "60"] + keys, check=False)
-    wait_for("the format box to show " + item, lambda: combo.name == item, 5)
+    wait_for("the format box to show " + item, lambda: combo.name == item)
 
 
+def activate(proc, title):
+    """Gives the program's window the keyboard through the window manager; its
+    title is matched whole, and only a window that is shown counts (the
+    program also owns unmapped helper windows with shorter names)."""
+    pattern = "^%s$" % re.escape(title)
+
+    def shown_window():
+        r = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid),
+                            "--name", pattern], capture_output=True, text=True, check=False)
+        return r.stdout.split()[0] if r.returncode == 0 and r.stdout.split() else None
+    window = wait_for("the window %r on the screen" % title, shown_window)
+    subprocess.run(["xdotool", "windowactivate", window], check=False, capture_output=True)
+
+    def active_window():
+        return subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True,
+                              check=False).stdout.strip()
+    wait_for("the window manager to make %r the active window" % title,
+             lambda: active_window() == window)
+    return window
 
 
 def start(program, args, cwd, env):

@@ -12,10 +12,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import fail, find, pyatspi, safe, set_slider, start, text, wait_for, walk  # noqa: E402
+from a11y_support import (activate, fail, find, has_state, pyatspi, safe, set_slider, start,  # noqa: E402
+                          text, wait_for, walk)
 
 BUTTONS = 22  # every clickable element of the panel
 
@@ -28,6 +28,21 @@ def focused(app):
             if safe(lambda: o.name) != "Front panel":
                 return o
     return None
+
+
+def describe(o):
+    return (safe(lambda: o.name), safe(o.getRoleName)) if o is not None else None
+
+
+def moved(before, now):
+    """The focus is on another element than `before` (None: on none)."""
+    if now is None:
+        return None
+    if before is None:
+        return now
+    same = describe(now) == describe(before) and \
+        safe(lambda: now.getIndexInParent()) == safe(lambda: before.getIndexInParent())
+    return None if same else now
 
 
 def main():
@@ -70,21 +85,19 @@ def main():
             fail("the slider went to %r of %r" % (value.currentValue, value.maximumValue))
 
         # Tab from the window's start reaches every element and control once.
-        subprocess.run(["xdotool", "search", "--sync", "--name", "^Vessimo$", "windowactivate",
-                        "--sync"], check=False, capture_output=True)
-        time.sleep(0.5)
+        activate(proc, "Vessimo " + version)
+        wait_for("the window to have the keyboard", lambda: has_state(frame, pyatspi.STATE_ACTIVE))
 
-        def first_focus():
+        def tab_from(before):
+            """Presses Tab and waits for the focus to move away from `before`."""
             subprocess.run(["xdotool", "key", "Tab"], check=False)
-            time.sleep(0.3)
-            return focused(app)
-        wait_for("the keyboard focus in the window", first_focus, 20)
+            return wait_for("the focus to move on from %r after Tab" % (describe(before),),
+                            lambda: moved(before, focused(app)))
+        current = tab_from(focused(app))
         seen = []
         for _ in range(2 * (BUTTONS + 12)):
-            subprocess.run(["xdotool", "key", "Tab"], check=False)
-            time.sleep(0.15)
-            o = focused(app)
-            seen.append(safe(lambda: o.name, "") if o else "")
+            current = tab_from(current)
+            seen.append(safe(lambda: current.name, ""))
         wanted = set(buttons) | {"Position", "Files", "Segments", "Output folder"}
         missing = wanted - set(seen)
         if missing:

@@ -3,6 +3,7 @@
 #include "gui/dialogs/Tfm_dir.h"
 #include "support/FakeSeams.h"
 #include "support/TestSupport.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -95,11 +96,11 @@ TEST_F(FolderChooserTest, FirstShowingScrollsTheOutputFolderIntoView)
     };
     // Until the tree has read the home folder's siblings, which push it down.
     const QPersistentModelIndex parent = tree->currentIndex().parent();
-    for (int waited = 0; waited < 5000 && tree->model()->rowCount(parent) < 41; waited += 20)
-        QTest::qWait(20);
+    ASSERT_TRUE(testsupport::waitFor([&] { return tree->model()->rowCount(parent) >= 41; },
+                                     "the tree to list the folder"));
     ASSERT_EQ(tree->model()->rowCount(parent), 41);
-    QTest::qWait(100);
-    EXPECT_TRUE(selectionInView()) << "the output folder is selected, expanded and in view";
+    EXPECT_TRUE(
+        testsupport::waitFor(selectionInView, "the output folder selected, expanded and in view"));
 }
 
 TEST_F(FolderChooserTest, OkMakesTheFolderTheOutputFolderAndRecreatesARemovedOne)
@@ -112,8 +113,8 @@ TEST_F(FolderChooserTest, OkMakesTheFolderTheOutputFolderAndRecreatesARemovedOne
     // The user picks the folder once the tree has listed it.
     QTreeView* tree = chooser->ShellTreeView1;
     const QPersistentModelIndex parent = tree->currentIndex();
-    for (int waited = 0; waited < 5000 && tree->model()->rowCount(parent) < 2; waited += 20)
-        QTest::qWait(20);
+    ASSERT_TRUE(testsupport::waitFor([&] { return tree->model()->rowCount(parent) >= 2; },
+                                     "the tree to list the folder"));
     ASSERT_EQ(tree->model()->rowCount(parent), 2);
     const QModelIndexList albums =
         tree->model()->match(tree->model()->index(0, 0, parent), Qt::DisplayRole, "Albums");
@@ -219,8 +220,8 @@ TEST_F(FolderChooserTest, LeavesOutPseudoFileSystemsAndHiddenFolders)
         return out;
     };
     const QPersistentModelIndex current = tree->currentIndex();
-    for (int waited = 0; waited < 5000 && names(current).isEmpty(); waited += 20)
-        QTest::qWait(20);
+    ASSERT_TRUE(testsupport::waitFor([&] { return !names(current).isEmpty(); },
+                                     "the tree to list the folder"));
     EXPECT_EQ(names(current), QStringList{"Live"});
 
     QModelIndex root = tree->currentIndex();

@@ -105,7 +105,7 @@ TEST_F(CutWithSettings, OggQualityModeFollowsTheQualityChosen)
 
     ASSERT_EQ(low.size(), 1);
     ASSERT_EQ(high.size(), 1);
-    EXPECT_EQ(enginetest::channelsOf(low[0]), 1);
-    EXPECT_EQ(enginetest::channelsOf(high[0]), 1);
+    EXPECT_EQ(testsupport::probe(low[0]).channels, 1);
+    EXPECT_EQ(testsupport::probe(high[0]).channels, 1);
     EXPECT_GT(QFileInfo(high[0]).size(), 2 * QFileInfo(low[0]).size());
 }

@@ -4,6 +4,7 @@
 #include "settings/Options.h"
 #include "settings/SettingsDialogModel.h"
 #include "support/FakeSeams.h"
+#include "support/Printers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,6 @@
 
 using settings::ControlId;
 using settings::SettingsDialogModel;
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

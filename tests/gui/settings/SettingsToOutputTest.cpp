@@ -62,7 +62,7 @@ protected:
     }
 
     // Three seconds of noise at 44100 Hz stereo through the configured writer.
-    writertest::StreamInfo writeOutput(int format, const QString& name)
+    testsupport::StreamInfo writeOutput(int format, const QString& name)
     {
         const QString path = dir.filePath(name);
         configureWriter(format, SettingsStore(session->ini()),
@@ -72,9 +72,9 @@ protected:
         writer.SetBlockFormat(44100, 2);
         writer.OpenWrite(path);
         for (int block = 0; block < 30; ++block)
-            writer.WriteBlock(writertest::noise(44100, 2, 4410));
+            writer.WriteBlock(testsupport::noise(44100, 2, 4410));
         writer.Close();
-        return writertest::probe(path);
+        return testsupport::probe(path);
     }
 
     QTemporaryDir dir;
@@ -102,7 +102,7 @@ TEST_F(SettingsToOutput, Mp3At64KbitMonoChosenInTheDialog)
     EXPECT_EQ(config.mp3.properties->quality, 4) << "the shown quality is stored at Ok";
     EXPECT_EQ(config.mp3.properties->outputSampleRate, 44100);
 
-    const writertest::StreamInfo out = writeOutput(FormatMp3, "out.mp3");
+    const testsupport::StreamInfo out = writeOutput(FormatMp3, "out.mp3");
     EXPECT_EQ(out.codec, "mp3");
     EXPECT_EQ(out.channels, 1);
     EXPECT_EQ(out.rate, 44100);
@@ -121,13 +121,13 @@ TEST_F(SettingsToOutput, OggQualityChosenInTheDialog)
     const EncoderConfiguration low = configuration(FormatOgg);
     ASSERT_EQ(low.ogg.size(), 1u);
     EXPECT_EQ(low.ogg[0], (OggFormat{44100, 1, 0, 0, 0, 0}));
-    const writertest::StreamInfo lowOut = writeOutput(FormatOgg, "low.ogg");
+    const testsupport::StreamInfo lowOut = writeOutput(FormatOgg, "low.ogg");
 
     dialog->show();
     get<QSpinBox>("ud_ogg_quality")->setValue(1000);
     clickOk();
     EXPECT_EQ(configuration(FormatOgg).ogg.at(0).quality, 1000);
-    const writertest::StreamInfo highOut = writeOutput(FormatOgg, "high.ogg");
+    const testsupport::StreamInfo highOut = writeOutput(FormatOgg, "high.ogg");
 
     EXPECT_EQ(lowOut.codec, "vorbis");
     EXPECT_EQ(lowOut.channels, 1);

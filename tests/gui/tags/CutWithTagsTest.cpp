@@ -60,8 +60,8 @@ TEST_F(CutWithTags, ATitleEditedInTheTagEditorIsInTheCutPieces)
         ASSERT_EQ(added.size(), 1) << "format " << format;
         const QString piece = out(added.first());
         EXPECT_TRUE(added.first().startsWith("Neuer Titel ✓")) << added.first().toStdString();
-        EXPECT_EQ(enginetest::ffprobeTag(piece, "title"), "Neuer Titel ✓") << piece.toStdString();
-        EXPECT_EQ(enginetest::ffprobeTag(piece, "artist"), "Old Artist");
+        EXPECT_EQ(testsupport::probeTag(piece, "title"), "Neuer Titel ✓") << piece.toStdString();
+        EXPECT_EQ(testsupport::probeTag(piece, "artist"), "Old Artist");
     }
     expectSourcesUnchanged();
 }
@@ -93,9 +93,9 @@ TEST_F(CutWithTags, TheSourcesYearAndATypedCommentReachEveryFormatThatHoldsTags)
         ASSERT_TRUE(session->cutCommand());
         const QString piece = out(QString("Old Title") + f.suffix);
         ASSERT_TRUE(QFile::exists(piece)) << outputs().join(' ').toStdString();
-        EXPECT_EQ(enginetest::ffprobeTag(piece, "comment"), typed) << f.suffix;
-        EXPECT_EQ(enginetest::ffprobeTag(piece, f.yearKey), "1987") << f.suffix;
-        EXPECT_EQ(enginetest::ffprobeTag(piece, "artist"), "Old Artist") << f.suffix;
+        EXPECT_EQ(enginetest::probeTag(piece, "comment"), typed) << f.suffix;
+        EXPECT_EQ(enginetest::probeTag(piece, f.yearKey), "1987") << f.suffix;
+        EXPECT_EQ(enginetest::probeTag(piece, "artist"), "Old Artist") << f.suffix;
     }
     expectSourcesUnchanged();
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+// Texts in failure messages as text, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
