@@ -316,8 +316,8 @@ TEST_F(CutJobTest, LabelledSegmentsNameAndTagTheirPiecesOthersKeepTheUsualNames)
     EXPECT_TRUE(mutagenTags(out("01 Mr. Jones.ogg")).contains("TrackNumber=1"));
     EXPECT_TRUE(mutagenTags(out("01 Mr. Jones.ogg")).contains("TrackTotal=3"));
     EXPECT_TRUE(mutagenTags(out("02 ACDC Live.wma")).contains("WM/TrackNumber=2"));
-    EXPECT_EQ(ffprobeTag(out("Whole Album.ogg"), "track"), "3");
-    EXPECT_EQ(ffprobeTag(out("Whole Album.wma"), "track"), "3");
+    EXPECT_EQ(testsupport::probeTag(out("Whole Album.ogg"), "track"), "3");
+    EXPECT_EQ(testsupport::probeTag(out("Whole Album.wma"), "track"), "3");
     expectSourcesUnchanged();
 }
 
