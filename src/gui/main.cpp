@@ -77,6 +77,7 @@ int main(int argc, char** argv)
     fm_main.setWindowTitle(VersionedCaption(fm_main.windowTitle()));
     prompts.setOwner(&fm_main);
     MainSession& session = fm_main.session();
+    prompts.setState(&session.state());
     session.settingsDialog().setOutputDirBox(
         [&fm_main] { return fm_main.edt_dir->text(); },
         [&fm_main](const QString& dir) { fm_main.edt_dir->setText(dir); });
