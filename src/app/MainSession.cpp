@@ -7,6 +7,8 @@
 #include "dialogs/HelpLinks.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
@@ -62,9 +64,21 @@ void MainSession::provideOperations()
     c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
     c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
     c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
-    c.provide(Operation::Cut, [this] { return m_runner.Cut(); });
-    c.provide(Operation::Join, [this] { return m_runner.Join(); });
-    c.provide(Operation::OpenOutputFolder, [this] { m_shell.openFolder(m_options.outputDir); });
+    c.provide(Operation::Cut, [this] {
+        makeDefaultOutputFolder();
+        return m_runner.Cut();
+    });
+    c.provide(Operation::Join, [this] {
+        makeDefaultOutputFolder();
+        return m_runner.Join();
+    });
+    // Where the job's results are, and only when it kept any: the folder may
+    // have changed meanwhile, and a join's target may lie elsewhere.
+    c.provide(Operation::OpenOutputFolder, [this] {
+        const QString folder = m_runner.writtenFolder();
+        if (!folder.isEmpty())
+            m_shell.openFolder(folder);
+    });
     c.provide(Operation::StopJob, [this] { StopJob(); });
     c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
     c.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
@@ -78,6 +92,15 @@ void MainSession::provideOperations()
               [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
     c.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
     c.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
+}
+
+void MainSession::makeDefaultOutputFolder()
+{
+    // The user's own music folder, which a fresh account may not have yet;
+    // any other folder is the user's choice and is never created unasked.
+    if (m_options.outputDir == Options::defaultOutputDir() &&
+        !QFileInfo::exists(m_options.outputDir))
+        QDir().mkpath(m_options.outputDir);
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,

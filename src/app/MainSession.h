@@ -102,6 +102,9 @@ public:
 
 private:
     void provideOperations();
+    // Creates the default output folder when it is the output folder and
+    // does not exist.
+    void makeDefaultOutputFolder();
 
     Prompts& m_prompts;
     Shell& m_shell;
