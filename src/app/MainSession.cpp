@@ -65,10 +65,12 @@ void MainSession::provideOperations()
     c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
     c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
     c.provide(Operation::Cut, [this] {
+        m_folderBox.applyTyped();
         makeDefaultOutputFolder();
         return m_runner.Cut();
     });
     c.provide(Operation::Join, [this] {
+        m_folderBox.applyTyped();
         makeDefaultOutputFolder();
         return m_runner.Join();
     });
@@ -85,11 +87,17 @@ void MainSession::provideOperations()
     c.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
     c.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
     // Both settings elements open it, also while a job runs.
-    c.provide(Operation::ShowSettings, [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
+    // Typing in the folder box counts before the dialogs that show the folder.
+    c.provide(Operation::ShowSettings, [this] {
+        m_folderBox.applyTyped();
+        m_prompts.showModal(Prompts::Dialog::Settings);
+    });
     c.provide(Operation::ShowTagEditor,
               [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
-    c.provide(Operation::ChooseOutputFolder,
-              [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
+    c.provide(Operation::ChooseOutputFolder, [this] {
+        m_folderBox.applyTyped();
+        m_prompts.chooseFolder(QStringLiteral("Output Directory"));
+    });
     c.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
     c.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
 }

@@ -136,6 +136,20 @@ void Tfm_main::createControls()
             edt_dir->setCursorPosition(0);
     });
     edt_dir->setToolTip(edt_dir->text());
+    // A folder typed into the box is applied on Enter and when the box is
+    // left; Escape puts the output folder back. While a job runs the box
+    // shows the folder the job writes to and takes no typing.
+    m_session.folderBox().attach({[this] { return edt_dir->text(); },
+                                  [this] { return edt_dir->isModified(); },
+                                  [this](const QString& dir) { edt_dir->setText(dir); }});
+    connect(edt_dir, &QLineEdit::editingFinished, this, [this] {
+        RunGuarded(m_session.prompts(), [this] { m_session.folderBox().applyTyped(); });
+    });
+    edt_dir->installEventFilter(this);
+    connect(&m_session.state(), &SessionState::modeChanged, edt_dir,
+            [this](SessionState::Mode mode) {
+                edt_dir->setReadOnly(mode == SessionState::Mode::Running);
+            });
     // The jobs read the format box's item, and the join's save dialog sets it.
     FrontPanelJobs& jobs = m_session.jobPanel();
     jobs.setOutputFormat(cb_format->currentIndex());
@@ -207,6 +221,11 @@ bool Tfm_main::editorKey(QKeyEvent* event)
 
 bool Tfm_main::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == edt_dir && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && edt_dir->isModified()) {
+        edt_dir->setText(m_session.options().outputDir);
+        return true;
+    }
     if (watched == lv_time && event->type() == QEvent::KeyPress &&
         editorKey(static_cast<QKeyEvent*>(event)))
         return true;

@@ -85,6 +85,17 @@ void WidgetPrompts::error(const QString& text)
     message(QMessageBox::Critical, text);
 }
 
+bool WidgetPrompts::question(const QString& text)
+{
+    // An answer is needed before going on, so it is waited for even during a
+    // job; the box says that the job waits.
+    QString asked = text;
+    if (jobRunning())
+        asked += QStringLiteral("\n\nThe running job waits for your answer.");
+    return QMessageBox::question(m_owner, kBoxTitle, asked, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
 QStringList WidgetPrompts::openFiles(const QString& filter)
 {
     return QFileDialog::getOpenFileNames(m_owner, QString(), QString(), qtFilter(filter));

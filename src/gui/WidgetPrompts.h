@@ -28,6 +28,7 @@ public:
 
     void information(const QString& text) override;
     void error(const QString& text) override;
+    bool question(const QString& text) override;
     QStringList openFiles(const QString& filter) override;
     SaveChoice joinTarget(const QString& filter, int filterIndex, const QString& folder) override;
     QString chooseFolder(const QString& caption) override;
