@@ -14,6 +14,8 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -75,6 +77,12 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
         m_waveform->paint(p, slider);
     };
     createKeys();
+    // Drops are taken by the window as a whole; the controls that would take
+    // them for text of their own leave them to it.
+    setAcceptDrops(true);
+    sm->setAcceptDrops(false);
+    sm->viewport()->setAcceptDrops(false);
+    edt_dir->setAcceptDrops(false);
 }
 
 void Tfm_main::addPaths(const QStringList& paths)
@@ -283,6 +291,40 @@ void Tfm_main::addReceivedFiles()
     // In the order given: runs of files as through the open-files dialog,
     // each folder as through the folder dialog.
     addPaths(std::exchange(m_receivedFiles, {}));
+}
+
+bool Tfm_main::takesDrop(const QDropEvent* event)
+{
+    return !m_session.state().busy() && !JobListViews::droppedPaths(event).isEmpty();
+}
+
+void Tfm_main::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void Tfm_main::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!takesDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void Tfm_main::dropEvent(QDropEvent* event)
+{
+    if (!takesDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // Added from the event loop: the file manager that dragged them is let go
+    // at once, and no message box runs inside its drop.
+    m_receivedFiles += JobListViews::droppedPaths(event);
+    QTimer::singleShot(0, this, [this] { addReceivedFiles(); });
 }
 
 void Tfm_main::showEvent(QShowEvent* event)
