@@ -77,6 +77,13 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
         m_waveform->paint(p, slider);
     };
     createKeys();
+    // The file list sits in the middle of the window and is where the work
+    // starts: Tab visits the lists first, then the panel's elements, then
+    // the two boxes at the top.
+    setTabOrder(lv, lv_time);
+    setTabOrder(lv_time, Skin1);
+    setTabOrder(Skin1, edt_dir);
+    setTabOrder(edt_dir, cb_format);
     // Drops are taken by the window as a whole; the controls that would take
     // them for text of their own leave them to it.
     setAcceptDrops(true);
@@ -206,6 +213,9 @@ void Tfm_main::createKeys()
                                                                : Command::Play);
     });
     lv_time->installEventFilter(this);
+    // Space belongs to the boxes while they have the focus: it opens the
+    // format list, and it is a character of a folder's name.
+    cb_format->installEventFilter(this);
     Skin1->keyHandler = [this](SkinElement* focused, QKeyEvent* event) {
         return focused && focused->kind() == SkinKind::Slider && editorKey(event);
     };
@@ -229,6 +239,13 @@ bool Tfm_main::editorKey(QKeyEvent* event)
 
 bool Tfm_main::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == cb_format || watched == edt_dir) && event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && !(key->modifiers() & ~Qt::KeypadModifier)) {
+            event->accept();
+            return true;
+        }
+    }
     if (watched == edt_dir && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && edt_dir->isModified()) {
         edt_dir->setText(m_session.options().outputDir);
@@ -337,6 +354,9 @@ void Tfm_main::showEvent(QShowEvent* event)
         m_session.FormShow(this, [this](const QString& dir) { edt_dir->setText(dir); });
     });
     Skin1->attach();
+    // The keyboard starts where the work does, not on the panel's first
+    // element, whose ring would read as a pressed state.
+    lv->setFocus(Qt::OtherFocusReason);
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event)

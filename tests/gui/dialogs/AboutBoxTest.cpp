@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -98,4 +99,42 @@ TEST(AboutBoxTest, LinksOpenTheSiteAndStartMails)
     emit about.Label4->linkActivated(kSupportMail);
     EXPECT_EQ(shell.calls,
               QStringList({"web:" + kHomePage, "mail:" + kSalesMail, "mail:" + kSupportMail}));
+}
+
+// The links are reached by keyboard and by assistive technology: focusable,
+// announced as links named by their addresses, with an action that follows
+// them as a click does.
+TEST(AboutBoxTest, LinksAreFocusableLinksWithAnAction)
+{
+    RecordingShell shell;
+    Tfm_about about(shell, nullptr);
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    const QList<QPair<QLabel*, QString>> links{{about.Label2, "web:" + kHomePage},
+                                               {about.Label3, "mail:" + kSalesMail},
+                                               {about.Label4, "mail:" + kSupportMail}};
+    for (const auto& [label, call] : links) {
+        SCOPED_TRACE(call.toStdString());
+        EXPECT_TRUE(label->focusPolicy() & Qt::TabFocus);
+        EXPECT_TRUE(label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->role(), QAccessible::Link);
+        EXPECT_EQ(link->text(QAccessible::Name), call.section(':', 1));
+        QAccessibleActionInterface* action = link->actionInterface();
+        ASSERT_NE(action, nullptr);
+        ASSERT_TRUE(action->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        shell.calls.clear();
+        action->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(shell.calls.isEmpty()) << "queued: the caller does not wait";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !shell.calls.isEmpty(); }));
+        EXPECT_EQ(shell.calls, QStringList{call});
+    }
+    // Tab walks from link to link (a first Tab may settle on the link inside
+    // the label that has the focus).
+    about.Label2->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(about.Label2->hasFocus());
+    for (int i = 0; i < 2 && !about.Label3->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(about.Label3->hasFocus());
 }
