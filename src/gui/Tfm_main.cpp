@@ -14,6 +14,7 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -154,8 +155,10 @@ void Tfm_main::createControls()
     // A folder typed into the box is applied on Enter and when the box is
     // left; Escape puts the output folder back. While a job runs the box
     // shows the folder the job writes to and takes no typing.
+    // Typed means: the box shows another folder than the output folder, also
+    // when assistive technology set its text, which is no edit to Qt.
     m_session.folderBox().attach({[this] { return edt_dir->text(); },
-                                  [this] { return edt_dir->isModified(); },
+                                  [this] { return folderTyped(); },
                                   [this](const QString& dir) { edt_dir->setText(dir); }});
     connect(edt_dir, &QLineEdit::editingFinished, this, [this] {
         RunGuarded(m_session.prompts(), [this] { m_session.folderBox().applyTyped(); });
@@ -247,7 +250,7 @@ bool Tfm_main::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (watched == edt_dir && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && edt_dir->isModified()) {
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && folderTyped()) {
         edt_dir->setText(m_session.options().outputDir);
         return true;
     }
@@ -308,6 +311,12 @@ void Tfm_main::addReceivedFiles()
     // In the order given: runs of files as through the open-files dialog,
     // each folder as through the folder dialog.
     addPaths(std::exchange(m_receivedFiles, {}));
+}
+
+bool Tfm_main::folderTyped()
+{
+    return QDir::cleanPath(edt_dir->text().trimmed()) !=
+           QDir::cleanPath(m_session.options().outputDir);
 }
 
 bool Tfm_main::takesDrop(const QDropEvent* event)

@@ -80,6 +80,8 @@ private:
     void addReceivedFiles();
     // Whether a drag carries files the window takes now.
     bool takesDrop(const QDropEvent* event);
+    // Whether the output folder box shows another folder than the output folder.
+    bool folderTyped();
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;

@@ -100,8 +100,10 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
 
     Image1->setPixmap(SkinIcon(QStringLiteral("logo"), QColor(0x3d, 0xa5, 0xff))
                           .pixmap(QSize(32, 32), devicePixelRatioF()));
+    // The purpose in the accent of the program's palette (the desktop's caption
+    // blue of old), which the skin's palette keeps readable on its background.
     QPalette captionInk = Label48->palette();
-    captionInk.setColor(QPalette::WindowText, QColor(0x00, 0x54, 0xe3));
+    captionInk.setColor(QPalette::WindowText, palette().color(QPalette::Link));
     Label48->setPalette(captionInk);
 
     // The box keeps its own number and names the build's version beside it,
@@ -133,10 +135,10 @@ void Tfm_about::setLink(QLabel* label, const QString& target)
     Q_UNUSED(factory);
     // Marked first: a screen reader may ask for the label as its text is set.
     label->setProperty(kLinkProperty, target);
-    label->setText(
-        QStringLiteral("<a href=\"%1\" style=\"color:#0000ff;text-decoration:underline\">"
-                       "%1</a>")
-            .arg(target.toHtmlEscaped()));
+    // Blue and underlined: the palette's link colour, readable on the box.
+    label->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2;text-decoration:underline\">"
+                                  "%1</a>")
+                       .arg(target.toHtmlEscaped(), label->palette().color(QPalette::Link).name()));
     // Reached with Tab and followed with Enter, as well as clicked.
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     label->setFocusPolicy(Qt::StrongFocus);

@@ -1,7 +1,11 @@
 #include "base/Version.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
+#include "gui/skin/SkinLook.h"
+#include "skin/SkinFile.h"
+#include "skin/SkinPalette.h"
 #include "support/FakeSeams.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +13,9 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStyle>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -137,4 +144,29 @@ TEST(AboutBoxTest, LinksAreFocusableLinksWithAnAction)
     for (int i = 0; i < 2 && !about.Label3->hasFocus(); ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(about.Label3->hasFocus());
+}
+
+// With the skin's look, the about box, message boxes and menus share the
+// front panel's colours: its links in the palette's link blue, readable on
+// the dark background, instead of a fixed blue meant for a light one.
+TEST(AboutBoxTest, TheSkinsLookReachesTheBoxMessagesAndMenus)
+{
+    const QPalette before = QApplication::palette();
+    const SkinPalette colours =
+        PaletteOf(LoadSkinDocument(testsupport::sourceDir() + "/skin/vessimo.skin"));
+    ApplySkinLook(colours);
+    {
+        RecordingShell shell;
+        Tfm_about about(shell, nullptr);
+        EXPECT_EQ(about.palette().color(QPalette::Window).name(), colours.window);
+        EXPECT_TRUE(about.Label2->text().contains("color:" + colours.link));
+        EXPECT_EQ(about.Label48->palette().color(QPalette::WindowText).name(), colours.link);
+        QMessageBox box(QMessageBox::Information, "Vessimo", "text", QMessageBox::Ok);
+        EXPECT_EQ(box.palette().color(QPalette::Window).name(), colours.window);
+        EXPECT_EQ(box.palette().color(QPalette::WindowText).name(), colours.windowText);
+        QMenu menu;
+        EXPECT_EQ(menu.palette().color(QPalette::Highlight).name(), colours.highlight);
+        EXPECT_EQ(QApplication::style()->name().toLower(), "fusion");
+    }
+    QApplication::setPalette(before);
 }
