@@ -65,3 +65,9 @@ void JobAreaView::setSegmentStatus(int row, SegmentStatus status)
     if (m_area.segments().isRow(row))
         m_area.segments().setStatus(row, status);
 }
+
+void JobAreaView::markSegmentCopied(int row)
+{
+    if (m_area.segments().isRow(row))
+        m_area.segments().setCopied(row);
+}

@@ -15,6 +15,7 @@ public:
     JobFile file(int index) const override;
     void showFile(int index, SegmentDisplay display) override;
     void setSegmentStatus(int row, SegmentStatus status) override;
+    void markSegmentCopied(int row) override;
 
     // Every row, for jobs planned up front.
     QVector<JobFile> files() const;

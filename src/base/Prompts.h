@@ -32,18 +32,8 @@ public:
     };
     // The save dialog for the join target, showing `folder` with the file
     // type `filterIndex` chosen; it asks before an existing file is replaced.
-    virtual SaveChoice joinTarget(const QString& filter, int filterIndex, const QString& folder)
-    {
-        (void)folder;
-        return {joinTarget(filter), filterIndex};
-    }
-    // The same dialog with the first file type and no folder of its own;
-    // an empty name when cancelled (as a seam that never asks answers).
-    virtual QString joinTarget(const QString& filter)
-    {
-        (void)filter;
-        return {};
-    }
+    virtual SaveChoice joinTarget(const QString& filter, int filterIndex,
+                                  const QString& folder) = 0;
     // The folder chooser with this caption; its chosen folder, empty when cancelled.
     virtual QString chooseFolder(const QString& caption) = 0;
     // Shows one of the program's modal dialogs and returns when it closes.

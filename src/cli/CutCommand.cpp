@@ -91,9 +91,9 @@ void addPaths(JobArea& area, QuietPrompts& prompts, const QStringList& paths,
     for (const QString& path : paths) {
         const qsizetype before = prompts.errors.size();
         if (QFileInfo(path).isDir())
-            area.addFolder(path);
+            area.addFolderPath(path);
         else
-            area.addFiles({path});
+            area.addFilePaths({path});
         if (refused)
             for (qsizetype k = before; k < prompts.errors.size(); ++k)
                 refused(path, prompts.errors[k]);

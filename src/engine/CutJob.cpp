@@ -91,6 +91,8 @@ void CutJob::cutFiles(segmentplan::Choice choice)
             const PieceWritten written = cutPiece(task, tools, hooks);
             m_outputs << written.output;
             view.setSegmentStatus(task.piece.row, SegmentStatus::Finished);
+            if (written.copied)
+                view.markSegmentCopied(task.piece.row);
         }
         reader.Close();
         copies.release(view.file(i).path);

@@ -49,4 +49,6 @@ public:
     // The state of row `row` of the segment list; a row it does not show is
     // left alone.
     virtual void setSegmentStatus(int row, SegmentStatus status) = 0;
+    // The row's piece was copied losslessly rather than encoded.
+    virtual void markSegmentCopied(int row) = 0;
 };

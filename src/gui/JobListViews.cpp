@@ -137,13 +137,13 @@ void JobListViews::addPaths(const QStringList& paths)
         QStringList files;
         const auto flush = [&] {
             if (!files.isEmpty())
-                m_session.jobs().addFiles(files);
+                m_session.jobs().addFilePaths(files);
             files.clear();
         };
         for (const QString& path : paths) {
             if (QFileInfo(path).isDir()) {
                 flush();
-                m_session.jobs().addFolder(path);
+                m_session.jobs().addFolderPath(path);
             } else {
                 files << path;
             }

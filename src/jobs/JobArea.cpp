@@ -86,7 +86,7 @@ void JobArea::AddFiles()
     const QStringList paths = m_prompts.openFiles(kFileFilter);
     if (paths.isEmpty())
         return;
-    addFiles(paths);
+    addFilePaths(paths);
 }
 
 void JobArea::AddFolder()
@@ -94,10 +94,10 @@ void JobArea::AddFolder()
     const QString folder = m_prompts.chooseFolder(QStringLiteral("Add File Directory"));
     if (folder.isEmpty())
         return;
-    addFolder(folder);
+    addFolderPath(folder);
 }
 
-int JobArea::addFiles(const QStringList& paths)
+int JobArea::addFilePaths(const QStringList& paths)
 {
     stopPreviewForReader();
     int added = 0;
@@ -121,7 +121,7 @@ int JobArea::addFiles(const QStringList& paths)
     return added;
 }
 
-int JobArea::addFolder(const QString& folder)
+int JobArea::addFolderPath(const QString& folder)
 {
     stopPreviewForReader();
     const FolderListing listing = ListFolder(folder);

@@ -37,13 +37,13 @@ public:
     SessionState& state() { return m_state; }
     const SessionState& state() const { return m_state; }
 
-    // Adding. AddFiles and AddFolder ask first; addFiles and addFolder add
+    // Adding. AddFiles and AddFolder ask first; addFilePaths and addFolderPath add
     // what they are given, as the dialogs would (files from the command line,
     // dropped files, the command-line tool). Each returns the rows added.
     void AddFiles();
     void AddFolder();
-    int addFiles(const QStringList& paths);
-    int addFolder(const QString& folder);
+    int addFilePaths(const QStringList& paths);
+    int addFolderPath(const QString& folder);
     // Probes the row's file into its entry; throws the reader's error.
     void ProbeFile(int row, int32_t sliderLowerBound);
 

@@ -157,6 +157,18 @@ void SegmentList::setStatus(int row, SegmentStatus status)
     emit dataChanged(index(row, StatusColumn), index(row, StatusColumn));
 }
 
+void SegmentList::setCopied(int row)
+{
+    at(row);
+    m_rows[static_cast<size_t>(row)].copied = true;
+    emit dataChanged(index(row, RangeColumn), index(row, StatusColumn), {Qt::ToolTipRole});
+}
+
+bool SegmentList::isCopied(int row) const
+{
+    return at(row).copied;
+}
+
 void SegmentList::segmentEdited(int row)
 {
     at(row);
@@ -245,7 +257,13 @@ int SegmentList::columnCount(const QModelIndex& parent) const
 
 QVariant SegmentList::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !isRow(index.row()) || role != Qt::DisplayRole)
+    if (!index.isValid() || !isRow(index.row()))
+        return {};
+    if (role == Qt::ToolTipRole)
+        return at(index.row()).copied
+                   ? QStringLiteral("Copied from the MP3 file without re-encoding")
+                   : QVariant();
+    if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
     case RangeColumn:

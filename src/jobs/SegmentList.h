@@ -63,6 +63,10 @@ public:
 
     // ---- Changes -----------------------------------------------------------
     void setStatus(int row, SegmentStatus status);
+    // The piece of `row` was copied from the source's MP3 frames instead of
+    // encoded: the status keeps its text and a tooltip says so.
+    void setCopied(int row);
+    bool isCopied(int row) const;
     // The editor moved a bound of the segment of `row`; the Begin and End
     // commands show a negative length as 00:00:00, unlike the list builders.
     void segmentEdited(int row);
@@ -95,6 +99,7 @@ private:
         SegmentStatus beforePlaying = SegmentStatus::Open;
         // Set by the Begin and End commands: a negative length reads 00:00:00.
         bool lengthAtLeastZero = false;
+        bool copied = false;
     };
     const Row& at(int row) const;
     void reset(int entry, QVector<Segment> computed, std::vector<Row> rows);

@@ -66,7 +66,7 @@ TEST_F(DialogCommands, TheSegmentListFollowsTheChoiceOnlyAtOk)
 {
     const QString wav = dir.filePath("long.wav");
     jobtest::makeWav(wav, 25);
-    ASSERT_EQ(session->jobs().addFiles({wav}), 1);
+    ASSERT_EQ(session->jobs().addFilePaths({wav}), 1);
     const QStringList custom = segmentRanges();
     ASSERT_EQ(custom.size(), 1);
 
@@ -92,7 +92,7 @@ TEST_F(DialogCommands, TheTagEditorEditsTheJobListsRecordsAndCaptions)
     const QString wav = dir.filePath("quiet.wav");
     jobtest::makeMp3(mp3, 2, {"-metadata", "title=Song A", "-metadata", "artist=Band"});
     jobtest::makeWav(wav, 2);
-    ASSERT_EQ(session->jobs().addFiles({mp3, wav}), 2);
+    ASSERT_EQ(session->jobs().addFilePaths({mp3, wav}), 2);
     JobList& list = session->jobs().list();
     ASSERT_EQ(list.caption(0), "Song A");
 

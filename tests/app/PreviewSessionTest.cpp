@@ -24,7 +24,7 @@ protected:
         session->options().outputDir = dir.path() + "/";
         form = session->skin().GetSkinnedWindow(&window);
         ASSERT_NE(form, nullptr);
-        ASSERT_EQ(session->jobs().addFiles({dir.filePath("a.wav")}), 1);
+        ASSERT_EQ(session->jobs().addFilePaths({dir.filePath("a.wav")}), 1);
         session->jobs().list().select(0);
         session->jobs().lvClick();
     }
@@ -72,7 +72,7 @@ TEST_F(PreviewSessionTest, AddingFilesAndCuttingStopThePreviewFirst)
 {
     click("play");
     ASSERT_TRUE(session->state().PreviewActive());
-    session->jobs().addFiles({dir.filePath("b.wav")});
+    session->jobs().addFilePaths({dir.filePath("b.wav")});
     EXPECT_FALSE(session->state().PreviewActive()) << "adding needs the shared reader";
     EXPECT_EQ(session->jobs().list().count(), 2);
 
@@ -110,7 +110,7 @@ TEST_F(PreviewSessionTest, WhileFilesAreAddedPlayAndTheJobCommandsAreRefused)
         session->runCommand(Command::Play);
         previewedDuringAdd = previewedDuringAdd || session->state().PreviewActive();
     });
-    session->jobs().addFiles({dir.filePath("b.wav"), dir.filePath("a.wav"), dir.filePath("b.wav")});
+    session->jobs().addFilePaths({dir.filePath("b.wav"), dir.filePath("a.wav"), dir.filePath("b.wav")});
     EXPECT_GE(pumps, 2);
     EXPECT_FALSE(previewedDuringAdd);
     EXPECT_FALSE(session->state().PreviewActive());
@@ -129,7 +129,7 @@ TEST_F(PreviewSessionTest, WhileFilesAreAddedPlayAndTheJobCommandsAreRefused)
 // file leaves it playing the file it plays.
 TEST_F(PreviewSessionTest, RemovingOrClearingThePreviewedFileStopsThePreview)
 {
-    ASSERT_EQ(session->jobs().addFiles({dir.filePath("b.wav")}), 1);
+    ASSERT_EQ(session->jobs().addFilePaths({dir.filePath("b.wav")}), 1);
     JobList& list = session->jobs().list();
     list.select(1);
     session->jobs().lvClick();
@@ -151,7 +151,7 @@ TEST_F(PreviewSessionTest, RemovingOrClearingThePreviewedFileStopsThePreview)
     EXPECT_FALSE(session->AudioFileRead().IsOpen());
 
     for (const Command clear : {Command::ClearSelection, Command::Clear}) {
-        ASSERT_EQ(session->jobs().addFiles({dir.filePath("a.wav")}), 1);
+        ASSERT_EQ(session->jobs().addFilePaths({dir.filePath("a.wav")}), 1);
         click("play");
         ASSERT_TRUE(session->state().PreviewActive());
         session->runCommand(clear);

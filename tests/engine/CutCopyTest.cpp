@@ -129,7 +129,7 @@ TEST_F(CutCopyTest, TimedPiecesOfEveryMpegVersionAreTheSourcesSamples)
             << file.toStdString() << " put back together";
     }
     // The tags of an encoded piece, and the rows as for one.
-    const Mp3Tags tags = ReadId3v2(out("Copied_2.mp3"));
+    const TagFields tags = ReadId3v2(out("Copied_2.mp3"));
     EXPECT_EQ(tags.title, "Copied");
     EXPECT_EQ(tags.artist, "Artist");
     EXPECT_EQ(statusLog[3], (QStringList{"Converting", "Finish", "Converting", "Finish"}));
@@ -142,6 +142,13 @@ TEST_F(CutCopyTest, CustomSegmentsTakeTheEncodedCutsFrames)
     add({source("Vbr.mp3")});
     session->jobs().list().entry(0).setConfirmedSegments({{0, 2}, {3, 7}});
     session->cutCommand();
+    // The rows say which pieces were copied, their status texts unchanged.
+    const SegmentList& rows = session->jobs().segments();
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(rows.status(row), "Finish");
+        EXPECT_EQ(rows.data(rows.index(row, 2), Qt::ToolTipRole).toString(),
+                  "Copied from the MP3 file without re-encoding");
+    }
     // The same cut, encoded to WAV: its pieces hold the frames of the plan,
     // less the Custom cut's early end.
     setFormat(1);
@@ -172,6 +179,8 @@ TEST_F(CutCopyTest, FadedPiecesAreEncoded)
     session->options().fadeOutSeconds = 1;
     session->splitCommand();
     ASSERT_EQ(outputs(), (QStringList{"Copied_1.mp3", "Copied_2.mp3", "Copied_3.mp3"}));
+    for (int row = 0; row < 3; ++row)
+        EXPECT_FALSE(session->jobs().segments().isCopied(row)) << "encoded, not copied";
     const Counted c = counted(source("Vbr.mp3"));
     const std::vector<float> whole = decodeFloat(source("Vbr.mp3"));
     for (int k = 0; k < 2; ++k) {

@@ -50,7 +50,7 @@ protected:
     {
         for (const QString& p : paths)
             sums[p] = md5(p);
-        session->jobs().addFiles(paths);
+        session->jobs().addFilePaths(paths);
         ASSERT_EQ(prompts.informations, QStringList()) << "a source was refused";
     }
     // Every source is as it was before the job.

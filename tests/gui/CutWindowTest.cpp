@@ -36,7 +36,7 @@ protected:
         session.options().outputDir = dir.filePath("out") + "/";
         session.options().functionChoice = 1;
         session.options().pieceSeconds = 4;
-        session.jobs().addFiles({dir.filePath("Song.wav")});
+        session.jobs().addFilePaths({dir.filePath("Song.wav")});
         window->cb_format->setCurrentIndex(1);
 
         QAbstractItemModel* rows = window->lv_time->model();

@@ -74,7 +74,7 @@ protected:
         writer.WriteBlock(block);
         writer.Close();
         JobArea& jobs = window->session().jobs();
-        ASSERT_EQ(jobs.addFiles({path}), 1);
+        ASSERT_EQ(jobs.addFilePaths({path}), 1);
         jobs.list().select(0);
         jobs.lvClick();
     }

@@ -187,7 +187,7 @@ TEST_F(JobListTest, AnUnreadableFolderIsReported)
     ::chmod(QFile::encodeName(folder).constData(), 0);
     testsupport::asUnprivileged([&] {
         QSignalSpy refused(area.get(), &JobArea::fileRefused);
-        const int added = area->addFolder(folder);
+        const int added = area->addFolderPath(folder);
         const QStringList expected{"The folder " + folder + " cannot be read.\nPermission denied"};
         if (added != 0 || prompts.informations != expected || refused.size() != 1) {
             std::fprintf(stderr, "added %d, boxes: %s\n", added,
@@ -214,7 +214,7 @@ TEST_F(JobListTest, NamesThatAreNotTextAreNamedWhenAFolderIsAdded)
         ASSERT_EQ(::write(fd, wav.constData(), size_t(wav.size())), wav.size());
         ::close(fd);
     }
-    area->addFolder(folder.path());
+    area->addFolderPath(folder.path());
     EXPECT_EQ(captions(), QStringList{"b.wav"});
     ASSERT_EQ(prompts.informations.size(), 1) << "a name of no supported kind is skipped";
     EXPECT_TRUE(prompts.informations[0].startsWith("caf\\xe9.wav this File is not supported.\n"))
