@@ -27,7 +27,7 @@ public:
     void information(const QString&) override { ++refused; }
     void error(const QString&) override {}
     QStringList openFiles(const QString&) override { return {}; }
-    QString joinTarget(const QString&) override { return {}; }
+    SaveChoice joinTarget(const QString&, int, const QString&) override { return {}; }
     QString chooseFolder(const QString&) override { return {}; }
     void showModal(Dialog) override {}
 };
@@ -84,7 +84,7 @@ void addFolder(benchmark::State& state, bool xing)
             sincePump.start();
             QCoreApplication::processEvents();
         });
-        area.addFolder(folder);
+        area.addFolderPath(folder);
         if (area.list().count() != count)
             state.SkipWithError("not every file was added");
     }

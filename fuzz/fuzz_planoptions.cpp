@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if ((plan.choice == 1 || plan.choice == 2) && plan.number < 1)
             std::abort();
         for (const Segment& s : plan.segments)
-            if (s.begin < 0 || s.end < s.begin)
+            if (s.begin.ms() < 0 || s.end.ms() < s.begin.ms())
                 std::abort();
         Options options;
         cli::applyPlan(plan, options);

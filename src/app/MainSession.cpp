@@ -100,6 +100,9 @@ void MainSession::provideOperations()
     });
     c.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
     c.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
+    c.provide(Operation::ImportCueSheet, [this] { m_pieces.ImportCueSheet(); });
+    c.provide(Operation::UseChapters, [this] { m_pieces.UseChapters(); });
+    c.provide(Operation::FindSilences, [this] { m_pieces.FindSilences(); });
 }
 
 void MainSession::makeDefaultOutputFolder()

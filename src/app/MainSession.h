@@ -6,6 +6,7 @@
 #include "app/JobAreaView.h"
 #include "app/JobTagRecords.h"
 #include "app/OutputFolderBox.h"
+#include "app/PieceCommands.h"
 #include "app/SessionCommandContext.h"
 #include "app/SessionPreviewSource.h"
 #include "app/SkinCommands.h"
@@ -85,6 +86,8 @@ public:
     FrontPanel& panel() { return m_panel; }
     Skin& skin() { return m_skin; }
     SkinCommands& commands() { return m_commands; }
+    // Cue sheets, chapters and silences into the segment lists.
+    PieceCommands& pieces() { return m_pieces; }
     // The audio components: the reader of source files, the writer of
     // outputs, the MP3 encoder settings the writer is configured with, the
     // preview player and the fade transform.
@@ -141,4 +144,6 @@ private:
     JobTagRecords m_tagRecords{m_jobs.list()};
     SessionPreviewSource m_previewSource{m_jobs, m_options};
     Preview m_preview{m_reader, m_player, m_previewSource, m_state, m_prompts};
+    PieceCommands m_pieces{
+        PieceCommands::Parts{m_jobs, m_options, m_state, m_prompts, m_preview, m_jobPanel, m_pump}};
 };

@@ -47,6 +47,10 @@ enum class Operation {
     OpenHomePage,
     ShowAbout,
     CloseMainWindow,
+    // Pieces from elsewhere into the selected file's segment list.
+    ImportCueSheet,
+    UseChapters,
+    FindSilences,
     PopUpFileMenu,
     PopUpActionMenu,
     PopUpHelpMenu,
@@ -67,6 +71,9 @@ enum class Command {
     HelpFile,
     HomePage,
     About,
+    ImportCueSheet,
+    UseChapters,
+    FindSilences,
     // Front panel elements only.
     FileMenu,
     ActionMenu,

@@ -7,7 +7,7 @@
 // implements it with dialogs; tests script it.
 class Prompts {
 public:
-    enum class Dialog { Settings, TagEditor };
+    enum class Dialog { Settings, TagEditor, FindSilences };
 
     virtual ~Prompts() = default;
 

@@ -91,6 +91,27 @@ void fitSegmentColumns(QTreeView* view)
         view->setColumnWidth(i, widths[i]);
 }
 
+// Rows placed below a second ("00:01:02.345 - 00:02:03.456") are wider than
+// the list: their columns widen to the texts they hold, never below the
+// fitted widths, and the list scrolls sideways rather than cut the times.
+void widenSegmentColumns(QTreeView* view, const QList<int>& fitted)
+{
+    constexpr int padding = 12;
+    const QFontMetrics metrics(view->font());
+    const QAbstractItemModel* model = view->model();
+    QList<int> widths = fitted;
+    for (int column = 0; column < 2; ++column)
+        for (int row = 0; row < model->rowCount(); ++row)
+            widths[column] = std::max(
+                widths[column],
+                metrics.horizontalAdvance(model->index(row, column).data().toString()) + padding);
+    const int grown = widths[0] - fitted[0] + widths[1] - fitted[1];
+    widths[2] = std::max(fitted[2] - grown,
+                         metrics.horizontalAdvance(QStringLiteral("Converting")) + padding);
+    for (int i = 0; i < widths.size(); ++i)
+        view->setColumnWidth(i, widths[i]);
+}
+
 } // namespace
 
 JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_time,
@@ -102,6 +123,14 @@ JobListViews::JobListViews(MainSession& session, QTreeView* lv, QTreeView* lv_ti
     showModel(lv, &jobs.list(), jobs.list().selectionModel(), {jobs.list().nameColumnWidth(), 61});
     showModel(lv_time, &jobs.segments(), jobs.segments().selectionModel(), {});
     fitSegmentColumns(lv_time);
+    const QList<int> fitted{lv_time->columnWidth(0), lv_time->columnWidth(1),
+                            lv_time->columnWidth(2)};
+    const auto widen = [lv_time, fitted] { widenSegmentColumns(lv_time, fitted); };
+    SegmentList* segments = &jobs.segments();
+    connect(segments, &QAbstractItemModel::modelReset, lv_time, widen);
+    connect(segments, &QAbstractItemModel::rowsInserted, lv_time, widen);
+    connect(segments, &QAbstractItemModel::rowsRemoved, lv_time, widen);
+    connect(segments, &QAbstractItemModel::dataChanged, lv_time, widen);
     // The file list's two fixed columns are laid out for its width, one pixel
     // of border aside; a scroll bar for that pixel would only cover a row.
     lv->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -133,6 +162,9 @@ QStringList JobListViews::droppedPaths(const QEvent* event)
 
 void JobListViews::addPaths(const QStringList& paths)
 {
+    // Cue sheets come last: the files they name may be among the paths, and
+    // are then listed before their sheets look for them.
+    QStringList sheets;
     RunGuarded(m_session.prompts(), [&] {
         QStringList files;
         const auto flush = [&] {
@@ -141,7 +173,9 @@ void JobListViews::addPaths(const QStringList& paths)
             files.clear();
         };
         for (const QString& path : paths) {
-            if (QFileInfo(path).isDir()) {
+            if (PieceCommands::isCueSheet(path)) {
+                sheets << path;
+            } else if (QFileInfo(path).isDir()) {
                 flush();
                 m_session.jobs().addFolderPath(path);
             } else {
@@ -150,6 +184,9 @@ void JobListViews::addPaths(const QStringList& paths)
         }
         flush();
     });
+    // Each on its own: a bad sheet is reported and the others still come.
+    for (const QString& sheet : sheets)
+        RunGuarded(m_session.prompts(), [&] { m_session.pieces().importCueSheet(sheet); });
 }
 
 bool JobListViews::eventFilter(QObject* watched, QEvent* event)

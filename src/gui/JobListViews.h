@@ -22,6 +22,7 @@ public:
 
     // Files and folders as the file and folder dialogs add them, in the
     // given order; a path that is neither is tried as a file and refused.
+    // Cue sheets are imported once the rest is listed.
     void addPaths(const QStringList& paths);
     // The local paths a drop carries, empty when it carries none.
     static QStringList droppedPaths(const QEvent* event);

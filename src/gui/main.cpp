@@ -7,6 +7,7 @@
 #include "gui/WidgetPrompts.h"
 #include "gui/dialogs/Tfm_about.h"
 #include "gui/dialogs/Tfm_dir.h"
+#include "gui/dialogs/Tfm_silence.h"
 #include "gui/settings/Tfm_set.h"
 #include "gui/skin/SkinLook.h"
 #include "gui/tags/Tfm_id3.h"
@@ -109,6 +110,8 @@ int main(int argc, char** argv)
     fm_main.setAboutBox(&fm_about);
     Tfm_id3 fm_id3(session.tagEditor(), session.tagRecords(), prompts, &fm_main);
     prompts.setDialog(Prompts::Dialog::TagEditor, &fm_id3);
+    Tfm_silence fm_silence(session.pieces().silenceQuestion(), &fm_main);
+    prompts.setDialog(Prompts::Dialog::FindSilences, &fm_silence);
 
     QObject::connect(&fm_main, &Tfm_main::closed, &app, &QCoreApplication::quit);
     // A logout or a kill: the window closes as if the user had closed it,

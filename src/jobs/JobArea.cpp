@@ -6,6 +6,7 @@
 #include "base/SessionState.h"
 #include "base/TimeCode.h"
 #include "jobs/FolderListing.h"
+#include "jobs/PiecePlanSegments.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SourceTags.h"
 #include "settings/Options.h"
@@ -299,6 +300,30 @@ void JobArea::ClearSegments()
     m_list.entry(i).clearSegments();
     lvClick();
     ShowTotalLength();
+}
+
+int JobArea::rowOfFile(const QString& path) const
+{
+    const QFileInfo wanted(path);
+    const QString canonical = wanted.canonicalFilePath();
+    for (int row = 0; row < m_list.count(); ++row) {
+        const QFileInfo listed(m_list.entry(row).path);
+        if (canonical.isEmpty() ? listed.absoluteFilePath() == wanted.absoluteFilePath()
+                                : listed.canonicalFilePath() == canonical)
+            return row;
+    }
+    return -1;
+}
+
+bool JobArea::placePlan(int row, const PiecePlan& plan)
+{
+    if (!m_list.isRow(row) || !ApplyPiecePlan(m_list.entry(row), plan))
+        return false;
+    m_list.select(row);
+    m_state.setSelectedFileIndex(row);
+    lvClick();
+    ShowTotalLength();
+    return true;
 }
 
 // ---- Selection and plans --------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jobs/JobList.h"
+#include "jobs/PiecePlan.h"
 #include "jobs/SegmentList.h"
 
 #include <QObject>
@@ -52,6 +53,15 @@ public:
     void RemoveFile();
     void ClearJobList();
     void ClearSegments();
+
+    // The row of the listed file that `path` names (compared by what the
+    // paths really are), -1 when none is.
+    int rowOfFile(const QString& path) const;
+    // Pieces from a cue sheet, a file's chapters or a silence search become
+    // the stored list of `row`'s file, confirmed and labelled, which is then
+    // selected and shown. False, and nothing changed, for a plan without
+    // pieces.
+    bool placePlan(int row, const PiecePlan& plan);
 
     // Selection and plans.
     void lvClick();

@@ -3,6 +3,8 @@
 #include "base/TimeCode.h"
 #include "jobs/JobList.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
@@ -255,14 +257,35 @@ int SegmentList::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : 3;
 }
 
+QString SegmentList::title(int row) const
+{
+    const SegmentLabel label = segment(row).label;
+    QString text;
+    if (!label.title.isEmpty())
+        text = (label.track > 0 ? QStringLiteral("%1 ").arg(label.track, 2, 10, QLatin1Char('0'))
+                                : QString()) +
+               label.title;
+    else if (label.track > 0)
+        text = label.trackTotal > 0
+                   ? QStringLiteral("Piece %1 of %2").arg(label.track).arg(label.trackTotal)
+                   : QStringLiteral("Piece %1").arg(label.track);
+    if (!label.performer.isEmpty() && !text.isEmpty())
+        text += QStringLiteral(" \u2013 ") + label.performer;
+    return text;
+}
+
 QVariant SegmentList::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !isRow(index.row()))
         return {};
-    if (role == Qt::ToolTipRole)
-        return at(index.row()).copied
-                   ? QStringLiteral("Copied from the MP3 file without re-encoding")
-                   : QVariant();
+    if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
+        QStringList lines;
+        if (const QString name = title(index.row()); !name.isEmpty())
+            lines << name;
+        if (at(index.row()).copied)
+            lines << QStringLiteral("Copied from the MP3 file without re-encoding");
+        return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
+    }
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {

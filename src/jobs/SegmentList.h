@@ -60,6 +60,10 @@ public:
     QString range(int row) const;
     QString length(int row) const;
     QString status(int row) const;
+    // What a piece from a cue sheet, chapters or a silence search is
+    // called ("03 Title – Performer", "Piece 3 of 5"), shown as the row's
+    // tooltip; empty for the segments that carry no label.
+    QString title(int row) const;
 
     // ---- Changes -----------------------------------------------------------
     void setStatus(int row, SegmentStatus status);

@@ -229,7 +229,7 @@ namespace {
 
 // Writes the file again with the comment list that `edit` leaves in the
 // editor's list (given the comments as they were).
-template <typename Edit> bool rewriteComments(const QString& path, Edit edit)
+template <typename Edit> void rewriteComments(const QString& path, Edit edit)
 {
     RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
@@ -259,7 +259,6 @@ template <typename Edit> bool rewriteComments(const QString& path, Edit edit)
     } catch (const SafeFileError& e) {
         throw TagError(QStringLiteral("Cannot write comments: %1: %2").arg(path, e.cause()));
     }
-    return true;
 }
 
 void addComment(vorbis_comment* comments, const char* name, const QString& value)
@@ -313,16 +312,16 @@ bool namesField(QByteArrayView name, TagFieldSet fields)
 
 } // namespace
 
-bool WriteOggComments(const QString& path, const TagFields& tags)
+void WriteOggComments(const QString& path, const TagFields& tags)
 {
-    return rewriteComments(path, [&tags](vorbis_comment* comments, const QList<QByteArray>&) {
+    rewriteComments(path, [&tags](vorbis_comment* comments, const QList<QByteArray>&) {
         addFields(comments, tags, everyTagField);
     });
 }
 
-bool UpdateOggComments(const QString& path, const TagFields& values, TagFieldSet which)
+void UpdateOggComments(const QString& path, const TagFields& values, TagFieldSet which)
 {
-    return rewriteComments(path, [&](vorbis_comment* comments, const QList<QByteArray>& old) {
+    rewriteComments(path, [&](vorbis_comment* comments, const QList<QByteArray>& old) {
         // A comment stays unless its name is one the reader takes for a
         // field being set; a comment without a valid name always stays.
         for (const QByteArray& comment : old) {

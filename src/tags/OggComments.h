@@ -28,10 +28,10 @@ TagChapters ReadOggChapters(QIODevice& file, const QString& path);
 // "Date", "Genre", "Comment" in this order. Throws TagError "Cannot open
 // <path>: <cause>" for a file that is no Ogg Vorbis file and "Cannot write
 // comments: <cause>" when the new file cannot be written; the original then
-// stays as it was. Returns true when the file was replaced.
-bool WriteOggComments(const QString& path, const TagFields& tags);
+// stays as it was.
+void WriteOggComments(const QString& path, const TagFields& tags);
 
 // Sets the fields in `which` to their values in `values`: the comments the
 // reader takes for those fields are replaced (an empty value leaves none);
 // every other comment stays, in its order. Fails as WriteOggComments does.
-bool UpdateOggComments(const QString& path, const TagFields& values, TagFieldSet which);
+void UpdateOggComments(const QString& path, const TagFields& values, TagFieldSet which);

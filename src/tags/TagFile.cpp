@@ -31,12 +31,6 @@ void requireReadable(const QString& path)
     throw TagError(QStringLiteral("Cannot write tags: %1: %2").arg(path, cause));
 }
 
-void writeWma(const QString& path, const TagFields& fields, TagFieldSet which)
-{
-    if (!UpdateWmaTags(path, fields, which))
-        cannotWrite(path, QStringLiteral("no Windows Media (ASF) header found"));
-}
-
 } // namespace
 
 TagFile::Format TagFile::formatOf(const QString& path)
@@ -93,7 +87,7 @@ void TagFile::write(const QString& path, const TagFields& fields, TagFieldSet wh
         UpdateOggComments(path, fields, which);
         return;
     case Format::Wma:
-        writeWma(path, fields, which);
+        UpdateWmaTags(path, fields, which);
         return;
     case Format::None:
         break;
@@ -112,7 +106,7 @@ void TagFile::writeNew(const QString& path, const TagFields& fields)
         WriteOggComments(path, fields);
         return;
     case Format::Wma:
-        writeWma(path, fields, everyTagField);
+        UpdateWmaTags(path, fields, everyTagField);
         return;
     case Format::None:
         break;

@@ -204,23 +204,23 @@ WmaTrack wmaTrack(const QString& path, const QString& track)
 
 } // namespace
 
-bool WriteWmaTags(const QString& path, const TagFields& tags)
+void WriteWmaTags(const QString& path, const TagFields& tags)
 {
-    return UpdateWmaTags(path, tags, everyTagField);
+    UpdateWmaTags(path, tags, everyTagField);
 }
 
-bool UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet which)
+void UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet which)
 {
     const WmaTrack track =
         which.testFlag(TagField::Track) ? wmaTrack(path, values.track) : WmaTrack{};
-    // A file that cannot be opened has no attributes to set, like one
-    // without an ASF header: nothing is written.
+    // A file that cannot be opened, or has no ASF header, has no attributes
+    // to set: nothing is written, and the caller is told why.
     RegularFile source(path);
     if (!source.open(QIODevice::ReadOnly))
-        return false;
+        cannotWrite(path, source.errorString());
     std::optional<AsfHeader> header = AsfHeader::read(source);
     if (!header)
-        return false;
+        cannotWrite(path, QStringLiteral("no Windows Media (ASF) header found"));
     for (const AttributeName& a : attributeNames) {
         if (which.testFlag(a.field)) {
             const QString& text = values[a.field];
@@ -243,5 +243,4 @@ bool UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet whi
     } catch (const SafeFileError& e) {
         cannotWrite(path, e.cause());
     }
-    return true;
 }

@@ -28,12 +28,12 @@ TagFields ReadWmaTags(QIODevice& file);
 // Sets "Author", "Title", "WM/AlbumTitle", "WM/Year", "Description",
 // "WM/Genre" as texts, cut to their lengths at a character boundary (the
 // comment only to what the format holds), "WM/TrackNumber" as a number and,
-// for a track "n/total", "TotalTracks"; every other attribute stays. Returns
-// false, with the file untouched, when it cannot be opened or has no ASF
-// header that can be rewritten; throws TagError when the track is no number
-// from 0 to 65535 (with a number as its total) or the new file cannot be
-// written, leaving the old one intact.
-bool WriteWmaTags(const QString& path, const TagFields& tags);
+// for a track "n/total", "TotalTracks"; every other attribute stays. Throws
+// TagError "Cannot write tags: <path>: <cause>", leaving the file as it
+// was, when it cannot be opened, has no ASF header that can be rewritten,
+// the track is no number from 0 to 65535 (with a number as its total), or
+// the new file cannot be written.
+void WriteWmaTags(const QString& path, const TagFields& tags);
 
 // As WriteWmaTags, for the attributes of the fields in `which` only.
-bool UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet which);
+void UpdateWmaTags(const QString& path, const TagFields& values, TagFieldSet which);

@@ -43,6 +43,9 @@ constexpr Operation kAll[] = {
     Operation::OpenHomePage,
     Operation::ShowAbout,
     Operation::CloseMainWindow,
+    Operation::ImportCueSheet,
+    Operation::UseChapters,
+    Operation::FindSilences,
     Operation::PopUpFileMenu,
     Operation::PopUpActionMenu,
     Operation::PopUpHelpMenu,
@@ -201,6 +204,13 @@ TEST_F(DispatchTest, LikeCommandsDifferAsDescribed)
     empty.hasFiles = false;
     EXPECT_EQ(click("Split", empty), Ops{});
     EXPECT_EQ(choose(Menu::p_action, "Cutter", empty), Ops{});
+    // Chapters and silences are a listed file's; a cue sheet brings its own.
+    EXPECT_EQ(choose(Menu::p_lv, "Use chapters", empty), Ops{});
+    EXPECT_EQ(choose(Menu::p_lv, "Find silences…", empty), Ops{});
+    EXPECT_EQ(choose(Menu::p_lv, "Import cue sheet…", empty), Ops{Operation::ImportCueSheet});
+    // They change the rows a preview shows, so it stops first.
+    EXPECT_EQ(choose(Menu::p_action, "Find silences…", previewing),
+              (Ops{Operation::StopPreview, Operation::FindSilences}));
     // A join whose target dialog is cancelled opens no folder.
     Situation cancelled;
     cancelled.joinTargetChosen = false;
@@ -222,6 +232,9 @@ TEST_F(DispatchTest, EveryMenuItemRunsItsCommandWithTheRunningRules)
         {Menu::p_lv, "Clear", {O::ClearJobList}, {}},
         {Menu::p_lv, "Remove", {O::RemoveFile}, {}},
         {Menu::p_lv, "ID3 info", {O::ShowTagEditor}, {O::ShowTagEditor}},
+        {Menu::p_lv, "Import cue sheet…", {O::ImportCueSheet}, {}},
+        {Menu::p_lv, "Use chapters", {O::UseChapters}, {}},
+        {Menu::p_lv, "Find silences…", {O::FindSilences}, {}},
         {Menu::p_lv, "UP", {O::MoveFileUp}, {O::MoveFileUp}},
         {Menu::p_lv, "Down", {O::MoveFileDown}, {O::MoveFileDown}},
         {Menu::p_lv, "Stop", {}, {O::StopJob}},
@@ -234,6 +247,9 @@ TEST_F(DispatchTest, EveryMenuItemRunsItsCommandWithTheRunningRules)
         {Menu::p_action, "Remove", {O::RemoveFile}, {}},
         {Menu::p_action, "Clear", {O::ClearJobList}, {}},
         {Menu::p_action, "ID3 info", {O::ShowTagEditor}, {O::ShowTagEditor}},
+        {Menu::p_action, "Import cue sheet…", {O::ImportCueSheet}, {}},
+        {Menu::p_action, "Use chapters", {O::UseChapters}, {}},
+        {Menu::p_action, "Find silences…", {O::FindSilences}, {}},
         {Menu::p_action, "Cutter", {O::Cut}, {}},
         {Menu::p_action, "Stop", {}, {O::StopJob}},
         {Menu::p_help, "Content", {O::OpenHelpFile}, {O::OpenHelpFile}},
@@ -261,10 +277,12 @@ TEST_F(DispatchTest, TheMenusHaveTheirCaptionsPicturesAndSeparatorsInOrder)
         return out.join(' ');
     };
     EXPECT_EQ(layout(Menu::p_lv),
-              "Add File/0 Add Path/1 - Clear/9 Remove/2 - ID3 info/10 - UP/11 Down/12 - Stop/13");
+              "Add File/0 Add Path/1 - Clear/9 Remove/2 - ID3 info/10 - Import cue sheet…/-1 "
+              "Use chapters/-1 Find silences…/-1 - UP/11 Down/12 - Stop/13");
     EXPECT_EQ(layout(Menu::p_file), "Add File/0 Add Folder/1 - Remove/2 - Exit/3");
     EXPECT_EQ(layout(Menu::p_action),
-              "File Up/11 File Down/12 - Remove/2 Clear/9 - ID3 info/10 - Cutter/14 Stop/13");
+              "File Up/11 File Down/12 - Remove/2 Clear/9 - ID3 info/10 - Import cue sheet…/-1 "
+              "Use chapters/-1 Find silences…/-1 - Cutter/14 Stop/13");
     EXPECT_EQ(layout(Menu::p_help), "Content/8 - HomePage/7 - About/6");
     EXPECT_EQ(PopupMenuOf(Menu::p_file).at, QPoint(179, 32));
     EXPECT_EQ(PopupMenuOf(Menu::p_action).at, QPoint(211, 32));

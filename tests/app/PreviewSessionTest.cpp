@@ -110,7 +110,8 @@ TEST_F(PreviewSessionTest, WhileFilesAreAddedPlayAndTheJobCommandsAreRefused)
         session->runCommand(Command::Play);
         previewedDuringAdd = previewedDuringAdd || session->state().PreviewActive();
     });
-    session->jobs().addFilePaths({dir.filePath("b.wav"), dir.filePath("a.wav"), dir.filePath("b.wav")});
+    session->jobs().addFilePaths(
+        {dir.filePath("b.wav"), dir.filePath("a.wav"), dir.filePath("b.wav")});
     EXPECT_GE(pumps, 2);
     EXPECT_FALSE(previewedDuringAdd);
     EXPECT_FALSE(session->state().PreviewActive());

@@ -29,12 +29,16 @@ protected:
         session->FormShow(&window, [](const QString&) {});
         session->options().outputDir = outDir();
         // Every status a segment row goes through, in order, per row.
-        QObject::connect(&session->jobs().segments(), &QAbstractItemModel::dataChanged,
-                         [this](const QModelIndex& from, const QModelIndex& to) {
-                             const SegmentList& rows = session->jobs().segments();
-                             for (int r = from.row(); r <= to.row(); ++r)
-                                 statusLog[r] << rows.status(r);
-                         });
+        QObject::connect(
+            &session->jobs().segments(), &QAbstractItemModel::dataChanged,
+            [this](const QModelIndex& from, const QModelIndex& to, const QList<int>& roles) {
+                // A tooltip that changes leaves the status as it was.
+                if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole))
+                    return;
+                const SegmentList& rows = session->jobs().segments();
+                for (int r = from.row(); r <= to.row(); ++r)
+                    statusLog[r] << rows.status(r);
+            });
     }
 
     QString src(const QString& name) const { return dir.filePath("src/" + name); }

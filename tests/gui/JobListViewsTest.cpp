@@ -215,7 +215,8 @@ TEST_F(JobListViewsTest, TheListMenusRunTheirCommands)
     for (QAction* a : window->p_lv->actions())
         captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions, (QStringList{"Add File", "Add Path", "-", "Clear", "Remove", "-",
-                                     "ID3 info", "-", "UP", "Down", "-", "Stop"}));
+                                     "ID3 info", "-", "Import cue sheet…", "Use chapters",
+                                     "Find silences…", "-", "UP", "Down", "-", "Stop"}));
     window->addPaths({src("short.wav"), src("long.wav")});
     const auto trigger = [](QMenu* menu, const QString& text) {
         for (QAction* a : menu->actions())

@@ -1,11 +1,16 @@
 #include "JobAreaFixture.h"
 
 #include "base/TimeCode.h"
+#include "jobs/PiecePlanSegments.h"
 #include "jobs/SegmentPlan.h"
 #include "jobs/SegmentPoint.h"
 #include "jobs/SegmentStatus.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -193,6 +198,90 @@ TEST_F(SegmentPlanTest, BoundsBelowASecondShowMillisecondsAndAddUpInTheTotals)
     area->list().entry(0).duration = 10;
     // 10 000 - 9 500 of the first file, 11 000 - 9 500 of the second.
     EXPECT_EQ(area->totalLength(), 2);
+}
+
+TEST_F(SegmentPlanTest, APlanBecomesTheLabelledConfirmedSegmentsOfItsFile)
+{
+    using P = SegmentPoint;
+    PiecePlan plan;
+    plan.trackTotal = 12; // a sheet of two files counts all its tracks
+    plan.album = "Live";
+    plan.albumPerformer = "Band";
+    plan.date = "1999";
+    plan.genre = "Rock";
+    plan.pieces = {
+        {P::frame(0, 44'100), P::frame(2'712'150, 44'100), 7, "Intro", "Singer"},
+        {P::frame(2'712'150, 44'100), P::frame(26'460'000, 44'100), 8, "Song", ""},
+    };
+    choose(0);
+    addEntry(900, "other.wav");
+    addEntry(600, "live.wav");
+    click(0);
+    area->list().entry(1).setConfirmedSegments({{P::seconds(5), P::seconds(6)}});
+
+    ASSERT_TRUE(area->placePlan(1, plan));
+    EXPECT_EQ(area->list().selectedRow(), 1) << "the file of the plan is shown";
+    EXPECT_EQ(state.SelectedFileIndex(), 1);
+    EXPECT_EQ(ranges(), (QStringList{"00:00:00.000 - 00:01:01.500", "00:01:01.500 - 00:10:00.000",
+                                     "00:00:00 - 00:10:00"}));
+    EXPECT_EQ(statuses(), (QStringList{"OK", "OK", "Uncertain"}));
+    EXPECT_EQ(lengths()[0], "00:01:01.500");
+    EXPECT_EQ(area->totalLength(), 900 + 600)
+        << "the other file whole, and the pieces without the open segment";
+    EXPECT_EQ(area->segments().title(0), "07 Intro \u2013 Singer");
+    EXPECT_EQ(area->segments().title(1), "08 Song \u2013 Band");
+    EXPECT_EQ(area->segments().title(2), "");
+    EXPECT_EQ(area->segments().data(area->segments().index(1, 2), Qt::ToolTipRole).toString(),
+              "08 Song \u2013 Band");
+    EXPECT_FALSE(area->segments().data(area->segments().index(2, 0), Qt::ToolTipRole).isValid());
+
+    const listrecord& e = area->list().entry(1);
+    EXPECT_EQ(e.segment(0).begin.exactFrame(), 0) << "exact frames stay exact";
+    EXPECT_EQ(e.segment(1).begin.exactFrame(), 2'712'150);
+    const SegmentLabel first = e.segment(0).label;
+    EXPECT_EQ(first.track, 7);
+    EXPECT_EQ(first.trackTotal, 12);
+    EXPECT_EQ(first.title, "Intro");
+    EXPECT_EQ(first.performer, "Singer");
+    EXPECT_EQ(first.album, "Live");
+    EXPECT_EQ(first.date, "1999");
+    EXPECT_EQ(first.genre, "Rock");
+    EXPECT_EQ(e.segment(1).label.performer, "Band") << "the disc's performer stands in";
+    EXPECT_TRUE(e.segment(2).label.isEmpty()) << "the open segment is the user's";
+    EXPECT_EQ(area->list().entry(0).usedSegments(), 1) << "the other file keeps its list";
+
+    // A plan of no pieces (a file of silence only, its silences dropped)
+    // changes nothing; nor does a row that is not listed.
+    EXPECT_FALSE(area->placePlan(1, PiecePlan()));
+    EXPECT_FALSE(area->placePlan(2, plan));
+    EXPECT_EQ(area->list().entry(1).usedSegments(), 3);
+
+    // Pieces without a number (none given by the source) count to no total.
+    PiecePlan unnumbered;
+    unnumbered.trackTotal = 1;
+    unnumbered.pieces = {{P::seconds(1), P::seconds(2), 0, "", ""}};
+    EXPECT_EQ(PlannedSegments(unnumbered).first().label.trackTotal, 0);
+    // The pieces of a silence search carry numbers only.
+    PiecePlan found;
+    found.trackTotal = 5;
+    found.pieces = {{P::seconds(0), P::seconds(20), 3, "", ""}};
+    ASSERT_TRUE(area->placePlan(0, found));
+    EXPECT_EQ(area->segments().title(0), "Piece 3 of 5");
+}
+
+TEST_F(SegmentPlanTest, ListedFilesAreFoundByWhatTheirPathsAre)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("sub");
+    testsupport::writeAll(dir.filePath("a.wav"), "x");
+    QFile::link(dir.filePath("a.wav"), dir.filePath("sub/link.wav"));
+    addEntry(10, "b.wav");
+    addEntry(10, "a.wav");
+    area->list().entry(1).path = dir.filePath("a.wav");
+    EXPECT_EQ(area->rowOfFile(dir.filePath("sub/../a.wav")), 1);
+    EXPECT_EQ(area->rowOfFile(dir.filePath("sub/link.wav")), 1);
+    EXPECT_EQ(area->rowOfFile("/nowhere/b.wav"), 0) << "a file that is gone, by its path";
+    EXPECT_EQ(area->rowOfFile(dir.filePath("c.wav")), -1);
 }
 
 TEST_F(SegmentPlanTest, APlayingRowGetsBackWhatItReadBefore)

@@ -26,6 +26,7 @@ protected:
                                             {"&hellip;", "…"},
                                             {"&larr;", "←"},
                                             {"&rarr;", "→"},
+                                            {"&nbsp;", "\u00a0"},
                                             {"&amp;", "&"}})
             text.replace(QString::fromUtf8(entity), QString::fromUtf8(shown));
         EXPECT_FALSE(text.contains(QRegularExpression("&[a-z]+;"))) << "an entity left unresolved";

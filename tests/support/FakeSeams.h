@@ -57,7 +57,13 @@ public:
         folderCaptions << caption;
         return onChooseFolder ? onChooseFolder(caption) : folderAnswer;
     }
-    void showModal(Dialog) override {}
+    // Stands for the user of a modal dialog, which returns when it ends.
+    std::function<void(Dialog)> onShowModal;
+    void showModal(Dialog dialog) override
+    {
+        if (onShowModal)
+            onShowModal(dialog);
+    }
 };
 
 // A shell that records what it was asked to open, as "kind:target".

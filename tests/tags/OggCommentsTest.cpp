@@ -133,7 +133,7 @@ TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
     const QString ogg =
         makeAudio(path("a.ogg"), {"-metadata", "title=Old", "-metadata", "composer=Gone"});
     TagFields tags = sampleTags();
-    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     EXPECT_EQ(rawComments(ogg),
               (QList<QByteArray>{"Title=" + unicodeTitle.toUtf8(), "Artist=Müller", "Album=Album ♫",
                                  "TrackNumber=7", "Date=1999", "Genre=Rock",
@@ -142,14 +142,14 @@ TEST_F(OggFiles, WriterNamesInTheirOrderAndLeavesEmptyFieldsOut)
 
     tags = {};
     tags.genre = "Jazz";
-    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     EXPECT_EQ(rawComments(ogg), QList<QByteArray>{"Genre=Jazz"});
 }
 
 TEST_F(OggFiles, MutagenAndFfprobeReadOurComments)
 {
     const QString ogg = makeAudio(path("a.ogg"));
-    ASSERT_TRUE(WriteOggComments(ogg, sampleTags()));
+    ASSERT_NO_THROW(WriteOggComments(ogg, sampleTags()));
     const QString script = R"(
 import sys
 from mutagen.oggvorbis import OggVorbis
@@ -216,7 +216,7 @@ TEST_F(OggFiles, AudioPagesStayAsTheyWere)
     // A short comment keeps the header's page count: every later byte stays.
     TagFields tags;
     tags.title = "Song";
-    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     std::vector<Page> after = pages(ogg);
     ASSERT_EQ(after.size(), beforePages.size());
     qsizetype audioBytes = 0;
@@ -227,7 +227,7 @@ TEST_F(OggFiles, AudioPagesStayAsTheyWere)
     // A long one spreads the header over more pages: the audio pages move
     // up in sequence and get new checksums, their content stays.
     tags.comment = QString(200000, 'c');
-    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     after = pages(ogg);
     ASSERT_GT(after.size(), beforePages.size());
     for (size_t i = 0; i < after.size(); ++i)
@@ -244,7 +244,7 @@ TEST_F(OggFiles, AudioPagesStayAsTheyWere)
     EXPECT_EQ(decodedAudio(ogg), audio);
 
     // And back to a short header.
-    ASSERT_TRUE(WriteOggComments(ogg, {}));
+    ASSERT_NO_THROW(WriteOggComments(ogg, {}));
     EXPECT_EQ(pages(ogg).size(), beforePages.size());
     EXPECT_EQ(decodedAudio(ogg), audio);
     EXPECT_TRUE(rawComments(ogg).isEmpty());
@@ -287,7 +287,7 @@ TEST_F(OggFiles, OtherStreamsOfTheFileStayAsTheyWere)
     TagFields tags;
     tags.title = "New";
     tags.comment = QString(100000, 'c');
-    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     EXPECT_GT(pages(ogg).size(), size_t(pageCount));
     EXPECT_EQ(ReadOggComments(ogg).title, "New");
     const testsupport::ProcessResult probe = run(
@@ -306,7 +306,7 @@ TEST_F(OggFiles, ReadOnlyFilesAreReadAndKeepTheirModeWhenWritten)
     EXPECT_EQ(modeOf(ogg), 0444u);
     EXPECT_EQ(readAll(ogg), bytes);
 
-    ASSERT_TRUE(WriteOggComments(ogg, sampleTags()));
+    ASSERT_NO_THROW(WriteOggComments(ogg, sampleTags()));
     EXPECT_EQ(modeOf(ogg), 0444u);
     EXPECT_EQ(ReadOggComments(ogg), sampleTags());
     EXPECT_EQ(filesIn(dir.path()), QStringList{"a.ogg"});
@@ -377,7 +377,7 @@ TEST_F(OggFiles, TheNumberOfTracksIsACommentOfItsOwn)
     TagFields tags;
     tags.title = "Song";
     tags.track = "3/12";
-    ASSERT_TRUE(WriteOggComments(ogg, tags));
+    ASSERT_NO_THROW(WriteOggComments(ogg, tags));
     EXPECT_EQ(rawComments(ogg),
               (QList<QByteArray>{"Title=Song", "TrackNumber=3", "TrackTotal=12"}));
     EXPECT_EQ(python(R"(
@@ -407,7 +407,7 @@ print(f['tracknumber'][0], f['tracktotal'][0])
 
     // Setting the track replaces the total as well; other comments stay.
     setRawComments(ogg, {"TRACKNUMBER=5", "TOTALTRACKS=9", "MOOD=calm", "TrackTotal=9"});
-    ASSERT_TRUE(UpdateOggComments(ogg, {.track = "4"}, TagField::Track));
+    ASSERT_NO_THROW(UpdateOggComments(ogg, {.track = "4"}, TagField::Track));
     EXPECT_EQ(rawComments(ogg), (QList<QByteArray>{"MOOD=calm", "TrackNumber=4"}));
 }
 
@@ -472,8 +472,8 @@ TEST_F(OggFiles, ADescriptionIsTheCommentWhenThereIsNone)
     setRawComments(ogg, {"DESCRIPTION=Described", "COMMENT=Commented"});
     EXPECT_EQ(ReadOggComments(ogg).comment, "Commented");
     // Setting the comment replaces both; clearing it leaves neither.
-    ASSERT_TRUE(UpdateOggComments(ogg, {.comment = "New"}, TagField::Comment));
+    ASSERT_NO_THROW(UpdateOggComments(ogg, {.comment = "New"}, TagField::Comment));
     EXPECT_EQ(rawComments(ogg), QList<QByteArray>{"Comment=New"});
-    ASSERT_TRUE(UpdateOggComments(ogg, {}, TagField::Comment));
+    ASSERT_NO_THROW(UpdateOggComments(ogg, {}, TagField::Comment));
     EXPECT_EQ(ReadOggComments(ogg).comment, "");
 }

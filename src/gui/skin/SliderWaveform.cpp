@@ -15,6 +15,9 @@ const QColor kWave(0x6d, 0x8f, 0xc4, 170);
 const QColor kConfirmed(0x2e, 0xc4, 0xa6, 70);
 const QColor kOpen(0xff, 0xd4, 0x4d, 200);
 const QColor kTick(0xe6, 0xec, 0xf5, 170);
+// Opaque: at least 4.5:1 against the panel behind the waveform and 3:1
+// against the waveform and the shading of confirmed segments.
+const QColor kBoundary(0xe6, 0xec, 0xf5);
 
 } // namespace
 
@@ -111,18 +114,32 @@ void SliderWaveform::paint(QPainter& p, const SkinSlider& slider) const
         };
         if (segmentplan::isStoredChoice(choice)) {
             const int used = entry.usedSegments();
+            QVector<int> boundaries;
             for (int i = 0; i < used; ++i) {
                 const Segment s = entry.segment(i);
-                const auto [from, to] = std::minmax(x(s.begin), x(s.end));
+                // By value: the two-argument minmax would refer to the temporaries.
+                const auto [from, to] = std::minmax({x(s.begin), x(s.end)});
                 const QRectF area(QPointF(from, r.top()), QPointF(to, r.bottom()));
                 if (i + 1 < used) {
                     p.fillRect(area, kConfirmed);
+                    for (const qreal at : {from, to})
+                        boundaries << static_cast<int>(std::round(at));
                 } else if (s.begin.ms() != 0 || s.end.ms() != 0) {
                     p.setPen(QPen(kOpen, 1, Qt::DashLine));
                     p.setBrush(Qt::NoBrush);
                     p.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
                 }
             }
+            // Where one piece ends and the next begins the shading runs on
+            // without a seam; a line marks every bound inside the file, so
+            // that the pieces of a cue sheet or a silence search can be told
+            // apart before they are cut.
+            p.setPen(QPen(kBoundary, 1));
+            const int first = static_cast<int>(std::round(left));
+            const int last = static_cast<int>(std::round(left + width));
+            for (const int at : boundaries)
+                if (at > first && at < last)
+                    p.drawLine(QPointF(at + 0.5, r.top()), QPointF(at + 0.5, r.bottom()));
         } else {
             const QVector<Segment> pieces =
                 choice == segmentplan::EverySeconds
