@@ -7,6 +7,8 @@
 #include "dialogs/HelpLinks.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 MainSession::MainSession(Prompts& prompts, Shell& shell, const QString& iniPath,
                          const QString& skinFile)
@@ -62,25 +64,54 @@ void MainSession::provideOperations()
     c.provide(Operation::SetSegmentBegin, [this] { m_jobs.SetSegmentBegin(); });
     c.provide(Operation::SetSegmentEnd, [this] { m_jobs.SetSegmentEnd(); });
     c.provide(Operation::ConfirmSegment, [this] { m_jobs.ConfirmSegment(); });
-    c.provide(Operation::Cut, [this] { return m_runner.Cut(); });
-    c.provide(Operation::Join, [this] { return m_runner.Join(); });
-    c.provide(Operation::OpenOutputFolder, [this] { m_shell.openFolder(m_options.outputDir); });
+    c.provide(Operation::Cut, [this] {
+        m_folderBox.applyTyped();
+        makeDefaultOutputFolder();
+        return m_runner.Cut();
+    });
+    c.provide(Operation::Join, [this] {
+        m_folderBox.applyTyped();
+        makeDefaultOutputFolder();
+        return m_runner.Join();
+    });
+    // Where the job's results are, and only when it kept any: the folder may
+    // have changed meanwhile, and a join's target may lie elsewhere.
+    c.provide(Operation::OpenOutputFolder, [this] {
+        const QString folder = m_runner.writtenFolder();
+        if (!folder.isEmpty())
+            m_shell.openFolder(folder);
+    });
     c.provide(Operation::StopJob, [this] { StopJob(); });
     c.provide(Operation::PlaySelection, [this] { m_preview.PlaySelection(); });
     c.provide(Operation::StopPreview, [this] { m_preview.StopPreview(); });
     c.provide(Operation::StepForward, [this] { m_preview.StepForward(); });
     c.provide(Operation::StepBack, [this] { m_preview.StepBack(); });
     // Both settings elements open it, also while a job runs.
-    c.provide(Operation::ShowSettings, [this] { m_prompts.showModal(Prompts::Dialog::Settings); });
+    // Typing in the folder box counts before the dialogs that show the folder.
+    c.provide(Operation::ShowSettings, [this] {
+        m_folderBox.applyTyped();
+        m_prompts.showModal(Prompts::Dialog::Settings);
+    });
     c.provide(Operation::ShowTagEditor,
               [this] { m_prompts.showModal(Prompts::Dialog::TagEditor); });
-    c.provide(Operation::ChooseOutputFolder,
-              [this] { m_prompts.chooseFolder(QStringLiteral("Output Directory")); });
+    c.provide(Operation::ChooseOutputFolder, [this] {
+        m_folderBox.applyTyped();
+        m_prompts.chooseFolder(QStringLiteral("Output Directory"));
+    });
     c.provide(Operation::OpenHelpFile, [this] { OpenHelpFile(m_shell); });
     c.provide(Operation::OpenHomePage, [this] { OpenHomePage(m_shell); });
     c.provide(Operation::ImportCueSheet, [this] { m_pieces.ImportCueSheet(); });
     c.provide(Operation::UseChapters, [this] { m_pieces.UseChapters(); });
     c.provide(Operation::FindSilences, [this] { m_pieces.FindSilences(); });
+}
+
+void MainSession::makeDefaultOutputFolder()
+{
+    // The user's own music folder, which a fresh account may not have yet;
+    // any other folder is the user's choice and is never created unasked.
+    if (m_options.outputDir == Options::defaultOutputDir() &&
+        !QFileInfo::exists(m_options.outputDir))
+        QDir().mkpath(m_options.outputDir);
 }
 
 void MainSession::FormShow(Skin::WindowHandle window,

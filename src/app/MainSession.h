@@ -5,6 +5,7 @@
 #include "app/FrontPanelJobs.h"
 #include "app/JobAreaView.h"
 #include "app/JobTagRecords.h"
+#include "app/OutputFolderBox.h"
 #include "app/PieceCommands.h"
 #include "app/SessionCommandContext.h"
 #include "app/SessionPreviewSource.h"
@@ -73,6 +74,9 @@ public:
     void runCommand(Command command);
 
     Options& options() { return m_options; }
+    // The output folder box's rule; what it holds is applied before anything
+    // reads the output folder.
+    OutputFolderBox& folderBox() { return m_folderBox; }
     IniFile& ini() { return m_ini; }
     SessionState& state() { return m_state; }
     JobArea& jobs() { return m_jobs; }
@@ -105,12 +109,16 @@ public:
 
 private:
     void provideOperations();
+    // Creates the default output folder when it is the output folder and
+    // does not exist.
+    void makeDefaultOutputFolder();
 
     Prompts& m_prompts;
     Shell& m_shell;
     QString m_skinFile;
     IniFile m_ini;
     Options m_options;
+    OutputFolderBox m_folderBox{m_options, m_ini, m_prompts};
     AudioFile m_reader;
     AudioFile m_writer;
     Mp3EncoderSettings m_mp3Encoder;

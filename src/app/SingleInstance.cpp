@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include <utility>
+
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -191,15 +193,36 @@ bool SingleInstance::handOver(const QString& title, const QStringList& paths, in
 QStringList SingleInstance::filesFromArguments(const QStringList& arguments,
                                                const QString& workingDir)
 {
+    // Qt's own options that take the next argument as their value; a later
+    // start reads its arguments before Qt has taken them out, and must not
+    // hand "fusion" of "-style fusion" over as a file. Qt takes them with
+    // one dash or two.
+    static const QStringList withValue{
+        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+        QStringLiteral("display"),         QStringLiteral("name"),
+        QStringLiteral("style"),           QStringLiteral("stylesheet"),
+        QStringLiteral("title"),           QStringLiteral("geometry"),
+    };
     QStringList files;
     bool options = true;
+    bool value = false; // the argument is the value of the option before it
     const QDir dir(workingDir);
     for (const QString& argument : arguments) {
+        if (std::exchange(value, false))
+            continue;
         if (options && argument == QLatin1String("--")) {
             options = false;
             continue;
         }
-        if (argument.isEmpty() || (options && argument.startsWith(QLatin1Char('-'))))
+        if (options && argument.startsWith(QLatin1Char('-'))) {
+            const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+            value = withValue.contains(name);
+            continue;
+        }
+        if (argument.isEmpty())
             continue;
         files << QDir::cleanPath(dir.absoluteFilePath(argument));
     }

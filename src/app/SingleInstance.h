@@ -48,6 +48,7 @@ public:
     // The files named on a command line (the program's name left out), made
     // absolute against `workingDir`, in their order. Arguments starting with
     // "-" are options, up to a "--", after which every argument is a file.
+    // Qt's own options that take a value (-style fusion) are passed over with it.
     static QStringList filesFromArguments(const QStringList& arguments, const QString& workingDir);
 
     // Empty when there is no private folder for them.

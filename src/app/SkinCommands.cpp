@@ -201,7 +201,9 @@ const std::vector<CommandRow>& CommandTable()
         {Command::Begin, free, false, {{O::SetSegmentBegin}}},
         {Command::End, free, false, {{O::SetSegmentEnd}}},
         {Command::Ok, free, false, {{O::ConfirmSegment}}},
-        {Command::OutputFolder, any, false, {{O::ChooseOutputFolder}}},
+        // The pieces of a running job go to the folder it began with; the
+        // folder waits for its end, so that the box never shows another.
+        {Command::OutputFolder, free, false, {{O::ChooseOutputFolder}}},
     };
     return table;
 }

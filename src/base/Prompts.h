@@ -15,6 +15,13 @@ public:
     virtual void information(const QString& text) = 0;
     // The application's default error box.
     virtual void error(const QString& text) = 0;
+    // A question with Yes and No; true for Yes. A seam that cannot ask
+    // answers No, so that nothing is done unasked.
+    virtual bool question(const QString& text)
+    {
+        (void)text;
+        return false;
+    }
     // The open-files dialog; an empty list when cancelled.
     virtual QStringList openFiles(const QString& filter) = 0;
     // What the save dialog returns: the file name (empty when cancelled) and

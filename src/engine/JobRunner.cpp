@@ -59,19 +59,35 @@ void JobRunner::progress(int64_t done, int64_t total)
 
 bool JobRunner::Cut()
 {
-    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
-        CutJob(*this).run(*choice);
+    m_written.clear();
+    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice)) {
+        CutJob job(*this);
+        job.run(*choice);
+        if (!job.outputs().isEmpty())
+            m_written = job.outputs().constLast();
+    }
     return true;
 }
 
 bool JobRunner::Join()
 {
+    m_written.clear();
     JoinJob job(*this);
     if (!job.ChooseJoinTarget())
         return false;
-    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice))
+    if (const auto choice = cutplan::choiceOf(m_parts.options.functionChoice)) {
+        m_unfinished.forgetEnded();
         job.run(*choice);
+        m_written = m_unfinished.lastEnded();
+    }
     return true;
+}
+
+QString JobRunner::writtenFolder() const
+{
+    if (m_written.isEmpty() || !QFileInfo::exists(m_written))
+        return {};
+    return QFileInfo(m_written).absolutePath() + QLatin1Char('/');
 }
 
 void JobRunner::checkOutputFolder(const QString& folder)

@@ -51,6 +51,10 @@ public:
     // when the dialog was cancelled.
     bool Join();
 
+    // The folder of the last output the last job wrote and kept (a stopped
+    // piece's included), empty when it kept none: where its results are.
+    QString writtenFolder() const;
+
     const Parts& parts() const { return m_parts; }
     JobPump& jobPump() { return *this; }
 
@@ -73,4 +77,5 @@ private:
     Parts m_parts;
     SessionState& m_state;
     UnfinishedOutput m_unfinished;
+    QString m_written; // the last output kept by the last job
 };

@@ -17,16 +17,25 @@ public:
 
     void begin(const QString& path) { m_path = path; }
     // The output is complete (closed); a later failure no longer touches it.
-    void end() { m_path.clear(); }
+    void end()
+    {
+        if (!m_path.isEmpty())
+            m_lastEnded = m_path;
+        m_path.clear();
+    }
     // Drops the output being written, if any. Never throws: it runs on the
     // way out of a failure.
     void abandon() noexcept;
 
     const QString& path() const { return m_path; }
+    // The output that was completed last, kept until forgotten.
+    const QString& lastEnded() const { return m_lastEnded; }
+    void forgetEnded() { m_lastEnded.clear(); }
 
 private:
     AudioFile& m_writer;
     QString m_path;
+    QString m_lastEnded;
 };
 
 // What a new output is: its format, the block format the writer receives

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include <QCoreApplication>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -41,9 +40,10 @@ void showModel(QTreeView* view, QAbstractItemModel* model, QItemSelectionModel* 
     for (int i = 0; i < widths.size(); ++i)
         view->setColumnWidth(i, widths[i]);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
-    view->setAcceptDrops(true);
-    view->viewport()->setAcceptDrops(true);
-    view->setDragDropMode(QAbstractItemView::DropOnly);
+    // Files dropped on a list go to the window, which takes them anywhere.
+    view->setDragDropMode(QAbstractItemView::NoDragDrop);
+    view->setAcceptDrops(false);
+    view->viewport()->setAcceptDrops(false);
 }
 
 // The segment list has no prescribed widths; its columns are sized to the
@@ -215,29 +215,6 @@ bool JobListViews::eventFilter(QObject* watched, QEvent* event)
         if (!onFiles)
             RunGuarded(m_session.prompts(), [&] { m_session.jobs().lv_timeDblClick(); });
         return false;
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(event);
-        if (!m_session.state().busy() && !droppedPaths(event).isEmpty()) {
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        } else {
-            drag->ignore();
-        }
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList paths = droppedPaths(event);
-        if (m_session.state().busy() || paths.isEmpty()) {
-            drop->ignore();
-            return true;
-        }
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        addPaths(paths);
-        return true;
-    }
     default:
         return false;
     }

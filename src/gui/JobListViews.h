@@ -13,7 +13,7 @@ class QWidget;
 
 // Puts the job list area on the window: the file list `lv` and the segment
 // list `lv_time` show its two models, their clicks run its handlers, the help
-// memo `sm` follows it, and both lists take files dropped from a file manager.
+// memo `sm` follows it.
 class JobListViews : public QObject {
     Q_OBJECT
 public:

@@ -14,6 +14,9 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -75,6 +78,19 @@ Tfm_main::Tfm_main(Prompts& prompts, Shell& shell, const QString& iniPath, const
         m_waveform->paint(p, slider);
     };
     createKeys();
+    // The file list sits in the middle of the window and is where the work
+    // starts: Tab visits the lists first, then the panel's elements, then
+    // the two boxes at the top.
+    setTabOrder(lv, lv_time);
+    setTabOrder(lv_time, Skin1);
+    setTabOrder(Skin1, edt_dir);
+    setTabOrder(edt_dir, cb_format);
+    // Drops are taken by the window as a whole; the controls that would take
+    // them for text of their own leave them to it.
+    setAcceptDrops(true);
+    sm->setAcceptDrops(false);
+    sm->viewport()->setAcceptDrops(false);
+    edt_dir->setAcceptDrops(false);
 }
 
 void Tfm_main::addPaths(const QStringList& paths)
@@ -136,6 +152,22 @@ void Tfm_main::createControls()
             edt_dir->setCursorPosition(0);
     });
     edt_dir->setToolTip(edt_dir->text());
+    // A folder typed into the box is applied on Enter and when the box is
+    // left; Escape puts the output folder back. While a job runs the box
+    // shows the folder the job writes to and takes no typing.
+    // Typed means: the box shows another folder than the output folder, also
+    // when assistive technology set its text, which is no edit to Qt.
+    m_session.folderBox().attach({[this] { return edt_dir->text(); },
+                                  [this] { return folderTyped(); },
+                                  [this](const QString& dir) { edt_dir->setText(dir); }});
+    connect(edt_dir, &QLineEdit::editingFinished, this, [this] {
+        RunGuarded(m_session.prompts(), [this] { m_session.folderBox().applyTyped(); });
+    });
+    edt_dir->installEventFilter(this);
+    connect(&m_session.state(), &SessionState::modeChanged, edt_dir,
+            [this](SessionState::Mode mode) {
+                edt_dir->setReadOnly(mode == SessionState::Mode::Running);
+            });
     // The jobs read the format box's item, and the join's save dialog sets it.
     FrontPanelJobs& jobs = m_session.jobPanel();
     jobs.setOutputFormat(cb_format->currentIndex());
@@ -184,6 +216,9 @@ void Tfm_main::createKeys()
                                                                : Command::Play);
     });
     lv_time->installEventFilter(this);
+    // Space belongs to the boxes while they have the focus: it opens the
+    // format list, and it is a character of a folder's name.
+    cb_format->installEventFilter(this);
     Skin1->keyHandler = [this](SkinElement* focused, QKeyEvent* event) {
         return focused && focused->kind() == SkinKind::Slider && editorKey(event);
     };
@@ -207,6 +242,18 @@ bool Tfm_main::editorKey(QKeyEvent* event)
 
 bool Tfm_main::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == cb_format || watched == edt_dir) && event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && !(key->modifiers() & ~Qt::KeypadModifier)) {
+            event->accept();
+            return true;
+        }
+    }
+    if (watched == edt_dir && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && folderTyped()) {
+        edt_dir->setText(m_session.options().outputDir);
+        return true;
+    }
     if (watched == lv_time && event->type() == QEvent::KeyPress &&
         editorKey(static_cast<QKeyEvent*>(event)))
         return true;
@@ -266,6 +313,46 @@ void Tfm_main::addReceivedFiles()
     addPaths(std::exchange(m_receivedFiles, {}));
 }
 
+bool Tfm_main::folderTyped()
+{
+    return QDir::cleanPath(edt_dir->text().trimmed()) !=
+           QDir::cleanPath(m_session.options().outputDir);
+}
+
+bool Tfm_main::takesDrop(const QDropEvent* event)
+{
+    return !m_session.state().busy() && !JobListViews::droppedPaths(event).isEmpty();
+}
+
+void Tfm_main::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void Tfm_main::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!takesDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void Tfm_main::dropEvent(QDropEvent* event)
+{
+    if (!takesDrop(event)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // Added from the event loop: the file manager that dragged them is let go
+    // at once, and no message box runs inside its drop.
+    m_receivedFiles += JobListViews::droppedPaths(event);
+    QTimer::singleShot(0, this, [this] { addReceivedFiles(); });
+}
+
 void Tfm_main::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -276,6 +363,9 @@ void Tfm_main::showEvent(QShowEvent* event)
         m_session.FormShow(this, [this](const QString& dir) { edt_dir->setText(dir); });
     });
     Skin1->attach();
+    // The keyboard starts where the work does, not on the panel's first
+    // element, whose ring would read as a pressed state.
+    lv->setFocus(Qt::OtherFocusReason);
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event)

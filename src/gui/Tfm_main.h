@@ -44,8 +44,8 @@ public:
     QMenu* p_action; // the panel's "action"
     QMenu* p_help;
 
-    // Files and folders given on the command line or dropped on a list, added
-    // as the file and folder dialogs add them.
+    // Files and folders given on the command line or dropped on the window,
+    // added as the file and folder dialogs add them.
     void addPaths(const QStringList& paths);
 
     // The help memo's nine lines.
@@ -63,6 +63,11 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped anywhere on the window are added, the help memo and the
+    // panel included.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -73,6 +78,10 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void popUp(QMenu* menu, Menu id);
     void addReceivedFiles();
+    // Whether a drag carries files the window takes now.
+    bool takesDrop(const QDropEvent* event);
+    // Whether the output folder box shows another folder than the output folder.
+    bool folderTyped();
 
     MainSession m_session;
     Tfm_about* m_about = nullptr;

@@ -1,5 +1,6 @@
 #include "gui/WidgetPrompts.h"
 
+#include "base/SessionState.h"
 #include "gui/dialogs/Tfm_dir.h"
 
 #include <QFileDialog>
@@ -55,14 +56,44 @@ void WidgetPrompts::setDialog(Dialog which, QDialog* dialog)
     m_dialogs.insert(which, dialog);
 }
 
+bool WidgetPrompts::jobRunning() const
+{
+    return m_state && m_state->JobRunning();
+}
+
+void WidgetPrompts::message(int icon, const QString& text)
+{
+    const auto kind = static_cast<QMessageBox::Icon>(icon);
+    if (!jobRunning()) {
+        QMessageBox box(kind, kBoxTitle, text, QMessageBox::Ok, m_owner);
+        box.exec();
+        return;
+    }
+    auto* box = new QMessageBox(kind, kBoxTitle, text, QMessageBox::Ok, m_owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+}
+
 void WidgetPrompts::information(const QString& text)
 {
-    QMessageBox::information(m_owner, kBoxTitle, text, QMessageBox::Ok);
+    message(QMessageBox::Information, text);
 }
 
 void WidgetPrompts::error(const QString& text)
 {
-    QMessageBox::critical(m_owner, kBoxTitle, text, QMessageBox::Ok);
+    message(QMessageBox::Critical, text);
+}
+
+bool WidgetPrompts::question(const QString& text)
+{
+    // An answer is needed before going on, so it is waited for even during a
+    // job; the box says that the job waits.
+    QString asked = text;
+    if (jobRunning())
+        asked += QStringLiteral("\n\nThe running job waits for your answer.");
+    return QMessageBox::question(m_owner, kBoxTitle, asked, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 QStringList WidgetPrompts::openFiles(const QString& filter)
@@ -121,6 +152,17 @@ QString WidgetPrompts::chooseFolder(const QString& caption)
 void WidgetPrompts::showModal(Dialog dialog)
 {
     const QPointer<QDialog> d = m_dialogs.value(dialog);
-    if (d)
+    if (!d)
+        return;
+    if (!jobRunning()) {
         d->exec();
+        return;
+    }
+    if (d->isVisible()) {
+        d->raise();
+        d->activateWindow();
+        return;
+    }
+    d->setWindowModality(Qt::ApplicationModal);
+    d->show();
 }

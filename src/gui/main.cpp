@@ -1,4 +1,5 @@
 #include "app/SingleInstance.h"
+#include "base/DataFolder.h"
 #include "base/EndRequests.h"
 #include "gui/DesktopShell.h"
 #include "gui/ProgramInfo.h"
@@ -8,8 +9,11 @@
 #include "gui/dialogs/Tfm_dir.h"
 #include "gui/dialogs/Tfm_silence.h"
 #include "gui/settings/Tfm_set.h"
+#include "gui/skin/SkinLook.h"
 #include "gui/tags/Tfm_id3.h"
 #include "jobs/JobList.h"
+#include "skin/SkinFile.h"
+#include "skin/SkinPalette.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,8 +64,23 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // A style the user asks for (-style, QT_STYLE_OVERRIDE) keeps its own
+    // drawing; the skin's colours apply to it all the same.
+    bool styleAsked = !qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE");
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        styleAsked = styleAsked || argument == "-style" || argument == "--style" ||
+                     argument.startsWith("-style=") || argument.startsWith("--style=");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vessimo"));
+    // One look for the whole program: the dialogs, menus and message boxes
+    // take the skin's colours. A skin that cannot be read leaves Qt's look;
+    // the front panel reports nothing of it either.
+    try {
+        ApplySkinLook(PaletteOf(LoadSkinDocument(SkinFilePath())), !styleAsked);
+    } catch (const std::exception&) {
+    }
     QGuiApplication::setDesktopFileName(kApplicationId);
     // The main window ends the program, even while the about box is open.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -78,6 +97,7 @@ int main(int argc, char** argv)
     fm_main.setWindowTitle(VersionedCaption(fm_main.windowTitle()));
     prompts.setOwner(&fm_main);
     MainSession& session = fm_main.session();
+    prompts.setState(&session.state());
     session.settingsDialog().setOutputDirBox(
         [&fm_main] { return fm_main.edt_dir->text(); },
         [&fm_main](const QString& dir) { fm_main.edt_dir->setText(dir); });

@@ -146,6 +146,7 @@ SkinDocument ParseSkin(const QString& text)
             if (w.size() != 3 || !isHexColour(w[2]))
                 fail(lineNo, QStringLiteral("expected: colour <name> #rrggbb"));
             colours.insert(w[1], w[2]);
+            doc.colours.insert(w[1], w[2]);
         } else if (head == QLatin1String("form")) {
             if (form)
                 fail(lineNo, QStringLiteral("form %1 is not closed with end").arg(form->name));

@@ -35,6 +35,8 @@ struct SkinFormDesc {
 struct SkinDocument {
     QString title;
     QList<SkinFormDesc> forms;
+    // The named colours ("colour <name> #rrggbb"), by name without the "@".
+    QHash<QString, QString> colours;
 
     const SkinFormDesc* form(const QString& name) const;
 };

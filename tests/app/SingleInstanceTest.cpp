@@ -349,12 +349,19 @@ TEST(SingleInstanceTest, FilesFromTheCommandLineAreAbsoluteAndInOrder)
     EXPECT_EQ(SingleInstance::filesFromArguments({"b.mp3", "/abs/a.wav", "../up/c.ogg"},
                                                  "/home/me/music"),
               QStringList({"/home/me/music/b.mp3", "/abs/a.wav", "/home/me/up/c.ogg"}));
-    EXPECT_EQ(SingleInstance::filesFromArguments({"-style", "--reverse", "x.wav"}, "/w"),
+    EXPECT_EQ(SingleInstance::filesFromArguments({"--reverse", "-style", "windows", "x.wav"}, "/w"),
               QStringList({"/w/x.wav"}))
         << "options are not files";
     EXPECT_EQ(SingleInstance::filesFromArguments({"--", "-dash.wav", "--"}, "/w"),
               QStringList({"/w/-dash.wav", "/w/--"}))
         << "after --, every argument is a file";
+    // A later start reads Qt's options before Qt has taken them out: their
+    // values are no files either, with one dash or two; "-reverse" takes none.
+    EXPECT_EQ(SingleInstance::filesFromArguments(
+                  {"-style", "fusion", "song.mp3", "--platform", "xcb", "-reverse", "b.ogg",
+                   "-stylesheet", "my.qss", "-qwindowtitle", "T", "-style=fusion", "c.wav"},
+                  "/w"),
+              QStringList({"/w/song.mp3", "/w/b.ogg", "/w/c.wav"}));
     EXPECT_TRUE(SingleInstance::filesFromArguments({}, "/w").isEmpty());
 }
 

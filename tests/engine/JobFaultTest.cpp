@@ -66,7 +66,27 @@ TEST_F(JobFaultTest, AMissingOutputFolderIsNamedBeforeAnythingIsRead)
     EXPECT_EQ(prompts.errors[0], "The output folder " + missing + " does not exist.");
     EXPECT_FALSE(QFileInfo::exists(missing)) << "the folder is never created";
     EXPECT_EQ(session->jobs().segments().status(0), "Uncertain") << "no piece was begun";
+    EXPECT_TRUE(shell.calls.isEmpty()) << "nothing was written, so no folder is opened";
     expectJobEnded();
+}
+
+// The default output folder is the user's own music folder, which a fresh
+// account may lack: it is made rather than reported missing.
+TEST_F(JobFaultTest, AMissingDefaultMusicFolderIsCreatedForTheCut)
+{
+    makeSource(src("a.wav"), 1.0);
+    add({src("a.wav")});
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", dir.filePath("home").toUtf8());
+    QDir(dir.path()).mkdir("home");
+    const QString music = Options::defaultOutputDir();
+    EXPECT_TRUE(music.startsWith(dir.filePath("home") + "/"));
+    session->options().outputDir = music;
+    session->splitCommand();
+    qputenv("HOME", home);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("\n").toStdString();
+    EXPECT_TRUE(QFileInfo(music + "a.wav").isFile() || QFileInfo(music + "a.mp3").isFile());
+    EXPECT_EQ(shell.calls, QStringList{"folder:" + music});
 }
 
 TEST_F(JobFaultTest, AReadOnlyOutputFolderIsNamedBeforeAnythingIsRead)

@@ -35,6 +35,17 @@ TEST_F(JoinJobTest, TheSaveDialogSetsTheFormatAndTheExtensionIsNotDoubled)
     expectJobEnded();
 }
 
+TEST_F(JoinJobTest, TheFolderOpenedIsTheTargetsNotTheOutputFolder)
+{
+    makeSource(src("a.wav"), 1.0);
+    add({src("a.wav")});
+    QDir(dir.path()).mkdir("elsewhere");
+    prompts.joinAnswer = {dir.filePath("elsewhere/mix.wav"), 2};
+    session->joinCommand();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("elsewhere/mix.wav")));
+    EXPECT_EQ(shell.calls, QStringList{"folder:" + dir.filePath("elsewhere") + "/"});
+}
+
 TEST_F(JoinJobTest, ACancelledDialogRunsNothingAndOpensNoFolder)
 {
     makeSource(src("a.wav"), 1.0);

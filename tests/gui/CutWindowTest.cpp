@@ -11,6 +11,7 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -111,7 +112,7 @@ TEST_F(CutWindowTest, TheFormatBoxIsLockedWhileAJobRuns)
     QObject::connect(form, &SkinnedWindow::redrawRequested, [&] {
         if (!window->session().state().JobRunning())
             return;
-        lockedDuringJob = lockedDuringJob && !box->isEnabled();
+        lockedDuringJob = lockedDuringJob && !box->isEnabled() && window->edt_dir->isReadOnly();
         // The user tries another format half way through.
         if (window->session().panel().pbpos().GetText() == "50%") {
             box->setFocus();
@@ -120,10 +121,49 @@ TEST_F(CutWindowTest, TheFormatBoxIsLockedWhileAJobRuns)
     });
     EXPECT_TRUE(box->isEnabled());
     click("Split");
-    EXPECT_TRUE(lockedDuringJob);
+    EXPECT_TRUE(lockedDuringJob) << "the format and the folder box";
     EXPECT_TRUE(box->isEnabled());
+    EXPECT_FALSE(window->edt_dir->isReadOnly());
     EXPECT_EQ(box->currentIndex(), 1);
     EXPECT_EQ(outputs(), (QStringList{"Song_1.wav", "Song_2.wav", "Song_3.wav"}));
+}
+
+// A folder typed into the box counts on Enter, on leaving the box, and
+// before a cut that starts while the typing is still in the box; the pieces
+// go where the box says, and that folder opens afterwards.
+TEST_F(CutWindowTest, AFolderTypedIntoTheBoxIsWhereThePiecesGo)
+{
+    QDir(dir.path()).mkdir("typed");
+    QDir(dir.path()).mkdir("left");
+    QDir(dir.path()).mkdir("pending");
+    QLineEdit* box = window->edt_dir;
+    const auto typeInto = [&](const QString& folder) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, folder);
+    };
+    Options& options = window->session().options();
+
+    typeInto(dir.filePath("typed"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(options.outputDir, dir.filePath("typed") + "/");
+    EXPECT_EQ(box->text(), options.outputDir);
+
+    typeInto(dir.filePath("left"));
+    window->lv->setFocus(); // the user moves on
+    EXPECT_EQ(options.outputDir, dir.filePath("left") + "/");
+
+    typeInto(dir.filePath("elsewhere"));
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), options.outputDir) << "Escape puts the output folder back";
+
+    typeInto(dir.filePath("pending"));
+    click("Split");
+    EXPECT_TRUE(prompts.informations.isEmpty()) << qPrintable(prompts.informations.join("; "));
+    EXPECT_EQ(QDir(dir.filePath("pending")).entryList(QDir::Files),
+              (QStringList{"Song_1.wav", "Song_2.wav", "Song_3.wav"}));
+    EXPECT_EQ(box->text(), dir.filePath("pending") + "/");
+    EXPECT_EQ(shell.calls, QStringList{"folder:" + dir.filePath("pending") + "/"});
 }
 
 // A logout during a job: the window closes as if the user had closed it,

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <QAbstractItemView>
 #include <cmath>
 #include <functional>
 
@@ -181,7 +182,8 @@ TEST_F(FrontPanelAccessibilityTest, TheSliderAndTheDisplaysReadAndActLikeThePane
     QAccessibleValueInterface* value = slider->valueInterface();
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->minimumValue().toInt(), 0);
-    EXPECT_EQ(value->maximumValue().toInt(), 1084);
+    // The last position the thumb reaches: the range every time is scaled to.
+    EXPECT_EQ(value->maximumValue().toInt(), 916);
     EXPECT_EQ(value->currentValue().toInt(), 0);
 
     value->setCurrentValue(458);
@@ -189,7 +191,8 @@ TEST_F(FrontPanelAccessibilityTest, TheSliderAndTheDisplaysReadAndActLikeThePane
     EXPECT_EQ(element("Position time")->textInterface()->text(0, -1), "00:00:50")
         << "the time follows as after a drag";
     value->setCurrentValue(5000);
-    EXPECT_EQ(value->currentValue().toInt(), 916) << "clipped to the usable range";
+    EXPECT_EQ(value->currentValue().toInt(), value->maximumValue().toInt())
+        << "clipped to the range it reports";
     EXPECT_FALSE(window->session().state().SliderDragging()) << "pressed and released";
 
     EXPECT_EQ(element("Total length")->textInterface()->text(0, -1), "00:01:40");
@@ -244,6 +247,48 @@ TEST_F(FrontPanelAccessibilityTest, TabWalksThePanelWithARingAndKeysReachTheComm
     QTest::keyClick(window->lv_time, Qt::Key_Delete);
     EXPECT_EQ(ran, (std::vector<Operation>{Operation::SetSegmentEnd, Operation::AddFiles,
                                            Operation::RemoveFile, Operation::ShowTotalLength}));
+}
+
+// The keyboard starts on the file list, in the middle of the window, and
+// Tab visits the lists before the panel's elements and the boxes at the top.
+TEST_F(FrontPanelAccessibilityTest, TheFileListHasTheFirstFocusAndComesFirstInTabOrder)
+{
+    EXPECT_TRUE(window->lv->hasFocus());
+    QTest::keyClick(window->lv, Qt::Key_Tab);
+    EXPECT_TRUE(window->lv_time->hasFocus());
+    QTest::keyClick(window->lv_time, Qt::Key_Tab);
+    ASSERT_TRUE(window->Skin1->hasFocus());
+    EXPECT_EQ(window->Skin1->focusedElement()->GetName(), "file");
+    for (size_t i = 0; i < window->Skin1->focusableElements().size(); ++i)
+        QTest::keyClick(window->Skin1, Qt::Key_Tab);
+    EXPECT_TRUE(window->edt_dir->hasFocus());
+    QTest::keyClick(window->edt_dir, Qt::Key_Tab);
+    EXPECT_TRUE(window->cb_format->hasFocus());
+    QTest::keyClick(window->cb_format, Qt::Key_Tab);
+    EXPECT_TRUE(window->lv->hasFocus()) << "and round again";
+}
+
+// Space plays elsewhere; in the format box it opens the list, and in the
+// folder box it is part of a folder's name.
+TEST_F(FrontPanelAccessibilityTest, SpaceBelongsToTheBoxesThatHaveTheFocus)
+{
+    addSecondsOfSound(5);
+    recordOperations();
+    window->cb_format->setFocus();
+    QTest::keyClick(window->cb_format, Qt::Key_Space);
+    EXPECT_TRUE(window->cb_format->view()->isVisible()) << "the list opened";
+    window->cb_format->hidePopup();
+    window->edt_dir->setFocus();
+    window->edt_dir->clear();
+    QTest::keyClicks(window->edt_dir, "/tmp/a b");
+    EXPECT_EQ(window->edt_dir->text(), "/tmp/a b");
+    EXPECT_TRUE(ran.empty()) << "no preview started";
+    window->edt_dir->setText(window->session().options().outputDir);
+
+    window->lv->setFocus();
+    QTest::keyClick(window->lv, Qt::Key_Space);
+    EXPECT_EQ(ran, std::vector<Operation>{Operation::PlaySelection});
+    window->session().runCommand(Command::StopAll);
 }
 
 TEST_F(FrontPanelAccessibilityTest, MenusAndHintsShowTheKeys)

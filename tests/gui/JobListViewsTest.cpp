@@ -63,17 +63,33 @@ protected:
             texts << view->model()->index(r, col).data().toString();
         return texts;
     }
-    void drop(QTreeView* view, const QList<QUrl>& urls, bool* accepted = nullptr)
+    // Drops `urls` over the middle of `over` as the desktop delivers a drop:
+    // to the widget under the pointer that accepts drops, or else its
+    // nearest ancestor that does. Returns whether the drag and the drop were
+    // accepted; the drop's handling has returned by then.
+    bool drop(QWidget* over, const QList<QUrl>& urls)
     {
         QMimeData data;
         data.setUrls(urls);
-        const QPointF at(10, 10);
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(view->viewport(), &enter);
+        const QPoint inWindow = over->mapTo(window.get(), over->rect().center());
+        QWidget* target = window->childAt(inWindow);
+        while (target && !target->isWindow() && !target->acceptDrops())
+            target = target->parentWidget();
+        if (!target || !target->acceptDrops())
+            return false;
+        const QPoint at = target->mapFrom(window.get(), inWindow);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
         QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(view->viewport(), &dropped);
-        if (accepted)
-            *accepted = enter.isAccepted() && dropped.isAccepted();
+        QApplication::sendEvent(target, &dropped);
+        return dropped.isAccepted();
+    }
+    // Waits until the file list holds `rows` rows.
+    bool waitForRows(int rows)
+    {
+        return QTest::qWaitFor([&] { return window->lv->model()->rowCount() == rows; }, 10000);
     }
 
     static QTemporaryDir* sources;
@@ -150,24 +166,35 @@ TEST_F(JobListViewsTest, AddClickAndMarkASegmentThroughThePanel)
 
 TEST_F(JobListViewsTest, DroppedFilesAndFoldersAreAddedUnlessAJobRuns)
 {
-    bool accepted = false;
     window->session().state().setMode(SessionState::Mode::Running);
-    drop(window->lv, {QUrl::fromLocalFile(src("short.wav"))}, &accepted);
-    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(drop(window->lv, {QUrl::fromLocalFile(src("short.wav"))}));
+    QApplication::processEvents();
     EXPECT_EQ(window->lv->model()->rowCount(), 0);
     window->session().state().setMode(SessionState::Mode::Idle);
 
-    drop(window->lv_time, {QUrl("https://example.org/a.mp3")}, &accepted);
-    EXPECT_FALSE(accepted) << "only local files";
+    EXPECT_FALSE(drop(window->lv_time, {QUrl("https://example.org/a.mp3")})) << "only local files";
 
-    drop(window->lv_time,
-         {QUrl::fromLocalFile(src("short.wav")), QUrl::fromLocalFile(src("folder")),
-          QUrl::fromLocalFile(src("long.wav"))},
-         &accepted);
-    EXPECT_TRUE(accepted);
+    // The empty window is covered by the help memo: a drop there is taken.
+    ASSERT_TRUE(window->sm->isVisible());
+    EXPECT_TRUE(
+        drop(window->sm, {QUrl::fromLocalFile(src("short.wav")), QUrl::fromLocalFile(src("folder")),
+                          QUrl::fromLocalFile(src("long.wav"))}));
+    // The drop returned before anything was probed or any box shown: the
+    // file manager is let go at once.
+    EXPECT_EQ(window->lv->model()->rowCount(), 0);
+    EXPECT_TRUE(prompts.informations.isEmpty());
+    ASSERT_TRUE(waitForRows(4));
     EXPECT_EQ(column(window->lv, 0), (QStringList{"short.wav", "one.wav", "two.wav", "long.wav"}));
     EXPECT_EQ(prompts.boxTexts(), QStringList{"junk.ogg this File is not supported."});
     EXPECT_TRUE(prompts.folderCaptions.isEmpty()) << "no dialog for a dropped folder";
+
+    // Anywhere else on the window too: the lists, the panel.
+    EXPECT_TRUE(drop(window->lv_time, {QUrl::fromLocalFile(src("short.wav"))}));
+    ASSERT_TRUE(waitForRows(5));
+    EXPECT_TRUE(drop(window->lv, {QUrl::fromLocalFile(src("short.wav"))}));
+    ASSERT_TRUE(waitForRows(6));
+    EXPECT_TRUE(drop(window->Skin1, {QUrl::fromLocalFile(src("short.wav"))}));
+    ASSERT_TRUE(waitForRows(7));
 }
 
 TEST_F(JobListViewsTest, CommandLinePathsAddAsTheDialogsDo)

@@ -182,14 +182,18 @@ protected:
             }
         ADD_FAILURE() << "no menu item " << caption.toStdString();
     }
+    // A drop on the file list, which the window takes; the files are added
+    // from the event loop once the drop has returned.
     void drop(const QList<QUrl>& urls)
     {
         QMimeData data;
         data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(window->lv->viewport(), &enter);
-        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(window->lv->viewport(), &dropped);
+        const QPoint at = window->lv->mapTo(window.get(), QPoint(10, 10));
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &dropped);
+        QApplication::processEvents();
     }
 
     // The slider's track as drawn: the columns where a piece boundary line

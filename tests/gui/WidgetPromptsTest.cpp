@@ -1,10 +1,14 @@
 #include "gui/WidgetPrompts.h"
 #include "support/DialogDriver.h"
 
+#include "base/SessionState.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTemporaryDir>
 
 using testsupport::whenModalShows;
@@ -67,4 +71,51 @@ TEST(WidgetPromptsTest, JoinTargetFollowsTheFileType)
     EXPECT_EQ(laterSuffix, "ogg");
     EXPECT_EQ(choice.fileName, dir.filePath("joined.ogg"));
     EXPECT_EQ(choice.filterIndex, 3);
+}
+
+// A job runs on the window's thread: a box or dialog waited for in a nested
+// event loop would halt it unseen. While a job runs they show, modal, and
+// the call returns at once; without a job they are waited for as before.
+TEST(WidgetPromptsTest, WhileAJobRunsBoxesAndDialogsShowWithoutHaltingIt)
+{
+    QWidget owner;
+    owner.show();
+    SessionState state;
+    WidgetPrompts prompts;
+    prompts.setOwner(&owner);
+    prompts.setState(&state);
+    QDialog settings(&owner);
+    prompts.setDialog(Prompts::Dialog::Settings, &settings);
+
+    state.setMode(SessionState::Mode::Running);
+    prompts.showModal(Prompts::Dialog::Settings); // returns: nothing closes it here
+    EXPECT_TRUE(settings.isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), &settings);
+    prompts.showModal(Prompts::Dialog::Settings); // a second click only brings it forward
+    EXPECT_TRUE(settings.isVisible());
+    prompts.information("The job goes on.");
+    prompts.error("A failure.");
+    QList<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            boxes << box;
+    ASSERT_EQ(boxes.size(), 2);
+    for (QMessageBox* box : boxes) {
+        EXPECT_TRUE(box->isModal());
+        EXPECT_TRUE(box->testAttribute(Qt::WA_DeleteOnClose));
+        box->accept();
+    }
+    settings.reject();
+
+    // Idle: waited for, as before.
+    state.leave(SessionState::Mode::Running);
+    bool shownModal = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownModal = box->text() == "Idle.";
+        box->accept();
+    });
+    prompts.information("Idle.");
+    EXPECT_TRUE(shownModal);
 }

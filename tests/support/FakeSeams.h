@@ -30,6 +30,13 @@ public:
         return r;
     }
     void error(const QString& text) override { errors << text; }
+    QStringList questions;
+    bool questionAnswer = false;
+    bool question(const QString& text) override
+    {
+        questions << text;
+        return questionAnswer;
+    }
     QStringList openFiles(const QString& filter) override
     {
         fileFilters << filter;

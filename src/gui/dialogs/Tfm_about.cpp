@@ -7,11 +7,67 @@
 #include "gui/dialogs/PlaceBesideMainWindow.h"
 #include "ui_Tfm_about.h"
 
+#include <QAccessibleWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPointer>
 #include <QShowEvent>
+#include <QTimer>
 
 #include <algorithm>
+
+namespace {
+
+const char* const kLinkProperty = "vessimoLinkTarget";
+
+// A link label as assistive technology meets it: a link named by what it
+// shows, with an action that follows it, as a click or Enter does.
+class LinkLabelAccessible : public QAccessibleWidget {
+public:
+    explicit LinkLabelAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::Link) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return label()->property(kLinkProperty).toString();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    QString localizedActionDescription(const QString& name) const override
+    {
+        return name == pressAction() ? QStringLiteral("Open the link")
+                                     : QAccessibleWidget::localizedActionDescription(name);
+    }
+    void doAction(const QString& name) override
+    {
+        if (name != pressAction()) {
+            QAccessibleWidget::doAction(name);
+            return;
+        }
+        // Queued: the caller never waits for the browser or the mail program.
+        QPointer<QLabel> l = label();
+        QTimer::singleShot(0, l, [l] {
+            if (l)
+                emit l->linkActivated(l->property(kLinkProperty).toString());
+        });
+    }
+
+private:
+    QLabel* label() const { return static_cast<QLabel*>(widget()); }
+};
+
+QAccessibleInterface* linkLabelAccessible(const QString& className, QObject* object)
+{
+    auto* label = qobject_cast<QLabel*>(object);
+    if (className == QLatin1String("QLabel") && label && label->property(kLinkProperty).isValid())
+        return new LinkLabelAccessible(label);
+    return nullptr;
+}
+
+} // namespace
 
 Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -44,8 +100,10 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
 
     Image1->setPixmap(SkinIcon(QStringLiteral("logo"), QColor(0x3d, 0xa5, 0xff))
                           .pixmap(QSize(32, 32), devicePixelRatioF()));
+    // The purpose in the accent of the program's palette (the desktop's caption
+    // blue of old), which the skin's palette keeps readable on its background.
     QPalette captionInk = Label48->palette();
-    captionInk.setColor(QPalette::WindowText, QColor(0x00, 0x54, 0xe3));
+    captionInk.setColor(QPalette::WindowText, palette().color(QPalette::Link));
     Label48->setPalette(captionInk);
 
     // The box keeps its own number and names the build's version beside it,
@@ -70,10 +128,20 @@ Tfm_about::Tfm_about(Shell& shell, QWidget* mainWindow)
 
 void Tfm_about::setLink(QLabel* label, const QString& target)
 {
-    label->setText(
-        QStringLiteral("<a href=\"%1\" style=\"color:#0000ff;text-decoration:underline\">"
-                       "%1</a>")
-            .arg(target.toHtmlEscaped()));
+    static const bool factory = [] {
+        QAccessible::installFactory(linkLabelAccessible);
+        return true;
+    }();
+    Q_UNUSED(factory);
+    // Marked first: a screen reader may ask for the label as its text is set.
+    label->setProperty(kLinkProperty, target);
+    // Blue and underlined: the palette's link colour, readable on the box.
+    label->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2;text-decoration:underline\">"
+                                  "%1</a>")
+                       .arg(target.toHtmlEscaped(), label->palette().color(QPalette::Link).name()));
+    // Reached with Tab and followed with Enter, as well as clicked.
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    label->setFocusPolicy(Qt::StrongFocus);
 }
 
 void Tfm_about::showOrRaise()

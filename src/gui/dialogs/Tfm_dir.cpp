@@ -59,6 +59,8 @@ Tfm_dir::Tfm_dir(Prompts& prompts, Options& options, IniFile& ini, QLineEdit& ed
     m_folders->setSourceModel(m_model);
 
     ShellTreeView1->setModel(m_folders);
+    // A screen reader names the tree by this; it has no label of its own.
+    ShellTreeView1->setAccessibleName(QStringLiteral("Folders"));
     for (int column = 1; column < m_folders->columnCount(); ++column)
         ShellTreeView1->hideColumn(column);
     // The tree reads folders in the background; rows arriving above the

@@ -176,8 +176,11 @@ public:
     }
     QVariant maximumValue() const override
     {
+        // The last position the thumb reaches, which is what the panel's
+        // times are scaled to; without a file the thumb has no size and it
+        // is the maximum.
         if (auto* slider = dynamic_cast<SkinSlider*>(m_element))
-            return slider->GetMax();
+            return slider->range() > 0 ? slider->range() : slider->GetMax();
         return 100;
     }
     QVariant minimumValue() const override { return 0; }

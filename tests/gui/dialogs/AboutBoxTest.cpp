@@ -1,13 +1,21 @@
 #include "base/Version.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"
+#include "gui/skin/SkinLook.h"
+#include "skin/SkinFile.h"
+#include "skin/SkinPalette.h"
 #include "support/FakeSeams.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStyle>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -98,4 +106,67 @@ TEST(AboutBoxTest, LinksOpenTheSiteAndStartMails)
     emit about.Label4->linkActivated(kSupportMail);
     EXPECT_EQ(shell.calls,
               QStringList({"web:" + kHomePage, "mail:" + kSalesMail, "mail:" + kSupportMail}));
+}
+
+// The links are reached by keyboard and by assistive technology: focusable,
+// announced as links named by their addresses, with an action that follows
+// them as a click does.
+TEST(AboutBoxTest, LinksAreFocusableLinksWithAnAction)
+{
+    RecordingShell shell;
+    Tfm_about about(shell, nullptr);
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    const QList<QPair<QLabel*, QString>> links{{about.Label2, "web:" + kHomePage},
+                                               {about.Label3, "mail:" + kSalesMail},
+                                               {about.Label4, "mail:" + kSupportMail}};
+    for (const auto& [label, call] : links) {
+        SCOPED_TRACE(call.toStdString());
+        EXPECT_TRUE(label->focusPolicy() & Qt::TabFocus);
+        EXPECT_TRUE(label->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->role(), QAccessible::Link);
+        EXPECT_EQ(link->text(QAccessible::Name), call.section(':', 1));
+        QAccessibleActionInterface* action = link->actionInterface();
+        ASSERT_NE(action, nullptr);
+        ASSERT_TRUE(action->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        shell.calls.clear();
+        action->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(shell.calls.isEmpty()) << "queued: the caller does not wait";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !shell.calls.isEmpty(); }));
+        EXPECT_EQ(shell.calls, QStringList{call});
+    }
+    // Tab walks from link to link (a first Tab may settle on the link inside
+    // the label that has the focus).
+    about.Label2->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(about.Label2->hasFocus());
+    for (int i = 0; i < 2 && !about.Label3->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(about.Label3->hasFocus());
+}
+
+// With the skin's look, the about box, message boxes and menus share the
+// front panel's colours: its links in the palette's link blue, readable on
+// the dark background, instead of a fixed blue meant for a light one.
+TEST(AboutBoxTest, TheSkinsLookReachesTheBoxMessagesAndMenus)
+{
+    const QPalette before = QApplication::palette();
+    const SkinPalette colours =
+        PaletteOf(LoadSkinDocument(testsupport::sourceDir() + "/skin/vessimo.skin"));
+    ApplySkinLook(colours);
+    {
+        RecordingShell shell;
+        Tfm_about about(shell, nullptr);
+        EXPECT_EQ(about.palette().color(QPalette::Window).name(), colours.window);
+        EXPECT_TRUE(about.Label2->text().contains("color:" + colours.link));
+        EXPECT_EQ(about.Label48->palette().color(QPalette::WindowText).name(), colours.link);
+        QMessageBox box(QMessageBox::Information, "Vessimo", "text", QMessageBox::Ok);
+        EXPECT_EQ(box.palette().color(QPalette::Window).name(), colours.window);
+        EXPECT_EQ(box.palette().color(QPalette::WindowText).name(), colours.windowText);
+        QMenu menu;
+        EXPECT_EQ(menu.palette().color(QPalette::Highlight).name(), colours.highlight);
+        EXPECT_EQ(QApplication::style()->name().toLower(), "fusion");
+    }
+    QApplication::setPalette(before);
 }

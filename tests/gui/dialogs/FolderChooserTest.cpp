@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,6 +75,10 @@ TEST_F(FolderChooserTest, FirstShowingOpensOnTheOutputFolderBesideTheMainWindow)
     EXPECT_LT(chooser->Button1->x(), chooser->btn_ok->x());
     EXPECT_LT(chooser->btn_ok->x(), chooser->btn_cancel->x());
     EXPECT_EQ(chooser->ShellTreeView1->size(), QSize(280, 248));
+    // A screen reader can name the tree.
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(chooser->ShellTreeView1);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->text(QAccessible::Name), "Folders");
 }
 
 TEST_F(FolderChooserTest, FirstShowingScrollsTheOutputFolderIntoView)
