@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what Vessimo needs on Debian 12, builds it, and then either starts
 # the program or runs the whole test suite.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long adding a folder of 1,000 ten-minute MP3 files takes, through the
 // job list's folder add as the window runs it (probing, tags, rows), with
 // the pump counted. One encoded file is hard-linked 1,000 times, so after

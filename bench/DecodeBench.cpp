@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decode speed of AudioReader per format, in times real time, and the cost of
 // our reader classes per block over a bare libavformat/libavcodec/libswresample
 // loop that does the same work (decode, convert to interleaved float). Opening

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding speed of the writer per output format, in times realtime (seconds
 // of audio encoded per second of wall time), and the bare LAME calls for
 // comparison, which show what the writer's own classes cost per block.

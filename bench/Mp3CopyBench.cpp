@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long copying a one-hour MP3 into 60-second pieces takes, without
 // re-encoding: indexing the frames once, then writing every piece, as a cut
 // would. Prints the wall time of each step and the process's peak memory.

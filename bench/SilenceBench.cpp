@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The silence search on a one-hour MP3 against decoding the same file with
 // the same reader (the goal: no slower than decoding it), in seconds and in
 // times real time, with the silences it found.

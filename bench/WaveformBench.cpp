@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the waveform of a ten-minute MP3 takes at the slider's width (the
 // goal: under a second), and how soon a cancelled one gives the thread back.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Cut and join, whole processes against the tools people script today.
 
 Runs on one machine in one go and prints, per comparison, the best wall time

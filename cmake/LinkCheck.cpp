@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program of a layer's link check: nothing runs, it only has to link.
 int main()
 {

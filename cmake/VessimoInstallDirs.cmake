@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # vessimo_data_from_binary(<out> <bindir> <datadir>)
 #
 # The program's data folder (<datadir>/vessimo) as the installed program finds

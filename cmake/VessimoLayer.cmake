@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A folder of src/ is one layer and one static library, and its link line is
 # the layering: each library names the layers below it that it may use.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the fuzzers for a bounded time each: every target, or those named.
 #
 #   fuzz/run-fuzzers.sh FUZZ_BUILD_DIR [SECONDS_EACH [TARGET...]]

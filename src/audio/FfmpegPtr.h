@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // RAII owners for FFmpeg handles, shared by the reader and the WMA writer.

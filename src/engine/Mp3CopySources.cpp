@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/Mp3CopySources.h"
 
 #include "audio/mpeg/Mp3PieceWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainSession.h"
 #include "jobs/JobTestFiles.h"
 #include "support/FakeSeams.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output folder box applies what is typed into it when it is left or
 // Enter is pressed, only when the folder is usable; otherwise it says why and
 // shows the output folder again. What it shows is always the output folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/mpeg/Mp3PieceWriter.h"
 #include "audio/AudioError.h"
 #include "audio/AudioFile.h"

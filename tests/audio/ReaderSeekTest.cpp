@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/AudioReader.h"
 #include "audio/AudioWriter.h"
 #include "audio/ReaderTesting.h"

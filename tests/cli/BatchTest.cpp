@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch contract of vessimo-cli cut, run as processes the way a batch
 // system runs them: shards at once equal one run, and a shard killed midway
 // resumes from its manifest without duplicates or partial files.

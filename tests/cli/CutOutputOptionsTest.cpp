@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cut's options for what its pieces are, run as the installed tool is:
 // encoder values read back by ffprobe and mutagen, name templates, tags.
 

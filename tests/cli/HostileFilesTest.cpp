@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/IniFile.h"
 #include "support/ChildChecks.h"
 #include "support/TestSupport.h"

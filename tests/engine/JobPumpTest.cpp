@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's pump answers a whole exchange of requests between two blocks
 // of a job: each request arrives only after the previous one was answered,
 // as a screen reader's calls do, and one pump answers them all, up to its

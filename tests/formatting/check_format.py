@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks that the C and C++ sources follow .clang-format.
 
 Usage: check_format.py <source root> [clang-format]

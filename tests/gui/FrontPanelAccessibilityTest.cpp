@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SkinCommands.h"
 #include "audio/AudioFile.h"
 #include "gui/Tfm_main.h"

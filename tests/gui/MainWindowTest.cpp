@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/HelpLinks.h"
 #include "gui/Tfm_main.h"
 #include "gui/WidgetPrompts.h"

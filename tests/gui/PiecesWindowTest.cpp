@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/Tfm_main.h"
 #include "gui/skin/SkinView.h"
 #include "gui/skin/SliderWaveform.h"

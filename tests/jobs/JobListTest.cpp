@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "JobAreaFixture.h"
 #include "JobTestFiles.h"
 #include "support/ChildChecks.h"

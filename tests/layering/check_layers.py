@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fails when an include breaks the folder layering of src/.
 
 Each folder under src/ is one layer; a folder may include its own headers and

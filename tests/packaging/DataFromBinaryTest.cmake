@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -P: where the installed program looks for its data, for the install
 # layouts that distributions use.
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/VessimoInstallDirs.cmake)

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Installs the build into a temporary prefix and checks it as a packager and
 a desktop would: exactly the files the README lists, a valid desktop entry
 and AppStream description under one application id, manual pages that render

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/AudioError.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioPlayer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The front panel's colours meet WCAG 2 level AA: 4.5:1 for text, 3:1 for
 // icons, outlines and tracks, in the normal and in the hovered look, computed
 // from the skin file the program ships.

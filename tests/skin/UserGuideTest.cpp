@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user guide keeps up with the panel it explains.
 #include "skin/SkinFile.h"
 #include "support/TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/OggComments.h"
 #include "base/SafeFile.h"
 #include "tags/TagError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/encoders/Mp3CommandLine.h"
 
 #include "audio/encoders/Mp3EncoderSettings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The 47 WMA profiles of the settings dialog, numbered from 1, as the wmav2

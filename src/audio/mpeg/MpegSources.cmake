@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The MPEG frame work that needs neither FFmpeg nor LAME (headers, the frame
 # index, tag frames, silent frames): the audio library builds it, and the
 # fuzzers build it on their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/skin/SkinAccessible.h"
 
 #include "gui/skin/SkinView.h"

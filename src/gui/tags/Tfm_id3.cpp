@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gui/tags/Tfm_id3.h"
 
 #include "base/Guarded.h"

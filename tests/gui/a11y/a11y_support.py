@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Helpers for the accessibility tests: find, press, read and set what the
 program shows on the AT-SPI bus, as a screen reader does."""
 import os

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A screen reader during a cut: while a long cut runs, reading the position
 time, as a screen reader finds it (a walk from the program's root down to the
 label, every step a call into the program), is answered within half a second,

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End to end through the accessibility bus, as a screen reader user would go:
 start the program with a generated file on its command line, read both lists,
 set the slider, press Begin, End and Ok, choose WAV, press Split, wait until

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The front panel as a screen reader and a keyboard user meet it: every
 element named once, the window announced as a window, the lists and boxes
 named, the slider settable and clipped, and Tab reaching every element of

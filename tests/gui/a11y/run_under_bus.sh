@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs an accessibility test script as a screen reader would meet the
 # program: its own D-Bus session, an X server, the AT-SPI bus and a window
 # manager. Exits 77 (skipped) when that cannot be set up here, 1 when the X

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Version.h"
 #include "dialogs/HelpLinks.h"
 #include "gui/dialogs/Tfm_about.h"

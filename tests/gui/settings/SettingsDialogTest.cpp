@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainSession.h"
 #include "gui/settings/SettingsControlNames.h"
 #include "gui/settings/Tfm_set.h"

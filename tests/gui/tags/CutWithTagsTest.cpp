@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/JobSessionFixture.h"
 #include "gui/tags/Tfm_id3.h"
 #include "settings/ConfigureEncoder.h"
