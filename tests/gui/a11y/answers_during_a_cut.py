@@ -55,15 +55,15 @@ def main():
                SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="run-"))
     proc, app = start(program, ["long.wav"], work, env)
     try:
-        wait_for("the file in the list", lambda: len(rows(app, "Files")) == 1, 60)
+        wait_for("the file in the list", lambda: len(rows(app, "Files")) == 1)
         # The source is an exact multiple of the piece: an empty last piece follows.
-        wait_for("the pieces listed", lambda: len(rows(app, "Segments")) == PIECES + 1, 20)
+        wait_for("the pieces listed", lambda: len(rows(app, "Segments")) == PIECES + 1)
         idle = time.monotonic()
         text(app, "Position time")
         idle = time.monotonic() - idle
 
         press(app, "Split")
-        wait_for("the cut to start", lambda: text(app, "Progress") != "", 30)
+        wait_for("the cut to start", lambda: text(app, "Progress") != "")
         slowest = 0.0
         for _ in range(READINGS):
             began = time.monotonic()
