@@ -48,6 +48,15 @@ void FrontPanelDisplays::showTotalLength(const QString& text)
     m_panel.tataltimeFrame().Redraw();
 }
 
+QString FrontPanelDisplays::addingProgressText(int done, int total)
+{
+    constexpr qsizetype kFits = 5;
+    const QString count = QStringLiteral("%1/%2").arg(done).arg(total);
+    if (count.size() <= kFits || total <= 0)
+        return count;
+    return QString::number(int64_t(done) * 100 / total) + QLatin1Char('%');
+}
+
 void FrontPanelDisplays::showAddingProgress(int done, int total)
 {
     // Only an add that takes more than a moment shows where it is.
@@ -59,6 +68,6 @@ void FrontPanelDisplays::showAddingProgress(int done, int total)
     if (!m_progressShown && (finished || m_adding.elapsed() < 400))
         return;
     m_progressShown = !finished;
-    m_panel.pbpos().SetText(finished ? QString() : QStringLiteral("%1/%2").arg(done).arg(total));
+    m_panel.pbpos().SetText(finished ? QString() : addingProgressText(done, total));
     m_panel.pbposFrame().Redraw();
 }

@@ -30,6 +30,10 @@ public:
     // `done` of `total` files added: "pbpos" shows the count once adding has
     // taken more than a moment, and is emptied at the end.
     void showAddingProgress(int done, int total);
+    // What "pbpos" shows for `done` of `total`: the count while it fits the
+    // element (five characters, as "100%" does), else the share in percent,
+    // so that a count of thousands is never cut to "/1500".
+    static QString addingProgressText(int done, int total);
 
 private:
     FrontPanel& m_panel;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/FrontPanel.h"
+#include "app/FrontPanelDisplays.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,17 @@ TEST(FrontPanelTest, SetupShowsTheEmptyPanelAndKeepsTheBarsRectangle)
     EXPECT_EQ(panel.pb().GetPosition(), 0);
     EXPECT_EQ(panel.pbpos().GetText(), "");
     EXPECT_EQ(panel.tataltime().GetText(), "00:00:00");
+}
+
+TEST(FrontPanelTest, TheAddingCountFitsItsElementOrBecomesAShare)
+{
+    const std::pair<std::pair<int, int>, QString> cases[] = {
+        {{3, 40}, "3/40"},    {{12, 150}, "8%"},     {{12, 1500}, "0%"},
+        {{750, 1500}, "50%"}, {{1499, 1500}, "99%"}, {{99'999, 100'000}, "99%"},
+    };
+    for (const auto& [count, shown] : cases)
+        EXPECT_EQ(FrontPanelDisplays::addingProgressText(count.first, count.second), shown)
+            << count.first << "/" << count.second;
 }
 
 TEST(FrontPanelTest, ConversionBarFollowsProgressOnEitherScale)
