@@ -38,7 +38,7 @@ const CommentName commentNames[] = {
     {TagField::Track, "TrackNumber"}, {TagField::Year, "Date"},     {TagField::Genre, "Genre"},
     {TagField::Comment, "Comment"},
 };
-// The comment's other name, the one the Vorbis comment specification gives
+// The comment's other name, the one the Vorbis comment format lists
 // and ffmpeg writes: read when there is no "comment".
 const char* const descriptionName = "Description";
 // Where the number of tracks goes: the first name is written, both are read.

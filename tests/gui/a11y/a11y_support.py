@@ -1,11 +1,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Helpers for the accessibility tests: find, press, read and set what the
 program shows on the AT-SPI bus, as a screen reader does."""
+import math
 import os
 import re
+import struct
 import subprocess
 import sys
+import tempfile
 import time
+import wave
 
 SKIPPED = 77
 
@@ -171,3 +175,30 @@ def start(program, args, cwd, env):
         a for a in (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
         if a is not None and a.get_process_id() == proc.pid))
     return proc, app
+
+
+def write_tone(path, seconds, channels=1, rate=44100):
+    """A 440 Hz tone of whole seconds, 16-bit, written one second at a time."""
+    second = bytearray()
+    for i in range(rate):
+        v = int(8000 * math.sin(2 * math.pi * 440 * i / rate))
+        second += struct.pack("<" + "h" * channels, *([v] * channels))
+    with wave.open(path, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        for _ in range(seconds):
+            w.writeframes(bytes(second))
+
+
+def make_work(ini):
+    """A private work folder with an output folder and a configuration
+    folder whose options file holds `ini`, formatted with the output folder."""
+    work = tempfile.mkdtemp(prefix="vessimo-a11y-")
+    out = os.path.join(work, "out")
+    os.makedirs(out)
+    config = os.path.join(work, "config")
+    os.makedirs(config)
+    with open(os.path.join(config, "Vessimo.ini"), "w") as f:
+        f.write(ini % out)
+    return work, out, config

@@ -8,47 +8,26 @@ and the cut goes on meanwhile.
 usage: answers_during_a_cut.py PROGRAM   (run by run_under_bus.sh)
 exit 0 passed, 1 failed, 77 skipped (no accessibility bus)
 """
-import math
 import os
 import shutil
-import struct
 import sys
 import tempfile
 import time
-import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import fail, press, rows, safe, start, text, wait_for  # noqa: E402
+from a11y_support import (fail, make_work, press, rows, safe, start, text, wait_for,  # noqa: E402
+                          write_tone)
 
 BOUND = 0.5  # seconds for one reading
 READINGS = 8
 PIECES = 40
 
 
-def write_tone(path, seconds, rate=44100):
-    # One second of a tone, repeated: a long source written quickly.
-    second = bytearray()
-    for i in range(rate):
-        second += struct.pack("<h", int(8000 * math.sin(2 * math.pi * 440 * i / rate)))
-    with wave.open(path, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(rate)
-        for _ in range(seconds):
-            w.writeframes(bytes(second))
-
-
 def main():
     program = os.path.abspath(sys.argv[1])
-    work = tempfile.mkdtemp(prefix="vessimo-a11y-")
-    out = os.path.join(work, "out")
-    os.makedirs(out)
-    config = os.path.join(work, "config")
-    os.makedirs(config)
     # Pieces of 30 s of a 20-minute source, encoded as MP3: a cut of many
     # seconds on any machine, and every piece a new output.
-    with open(os.path.join(config, "Vessimo.ini"), "w") as ini:
-        ini.write("[Function]\nChoice=1\n\n[Choice]\ntime=30\n\n[Output]\nDir=%s/\n" % out)
+    work, out, config = make_work("[Function]\nChoice=1\n\n[Choice]\ntime=30\n\n[Output]\nDir=%s/\n")
     write_tone(os.path.join(work, "long.wav"), PIECES * 30)
 
     env = dict(os.environ, XDG_CONFIG_HOME=config, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",

@@ -8,41 +8,21 @@ the progress display empties and check the pieces on disk.
 usage: frontpanel_e2e.py PROGRAM   (run by run_under_bus.sh)
 exit 0 passed, 1 failed, 77 skipped (no accessibility bus)
 """
-import math
 import os
 import shutil
-import struct
 import sys
 import tempfile
 import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from a11y_support import (choose_format, fail, press, rows, safe, set_slider, start, text,  # noqa: E402
-                          wait_for)
-
-
-def write_tone(path, seconds, rate=44100):
-    with wave.open(path, "wb") as w:
-        w.setnchannels(2)
-        w.setsampwidth(2)
-        w.setframerate(rate)
-        frames = bytearray()
-        for i in range(seconds * rate):
-            v = int(8000 * math.sin(2 * math.pi * 440 * i / rate))
-            frames += struct.pack("<hh", v, v)
-        w.writeframes(bytes(frames))
+from a11y_support import (choose_format, fail, make_work, press, rows, safe, set_slider, start,  # noqa: E402
+                          text, wait_for, write_tone)
 
 
 def main():
     program = os.path.abspath(sys.argv[1])
-    work = tempfile.mkdtemp(prefix="vessimo-a11y-")
-    out = os.path.join(work, "out")
-    os.makedirs(out)
-    config = os.path.join(work, "config")
-    os.makedirs(config)
-    with open(os.path.join(config, "Vessimo.ini"), "w") as ini:
-        ini.write("[Function]\nChoice=0\n\n[Output]\nDir=%s/\n" % out)
-    write_tone(os.path.join(work, "tone.wav"), 20)
+    work, out, config = make_work("[Function]\nChoice=0\n\n[Output]\nDir=%s/\n")
+    write_tone(os.path.join(work, "tone.wav"), 20, channels=2)
 
     env = dict(os.environ, XDG_CONFIG_HOME=config, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                SDL_AUDIODRIVER="dummy", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="run-"))
